@@ -10,9 +10,10 @@ function(deckvane_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
-                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;DECKVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    set(props TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;DECKVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    if(T_LABELS)
+        list(APPEND props LABELS "${T_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
