@@ -11,6 +11,7 @@
 // component can apply them through its item writers in that order.
 struct LayoutItem {
     QList<std::pair<QString, QVariant>> properties;
+    bool operator==(const LayoutItem&) const = default;
 };
 using LayoutCollection = QList<LayoutItem>;
 
