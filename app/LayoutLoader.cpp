@@ -52,8 +52,15 @@ void LayoutLoader::load(QWidget* root, const LayoutNode& layout, const QString& 
     apply(root, layout, root);
     createChildren(root, layout, root);
 
-    QWidget* previous = nullptr;
-    chainTabOrder(root, previous);
+    {
+        // Qt 6.4 cannot swap two neighbours when nothing focusable follows
+        // them in the chain; a focusable stop at the end, removed afterwards,
+        // keeps every reordering possible.
+        QWidget stop(root);
+        stop.setFocusPolicy(Qt::TabFocus);
+        QWidget* previous = nullptr;
+        chainTabOrder(root, previous);
+    }
 
     // Components see their final stored state before the window goes live.
     for (QObject* component : m_created) {
@@ -208,8 +215,8 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
                  QStringLiteral("%1 has no event %2").arg(component->objectName(), name));
         const int slot = findMethod(root->metaObject(), value.toString(), QMetaMethod::Slot);
         if (slot < 0)
-            fail(property.line, QStringLiteral("%1 has no handler %2")
-                                    .arg(root->objectName(), value.toString()));
+            fail(property.line,
+                 QStringLiteral("%1 has no handler %2").arg(root->objectName(), value.toString()));
         QObject::connect(component, component->metaObject()->method(signal), root,
                          root->metaObject()->method(slot));
         return;
@@ -217,9 +224,9 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
 
     const int index = findProperty(component->metaObject(), name);
     if (index < 0)
-        fail(property.line, QStringLiteral("%1 (%2) has no property %3")
-                                .arg(component->objectName(), component->metaObject()->className(),
-                                     name));
+        fail(property.line,
+             QStringLiteral("%1 (%2) has no property %3")
+                 .arg(component->objectName(), component->metaObject()->className(), name));
     const QMetaProperty meta = component->metaObject()->property(index);
     if (!meta.isWritable())
         fail(property.line, QStringLiteral("%1 cannot be written").arg(name));
@@ -228,7 +235,8 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         bool ok = false;
         const int v = meta.enumerator().keyToValue(value.toString().toLatin1().constData(), &ok);
         if (!ok)
-            fail(property.line, QStringLiteral("%1 is not a value of %2").arg(value.toString(), name));
+            fail(property.line,
+                 QStringLiteral("%1 is not a value of %2").arg(value.toString(), name));
         converted = v;
     }
     if (!meta.write(component, converted))

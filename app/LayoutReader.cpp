@@ -5,7 +5,8 @@
 #include <QFile>
 
 LayoutError::LayoutError(const QString& file_, int line_, const QString& message_)
-    : std::runtime_error(QStringLiteral("%1:%2: %3").arg(file_).arg(line_).arg(message_).toStdString()),
+    : std::runtime_error(
+          QStringLiteral("%1:%2: %3").arg(file_).arg(line_).arg(message_).toStdString()),
       file(file_), line(line_), message(message_) {}
 
 namespace {
@@ -24,7 +25,9 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(const QString& message) const { throw LayoutError(m_file, m_line, message); }
+    [[noreturn]] void fail(const QString& message) const {
+        throw LayoutError(m_file, m_line, message);
+    }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
     QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
@@ -227,6 +230,7 @@ LayoutNode LayoutReader::parse(const QString& text, const QString& fileName) {
 LayoutNode LayoutReader::readFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw LayoutError(fileName, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        throw LayoutError(fileName, 0,
+                          QStringLiteral("cannot be read: %1").arg(file.errorString()));
     return parse(QString::fromUtf8(file.readAll()), fileName);
 }

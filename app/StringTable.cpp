@@ -9,14 +9,26 @@ using Block = std::array<const char*, kOffsets>;
 
 // Offsets 1 to 13 of each block; offset 13 is filled in from the banner key.
 constexpr Block kSimplifiedChinese = {
-    "Deckvane", "1.0", "开始", "保存目录:", "处理完成!", "打开PowerPoint出错!",
-    "压缩完成:", "删除", "全部删除", "清除系统垃圾", "成功", "失败", "cn"};
-constexpr Block kEnglish = {
-    "Deckvane", "1.0",  "Begin",        "Save Path", "OK",       "Can't Open PowerPoint",
-    "compress Over", "Del", "Del All ", "Clear System", "OK",   "Defeated", "en"};
+    "Deckvane",  "1.0",  "开始",     "保存目录:",    "处理完成!", "打开PowerPoint出错!",
+    "压缩完成:", "删除", "全部删除", "清除系统垃圾", "成功",      "失败",
+    "cn"};
+constexpr Block kEnglish = {"Deckvane",
+                            "1.0",
+                            "Begin",
+                            "Save Path",
+                            "OK",
+                            "Can't Open PowerPoint",
+                            "compress Over",
+                            "Del",
+                            "Del All ",
+                            "Clear System",
+                            "OK",
+                            "Defeated",
+                            "en"};
 constexpr Block kTraditionalChinese = {
-    "Deckvane", "1.0", "開始", "保存目錄:", "處理完成!", "打開PowerPoint出錯!",
-    "壓縮完成:", "刪除", "全部刪除", "清除系統垃圾", "成功", "失敗", "cn"};
+    "Deckvane",  "1.0",  "開始",     "保存目錄:",    "處理完成!", "打開PowerPoint出錯!",
+    "壓縮完成:", "刪除", "全部刪除", "清除系統垃圾", "成功",      "失敗",
+    "cn"};
 constexpr Block kJapanese = {"Deckvane",
                              "1.0",
                              "開始",

@@ -65,9 +65,13 @@ void TFMain::loadLayout(const QString& fileName) {
     emit OnCreate();
 }
 
-int TFMain::GetLanguageBase() const { return StringTable::languageBaseFor(languageIdSource()); }
+int TFMain::GetLanguageBase() const {
+    return StringTable::languageBaseFor(languageIdSource());
+}
 
-QString TFMain::text(int offset) const { return StringTable::text(LanguageBase + offset); }
+QString TFMain::text(int offset) const {
+    return StringTable::text(LanguageBase + offset);
+}
 
 void TFMain::FormCreate() {
     LanguageBase = GetLanguageBase();
@@ -78,7 +82,9 @@ void TFMain::FormCreate() {
     WebBrowser2->Navigate(text(StringTable::kBannerAddress));
 }
 
-void TFMain::DriveComboBox1Change() { DirectoryListBox1->setDrive(DriveComboBox1->drive()); }
+void TFMain::DriveComboBox1Change() {
+    DirectoryListBox1->setDrive(DriveComboBox1->drive());
+}
 
 void TFMain::skButton2Click() {}
 

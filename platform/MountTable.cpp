@@ -9,18 +9,19 @@
 namespace {
 
 const QStringList kPseudoFileSystems = {
-    "proc",     "sysfs",       "devtmpfs",  "devpts",  "cgroup",    "cgroup2",    "securityfs",
-    "debugfs",  "tracefs",     "pstore",    "bpf",     "autofs",    "mqueue",     "hugetlbfs",
-    "configfs", "fusectl",     "binfmt_misc", "nsfs",  "efivarfs",  "rpc_pipefs", "squashfs",
-    "ramfs",    "fuse.portal", "fuse.gvfsd-fuse", "selinuxfs", "devfs", "overlay.lower"};
+    "proc",       "sysfs",      "devtmpfs",     "devpts",  "cgroup",      "cgroup2",
+    "securityfs", "debugfs",    "tracefs",      "pstore",  "bpf",         "autofs",
+    "mqueue",     "hugetlbfs",  "configfs",     "fusectl", "binfmt_misc", "nsfs",
+    "efivarfs",   "rpc_pipefs", "squashfs",     "ramfs",   "fuse.portal", "fuse.gvfsd-fuse",
+    "selinuxfs",  "devfs",      "overlay.lower"};
 
-const QStringList kNetworkFileSystems = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p",
-                                         "fuse.sshfs", "ncpfs", "afs", "ceph", "glusterfs",
-                                         "fuse.rclone", "davfs", "fuse.davfs2"};
+const QStringList kNetworkFileSystems = {"nfs",       "nfs4",        "cifs",  "smb3",       "smbfs",
+                                         "9p",        "fuse.sshfs",  "ncpfs", "afs",        "ceph",
+                                         "glusterfs", "fuse.rclone", "davfs", "fuse.davfs2"};
 
 // Mount points under these belong to the system, not to the user's files.
-const QStringList kSystemRoots = {"/proc", "/sys", "/dev", "/run", "/snap", "/boot",
-                                  "/var/lib", "/var/snap", "/tmp/.X11-unix"};
+const QStringList kSystemRoots = {"/proc", "/sys",     "/dev",      "/run",          "/snap",
+                                  "/boot", "/var/lib", "/var/snap", "/tmp/.X11-unix"};
 
 bool under(const QString& path, const QString& root) {
     return path == root || path.startsWith(root + QLatin1Char('/'));

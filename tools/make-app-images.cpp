@@ -18,7 +18,9 @@ QImage canvas(int w, int h) {
     return img;
 }
 
-void begin(QPainter& p) { p.setRenderHint(QPainter::Antialiasing); }
+void begin(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+}
 
 // A drive seen from the front: a rounded metal box with a lamp.
 void driveBox(QPainter& p, const QRectF& r, const QColor& body, const QColor& lamp) {
@@ -245,8 +247,9 @@ QImage banner() {
     tag.setPixelSize(14);
     p.setFont(tag);
     p.setPen(QColor(200, 225, 245));
-    p.drawText(QPointF(104, 76),
-               QStringLiteral("Whole folders of presentations to web pages, in one press of a button."));
+    p.drawText(
+        QPointF(104, 76),
+        QStringLiteral("Whole folders of presentations to web pages, in one press of a button."));
     return img;
 }
 

@@ -10,7 +10,9 @@ TextBannerBrowser::TextBannerBrowser(QWidget* parent)
     m_view->document()->setDocumentMargin(0);
 }
 
-QWidget* TextBannerBrowser::view() { return m_view; }
+QWidget* TextBannerBrowser::view() {
+    return m_view;
+}
 
 void TextBannerBrowser::navigate(const QString& address) {
     m_busy = true;

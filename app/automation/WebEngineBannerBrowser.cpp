@@ -18,7 +18,9 @@ WebEngineBannerBrowser::WebEngineBannerBrowser(QWidget* parent)
     });
 }
 
-QWidget* WebEngineBannerBrowser::view() { return m_view; }
+QWidget* WebEngineBannerBrowser::view() {
+    return m_view;
+}
 
 void WebEngineBannerBrowser::navigate(const QString& address) {
     m_busy = true;
@@ -26,7 +28,7 @@ void WebEngineBannerBrowser::navigate(const QString& address) {
 }
 
 void WebEngineBannerBrowser::hideScrollBars() {
-    m_view->page()->runJavaScript(QStringLiteral(
-        "if (document.body) { document.body.setAttribute('scroll', 'no');"
-        " document.body.style.overflow = 'hidden'; }"));
+    m_view->page()->runJavaScript(
+        QStringLiteral("if (document.body) { document.body.setAttribute('scroll', 'no');"
+                       " document.body.style.overflow = 'hidden'; }"));
 }

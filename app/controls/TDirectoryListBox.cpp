@@ -53,7 +53,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 QList<TDirectoryListBox::Entry> TDirectoryListBox::entriesFor(const QString& directory,
-                                                                const QStringList& subfolders) {
+                                                              const QStringList& subfolders) {
     QList<Entry> entries;
     const QString clean = QDir::cleanPath(directory);
     const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -67,8 +67,8 @@ QList<TDirectoryListBox::Entry> TDirectoryListBox::entriesFor(const QString& dir
     }
     const QString base = parts.isEmpty() ? QString() : path;
     for (const QString& sub : subfolders)
-        entries.append({sub, base + QLatin1Char('/') + sub, int(parts.size()) + 1,
-                        Icon::ClosedFolder});
+        entries.append(
+            {sub, base + QLatin1Char('/') + sub, int(parts.size()) + 1, Icon::ClosedFolder});
     return entries;
 }
 

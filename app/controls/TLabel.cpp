@@ -9,9 +9,13 @@ void TLabel::setCaption(const QString& caption) {
     fit();
 }
 
-bool TLabel::transparent() const { return !autoFillBackground(); }
+bool TLabel::transparent() const {
+    return !autoFillBackground();
+}
 
-void TLabel::setTransparent(bool on) { setAutoFillBackground(!on); }
+void TLabel::setTransparent(bool on) {
+    setAutoFillBackground(!on);
+}
 
 void TLabel::setAutoSize(bool on) {
     m_autoSize = on;

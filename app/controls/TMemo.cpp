@@ -4,18 +4,26 @@
 
 TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
 
-void TMemo::appendLine(const QString& line) { appendPlainText(line); }
+void TMemo::appendLine(const QString& line) {
+    appendPlainText(line);
+}
 
 QStringList TMemo::lines() const {
     const QString text = toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-bool TMemo::wordWrap() const { return lineWrapMode() != NoWrap; }
+bool TMemo::wordWrap() const {
+    return lineWrapMode() != NoWrap;
+}
 
-void TMemo::setWordWrap(bool wrap) { setLineWrapMode(wrap ? WidgetWidth : NoWrap); }
+void TMemo::setWordWrap(bool wrap) {
+    setLineWrapMode(wrap ? WidgetWidth : NoWrap);
+}
 
-bool TMemo::scrollBars() const { return verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff; }
+bool TMemo::scrollBars() const {
+    return verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
 
 void TMemo::setScrollBars(bool on) {
     // Without bars the log still scrolls with the keys and the wheel.

@@ -25,16 +25,23 @@ BannerBrowser* defaultBrowser(QWidget* parent) {
 
 TWebBrowser::TWebBrowser(QWidget* parent)
     : QWidget(parent), m_browser(factory() ? factory()(this) : defaultBrowser(this)) {
-    connect(m_browser, &BannerBrowser::documentComplete, this, [this] { emit OnDocumentComplete(); });
+    connect(m_browser, &BannerBrowser::documentComplete, this,
+            [this] { emit OnDocumentComplete(); });
     if (QWidget* view = m_browser->view())
         view->setGeometry(rect());
 }
 
-void TWebBrowser::setBrowserFactory(BrowserFactory f) { factory() = std::move(f); }
+void TWebBrowser::setBrowserFactory(BrowserFactory f) {
+    factory() = std::move(f);
+}
 
-void TWebBrowser::Navigate(const QString& address) { m_browser->navigate(address); }
+void TWebBrowser::Navigate(const QString& address) {
+    m_browser->navigate(address);
+}
 
-bool TWebBrowser::Busy() const { return m_browser->busy(); }
+bool TWebBrowser::Busy() const {
+    return m_browser->busy();
+}
 
 void TWebBrowser::setBodyScroll(const QString& value) {
     if (value.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0)

@@ -5,7 +5,9 @@
 #include <QPainter>
 
 namespace {
-QColor fromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor fromBgr(int bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 } // namespace
 
 TskForm::TskForm(QWidget* parent) : QWidget(parent) {
