@@ -139,7 +139,7 @@ void paintGlyph(QPainter& p, const QRectF& box, Glyph glyph, const QColor& color
     case Glyph::ControlBox: {
         // A small menu triangle pointing down.
         QPainterPath tri;
-        const qreal w = b.width() * 0.62, h = w * 0.55;
+        const qreal w = b.width() * 1.0, h = w * 0.55;
         const QPointF c = b.center();
         tri.moveTo(c.x() - w / 2, c.y() - h / 2);
         tri.lineTo(c.x() + w / 2, c.y() - h / 2);

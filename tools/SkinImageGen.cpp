@@ -287,13 +287,15 @@ QImage titleButtonStrip(const QString& prefix, const QImage& titleClient, int bu
         p.end();
         // The bar's own colour at the button's rows, three rows down because
         // the title images start inside the form's frame.
-        const int row = qMin(titleClient.height() - 1, buttonTop + 3 + s / 2);
+        // The bar's bottom rule stays out of the backdrop.
+        const int lastRow = titleClient.height() - 2;
+        const int row = qMin(lastRow, buttonTop + 3 + s / 2);
         const QColor behind = titleClient.pixelColor(titleClient.width() / 2, row);
         if (transparent)
             return flattenOnKey(drawing, behind, TitleButtonKey);
         QImage back(s, s, QImage::Format_RGB32);
         for (int y = 0; y < s; ++y) {
-            const int src = qMin(titleClient.height() - 1, buttonTop + 3 + y);
+            const int src = qMin(lastRow, buttonTop + 3 + y);
             for (int x = 0; x < s; ++x)
                 back.setPixel(x, y, titleClient.pixel(titleClient.width() / 2, src));
         }
@@ -329,7 +331,8 @@ void macOS(Images& out) {
     out["MACOS_TITLE_CLIENT"] = client;
     out["MACOS_TITLE_RIGHT"] = titleArt(48, 23, false, true);
     out["MACOS_TITLEBTN"] = titleButtonStrip("MACOS", client, 4, false, [](QPainter& p, int s, Glyph g, State st) {
-        const QRectF ball(1, 1, s - 2.5, s - 2.5);
+        // One pixel up: on a skinned form the bar clips the button's last row.
+        const QRectF ball(1, 0.5, s - 2.5, s - 2.5);
         QPainterPath shape;
         shape.addEllipse(ball);
         Gel gel{QColor(0xD8, 0xDC, 0xE4), QColor(0x86, 0x8E, 0x9C), QColor(0x5C, 0x62, 0x6E), 0.8, 0.55, 1.0};
@@ -564,7 +567,8 @@ void blueGlass(Images& out) {
         p.setPen(QPen(QColor(0x2A, 0x58, 0xA0), 1));
         p.drawLine(QPointF(0, h - 0.5), QPointF(w, h - 0.5));
         p.end();
-        return flattenOnColor(art, QColor(0, 0, 0));
+        // Outside the rounded corners: the frame's own dark blue.
+        return flattenOnColor(art, QColor(0x2A, 0x58, 0xA0));
     };
     const QImage client = titleArt(179, 33, 0, false);
     out["BLUEGLASS_TITLE_LEFT"] = titleArt(162, 33, -1, true);
