@@ -52,8 +52,8 @@ std::vector<TskBuiltinImageInfo> buildCatalog() {
     }
     list.push_back({QStringLiteral("MORE_SCROLLBUTTON"), QString(), QStringLiteral("SCROLLBUTTON"),
                     72, 17, 4});
-    list.push_back({QStringLiteral("MENU_CHECKED"), QString(), QStringLiteral("MENU_CHECKED"), 16,
-                    16, 1});
+    list.push_back(
+        {QStringLiteral("MENU_CHECKED"), QString(), QStringLiteral("MENU_CHECKED"), 16, 16, 1});
     return list;
 }
 

@@ -59,8 +59,9 @@ void paintGel(QPainter& p, const QPainterPath& shape, const Gel& gel) {
     QPainterPath glossPath;
     const qreal radius = qMin(upper.height(), upper.width() / 2) * 0.9;
     glossPath.addRoundedRect(upper, radius, radius);
-    p.fillPath(glossPath, vertical(upper, {{0, QColor(255, 255, 255, int(255 * gel.gloss))},
-                                           {1, QColor(255, 255, 255, int(255 * gel.gloss * 0.2))}}));
+    p.fillPath(glossPath,
+               vertical(upper, {{0, QColor(255, 255, 255, int(255 * gel.gloss))},
+                                {1, QColor(255, 255, 255, int(255 * gel.gloss * 0.2))}}));
     p.restore();
     if (gel.borderWidth > 0) {
         p.save();
@@ -219,12 +220,16 @@ QImage strip(int frames, int frameWidth, int height,
 }
 
 QColor mix(const QColor& a, const QColor& b, qreal t) {
-    return QColor::fromRgbF(a.redF() * (1 - t) + b.redF() * t, a.greenF() * (1 - t) + b.greenF() * t,
-                            a.blueF() * (1 - t) + b.blueF() * t,
-                            a.alphaF() * (1 - t) + b.alphaF() * t);
+    return QColor::fromRgbF(
+        a.redF() * (1 - t) + b.redF() * t, a.greenF() * (1 - t) + b.greenF() * t,
+        a.blueF() * (1 - t) + b.blueF() * t, a.alphaF() * (1 - t) + b.alphaF() * t);
 }
 
-QColor lighter(const QColor& c, qreal t) { return mix(c, QColor(255, 255, 255, c.alpha()), t); }
-QColor darker(const QColor& c, qreal t) { return mix(c, QColor(0, 0, 0, c.alpha()), t); }
+QColor lighter(const QColor& c, qreal t) {
+    return mix(c, QColor(255, 255, 255, c.alpha()), t);
+}
+QColor darker(const QColor& c, qreal t) {
+    return mix(c, QColor(0, 0, 0, c.alpha()), t);
+}
 
 } // namespace SkinArt

@@ -41,8 +41,8 @@ struct Gel {
     QColor top;
     QColor bottom;
     QColor border;
-    qreal gloss = 0.55;     // opacity of the upper highlight
-    qreal glow = 0.25;      // opacity of the lower reflected glow
+    qreal gloss = 0.55; // opacity of the upper highlight
+    qreal glow = 0.25;  // opacity of the lower reflected glow
     qreal borderWidth = 1.0;
 };
 void paintGel(QPainter& p, const QPainterPath& shape, const Gel& gel);
@@ -67,8 +67,7 @@ void paintGlyphShadowed(QPainter& p, const QRectF& box, Glyph glyph, const QColo
                         const QColor& shadow, qreal width);
 
 // A strip of Frames frames, each painted by Paint(painter, frame rect, index 0-based).
-QImage strip(int frames, int frameWidth, int height,
-             const std::function<QImage(int index)>& frame);
+QImage strip(int frames, int frameWidth, int height, const std::function<QImage(int index)>& frame);
 
 QColor mix(const QColor& a, const QColor& b, qreal t);
 QColor lighter(const QColor& c, qreal t); // towards white

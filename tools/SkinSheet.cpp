@@ -1,3 +1,4 @@
+// skin-sheet OUT.png SCALE --theme FILE: a mock window in a theme file's skin.
 // skin-sheet OUT.png [SCALE [STYLE]]: the review sheet of every compiled-in skin
 // image, enlarged, frame by frame with a border round each frame, grouped by
 // style, with the key-colour pixels checkered so transparency is visible.
@@ -6,6 +7,10 @@
 #include "skin/SkinPublic.h"
 #include "skin/SkinThemes.h"
 #include "skin/TskColor.h"
+#include "skin/TskFileTheme.h"
+#include "skin/TskSkinError.h"
+
+#include <QFileInfo>
 
 #include <QApplication>
 #include <QFont>
@@ -26,40 +31,66 @@ QImage revealKeys(const QImage& image) {
     return out;
 }
 
-QColor colorOf(TskUIStyle style, TskThemeKey key) {
-    return TskColor::toQColor(GetBuiltinColor(style, key));
-}
+// The skin a preview draws from: a built-in style, or a theme file.
+struct Skin {
+    const TskFileTheme* theme;
+    TskUIStyle style;
+    QColor color(TskThemeKey key) const {
+        return TskColor::toQColor(SkinGetColor(theme, style, key));
+    }
+    qint32 value(TskThemeKey key) const { return SkinGetColor(theme, style, key); }
+    int integer(TskThemeKey key) const { return SkinGetInt(theme, style, key); }
+    bool flag(TskThemeKey key) const { return SkinGetBool(theme, style, key); }
+    QImage image(TskThemeKey key, int frames = 0, int index = 1) const {
+        QImage img;
+        SkinGetBitmap(theme, style, key, &img, frames, index);
+        return img;
+    }
+};
 
 // A mock window in the style, put together from the images the way the
 // skinned form, title bar, buttons and check boxes put them together.
-QImage previewWindow(TskUIStyle style) {
+QImage previewWindow(const Skin& skin, const QString& title) {
+    const TskUIStyle style = skin.style;
     const int W = 460, H = 150;
     QImage win(W, H, QImage::Format_RGB32);
     QPainter p(&win);
-    QImage left, client, right, strip;
-    LoadBuiltinBitmap(style, ThemeKey::TitleBarLeftImage, &left);
-    LoadBuiltinBitmap(style, ThemeKey::TitleBarClientImage, &client);
-    LoadBuiltinBitmap(style, ThemeKey::TitleBarRightImage, &right);
-    LoadBuiltinBitmap(style, ThemeKey::TitleBarButtonImage, &strip);
+    const QImage left = skin.image(ThemeKey::TitleBarLeftImage);
+    const QImage client = skin.image(ThemeKey::TitleBarClientImage);
+    const QImage right = skin.image(ThemeKey::TitleBarRightImage);
+    const QImage strip = skin.image(ThemeKey::TitleBarButtonImage);
     const int th = left.height();
+    // Themes may carry side and bottom borders.
+    const QImage side = skin.image(ThemeKey::FormLeftBorderImage);
+    const QImage bottom = skin.image(ThemeKey::FormBottomBorderImage);
     // Body: the form's pattern or colour, then its border.
-    const QString pattern = style == TskUIStyle::MacOS     ? QStringLiteral("MACOS_FORM_BACKGROUND")
-                            : style == TskUIStyle::Protein ? QStringLiteral("PROTEIN_FORM_BACKGROUND")
-                                                           : QString();
-    p.fillRect(win.rect(), colorOf(style, ThemeKey::FormBackgroundColor));
+    const QString pattern = style == TskUIStyle::MacOS ? QStringLiteral("MACOS_FORM_BACKGROUND")
+                            : style == TskUIStyle::Protein
+                                ? QStringLiteral("PROTEIN_FORM_BACKGROUND")
+                                : QString();
+    p.fillRect(win.rect(), skin.color(ThemeKey::FormBackgroundColor));
     if (!pattern.isEmpty())
         p.fillRect(win.rect(), QBrush(LoadBuiltinImage(pattern)));
     // Title sections: left, right, stretched client between them.
     p.drawImage(0, 0, left);
     p.drawImage(W - right.width(), 0, right);
     p.drawImage(QRect(left.width(), 0, W - right.width() - left.width(), th), client);
-    const int border = GetBuiltinInt(style, ThemeKey::FormBorderWidthInt);
-    p.setPen(QPen(colorOf(style, ThemeKey::FormBorderColor), 1));
+    const int border = skin.integer(ThemeKey::FormBorderWidthInt);
+    p.setPen(QPen(skin.color(ThemeKey::FormBorderColor), 1));
     for (int i = 0; i < border; ++i)
         p.drawRect(i, th + i - 1, W - 1 - 2 * i, H - th - 2 * i);
+    if (!side.isNull()) {
+        const int bh = bottom.height();
+        QImage mirrored = side;
+        RotateBitmap180(mirrored);
+        p.drawImage(QRect(0, th, side.width(), H - th - bh), side);
+        p.drawImage(QRect(W - side.width(), th, side.width(), H - th - bh), mirrored);
+        if (!bottom.isNull())
+            DrawThreePartHorizontal(bottom, p, QRect(0, H - bh, W, bh), false, false);
+    }
     // Title buttons, right to left: close, maximize, minimize; control box left.
-    const int top = GetBuiltinInt(style, ThemeKey::TitleBarButtonTopInt) + 3;
-    const bool keyed = GetBuiltinBool(style, ThemeKey::TitleBarButtonTransparentBool);
+    const int top = skin.integer(ThemeKey::TitleBarButtonTopInt) + 3;
+    const bool keyed = skin.flag(ThemeKey::TitleBarButtonTransparentBool);
     auto frame = [&](int index) {
         QImage f;
         ExtractFrame(strip, f, 18, index);
@@ -72,50 +103,51 @@ QImage previewWindow(TskUIStyle style) {
             p.drawImage(x, y, f);
     };
     const int fw = strip.width() / 18;
-    int x = W + GetBuiltinInt(style, ThemeKey::TitleBarButtonRightOffsetInt);
+    int x = W + skin.integer(ThemeKey::TitleBarButtonRightOffsetInt);
     const int shown[3] = {17, 7, 13}; // close hovered, maximize, minimize
     for (int k : shown) {
         x -= fw + 1;
         drawButton(x, top, frame(k));
     }
-    const int leftX = 3 + qMax(0, GetBuiltinInt(style, ThemeKey::TitleBarButtonLeftOffsetInt));
+    const int leftX = 3 + qMax(0, skin.integer(ThemeKey::TitleBarButtonLeftOffsetInt));
     drawButton(leftX, top - 1, frame(1));
     QFont font(QStringLiteral("DejaVu Sans"), 9, QFont::Bold);
     p.setFont(font);
-    p.setPen(colorOf(style, ThemeKey::TitleBarFontColor));
+    p.setPen(skin.color(ThemeKey::TitleBarFontColor));
     const int tx = leftX + fw + 5;
     p.drawText(QRect(tx, top, 300, fw), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("Deckvane - %1").arg(QVariant::fromValue(style).toString()));
+               QStringLiteral("Deckvane - %1").arg(title));
     // Push buttons in their three looks.
     QFont body(QStringLiteral("DejaVu Sans"), 9);
     p.setFont(body);
-    const bool faceKeyed = GetBuiltinBool(style, ThemeKey::ButtonTransparentBool);
+    const bool faceKeyed = skin.flag(ThemeKey::ButtonTransparentBool);
     for (int i = 1; i <= 3; ++i) {
-        QImage face;
-        GetBuiltinBitmap(style, ThemeKey::ButtonImage, &face, 3, i);
+        const QImage face = skin.image(ThemeKey::ButtonImage, 3, i);
         const QRect r(12 + (i - 1) * 100, th + 14, 90, face.height() + 4);
         QImage buffer(r.size(), QImage::Format_RGB32);
-        buffer.fill(colorOf(style, ThemeKey::FormBackgroundColor));
+        buffer.fill(skin.color(ThemeKey::FormBackgroundColor));
         QPainter bp(&buffer);
         DrawStretchedKeepCorners(face, bp, QRect(QPoint(0, 0), r.size()), faceKeyed);
         bp.setFont(body);
         bp.setPen(Qt::black);
         bp.drawText(QRect(QPoint(i == 3 ? 1 : 0, i == 3 ? 1 : 0), r.size()), Qt::AlignCenter,
-                    i == 1 ? QStringLiteral("Start") : i == 2 ? QStringLiteral("Hover") : QStringLiteral("Pressed"));
+                    i == 1   ? QStringLiteral("Start")
+                    : i == 2 ? QStringLiteral("Hover")
+                             : QStringLiteral("Pressed"));
         bp.end();
         p.drawImage(r.topLeft(), buffer);
     }
     // Check boxes and radio buttons: checked, unchecked, disabled.
     const int rowY = th + 60;
     for (int i = 1; i <= 4; ++i) {
-        QImage box, radio;
-        GetBuiltinBitmap(style, ThemeKey::CheckBoxImage, &box, 4, i);
-        GetBuiltinBitmap(style, ThemeKey::RadioButtonImage, &radio, 4, i);
+        const QImage box = skin.image(ThemeKey::CheckBoxImage, 4, i);
+        const QImage radio = skin.image(ThemeKey::RadioButtonImage, 4, i);
         const int cx = 12 + (i - 1) * 105;
         p.drawImage(cx, rowY, box);
         DrawMasked(p, QPoint(cx, rowY + 26), radio);
         p.setPen(i <= 2 ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80));
-        p.drawText(cx + box.width() + 4, rowY + box.height() - 3, i % 2 ? QStringLiteral("Checked") : QStringLiteral("Clear"));
+        p.drawText(cx + box.width() + 4, rowY + box.height() - 3,
+                   i % 2 ? QStringLiteral("Checked") : QStringLiteral("Clear"));
         p.drawText(cx + radio.width() + 4, rowY + 26 + radio.height() - 3, QStringLiteral("HTML"));
     }
     // A menu item, selected and not, in the menu colours.
@@ -124,17 +156,17 @@ QImage previewWindow(TskUIStyle style) {
         DrawMacMenuBarTall(p, menu);
         DrawMacMenuSelect(p, QRect(menu.x(), menu.y() + 22, menu.width(), 20));
     } else {
-        FillRectColor(p, menu, GetBuiltinColor(style, ThemeKey::MenuBackgroundColor));
+        FillRectColor(p, menu, skin.value(ThemeKey::MenuBackgroundColor));
         const QRect sel(menu.x(), menu.y() + 22, menu.width(), 20);
-        FillRectColor(p, sel, GetBuiltinColor(style, ThemeKey::MenuSelectedBackgroundColor));
-        FrameRectColor(p, sel, GetBuiltinColor(style, ThemeKey::MenuSelectedBorderColor));
+        FillRectColor(p, sel, skin.value(ThemeKey::MenuSelectedBackgroundColor));
+        FrameRectColor(p, sel, skin.value(ThemeKey::MenuSelectedBorderColor));
     }
-    DrawMenuWindowBorder(p, menu, 0, GetBuiltinColor(style, ThemeKey::FormBackgroundColor));
-    p.setPen(colorOf(style, ThemeKey::MenuFontColor));
+    DrawMenuWindowBorder(p, menu, 0, skin.value(ThemeKey::FormBackgroundColor));
+    p.setPen(skin.color(ThemeKey::MenuFontColor));
     p.drawText(menu.x() + 8, menu.y() + 16, QStringLiteral("Open..."));
-    p.setPen(colorOf(style, ThemeKey::MenuSelectedFontColor));
+    p.setPen(skin.color(ThemeKey::MenuSelectedFontColor));
     p.drawText(menu.x() + 8, menu.y() + 37, QStringLiteral("Convert"));
-    p.setPen(colorOf(style, ThemeKey::MenuFontColor));
+    p.setPen(skin.color(ThemeKey::MenuFontColor));
     p.drawText(menu.x() + 8, menu.y() + 58, QStringLiteral("Exit"));
     p.end();
     return win;
@@ -149,6 +181,25 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int scale = argc > 2 ? qMax(1, atoi(argv[2])) : 3;
+    if (argc > 4 && QByteArray(argv[3]) == "--theme") {
+        // A preview of a theme file instead of the built-in images.
+        TskFileTheme theme;
+        try {
+            theme.SetThemeFile(QString::fromLocal8Bit(argv[4]));
+        } catch (const TskSkinError& e) {
+            std::fprintf(stderr, "skin-sheet: %s\n", qPrintable(e.message()));
+            return 1;
+        }
+        if (!theme.IsThemeLoaded()) {
+            std::fprintf(stderr, "skin-sheet: %s not found\n", argv[4]);
+            return 1;
+        }
+        const QImage win = previewWindow({&theme, TskUIStyle::FromThemeFile},
+                                         QFileInfo(theme.ThemeFile()).baseName());
+        const QImage big =
+            win.scaled(win.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        return big.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    }
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]).toUpper() : QString();
     std::vector<TskBuiltinImageInfo> catalog;
     for (const TskBuiltinImageInfo& info : BuiltinImageCatalog()) {
@@ -193,13 +244,15 @@ int main(int argc, char** argv) {
     for (int st = 1; st <= 5; ++st) {
         const TskUIStyle style = TskUIStyle(st);
         if (only.isEmpty() || BuiltinStylePrefix(style) == only)
-            previews.push_back(previewWindow(style));
+            previews.push_back(
+                previewWindow({nullptr, style}, QVariant::fromValue(style).toString()));
     }
     const int previewTop = y + rowHeight + gap * 2;
     int previewRows = 0;
     if (!previews.empty())
         previewRows = int((previews.size() + 2) / 3);
-    const int pageHeight = previewTop + previewRows * (previews.empty() ? 0 : previews[0].height() * 2 + gap) + gap;
+    const int pageHeight =
+        previewTop + previewRows * (previews.empty() ? 0 : previews[0].height() * 2 + gap) + gap;
 
     QImage sheet(pageWidth, pageHeight, QImage::Format_RGB32);
     sheet.fill(QColor(0xFF, 0xFF, 0xFF));
@@ -218,7 +271,11 @@ int main(int argc, char** argv) {
         p.setFont(label);
         p.setPen(QColor(0x30, 0x30, 0x30));
         p.drawText(pl.at.x(), pl.at.y() + 11,
-                   QStringLiteral("%1 %2x%3/%4").arg(info.name).arg(info.width).arg(info.height).arg(info.frames));
+                   QStringLiteral("%1 %2x%3/%4")
+                       .arg(info.name)
+                       .arg(info.width)
+                       .arg(info.height)
+                       .arg(info.frames));
         const int top = pl.at.y() + labelHeight;
         if (image.isNull()) {
             p.setPen(Qt::red);
@@ -230,8 +287,8 @@ int main(int argc, char** argv) {
         const int fw = image.width() / info.frames;
         for (int f = 0; f < info.frames; ++f) {
             const QImage frame = shown.copy(f * fw, 0, fw, image.height())
-                                     .scaled(fw * scale, image.height() * scale, Qt::IgnoreAspectRatio,
-                                             Qt::FastTransformation);
+                                     .scaled(fw * scale, image.height() * scale,
+                                             Qt::IgnoreAspectRatio, Qt::FastTransformation);
             const int fx = pl.at.x() + 1 + f * (fw * scale + 1);
             p.drawImage(fx, top + 1, frame);
             p.setPen(QColor(0xE0, 0x30, 0x30));
@@ -239,8 +296,10 @@ int main(int argc, char** argv) {
         }
     }
     for (size_t i = 0; i < previews.size(); ++i) {
-        const QImage big = previews[i].scaled(previews[i].size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        p.drawImage(gap + int(i % 3) * (big.width() + gap), previewTop + int(i / 3) * (big.height() + gap), big);
+        const QImage big = previews[i].scaled(previews[i].size() * 2, Qt::IgnoreAspectRatio,
+                                              Qt::FastTransformation);
+        p.drawImage(gap + int(i % 3) * (big.width() + gap),
+                    previewTop + int(i / 3) * (big.height() + gap), big);
     }
     p.end();
     if (!sheet.save(QString::fromLocal8Bit(argv[1]))) {
