@@ -156,41 +156,6 @@ void TskTitleBar::SetAutoSize(bool value) {
         AlignLayout::realign(parentWidget());
 }
 
-void TskTitleBar::SetButtonInterval(int value) {
-    m_buttonInterval = value;
-    update();
-}
-
-void TskTitleBar::SetCaption(const QString& value) {
-    m_caption = value;
-    update();
-}
-
-void TskTitleBar::SetFontColor(int value) {
-    m_fontColor = value;
-    update();
-}
-
-void TskTitleBar::SetFormActive(bool value) {
-    m_formActive = value;
-    update();
-}
-
-void TskTitleBar::SetLeftBtnXOffset(int value) {
-    m_leftBtnXOffset = value;
-    update();
-}
-
-void TskTitleBar::SetRightBtnXOffset(int value) {
-    m_rightBtnXOffset = value;
-    update();
-}
-
-void TskTitleBar::SetDrawAppIcon(bool value) {
-    m_drawAppIcon = value;
-    update();
-}
-
 // ---- the window ----
 
 QWidget* TskTitleBar::ParentForm() const {

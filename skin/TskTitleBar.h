@@ -87,20 +87,20 @@ public:
     TskTitleBarSections* Sections() const { return m_sections; }
     TskTitleBarButtons* Buttons() const { return m_buttons; }
     int ButtonInterval() const { return m_buttonInterval; }
-    void SetButtonInterval(int value);
+    void SetButtonInterval(int value) { storeAndRepaint(m_buttonInterval, value); }
     QString Caption() const { return m_caption; }
-    void SetCaption(const QString& value);
+    void SetCaption(const QString& value) { storeAndRepaint(m_caption, value); }
     // The caption colour (0x00BBGGRR) while the form is active.
     int FontColor() const { return m_fontColor; }
-    void SetFontColor(int value);
+    void SetFontColor(int value) { storeAndRepaint(m_fontColor, value); }
     bool FormActive() const { return m_formActive; }
-    void SetFormActive(bool value);
+    void SetFormActive(bool value) { storeAndRepaint(m_formActive, value); }
     int LeftBtnXOffset() const { return m_leftBtnXOffset; }
-    void SetLeftBtnXOffset(int value);
+    void SetLeftBtnXOffset(int value) { storeAndRepaint(m_leftBtnXOffset, value); }
     int RightBtnXOffset() const { return m_rightBtnXOffset; }
-    void SetRightBtnXOffset(int value);
+    void SetRightBtnXOffset(int value) { storeAndRepaint(m_rightBtnXOffset, value); }
     bool DrawAppIcon() const { return m_drawAppIcon; }
-    void SetDrawAppIcon(bool value);
+    void SetDrawAppIcon(bool value) { storeAndRepaint(m_drawAppIcon, value); }
     // Read by the form's window region; stored only.
     int RoundCorner() const { return m_roundCorner; }
     void SetRoundCorner(int value) { m_roundCorner = value; }
@@ -181,6 +181,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    template <class T, class V> void storeAndRepaint(T& field, const V& value) {
+        field = value;
+        update();
+    }
     void updateHot();
     void watchForm();
     std::vector<ButtonSlot> buttonSlots() const;
