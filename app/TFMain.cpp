@@ -10,7 +10,7 @@
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/standins/TskButton.h"
-#include "app/standins/TskForm.h"
+#include "skin/TskForm.h"
 #include "app/standins/TskImagePanel.h"
 #include "app/standins/TskRadioButton.h"
 #include "platform/SystemLanguage.h"
@@ -76,7 +76,7 @@ QString TFMain::text(int offset) const {
 void TFMain::FormCreate() {
     LanguageBase = GetLanguageBase();
     setWindowTitle(text(StringTable::kCaption));
-    skForm1->setCaption(text(StringTable::kCaption));
+    skForm1->SetCaption(text(StringTable::kCaption));
     Label1->setCaption(text(StringTable::kSavePathLabel));
     skButton2->setProperty("Caption", text(StringTable::kStartButton));
     WebBrowser2->Navigate(text(StringTable::kBannerAddress));

@@ -2,6 +2,7 @@
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
 #include "platform/MessageBoxSeam.h"
+#include "skin/SkinPublic.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/MAINICON.png")));
 
     TFMain FMain;
+    // Minimize, the work area and Alt+Space from other windows refer to it.
+    SetApplicationMainForm(&FMain);
     try {
         FMain.loadLayout();
     } catch (const LayoutError& error) {

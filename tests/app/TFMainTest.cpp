@@ -8,7 +8,7 @@
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/standins/TskButton.h"
-#include "app/standins/TskForm.h"
+#include "skin/TskForm.h"
 #include "app/standins/TskImagePanel.h"
 #include "app/standins/TskRadioButton.h"
 
@@ -56,8 +56,9 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
     auto w = makeWindow(1033, &browser);
     EXPECT_EQ(w->objectName(), "FMain");
     EXPECT_EQ(w->pos(), QPoint(216, 120));
-    EXPECT_EQ(w->size(), QSize(825, 476));
-    EXPECT_EQ(w->minimumSize(), QSize(130, 50));
+    // The skinned form's 3-pixel ring around the stored client area.
+    EXPECT_EQ(w->size(), QSize(831, 482));
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
     struct Expect {
         QWidget* control;
         const char* className;
@@ -65,7 +66,7 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
         QRect geometry;
     };
     for (const Expect& e : {
-             Expect{w->skForm1, "TskForm", "FMain", QRect(0, 0, 825, 476)},
+             Expect{w->skForm1, "TskForm", "FMain", QRect(3, 3, 825, 476)},
              Expect{w->skImagePanel2, "TskImagePanel", "skForm1", QRect(0, 20, 825, 101)},
              Expect{w->WebBrowser2, "TWebBrowser", "skImagePanel2", QRect(0, 0, 825, 101)},
              Expect{w->skImagePanel1, "TskImagePanel", "skForm1", QRect(0, 121, 825, 52)},
@@ -94,7 +95,7 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
     EXPECT_EQ(w->skButton2->property("MouseContinuouslyDownInterval").toInt(), 100);
     // Resizing keeps the edges: banner and input row on top, folders left.
     w->show();
-    w->resize(1000, 600);
+    w->resize(1006, 606);
     EXPECT_EQ(w->StatusBar1->geometry(), QRect(0, 581, 1000, 19));
     EXPECT_EQ(w->Memo1->geometry(), QRect(273, 173, 727, 408));
 }
@@ -115,7 +116,7 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
         EXPECT_EQ(w->skButton2->text(), QString::fromUtf8(c.button)) << c.id;
         EXPECT_EQ(w->Label1->text(), QString::fromUtf8(c.label)) << c.id;
         EXPECT_EQ(w->windowTitle(), "Deckvane");
-        EXPECT_EQ(w->skForm1->caption(), "Deckvane");
+        EXPECT_EQ(w->skForm1->Caption(), "Deckvane");
         ASSERT_NE(browser, nullptr);
         ASSERT_EQ(browser->addresses.size(), 1);
         EXPECT_TRUE(browser->addresses[0].endsWith(
