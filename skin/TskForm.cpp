@@ -21,6 +21,7 @@
 #include <QMetaProperty>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -54,6 +55,26 @@ TskForm* skinFormOf(QWidget* window) {
 TskMainMenu* asMainMenu(QMenu* menu) {
     return qobject_cast<TskMainMenu*>(menu);
 }
+
+// Sees every key event of the application for one form; kept apart from the
+// form's own filter on its window so window events are handled once.
+class ApplicationKeys : public QObject {
+public:
+    explicit ApplicationKeys(TskForm* form) : QObject(form), m_form(form) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+            return false;
+        return m_form->ApplicationKeyEvent(watched, static_cast<QKeyEvent*>(event));
+    }
+
+private:
+    TskForm* m_form;
+};
 
 } // namespace
 
@@ -120,7 +141,7 @@ void TskForm::takeOver() {
     if (!owner->layout())
         AlignLayout::manage(owner);
     owner->installEventFilter(this);
-    qApp->installEventFilter(this);
+    m_applicationKeys = new ApplicationKeys(this);
     SetFormRegion();
 }
 
@@ -129,7 +150,8 @@ void TskForm::releaseOwner() {
     if (!owner)
         return;
     owner->removeEventFilter(this);
-    qApp->removeEventFilter(this);
+    delete m_applicationKeys;
+    m_applicationKeys = nullptr;
     // While the window itself is being destroyed (its own destructor has
     // already run) it gets nothing back.
     if (owner->metaObject() != m_ownerMeta || QCoreApplication::closingDown())
@@ -521,6 +543,18 @@ bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
            !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
+void TskForm::applyMaximizedBounds() {
+    const QRect target = MaximizedBounds(GetWorkAreaRect());
+    if (m_owner->geometry() == target)
+        return;
+    // Through the native window: moving the widget itself would drop its
+    // maximized state.
+    if (QWindow* handle = m_owner->windowHandle())
+        handle->setGeometry(target);
+    else
+        m_owner->setGeometry(target);
+}
+
 void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
     QWidget* owner = m_owner;
     const bool maximized = owner->isMaximized();
@@ -533,9 +567,7 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
         m_normalBounds = owner->geometry();
     }
     if (maximized) {
-        const QRect target = MaximizedBounds(GetWorkAreaRect());
-        if (owner->geometry() != target)
-            owner->setGeometry(target);
+        applyMaximizedBounds();
     } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
                m_normalBounds.isValid()) {
         // Without a window manager nobody else puts the window back.
@@ -564,11 +596,8 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
             ownerStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
             break;
         case QEvent::Resize:
-            if (m_owner->isMaximized()) {
-                const QRect target = MaximizedBounds(GetWorkAreaRect());
-                if (m_owner->geometry() != target)
-                    m_owner->setGeometry(target);
-            }
+            if (m_owner->isMaximized())
+                applyMaximizedBounds();
             PaintFormBorder();
             if (m_titleBar)
                 m_titleBar->UpdateMaxButtons();
@@ -583,16 +612,14 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         default:
             break;
         }
-        return QWidget::eventFilter(watched, event);
     }
-    const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::ShortcutOverride)
-        if (appKeyEvent(watched, static_cast<QKeyEvent*>(event), type == QEvent::ShortcutOverride))
-            return true;
     return QWidget::eventFilter(watched, event);
 }
 
-bool TskForm::appKeyEvent(QObject* receiver, QKeyEvent* key, bool shortcutOverride) {
+bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {
+    if (m_destroying || !m_owner)
+        return false;
+    const bool shortcutOverride = key->type() == QEvent::ShortcutOverride;
     if (IsSystemMenuKey(key)) {
         // The window the key came to answers; a window without a skinned
         // form hands it to the main window's.

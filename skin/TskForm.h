@@ -147,6 +147,9 @@ public:
     static QRect MaximizedBounds(const QRect& workArea);
     // Alt+Space, as the keyboard gives it.
     static bool IsSystemMenuKey(const QKeyEvent* key);
+    // Every key press of the application passes here first: Alt+Space opens
+    // the system menu, a menu shortcut runs its item; true when used up.
+    bool ApplicationKeyEvent(QObject* receiver, QKeyEvent* key);
 
 signals:
     void OnTitleBarCustomBtnsClick(QObject* sender, int buttonIndex);
@@ -161,8 +164,8 @@ private:
     void releaseOwner();
     void applyClientMargins();
     void ownerStateChanged(Qt::WindowStates oldState);
+    void applyMaximizedBounds();
     void paintOwner();
-    bool appKeyEvent(QObject* receiver, QKeyEvent* key, bool shortcutOverride);
     void themeGone();
     void menuGone();
     void applyCollection(const QVariant& value, bool buttons);
@@ -191,5 +194,6 @@ private:
     QRect m_normalBounds; // where a window maximized here goes back to
     QRegion m_region;
     bool m_ownerWasFrameless = false;
+    QObject* m_applicationKeys = nullptr;
     const QMetaObject* m_ownerMeta = nullptr;
 };
