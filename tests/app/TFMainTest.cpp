@@ -9,6 +9,9 @@
 #include "app/controls/TWebBrowser.h"
 #include "app/standins/TskButton.h"
 #include "skin/TskForm.h"
+#include "skin/TskTitleBar.h"
+#include "skin/TskTitleBarButtons.h"
+#include "skin/TskTitleBarSections.h"
 #include "app/standins/TskImagePanel.h"
 #include "app/standins/TskRadioButton.h"
 
@@ -98,6 +101,37 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
     w->resize(1006, 606);
     EXPECT_EQ(w->StatusBar1->geometry(), QRect(0, 581, 1000, 19));
     EXPECT_EQ(w->Memo1->geometry(), QRect(273, 173, 727, 408));
+}
+
+TEST(TFMain, StoredSkinnedFormKeepsItsValuesAndCaptionFont) {
+    FakeBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    TskForm* form = w->skForm1;
+    EXPECT_EQ(form->UIStyle(), TskUIStyle::MacOS);
+    EXPECT_EQ(form->BorderColor(), 0x7F7F7F);
+    EXPECT_EQ(form->BorderWidth(), 1);
+    EXPECT_EQ(form->Color(), 0xE7E7E7);
+    EXPECT_EQ(form->MenuBarHeight(), 22);
+    EXPECT_EQ(form->RoundCorner(), 0);
+    EXPECT_EQ(form->Version(), "5.8");
+    EXPECT_EQ(form->Menu(), nullptr);
+    ASSERT_NE(form->TitleBar(), nullptr);
+    EXPECT_EQ(form->TitleBar()->height(), 20);
+    // The stored buttons and sections, in stored order.
+    TskTitleBarButtons* buttons = form->TitleBar()->Buttons();
+    ASSERT_EQ(buttons->Count(), 4);
+    EXPECT_EQ(buttons->Items(0)->ButtonType(), TskTitleBarButton::skControlBox);
+    EXPECT_EQ(buttons->Items(3)->ButtonType(), TskTitleBarButton::skMin);
+    EXPECT_EQ(buttons->Items(1)->PicNormal().size(), QSize(17, 17));
+    ASSERT_EQ(form->TitleBar()->Sections()->Count(), 3);
+    EXPECT_EQ(form->TitleBar()->Sections()->Items(2)->Align(), TskTitleBarSection::skClient);
+    EXPECT_FALSE(form->TitleBar()->SectionPicture(0).isNull());
+    // The caption font is the title bar's; the controls keep the window's.
+    EXPECT_EQ(form->Font().family(), "Tahoma");
+    EXPECT_TRUE(form->Font().bold());
+    EXPECT_EQ(form->Font().pixelSize(), 11);
+    EXPECT_FALSE(w->Memo1->font().bold());
+    EXPECT_NE(w->Memo1->font().family(), "Tahoma");
 }
 
 TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
