@@ -9,6 +9,7 @@ packages=(
     libreoffice-impress libreoffice-dev libreoffice-dev-common
     libgtest-dev libgmock-dev
     xvfb xauth fonts-noto-cjk fonts-dejavu-core
+    xdotool
 )
 
 missing=()
