@@ -56,15 +56,15 @@ TEST(SkinPublic, KeepCornersPiecesOf84x23Into100x30) {
         EXPECT_EQ(pieces[i].target, target);
         EXPECT_EQ(pieces[i].corner, corner);
     };
-    expect(0, RectLTRB(0, 0, 42, 11), RectLTRB(0, 0, 42, 11), true);     // TL
-    expect(1, RectLTRB(0, 13, 42, 23), RectLTRB(0, 20, 42, 30), true);   // BL
-    expect(2, RectLTRB(0, 11, 42, 12), RectLTRB(0, 11, 42, 20), false);  // left edge
-    expect(3, RectLTRB(43, 0, 84, 11), RectLTRB(59, 0, 100, 11), true);  // TR
-    expect(4, RectLTRB(43, 13, 84, 23), RectLTRB(59, 20, 100, 30), true); // BR
+    expect(0, RectLTRB(0, 0, 42, 11), RectLTRB(0, 0, 42, 11), true);       // TL
+    expect(1, RectLTRB(0, 13, 42, 23), RectLTRB(0, 20, 42, 30), true);     // BL
+    expect(2, RectLTRB(0, 11, 42, 12), RectLTRB(0, 11, 42, 20), false);    // left edge
+    expect(3, RectLTRB(43, 0, 84, 11), RectLTRB(59, 0, 100, 11), true);    // TR
+    expect(4, RectLTRB(43, 13, 84, 23), RectLTRB(59, 20, 100, 30), true);  // BR
     expect(5, RectLTRB(43, 12, 84, 13), RectLTRB(59, 11, 100, 20), false); // right edge
-    expect(6, RectLTRB(42, 0, 43, 11), RectLTRB(42, 0, 59, 11), false);  // top edge
-    expect(7, RectLTRB(42, 11, 43, 12), RectLTRB(42, 11, 59, 19), false); // centre
-    expect(8, RectLTRB(42, 12, 43, 23), RectLTRB(41, 19, 59, 30), false); // bottom edge
+    expect(6, RectLTRB(42, 0, 43, 11), RectLTRB(42, 0, 59, 11), false);    // top edge
+    expect(7, RectLTRB(42, 11, 43, 12), RectLTRB(42, 11, 59, 19), false);  // centre
+    expect(8, RectLTRB(42, 12, 43, 23), RectLTRB(41, 19, 59, 30), false);  // bottom edge
 }
 
 TEST(SkinPublic, KeepCornersPiecesIntoASmallRectangle) {
@@ -73,13 +73,13 @@ TEST(SkinPublic, KeepCornersPiecesIntoASmallRectangle) {
     for (const auto& p : pieces)
         got.emplace_back(p.source, p.target);
     const std::vector<std::pair<QRect, QRect>> want = {
-        {RectLTRB(0, 0, 10, 5), RectLTRB(0, 0, 10, 5)},     // TL
-        {RectLTRB(0, 19, 10, 23), RectLTRB(0, 6, 10, 10)},  // BL
-        {RectLTRB(0, 11, 10, 12), RectLTRB(0, 5, 10, 6)},   // left edge
-        {RectLTRB(75, 0, 84, 5), RectLTRB(11, 0, 20, 5)},   // TR
+        {RectLTRB(0, 0, 10, 5), RectLTRB(0, 0, 10, 5)},      // TL
+        {RectLTRB(0, 19, 10, 23), RectLTRB(0, 6, 10, 10)},   // BL
+        {RectLTRB(0, 11, 10, 12), RectLTRB(0, 5, 10, 6)},    // left edge
+        {RectLTRB(75, 0, 84, 5), RectLTRB(11, 0, 20, 5)},    // TR
         {RectLTRB(75, 19, 84, 23), RectLTRB(11, 6, 20, 10)}, // BR
-        {RectLTRB(75, 12, 84, 13), RectLTRB(11, 5, 20, 6)}, // right edge
-        {RectLTRB(42, 0, 43, 5), RectLTRB(10, 0, 11, 5)},   // top edge
+        {RectLTRB(75, 12, 84, 13), RectLTRB(11, 5, 20, 6)},  // right edge
+        {RectLTRB(42, 0, 43, 5), RectLTRB(10, 0, 11, 5)},    // top edge
         // the centre (10, 5, 11, 5) has no height and is skipped
         {RectLTRB(42, 18, 43, 23), RectLTRB(9, 5, 11, 10)}, // bottom edge
     };
@@ -108,10 +108,10 @@ TEST(SkinPublic, DrawStretchedKeepCornersPixels) {
     EXPECT_EQ(sourceOf(canvas, 0, 20), QPoint(0, 13));
     EXPECT_EQ(sourceOf(canvas, 59, 0), QPoint(43, 0));
     EXPECT_EQ(sourceOf(canvas, 99, 29), QPoint(83, 22));
-    EXPECT_EQ(sourceOf(canvas, 0, 15), QPoint(0, 11));    // left edge
-    EXPECT_EQ(sourceOf(canvas, 50, 5), QPoint(42, 5));    // top edge
-    EXPECT_EQ(sourceOf(canvas, 50, 15), QPoint(42, 11));  // centre
-    EXPECT_EQ(sourceOf(canvas, 80, 15), QPoint(64, 12));  // right edge
+    EXPECT_EQ(sourceOf(canvas, 0, 15), QPoint(0, 11));   // left edge
+    EXPECT_EQ(sourceOf(canvas, 50, 5), QPoint(42, 5));   // top edge
+    EXPECT_EQ(sourceOf(canvas, 50, 15), QPoint(42, 11)); // centre
+    EXPECT_EQ(sourceOf(canvas, 80, 15), QPoint(64, 12)); // right edge
     // The bottom edge, drawn last, overlaps BL by a column and a row.
     EXPECT_EQ(sourceOf(canvas, 41, 19), QPoint(42, 12));
     EXPECT_EQ(sourceOf(canvas, 41, 29), QPoint(42, 22));
@@ -126,8 +126,8 @@ TEST(SkinPublic, KeyColourIsDroppedFromEdgesAlwaysAndCornersWhenAsked) {
         QPainter p(&canvas);
         DrawStretchedKeepCorners(source, p, QRect(0, 0, 100, 30), transparent);
         p.end();
-        EXPECT_EQ(canvas.pixel(50, 15), green);  // centre
-        EXPECT_EQ(canvas.pixel(50, 2), green);   // top edge
+        EXPECT_EQ(canvas.pixel(50, 15), green); // centre
+        EXPECT_EQ(canvas.pixel(50, 2), green);  // top edge
         EXPECT_EQ(canvas.pixel(0, 0), transparent ? green : qRgb(255, 0, 255));
         EXPECT_EQ(canvas.pixel(99, 29), transparent ? green : qRgb(255, 0, 255));
     }

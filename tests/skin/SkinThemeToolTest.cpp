@@ -50,7 +50,9 @@ QByteArray bmp(int w, int h) {
     return bytes;
 }
 
-QString sourceDir() { return qEnvironmentVariable("DECKVANE_SOURCE_DIR"); }
+QString sourceDir() {
+    return qEnvironmentVariable("DECKVANE_SOURCE_DIR");
+}
 
 } // namespace
 
@@ -58,14 +60,13 @@ TEST(SkinThemeTool, PackThenDumpRoundTrips) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("theme"));
     QDir().mkpath(folder);
-    writeFile(folder + QStringLiteral("/theme.txt"),
-              "# a comment\n"
-              "FormBorderColor=#FF0000\n"
-              "MenuFontColor=sys:7\n"
-              "TitleBarButtonRightOffsetInt=-3\n"
-              "ButtonTransparentBool=true\n"
-              "TitleBarButtonTransparentBool=200\n"
-              "Author=Somebody = with equals\n");
+    writeFile(folder + QStringLiteral("/theme.txt"), "# a comment\n"
+                                                     "FormBorderColor=#FF0000\n"
+                                                     "MenuFontColor=sys:7\n"
+                                                     "TitleBarButtonRightOffsetInt=-3\n"
+                                                     "ButtonTransparentBool=true\n"
+                                                     "TitleBarButtonTransparentBool=200\n"
+                                                     "Author=Somebody = with equals\n");
     writeFile(folder + QStringLiteral("/ButtonImage.bmp"), bmp(30, 7));
     writeFile(folder + QStringLiteral("/checkboximage.bmp"), bmp(8, 2));
     const QString out = dir.filePath(QStringLiteral("t.vsk"));
@@ -97,11 +98,10 @@ TEST(SkinThemeTool, PackRefusesBadFolders) {
             writeFile(folder + QLatin1Char('/') + QLatin1String(extraFile), extra);
         return skinTheme({QStringLiteral("pack"), folder, dir.filePath(QStringLiteral("o.vsk"))});
     };
-    for (const QByteArray& text : {QByteArray("FormBorderColor=red\n"),
-                                   QByteArray("FormMinWidthInt=12.5\n"),
-                                   QByteArray("ButtonTransparentBool=maybe\n"),
-                                   QByteArray("ButtonImage=x.bmp\n"), QByteArray("no equals sign\n"),
-                                   QByteArray("FormMinWidthInt=1\nformminwidthint=2\n")}) {
+    for (const QByteArray& text :
+         {QByteArray("FormBorderColor=red\n"), QByteArray("FormMinWidthInt=12.5\n"),
+          QByteArray("ButtonTransparentBool=maybe\n"), QByteArray("ButtonImage=x.bmp\n"),
+          QByteArray("no equals sign\n"), QByteArray("FormMinWidthInt=1\nformminwidthint=2\n")}) {
         const ToolRun r = packWith(text);
         EXPECT_EQ(r.exitCode, 1) << text.constData();
         EXPECT_TRUE(r.err.contains(QStringLiteral("line"))) << qPrintable(r.err);
@@ -161,8 +161,8 @@ TEST(SkinThemeTool, SampleThemesArePackedFromTheirFoldersAndComplete) {
         const TskThemeFileReader* reader = theme.Mgr().Reader();
         ASSERT_TRUE(reader->Complete());
         // Every key this program's components read is in the file.
-        const int readKeys[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                18, 19, 20, 21, 22, 23, 27, 44, 45, 46, 47, 48};
+        const int readKeys[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                16, 17, 18, 19, 20, 21, 22, 23, 27, 44, 45, 46, 47, 48};
         for (int key : readKeys) {
             bool found = false;
             for (const auto& e : reader->Entries())
@@ -172,9 +172,10 @@ TEST(SkinThemeTool, SampleThemesArePackedFromTheirFoldersAndComplete) {
         QImage image;
         theme.GetBitmap(ThemeKey::ButtonImage, image, 3, 1);
         EXPECT_EQ(image.height() % 2, 1); // kept corners need an odd height
-        const std::pair<TskThemeKey, int> strips[] = {
-            {ThemeKey::ButtonImage, 3}, {ThemeKey::CheckBoxImage, 4},
-            {ThemeKey::RadioButtonImage, 4}, {ThemeKey::TitleBarButtonImage, 18}};
+        const std::pair<TskThemeKey, int> strips[] = {{ThemeKey::ButtonImage, 3},
+                                                      {ThemeKey::CheckBoxImage, 4},
+                                                      {ThemeKey::RadioButtonImage, 4},
+                                                      {ThemeKey::TitleBarButtonImage, 18}};
         for (const auto& [key, frames] : strips) {
             QImage strip;
             theme.GetBitmap(key, strip);

@@ -41,6 +41,8 @@ public:
 };
 
 // Offsets of consecutive records after the header.
-constexpr qint32 rec(int i) { return 24 + 77 * i; }
+constexpr qint32 rec(int i) {
+    return 24 + 77 * i;
+}
 
 } // namespace skintest

@@ -1,8 +1,8 @@
+#include "skin/TskFileTheme.h"
 #include "SkinTestComponents.h"
 #include "TskThemeFileWriter.h"
 #include "skin/SkinPublic.h"
 #include "skin/SkinThemes.h"
-#include "skin/TskFileTheme.h"
 #include "skin/TskSkinError.h"
 
 #include <QBuffer>
@@ -82,7 +82,8 @@ TEST(FileTheme, AnswersKeysFromItsFile) {
     TskUIStyle effective;
     EXPECT_TRUE(UsingFileTheme(&theme, TskUIStyle::FromThemeFile, effective));
     EXPECT_EQ(effective, TskUIStyle::FromThemeFile);
-    EXPECT_EQ(SkinGetColor(&theme, TskUIStyle::FromThemeFile, ThemeKey::FormBorderColor), 0x00C47339);
+    EXPECT_EQ(SkinGetColor(&theme, TskUIStyle::FromThemeFile, ThemeKey::FormBorderColor),
+              0x00C47339);
     EXPECT_EQ(SkinGetColor(&theme, TskUIStyle::WinXP, ThemeKey::FormBorderColor), 0xC82C00);
 }
 
@@ -130,7 +131,8 @@ TEST(FileTheme, BareNamesAreSearchedInTheProgramFolderThenTheUserFolder) {
     ASSERT_TRUE(QDir().mkpath(TskFileTheme::UserThemeDirSlash()));
     EXPECT_TRUE(TskFileTheme::UserThemeDirSlash().startsWith(data.path()));
     EXPECT_TRUE(TskFileTheme::UserThemeDirSlash().endsWith(QStringLiteral("/deckvane/themes/")));
-    EXPECT_TRUE(TskFileTheme::InstalledThemeDirSlash().endsWith(QStringLiteral("/share/deckvane/themes/")));
+    EXPECT_TRUE(
+        TskFileTheme::InstalledThemeDirSlash().endsWith(QStringLiteral("/share/deckvane/themes/")));
     const QString inUser = TskFileTheme::UserThemeDirSlash() + name;
 
     writeFile(inUser, themeBytes(20));

@@ -1,7 +1,7 @@
+#include "skin/TskThemeFileReader.h"
 #include "ThemeFileBytes.h"
 #include "skin/SkinThemeFile.h"
 #include "skin/TskSkinError.h"
-#include "skin/TskThemeFileReader.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -88,7 +88,8 @@ TEST(ThemeFileReader, ValuesAndTheTerminator) {
         .put(605, "Vane!");
     const auto reader = readBytes(f.bytes);
     EXPECT_TRUE(reader->Complete());
-    EXPECT_EQ(names(*reader), QStringList({"MenuSelectedBorderColor", "ButtonTransparentBool", "Author"}));
+    EXPECT_EQ(names(*reader),
+              QStringList({"MenuSelectedBorderColor", "ButtonTransparentBool", "Author"}));
     EXPECT_EQ(reader->GetInt(QStringLiteral("MenuSelectedBorderColor")), 12874553);
     EXPECT_TRUE(reader->GetBool(QStringLiteral("ButtonTransparentBool")));
     EXPECT_EQ(reader->GetText(QStringLiteral("author")), QStringLiteral("Vane!"));
@@ -125,12 +126,14 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
     };
     const QByteArray four = ThemeFileBytes::int32(7);
     std::vector<Case> cases;
-    {   // A -> B -> A
+    { // A -> B -> A
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1)).entry(rec(1), "B", 1, 300, 4, rec(0)).put(300, four);
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "B", 1, 300, 4, rec(0))
+            .put(300, four);
         cases.push_back({"loop", f, {"A", "B"}});
     }
-    {   // a record pointing at itself
+    { // a record pointing at itself
         ThemeFileBytes f;
         f.entry(rec(0), "A", 1, 300, 4, rec(0)).put(300, four);
         cases.push_back({"self loop", f, {"A"}});
@@ -142,30 +145,40 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1)).entry(rec(1), "B", 1, 302, 4, rec(2)).put(300, four);
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "B", 1, 302, 4, rec(2))
+            .put(300, four);
         cases.push_back({"integer data past the end", f, {"A"}});
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1)).entry(rec(1), "Img", 0, 300, 0x7FFFFFFF, rec(2))
-            .entry(rec(2), "", 0, 0, 0, 0).put(300, four);
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "Img", 0, 300, 0x7FFFFFFF, rec(2))
+            .entry(rec(2), "", 0, 0, 0, 0)
+            .put(300, four);
         cases.push_back({"huge image size", f, {"A"}});
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1)).entry(rec(1), "Img", 0, -8, 4, rec(2))
-            .entry(rec(2), "", 0, 0, 0, 0).put(300, four);
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "Img", 0, -8, 4, rec(2))
+            .entry(rec(2), "", 0, 0, 0, 0)
+            .put(300, four);
         cases.push_back({"negative offset", f, {"A"}});
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "Wide", 1, 300, 8, rec(1)).entry(rec(1), "", 0, 0, 0, 0).put(300, four + four);
+        f.entry(rec(0), "Wide", 1, 300, 8, rec(1))
+            .entry(rec(1), "", 0, 0, 0, 0)
+            .put(300, four + four);
         cases.push_back({"integer of 8 bytes", f, {}});
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1)).entry(rec(1), "Flag", 2, 300, 4, rec(2))
-            .entry(rec(2), "", 0, 0, 0, 0).put(300, four);
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "Flag", 2, 300, 4, rec(2))
+            .entry(rec(2), "", 0, 0, 0, 0)
+            .put(300, four);
         cases.push_back({"Boolean of 4 bytes", f, {"A"}});
     }
     {
@@ -183,7 +196,7 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
         f.put(300, four);
         cases.push_back({"first entry past the end", f, {}});
     }
-    {   // the terminator record itself is cut short
+    { // the terminator record itself is cut short
         ThemeFileBytes f;
         f.entry(rec(0), "A", 1, 20, 4, rec(1));
         f.bytes.append("short");
@@ -203,7 +216,8 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
 TEST(ThemeFileReader, NamesFillTheirFieldAndNoMore) {
     const QByteArray longName(64, 'N');
     ThemeFileBytes f;
-    f.entry(rec(0), longName, 1, 300, 4, rec(1)).entry(rec(1), "", 0, 0, 0, 0)
+    f.entry(rec(0), longName, 1, 300, 4, rec(1))
+        .entry(rec(1), "", 0, 0, 0, 0)
         .put(300, ThemeFileBytes::int32(-5));
     const auto reader = readBytes(f.bytes);
     ASSERT_EQ(reader->Entries().size(), 1u);
