@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
+#include <QShortcutEvent>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -32,6 +34,12 @@ TCustomControl::~TCustomControl() {
 
 void TCustomControl::SetCaption(const QString& caption) {
     m_caption = caption;
+    // The "&" character of the caption with Alt, through the window's
+    // shortcuts, so a focused edit can't swallow it as typed text.
+    if (m_accelerator != 0)
+        releaseShortcut(m_accelerator);
+    const QKeySequence accelerator = QKeySequence::mnemonic(caption);
+    m_accelerator = accelerator.isEmpty() ? 0 : grabShortcut(accelerator, Qt::WindowShortcut);
     CaptionChanged();
     update();
 }
@@ -109,37 +117,11 @@ void TCustomControl::Loaded() {
     update();
 }
 
-QChar TCustomControl::AcceleratorOf(const QString& caption) {
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != QLatin1Char('&'))
-            continue;
-        if (caption[i + 1] != QLatin1Char('&'))
-            return caption[i + 1];
-        ++i; // "&&" stands for one ampersand
-    }
-    return QChar();
-}
-
-bool TCustomControl::IsAccelerator(const QKeyEvent* event, const QString& caption) {
-    const QChar accel = AcceleratorOf(caption);
-    if (accel.isNull())
-        return false;
-    // With Alt held the event text may be empty; the key code names the
-    // character for letters and digits, the text for the rest.
-    QChar typed;
-    const int key = event->key();
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        typed = QChar(key);
-    else if (!event->text().isEmpty())
-        typed = event->text().at(0);
-    return !typed.isNull() && typed.toUpper() == accel.toUpper();
-}
-
 bool TCustomControl::DialogKey(QKeyEvent*) {
     return false;
 }
 
-bool TCustomControl::DialogChar(QKeyEvent*) {
+bool TCustomControl::DialogChar() {
     return false;
 }
 
@@ -218,6 +200,12 @@ void TCustomControl::paintEvent(QPaintEvent*) {
 
 bool TCustomControl::event(QEvent* event) {
     switch (event->type()) {
+    case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->shortcutId() == m_accelerator && m_accelerator) {
+            DialogChar();
+            return true;
+        }
+        break;
     case QEvent::ParentChange:
     case QEvent::Show:
         watchWindow();
@@ -236,8 +224,6 @@ bool TCustomControl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_keyWindow && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (DialogKey(key))
-            return true;
-        if ((key->modifiers() & Qt::AltModifier) && DialogChar(key))
             return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -55,12 +55,6 @@ public:
     // Called by the layout loader once every stored value is in place.
     Q_INVOKABLE void Loaded();
 
-    // The character after a single "&" in Caption (a doubled "&&" is a
-    // literal ampersand); a null character when there is none.
-    static QChar AcceleratorOf(const QString& caption);
-    // Whether Alt + Key is the accelerator of Caption (letter case ignored).
-    static bool IsAccelerator(const QKeyEvent* event, const QString& caption);
-
     // Which system locale counts as Middle-Eastern; tests pin it.
     static void SetMiddleEastOverride(int value); // -1 asks the system
 
@@ -86,8 +80,9 @@ protected:
     virtual void AfterLoad() {}
     // A key nobody in the window took (CM_DIALOGKEY); true when handled.
     virtual bool DialogKey(QKeyEvent* event);
-    // Alt + a character nobody took (CM_DIALOGCHAR); true when handled.
-    virtual bool DialogChar(QKeyEvent* event);
+    // Alt + the caption's "&" character was typed in the window
+    // (CM_DIALOGCHAR); true when handled.
+    virtual bool DialogChar();
 
     // What lies behind the control when Transparent, else EffectiveColor.
     void PaintBackground(QPainter& canvas, bool transparent) const;
@@ -119,4 +114,5 @@ private:
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;
     bool m_parentBiDiMode = true;
     QPointer<QWidget> m_keyWindow;
+    int m_accelerator = 0;
 };

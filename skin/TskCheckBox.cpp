@@ -136,8 +136,8 @@ void TskCheckBox::UIStyleChanged() {
     applyAutoSize();
 }
 
-bool TskCheckBox::DialogChar(QKeyEvent* event) {
-    if (!IsAccelerator(event, Caption()) || !isEnabled() || !isVisible())
+bool TskCheckBox::DialogChar() {
+    if (!CanFocus())
         return false;
     TakeFocus();
     Click();

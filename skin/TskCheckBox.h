@@ -71,7 +71,7 @@ protected:
     void CaptionChanged() override;
     void AfterLoad() override;
     void UIStyleChanged() override;
-    bool DialogChar(QKeyEvent* event) override;
+    bool DialogChar() override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -204,8 +204,8 @@ bool TskCustomButton::DialogKey(QKeyEvent* event) {
     return true;
 }
 
-bool TskCustomButton::DialogChar(QKeyEvent* event) {
-    if (!IsAccelerator(event, Caption()) || !CanFocus())
+bool TskCustomButton::DialogChar() {
+    if (!CanFocus())
         return false;
     Click();
     return true;

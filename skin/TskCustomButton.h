@@ -78,7 +78,7 @@ protected:
     void CaptionChanged() override {}
     void AfterLoad() override;
     bool DialogKey(QKeyEvent* event) override;
-    bool DialogChar(QKeyEvent* event) override;
+    bool DialogChar() override;
 
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
