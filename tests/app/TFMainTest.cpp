@@ -148,3 +148,21 @@ TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
     w->DriveComboBox1Change();
     EXPECT_EQ(w->DirectoryListBox1->directory(), before);
 }
+
+TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
+    FakeBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    EXPECT_EQ(w->skButton2->UIStyle(), TskUIStyle::DeepBlue);
+    EXPECT_FALSE(w->skButton2->Transparent());
+    EXPECT_EQ(w->skButton2->size(), QSize(68, 27));
+    EXPECT_EQ(w->skRadioButton1->UIStyle(), TskUIStyle::MacOS);
+    EXPECT_TRUE(w->skRadioButton1->Transparent());
+    EXPECT_TRUE(w->skRadioButton1->TabStop());
+    EXPECT_TRUE(w->skImagePanel1->Transparent());
+    EXPECT_FALSE(w->skImagePanel2->Transparent());
+    // The input row is see-through: around the radio button the skinned
+    // form's own colour (0xE7E7E7) shows.
+    const QImage radio = w->skRadioButton1->grab().toImage();
+    EXPECT_EQ(radio.pixel(0, 0) & 0xFFFFFF, 0xE7E7E7u);
+    EXPECT_EQ(radio.pixel(radio.width() - 1, radio.height() - 1) & 0xFFFFFF, 0xE7E7E7u);
+}
