@@ -1,4 +1,5 @@
 #include "app/LayoutReader.h"
+#include "app/StartupProbe.h"
 #include "app/TFMain.h"
 #include "platform/MessageBoxSeam.h"
 
@@ -26,5 +27,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     FMain.show();
+    if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
+        StartupProbe::install(&FMain);
     return app.exec();
 }
