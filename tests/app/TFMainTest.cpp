@@ -7,13 +7,13 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
-#include "app/standins/TskButton.h"
+#include "skin/TskButton.h"
 #include "skin/TskForm.h"
+#include "skin/TskImagePanel.h"
+#include "skin/TskRadioButton.h"
 #include "skin/TskTitleBar.h"
 #include "skin/TskTitleBarButtons.h"
 #include "skin/TskTitleBarSections.h"
-#include "app/standins/TskImagePanel.h"
-#include "app/standins/TskRadioButton.h"
 
 #include <QDir>
 #include <QLabel>
@@ -87,8 +87,8 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
     }
     EXPECT_EQ(w->eFileType->text(), "*.ppt,*.pps");
     EXPECT_EQ(w->ePath->text(), QDir::homePath() + "/html");
-    EXPECT_TRUE(w->skRadioButton1->isChecked());
-    EXPECT_EQ(w->skRadioButton1->text(), "html");
+    EXPECT_TRUE(w->skRadioButton1->Checked());
+    EXPECT_EQ(w->skRadioButton1->Caption(), "html");
     EXPECT_TRUE(w->StatusBar1->simpleText().isEmpty());
     EXPECT_TRUE(w->Memo1->lines().isEmpty());
     EXPECT_EQ(w->skForm1->property("BorderColor").toInt(), 8355711);
@@ -147,7 +147,7 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
           Case{1033, "Begin", "Save Path", "en"}, Case{3076, "Begin", "Save Path", "en"}}) {
         FakeBrowser* browser = nullptr;
         auto w = makeWindow(c.id, &browser);
-        EXPECT_EQ(w->skButton2->text(), QString::fromUtf8(c.button)) << c.id;
+        EXPECT_EQ(w->skButton2->Caption(), QString::fromUtf8(c.button)) << c.id;
         EXPECT_EQ(w->Label1->text(), QString::fromUtf8(c.label)) << c.id;
         EXPECT_EQ(w->windowTitle(), "Deckvane");
         EXPECT_EQ(w->skForm1->Caption(), "Deckvane");
@@ -158,7 +158,7 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
             << qPrintable(browser->addresses[0]);
         // Only the listed captions change; the rest keep their stored texts.
         EXPECT_EQ(w->eFileType->text(), "*.ppt,*.pps");
-        EXPECT_EQ(w->skRadioButton1->text(), "html");
+        EXPECT_EQ(w->skRadioButton1->Caption(), "html");
     }
 }
 
@@ -182,4 +182,29 @@ TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
     w->DirectoryListBox1->setDrive(w->DirectoryListBox1->drive());
     w->DriveComboBox1Change();
     EXPECT_EQ(w->DirectoryListBox1->directory(), before);
+}
+
+TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
+    FakeBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    EXPECT_EQ(w->skButton2->UIStyle(), TskUIStyle::DeepBlue);
+    EXPECT_FALSE(w->skButton2->Transparent());
+    EXPECT_EQ(w->skButton2->size(), QSize(68, 27));
+    EXPECT_EQ(w->skRadioButton1->UIStyle(), TskUIStyle::MacOS);
+    EXPECT_TRUE(w->skRadioButton1->Transparent());
+    EXPECT_TRUE(w->skRadioButton1->TabStop());
+    EXPECT_TRUE(w->skImagePanel1->Transparent());
+    EXPECT_FALSE(w->skImagePanel2->Transparent());
+    // The input row is see-through: around the radio button the skinned
+    // form's own background (the MacOS pattern, tiled from the form's
+    // top-left corner) shows.
+    const QImage radio = w->skRadioButton1->grab().toImage();
+    const QImage pattern = LoadBuiltinImage(QStringLiteral("MACOS_FORM_BACKGROUND"));
+    for (const QPoint at : {QPoint(0, 0), QPoint(radio.width() - 1, radio.height() - 1)}) {
+        const QPoint onForm = w->skRadioButton1->mapTo(w->skForm1, at);
+        EXPECT_EQ(radio.pixel(at) & 0xFFFFFF,
+                  pattern.pixel(onForm.x() % pattern.width(), onForm.y() % pattern.height()) &
+                      0xFFFFFF)
+            << at.x() << "," << at.y();
+    }
 }
