@@ -89,15 +89,13 @@ TskForm::TskForm(QWidget* parent) : QWidget(parent) {
                 QStringLiteral("Sorry, You can create only one TskForm component in one form!"));
 
     m_owner = parent;
-    m_ownerMeta = parent->metaObject();
     parent->setMinimumSize(kMinWidth, kMinHeight);
     setMinimumSize(kMinWidth, kMinHeight);
     m_boundsAtCreation = parent->geometry();
     m_maximizedAtCreation = parent->isMaximized();
 
     m_titleBar = new TskTitleBar(this);
-    connect(m_titleBar, &TskTitleBar::OnCustomBtnsClick, this,
-            &TskForm::OnTitleBarCustomBtnsClick);
+    connect(m_titleBar, &TskTitleBar::OnCustomBtnsClick, this, &TskForm::OnTitleBarCustomBtnsClick);
     connect(m_titleBar, &TskTitleBar::OnHelpBtnClick, this, &TskForm::OnTitleBarHelpBtnClick);
     m_menuBarColor = m_color;
     m_menuBarHeight = 22;
@@ -152,18 +150,25 @@ void TskForm::releaseOwner() {
     owner->removeEventFilter(this);
     delete m_applicationKeys;
     m_applicationKeys = nullptr;
-    // While the window itself is being destroyed (its own destructor has
-    // already run) it gets nothing back.
-    if (owner->metaObject() != m_ownerMeta || QCoreApplication::closingDown())
+    if (QCoreApplication::closingDown())
         return;
-    owner->clearMask();
-    AlignLayout::setClientMargins(owner, QMargins());
-    if (!m_ownerWasFrameless) {
-        const bool wasVisible = owner->isVisible();
-        owner->setWindowFlag(Qt::FramelessWindowHint, false);
-        if (wasVisible)
-            owner->show();
-    }
+    // The window gets its frame back once control returns to the event loop:
+    // a window that is itself being destroyed (its children go first) never
+    // sees the call.
+    const bool restoreFrame = !m_ownerWasFrameless;
+    QMetaObject::invokeMethod(
+        owner,
+        [owner, restoreFrame] {
+            owner->clearMask();
+            AlignLayout::setClientMargins(owner, QMargins());
+            if (restoreFrame) {
+                const bool wasVisible = owner->isVisible();
+                owner->setWindowFlag(Qt::FramelessWindowHint, false);
+                if (wasVisible)
+                    owner->show();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TskForm::applyClientMargins() {
@@ -194,7 +199,6 @@ void TskForm::themeGone() {
 }
 
 void TskForm::SetUIStyle(TskUIStyle value) {
-    const QRect ownerBounds = m_owner ? m_owner->geometry() : QRect();
     m_uiStyle = value;
     TskUIStyle effective = value;
     if (UsingFileTheme(m_fileTheme, value, effective)) {
@@ -252,9 +256,6 @@ void TskForm::SetUIStyle(TskUIStyle value) {
     }
     if (m_autoUpdateSub)
         ContainerApplyUIStyle(this, value, m_fileTheme);
-    // A window that is not maximized keeps its place while the ring changes.
-    if (m_owner && !m_owner->isMaximized() && m_owner->geometry() != ownerBounds)
-        m_owner->setGeometry(ownerBounds);
     update();
     PaintFormBorder();
     SetFormRegion();
@@ -520,7 +521,8 @@ void TskForm::SetFormRegion() {
         return;
     const int corner = RoundCorner();
     const int cornerBottom = RoundCornerBottom();
-    m_region = SkinFormRegion::FormRegion(m_owner->width(), m_owner->height(), corner, cornerBottom);
+    m_region =
+        SkinFormRegion::FormRegion(m_owner->width(), m_owner->height(), corner, cornerBottom);
     // The offscreen platform has no window shapes; the region is kept all the same.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
@@ -538,8 +540,7 @@ QRect TskForm::MaximizedBounds(const QRect& workArea) {
 }
 
 bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
-    return key && key->key() == Qt::Key_Space &&
-           (key->modifiers() & Qt::AltModifier) &&
+    return key && key->key() == Qt::Key_Space && (key->modifiers() & Qt::AltModifier) &&
            !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
@@ -668,7 +669,7 @@ void TskForm::menuGone() {
     DestroyMenuBar();
 }
 
-QWidget* TskForm::restackBars() {
+void TskForm::restackBars() {
     // Top-aligned children are stacked by their top edge, ties in child
     // order: the title bar goes first, the menu bar right after it.
     if (m_menuBar) {
@@ -679,7 +680,6 @@ QWidget* TskForm::restackBars() {
         m_titleBar->move(0, 0);
         m_titleBar->lower();
     }
-    return m_menuBar;
 }
 
 void TskForm::CreateMenuBar() {

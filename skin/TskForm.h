@@ -169,7 +169,7 @@ private:
     void themeGone();
     void menuGone();
     void applyCollection(const QVariant& value, bool buttons);
-    QWidget* restackBars();
+    void restackBars();
 
     QPointer<QWidget> m_owner;
     TskTitleBar* m_titleBar = nullptr;
@@ -195,5 +195,4 @@ private:
     QRegion m_region;
     bool m_ownerWasFrameless = false;
     QObject* m_applicationKeys = nullptr;
-    const QMetaObject* m_ownerMeta = nullptr;
 };

@@ -60,8 +60,8 @@ TskMenuBar::TskMenuBar(QWidget* skinForm)
     resize(width(), m_barHeight);
 }
 
-TskMenuBar::ButtonLook TskMenuBar::LookOf(TskUIStyle style, const TskFileTheme* theme,
-                                          QRect bounds, ButtonState state) {
+TskMenuBar::ButtonLook TskMenuBar::LookOf(TskUIStyle style, const TskFileTheme* theme, QRect bounds,
+                                          ButtonState state) {
     ButtonLook look;
     TskUIStyle effective = style;
     const bool usingTheme = UsingFileTheme(theme, style, effective);

@@ -28,7 +28,7 @@ public:
         QRect fill;
         qint32 fillColor = 0;
         qint32 frameColor = 0;
-        QRect text;            // the caption is centred in it, single line
+        QRect text; // the caption is centred in it, single line
         qint32 textColor = 0;
     };
     struct ButtonState {

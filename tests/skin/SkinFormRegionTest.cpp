@@ -51,8 +51,8 @@ TEST(SkinFormRegion, GlassAndXpCornersRoundOnlyTheTop) {
         std::vector<int> top;
     };
     for (const Case& c : {Case{11, {3, 2, 1}}, Case{13, {4, 3, 2, 1}}}) {
-        const std::vector<int> rows = insets(SkinFormRegion::FormRegion(100, 101, c.corner, 0),
-                                             100, 101);
+        const std::vector<int> rows =
+            insets(SkinFormRegion::FormRegion(100, 101, c.corner, 0), 100, 101);
         for (size_t y = 0; y < rows.size(); ++y) {
             const int expected = y < c.top.size() ? c.top[y] : 0;
             EXPECT_EQ(rows[y], expected) << "corner " << c.corner << " row " << y;

@@ -204,8 +204,9 @@ TEST(TskForm, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     QApplication::processEvents();
     // The offscreen platform keeps a maximized window where it put it; on a
     // real display the form places it.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
         EXPECT_EQ(w.window.geometry(), TskForm::MaximizedBounds(GetWorkAreaRect()));
+    }
     w.window.setWindowState(Qt::WindowNoState);
     QApplication::processEvents();
     EXPECT_EQ(w.window.geometry(), normal);
@@ -261,17 +262,21 @@ TEST(TskForm, FormPanelRefusesTheFormItself) {
         "Sorry, you can't select the Form assign to FormPanel property"));
     EXPECT_EQ(w.form->FormPanel(), panel);
     // The panel fills what the title bar leaves.
-    EXPECT_EQ(panel->geometry(), QRect(0, w.form->GetTitleBarHeight(), 300,
-                                       200 - w.form->GetTitleBarHeight()));
+    EXPECT_EQ(panel->geometry(),
+              QRect(0, w.form->GetTitleBarHeight(), 300, 200 - w.form->GetTitleBarHeight()));
     delete panel;
     EXPECT_EQ(w.form->FormPanel(), nullptr);
 }
 
 TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     auto w = std::make_unique<Window>();
+    w->form->SetUIStyle(TskUIStyle::WinXP);
     delete w->form;
+    QApplication::processEvents();
     EXPECT_FALSE(w->window.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w->window.mask().isEmpty());
-    // And a window that goes with its form takes nothing back on the way.
-    w.reset();
+    // A window that goes with its form takes nothing back on the way.
+    auto other = std::make_unique<Window>();
+    other.reset();
+    QApplication::processEvents();
 }

@@ -84,8 +84,8 @@ struct SmallForm {
         form = new TskForm(&window);
         form->SetUIStyle(style);
         form->SetCaption(caption);
-        auto* text = new QLabel(QStringLiteral("Skinned form, %1 style").arg(styleName(style)),
-                                form);
+        auto* text =
+            new QLabel(QStringLiteral("Skinned form, %1 style").arg(styleName(style)), form);
         text->setGeometry(16, 60, 260, 20);
     }
 };
