@@ -9,6 +9,7 @@
 #include "skin/TskTitleBarPopupMenu.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -279,4 +280,41 @@ TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     auto other = std::make_unique<Window>();
     other.reset();
     QApplication::processEvents();
+}
+
+TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
+    const QString source = qEnvironmentVariable("DECKVANE_SOURCE_DIR");
+    const QString file = source + QStringLiteral("/resources/themes/Graphite.vsk");
+    if (source.isEmpty() || !QFile::exists(file))
+        GTEST_SKIP() << "no source tree";
+    Window w;
+    auto* theme = new TskFileTheme(&w.window);
+    theme->SetThemeFile(file);
+    ASSERT_TRUE(theme->IsThemeLoaded());
+    w.form->SetFileTheme(theme);
+    w.form->SetUIStyle(TskUIStyle::FromThemeFile);
+    EXPECT_EQ(w.form->BorderColor(), theme->GetColor(ThemeKey::FormBorderColor));
+    EXPECT_EQ(w.form->Color(), theme->GetColor(ThemeKey::FormBackgroundColor));
+    EXPECT_EQ(w.form->RoundCorner(), 7);
+    EXPECT_EQ(w.form->RoundCornerBottom(), 5);
+    QImage side;
+    theme->GetBitmap(ThemeKey::FormLeftBorderImage, side);
+    QImage bottom;
+    theme->GetBitmap(ThemeKey::FormBottomBorderImage, bottom);
+    ASSERT_GT(side.width(), 0);
+    EXPECT_EQ(w.form->GetSideBorderWidth(), side.width());
+    EXPECT_EQ(w.form->BottomBorderHeight(), bottom.height());
+    // The right side is the left image turned round.
+    QImage turned = side.copy();
+    RotateBitmap180(turned);
+    EXPECT_EQ(w.form->FrameInput().sideImageTurned, turned);
+    // The panel sits inside the border images.
+    EXPECT_EQ(w.form->geometry().left(), side.width());
+    EXPECT_EQ(w.window.height() - w.form->geometry().bottom() - 1, bottom.height() + 1);
+    // Rounded at the bottom too.
+    EXPECT_FALSE(w.form->FormRegion().contains(QPoint(0, w.window.height() - 1)));
+    // Without the theme everything falls back to DeepBlue and the ring.
+    delete theme;
+    EXPECT_EQ(w.form->GetSideBorderWidth(), 0);
+    EXPECT_EQ(w.form->geometry().topLeft(), QPoint(3, 3));
 }

@@ -3,17 +3,21 @@
 // DIR/S/window.png is the same window in that style, DIR/S/window-menu.png a
 // small skinned form with a three-item main menu, its second item hot, and
 // DIR/S/window-no-title.png a small skinned form with its title bar hidden.
-// Pixels the window region cuts away are transparent.
+// With DECKVANE_SOURCE_DIR set, DIR/window-theme-NAME.png shows the main
+// window with each sample theme of resources/themes. Pixels the window
+// region cuts away are transparent.
 #include "GalleryPage.h"
 
 #include "app/TFMain.h"
 #include "skin/SkinPublic.h"
+#include "skin/TskFileTheme.h"
 #include "skin/TskForm.h"
 #include "skin/TskMainMenu.h"
 #include "skin/TskMenuBar.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMetaEnum>
 #include <QMouseEvent>
@@ -124,8 +128,34 @@ bool renderNoTitle(TskUIStyle style, const QString& path) {
     return save(grabWindow(w.window, w.form), path);
 }
 
-bool renderAll(const QString& outDir) {
+bool renderThemes(const QString& outDir) {
+    const QString source = qEnvironmentVariable("DECKVANE_SOURCE_DIR");
+    if (source.isEmpty())
+        return true;
     bool ok = true;
+    const QDir themes(source + QStringLiteral("/resources/themes"));
+    for (const QFileInfo& file : themes.entryInfoList({QStringLiteral("*.vsk")}, QDir::Files)) {
+        auto window = mainWindow();
+        auto* theme = new TskFileTheme(window.get());
+        try {
+            theme->SetThemeFile(file.absoluteFilePath());
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(file.fileName()), error.what());
+            ok = false;
+            continue;
+        }
+        window->skForm1->SetFileTheme(theme);
+        window->skForm1->SetUIStyle(TskUIStyle::FromThemeFile);
+        settle();
+        ok &= save(grabWindow(*window, window->skForm1), outDir + QStringLiteral("/window-theme-") +
+                                                             file.completeBaseName() +
+                                                             QStringLiteral(".png"));
+    }
+    return ok;
+}
+
+bool renderAll(const QString& outDir) {
+    bool ok = renderThemes(outDir);
     {
         auto window = mainWindow();
         ok &= save(grabWindow(*window, window->skForm1), outDir + QStringLiteral("/window.png"));
