@@ -51,6 +51,14 @@ protected:
     }
 };
 
+// A window with a menu of its own, as a form with a native menu has.
+class WindowWithMenu : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QMenu* Menu MEMBER menu)
+public:
+    QMenu* menu = nullptr;
+};
+
 } // namespace
 
 TEST(TskForm, TakesOverItsWindowInsideAThreePixelRing) {
@@ -318,3 +326,17 @@ TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     EXPECT_EQ(w.form->GetSideBorderWidth(), 0);
     EXPECT_EQ(w.form->geometry().topLeft(), QPoint(3, 3));
 }
+
+TEST(TskForm, TheWindowsOwnMenuIsEmptiedWheneverItIsShown) {
+    WindowWithMenu window;
+    QMenu menu;
+    new TskForm(&window);
+    for (int round = 0; round < 2; ++round) {
+        window.menu = &menu;
+        window.show();
+        EXPECT_EQ(window.menu, nullptr) << round;
+        window.hide();
+    }
+}
+
+#include "TskFormTest.moc"

@@ -160,8 +160,12 @@ TEST(TskMenuBar, AShortcutRunsItsItemOnlyWhileTheFormIsActive) {
     w.window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
     edit->setFocus();
+    // Ctrl+K would cut the line in the edit: it must not get there.
+    edit->setText(QStringLiteral("abc"));
+    edit->setCursorPosition(0);
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(runs, 1);
+    EXPECT_EQ(edit->text(), "abc");
     // Another window active: the key goes to it and the item stays put.
     QWidget other;
     auto* otherEdit = new QLineEdit(&other);
@@ -173,6 +177,7 @@ TEST(TskMenuBar, AShortcutRunsItsItemOnlyWhileTheFormIsActive) {
     // A plain key is not a shortcut and reaches the control.
     w.window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    edit->clear();
     QTest::keyClick(edit, Qt::Key_K);
     EXPECT_EQ(edit->text(), "k");
     EXPECT_EQ(runs, 1);
