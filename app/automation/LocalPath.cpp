@@ -38,6 +38,11 @@ int validSequenceLength(const unsigned char* s, qsizetype i, qsizetype n) {
 } // namespace
 
 QString LocalPath::fromNative(const QByteArray& bytes) {
+    bool ascii = true;
+    for (const char c : bytes)
+        ascii = ascii && (static_cast<unsigned char>(c) < 0x80);
+    if (ascii)
+        return QString::fromLatin1(bytes);
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     QString out;
