@@ -5,7 +5,6 @@
 #include "app/automation/PosixFiles.h"
 
 #include <QRegularExpression>
-#include <QUrl>
 #include <cerrno>
 #include <cstdlib>
 
@@ -15,7 +14,7 @@ const QString kStagedCompanions = QStringLiteral("companions");
 const QString kReplaced = QStringLiteral("replaced");
 
 QByteArray encoded(const QString& name) {
-    return QUrl::toPercentEncoding(LocalPath::toNative(name));
+    return LocalPath::toNative(name).toPercentEncoding();
 }
 } // namespace
 

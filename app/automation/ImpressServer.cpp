@@ -17,11 +17,13 @@ ImpressServer::Settings ImpressServer::defaultSettings() {
     Settings settings;
     settings.officeDir =
         qEnvironmentVariable("DECKVANE_LIBREOFFICE_DIR", QStringLiteral(DECKVANE_LIBREOFFICE_DIR));
-    settings.pipeName = QStringLiteral("deckvane-%1").arg(::getuid());
+    settings.pipeName =
+        qEnvironmentVariable("DECKVANE_OFFICE_PIPE", QStringLiteral("deckvane-%1").arg(::getuid()));
     QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (cache.isEmpty())
         cache = QDir::tempPath();
-    settings.profileDir = cache + QStringLiteral("/deckvane/office-profile");
+    settings.profileDir = qEnvironmentVariable("DECKVANE_OFFICE_PROFILE",
+                                               cache + QStringLiteral("/deckvane/office-profile"));
     return settings;
 }
 

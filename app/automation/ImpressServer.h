@@ -25,7 +25,8 @@ public:
 
     // The office found at run time (DECKVANE_LIBREOFFICE_DIR, else the one
     // the program was built against), the pipe "deckvane-<uid>" and a profile
-    // in the user's cache folder.
+    // in the user's cache folder; DECKVANE_OFFICE_PIPE and
+    // DECKVANE_OFFICE_PROFILE override the last two.
     static Settings defaultSettings();
 
     explicit ImpressServer(Settings settings = defaultSettings());
