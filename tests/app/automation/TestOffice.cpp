@@ -9,6 +9,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <csignal>
 #include <unistd.h>
 
 using namespace css;
@@ -91,16 +92,25 @@ void TestOffice::store(ImpressConnection& connection, const QString& pptPath,
     uno::Reference<util::XCloseable>(document, uno::UNO_QUERY_THROW)->close(true);
 }
 
-int TestOffice::processesLeft() const {
-    int count = 0;
+QList<int> TestOffice::processes() const {
+    QList<int> found;
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
         if (!cmdline.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray text = cmdline.readAll();
-        // Not the side office: its pipe name only extends this one.
-        if (text.contains("pipe,name=" + pipe_.toUtf8() + ";"))
-            ++count;
+        // The trailing ";" keeps the side office (its pipe name extends
+        // this one) out.
+        if (cmdline.readAll().contains("pipe,name=" + pipe_.toUtf8() + ";"))
+            found.append(pid.toInt());
     }
-    return count;
+    return found;
+}
+
+int TestOffice::processesLeft() const {
+    return int(processes().size());
+}
+
+void TestOffice::killAll() const {
+    for (const int pid : processes())
+        ::kill(pid, SIGKILL);
 }

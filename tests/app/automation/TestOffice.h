@@ -23,13 +23,16 @@ public:
     void makeDeck(const QString& pptPath) const;
     void makeLockedDeck(const QString& pptPath) const;
 
-    // Office processes still running for this test's pipe.
+    // Office processes running for this test's pipe; killAll ends them
+    // the hard way, as a crash would.
     int processesLeft() const;
+    void killAll() const;
 
     static QString sourceDir();
 
 private:
     void saveDeck(const QString& pptPath, const char* password) const;
+    QList<int> processes() const;
     static void store(ImpressConnection& connection, const QString& pptPath, const char* password);
 
     QTemporaryDir temp_;
