@@ -10,7 +10,9 @@ MessageBoxSeam::Sink& currentSink() {
 }
 } // namespace
 
-QString MessageBoxSeam::applicationTitle() { return QStringLiteral("Deckvane"); }
+QString MessageBoxSeam::applicationTitle() {
+    return QStringLiteral("Deckvane");
+}
 
 QString MessageBoxSeam::standardErrorText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))

@@ -1,0 +1,264 @@
+#include "app/LayoutLoader.h"
+
+#include "platform/AlignLayout.h"
+#include "platform/ComponentState.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFont>
+#include <QMetaMethod>
+#include <QMetaProperty>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+int findProperty(const QMetaObject* meta, const QString& name) {
+    for (int i = meta->propertyCount() - 1; i >= 0; --i)
+        if (name.compare(QLatin1String(meta->property(i).name()), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int findMethod(const QMetaObject* meta, const QString& name, QMetaMethod::MethodType type) {
+    for (int i = meta->methodCount() - 1; i >= 0; --i) {
+        const QMetaMethod m = meta->method(i);
+        if (m.methodType() == type && name == QLatin1String(m.name()))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void LayoutLoader::fail(int line, const QString& message) const {
+    throw LayoutError(m_file, line, message);
+}
+
+void LayoutLoader::loadFile(QWidget* root, const QString& fileName) {
+    load(root, LayoutReader::readFile(fileName), fileName);
+}
+
+void LayoutLoader::load(QWidget* root, const LayoutNode& layout, const QString& fileName) {
+    m_file = fileName;
+    m_tabOrder.clear();
+    m_created.clear();
+    if (layout.className != QLatin1String(root->metaObject()->className()))
+        fail(layout.line, QStringLiteral("the layout is for class %1, not %2")
+                              .arg(layout.className, root->metaObject()->className()));
+    root->setObjectName(layout.name);
+    ComponentState::setLoading(root, true);
+    m_created.append(root);
+    apply(root, layout, root);
+    createChildren(root, layout, root);
+
+    {
+        // Qt 6.4 cannot swap two neighbours when nothing focusable follows
+        // them in the chain; a focusable stop at the end, removed afterwards,
+        // keeps every reordering possible.
+        QWidget stop(root);
+        stop.setFocusPolicy(Qt::TabFocus);
+        QWidget* previous = nullptr;
+        chainTabOrder(root, previous);
+    }
+
+    // Components see their final stored state before the window goes live.
+    for (QObject* component : m_created) {
+        ComponentState::setLoading(component, false);
+        const int loaded = findMethod(component->metaObject(), "Loaded", QMetaMethod::Method);
+        if (loaded >= 0)
+            component->metaObject()->method(loaded).invoke(component);
+    }
+}
+
+void LayoutLoader::createChildren(QWidget* parent, const LayoutNode& node, QWidget* root) {
+    for (const LayoutNode& childNode : node.children) {
+        if (!m_registry.contains(childNode.className))
+            fail(childNode.line, QStringLiteral("unknown class %1").arg(childNode.className));
+        QObject* child = m_registry.create(childNode.className, parent);
+        child->setObjectName(childNode.name);
+        ComponentState::setLoading(child, true);
+        m_created.append(child);
+        apply(child, childNode, root);
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!childNode.children.isEmpty()) {
+            if (!widget)
+                fail(childNode.line, QStringLiteral("%1 cannot hold controls").arg(childNode.name));
+            createChildren(widget, childNode, root);
+        }
+    }
+    AlignLayout::manage(parent);
+}
+
+void LayoutLoader::apply(QObject* component, const LayoutNode& node, QWidget* root) {
+    for (const LayoutProperty& property : node.properties)
+        applyProperty(component, property, root);
+}
+
+void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& property,
+                                 QWidget* root) {
+    const QString& name = property.name;
+    QVariant value = property.value;
+    // Stored paths may start in the user's home folder.
+    if (value.typeId() == QMetaType::QString && value.toString().contains(QLatin1String("$(HOME)")))
+        value = value.toString().replace(QLatin1String("$(HOME)"), QDir::homePath());
+    auto* widget = qobject_cast<QWidget*>(component);
+    auto number = [&]() -> int {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        if (!ok || value.typeId() == QMetaType::QString)
+            fail(property.line, QStringLiteral("%1 needs a number").arg(name));
+        return n;
+    };
+    auto needWidget = [&]() {
+        if (!widget)
+            fail(property.line, QStringLiteral("%1 is not a control").arg(component->objectName()));
+    };
+    const QString key = name.toLower();
+
+    if (key == "left" || key == "top" || key == "width" || key == "height") {
+        needWidget();
+        QRect r = widget->geometry();
+        const int n = number();
+        if (key == "left")
+            r.moveLeft(n);
+        else if (key == "top")
+            r.moveTop(n);
+        else if (key == "width")
+            r.setWidth(n);
+        else
+            r.setHeight(n);
+        widget->setGeometry(r);
+        return;
+    }
+    if (key == "clientwidth" || key == "clientheight") {
+        needWidget();
+        if (key == "clientwidth")
+            widget->resize(number(), widget->height());
+        else
+            widget->resize(widget->width(), number());
+        return;
+    }
+    if (key == "align") {
+        needWidget();
+        bool ok = false;
+        const auto align = AlignLayout::fromName(value.toString(), &ok);
+        if (!ok)
+            fail(property.line, QStringLiteral("unknown alignment %1").arg(value.toString()));
+        AlignLayout::setAlign(widget, align);
+        return;
+    }
+    if (key == "taborder") {
+        needWidget();
+        m_tabOrder.insert(widget, number());
+        return;
+    }
+    if (key.startsWith("constraints.")) {
+        needWidget();
+        const QString part = key.mid(12);
+        if (part == "minwidth")
+            widget->setMinimumWidth(number());
+        else if (part == "minheight")
+            widget->setMinimumHeight(number());
+        else if (part == "maxwidth")
+            widget->setMaximumWidth(number());
+        else if (part == "maxheight")
+            widget->setMaximumHeight(number());
+        else
+            fail(property.line, QStringLiteral("unknown constraint %1").arg(name));
+        return;
+    }
+    if (key.startsWith("font.")) {
+        const QString part = key.mid(5);
+        if (part == "color") {
+            // Font colours are a component's own property where it has one.
+            const int index = findProperty(component->metaObject(), "FontColor");
+            if (index >= 0) {
+                component->metaObject()->property(index).write(component, number());
+            } else {
+                needWidget();
+                const unsigned bgr = unsigned(number());
+                QPalette pal = widget->palette();
+                pal.setColor(QPalette::WindowText,
+                             QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
+                widget->setPalette(pal);
+            }
+            return;
+        }
+        const int index = findProperty(component->metaObject(), "font");
+        if (index < 0)
+            fail(property.line, QStringLiteral("%1 has no font").arg(component->objectName()));
+        const QMetaProperty fontProperty = component->metaObject()->property(index);
+        QFont font = fontProperty.read(component).value<QFont>();
+        if (part == "name") {
+            font.setFamily(value.toString());
+        } else if (part == "height") {
+            // Negative heights are character heights in pixels.
+            const int h = number();
+            font.setPixelSize(std::max(1, std::abs(h)));
+        } else if (part == "style") {
+            const QStringList styles = value.toStringList();
+            font.setBold(styles.contains("fsBold", Qt::CaseInsensitive));
+            font.setItalic(styles.contains("fsItalic", Qt::CaseInsensitive));
+            font.setUnderline(styles.contains("fsUnderline", Qt::CaseInsensitive));
+            font.setStrikeOut(styles.contains("fsStrikeOut", Qt::CaseInsensitive));
+        } else {
+            fail(property.line, QStringLiteral("unknown font value %1").arg(name));
+        }
+        fontProperty.write(component, font);
+        return;
+    }
+    if (key.startsWith("on")) {
+        const int signal = findMethod(component->metaObject(), name, QMetaMethod::Signal);
+        if (signal < 0)
+            fail(property.line,
+                 QStringLiteral("%1 has no event %2").arg(component->objectName(), name));
+        const int slot = findMethod(root->metaObject(), value.toString(), QMetaMethod::Slot);
+        if (slot < 0)
+            fail(property.line,
+                 QStringLiteral("%1 has no handler %2").arg(root->objectName(), value.toString()));
+        QObject::connect(component, component->metaObject()->method(signal), root,
+                         root->metaObject()->method(slot));
+        return;
+    }
+
+    const int index = findProperty(component->metaObject(), name);
+    if (index < 0)
+        fail(property.line,
+             QStringLiteral("%1 (%2) has no property %3")
+                 .arg(component->objectName(), component->metaObject()->className(), name));
+    const QMetaProperty meta = component->metaObject()->property(index);
+    if (!meta.isWritable())
+        fail(property.line, QStringLiteral("%1 cannot be written").arg(name));
+    QVariant converted = value;
+    if (meta.isEnumType() && value.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const int v = meta.enumerator().keyToValue(value.toString().toLatin1().constData(), &ok);
+        if (!ok)
+            fail(property.line,
+                 QStringLiteral("%1 is not a value of %2").arg(value.toString(), name));
+        converted = v;
+    }
+    if (!meta.write(component, converted))
+        fail(property.line, QStringLiteral("%1 cannot be set to %2").arg(name, value.toString()));
+}
+
+void LayoutLoader::chainTabOrder(QWidget* container, QWidget*& previous) {
+    QList<QWidget*> ordered;
+    for (QObject* object : container->children())
+        if (auto* w = qobject_cast<QWidget*>(object); w && !w->isWindow() && m_created.contains(w))
+            ordered.append(w);
+    // Controls with a stored tab order come first, in that order; the rest
+    // keep creation order after them.
+    std::stable_sort(ordered.begin(), ordered.end(), [&](QWidget* a, QWidget* b) {
+        return m_tabOrder.value(a, 1 << 30) < m_tabOrder.value(b, 1 << 30);
+    });
+    for (QWidget* w : ordered) {
+        if (w->focusPolicy() & Qt::TabFocus) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+        chainTabOrder(w, previous);
+    }
+}

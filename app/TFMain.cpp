@@ -1,0 +1,95 @@
+#include "app/TFMain.h"
+
+#include "app/LayoutLoader.h"
+#include "app/StringTable.h"
+#include "app/controls/TDirectoryListBox.h"
+#include "app/controls/TDriveComboBox.h"
+#include "app/controls/TEdit.h"
+#include "app/controls/TLabel.h"
+#include "app/controls/TMemo.h"
+#include "app/controls/TStatusBar.h"
+#include "app/controls/TWebBrowser.h"
+#include "app/standins/TskButton.h"
+#include "app/standins/TskForm.h"
+#include "app/standins/TskImagePanel.h"
+#include "app/standins/TskRadioButton.h"
+#include "platform/SystemLanguage.h"
+
+TFMain::TFMain(QWidget* parent)
+    : QWidget(parent), languageIdSource(&SystemLanguage::defaultLanguageId) {}
+
+const ComponentRegistry& TFMain::registry() {
+    static const ComponentRegistry classes = [] {
+        ComponentRegistry r;
+        r.add<TskForm>("TskForm");
+        r.add<TskImagePanel>("TskImagePanel");
+        r.add<TskButton>("TskButton");
+        r.add<TskRadioButton>("TskRadioButton");
+        r.add<TDriveComboBox>("TDriveComboBox");
+        r.add<TDirectoryListBox>("TDirectoryListBox");
+        r.add<TEdit>("TEdit");
+        r.add<TMemo>("TMemo");
+        r.add<TLabel>("TLabel");
+        r.add<TStatusBar>("TStatusBar");
+        r.add<TWebBrowser>("TWebBrowser");
+        return r;
+    }();
+    return classes;
+}
+
+template <class T> T* TFMain::bind(const char* name) {
+    T* control = findChild<T*>(QString::fromLatin1(name));
+    if (!control)
+        throw LayoutError(QString::fromLatin1(kLayoutResource), 0,
+                          QStringLiteral("the layout has no %1").arg(QLatin1String(name)));
+    return control;
+}
+
+void TFMain::loadLayout(const QString& fileName) {
+    LayoutLoader loader(registry());
+    loader.loadFile(this, fileName);
+    skForm1 = bind<TskForm>("skForm1");
+    skImagePanel1 = bind<TskImagePanel>("skImagePanel1");
+    DriveComboBox1 = bind<TDriveComboBox>("DriveComboBox1");
+    eFileType = bind<TEdit>("eFileType");
+    skButton2 = bind<TskButton>("skButton2");
+    Memo1 = bind<TMemo>("Memo1");
+    skImagePanel2 = bind<TskImagePanel>("skImagePanel2");
+    WebBrowser2 = bind<TWebBrowser>("WebBrowser2");
+    DirectoryListBox1 = bind<TDirectoryListBox>("DirectoryListBox1");
+    ePath = bind<TEdit>("ePath");
+    Label1 = bind<TLabel>("Label1");
+    StatusBar1 = bind<TStatusBar>("StatusBar1");
+    skRadioButton1 = bind<TskRadioButton>("skRadioButton1");
+    // The creation handler runs once every control exists and is bound.
+    emit OnCreate();
+}
+
+int TFMain::GetLanguageBase() const {
+    return StringTable::languageBaseFor(languageIdSource());
+}
+
+QString TFMain::text(int offset) const {
+    return StringTable::text(LanguageBase + offset);
+}
+
+void TFMain::FormCreate() {
+    LanguageBase = GetLanguageBase();
+    setWindowTitle(text(StringTable::kCaption));
+    skForm1->setCaption(text(StringTable::kCaption));
+    Label1->setCaption(text(StringTable::kSavePathLabel));
+    skButton2->setProperty("Caption", text(StringTable::kStartButton));
+    WebBrowser2->Navigate(text(StringTable::kBannerAddress));
+}
+
+void TFMain::DriveComboBox1Change() {
+    DirectoryListBox1->setDrive(DriveComboBox1->drive());
+}
+
+void TFMain::skButton2Click() {}
+
+void TFMain::WebBrowser2DocumentComplete() {
+    if (WebBrowser2->Busy())
+        return;
+    WebBrowser2->setBodyScroll(QStringLiteral("no"));
+}

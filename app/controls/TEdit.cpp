@@ -1,0 +1,3 @@
+#include "app/controls/TEdit.h"
+
+TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {}

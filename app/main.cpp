@@ -1,0 +1,33 @@
+#include "app/LayoutReader.h"
+#include "app/StartupProbe.h"
+#include "app/TFMain.h"
+#include "platform/MessageBoxSeam.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // The web engine shares GL contexts with the widgets and, as root, cannot
+    // use its sandbox; both must be settled before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("deckvane"));
+    QApplication::setApplicationDisplayName(MessageBoxSeam::applicationTitle());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/MAINICON.png")));
+
+    TFMain FMain;
+    try {
+        FMain.loadLayout();
+    } catch (const LayoutError& error) {
+        MessageBoxSeam::showError(QString::fromUtf8(error.what()));
+        return 1;
+    }
+    FMain.show();
+    if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
+        StartupProbe::install(&FMain);
+    return app.exec();
+}

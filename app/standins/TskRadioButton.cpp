@@ -1,0 +1,3 @@
+#include "app/standins/TskRadioButton.h"
+
+TskRadioButton::TskRadioButton(QWidget* parent) : QRadioButton(parent) {}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QIODevice;
+
+// Parses one theme file completely in its constructor into four keyed lists
+// (images, integers, Booleans, texts) and answers look-ups by name: the first
+// entry in file order whose name matches without regard to case.
+//
+// Theme files are untrusted. A damaged chain (a loop, an offset or size past
+// the end, a short read, a header size other than 24, a DataSize that does not
+// fit the entry's type) stops the walk; what was loaded before stays, and
+// StopReason() says why. The reader never reads more than a field's width and
+// never holds more data than the file has bytes.
+class TskThemeFileReader {
+public:
+    enum class ValueKind { Image, Integer, Boolean, Text };
+    struct LoadedEntry {
+        ValueKind kind;
+        QString name;
+        QString value;  // decimal number, byte value or text; empty for images
+        int imageIndex; // into the image list; -1 for other kinds
+    };
+
+    // Throws TskSkinError when the file cannot be opened.
+    explicit TskThemeFileReader(const QString& fileName);
+    // Reads from an open device (an in-memory file, for instance).
+    explicit TskThemeFileReader(QIODevice& device);
+    ~TskThemeFileReader();
+    TskThemeFileReader(const TskThemeFileReader&) = delete;
+    TskThemeFileReader& operator=(const TskThemeFileReader&) = delete;
+
+    void LoadThemeFile(const QString& fileName);
+
+    // The stream of the first image entry named Name, rewound; null if none.
+    // The reader keeps owning it.
+    QIODevice* GetImageStream(const QString& name);
+    // -1 when missing or not a decimal integer.
+    int GetInt(const QString& name) const;
+    // True when the value's low byte is non-zero; false when missing or invalid.
+    bool GetBool(const QString& name) const;
+    // The text entry's text; a null string when missing.
+    QString GetText(const QString& name) const;
+
+    // Every loaded entry in file order.
+    const std::vector<LoadedEntry>& Entries() const { return m_entries; }
+    QByteArray ImageBytes(int imageIndex) const;
+    // Empty when the chain ended at its terminator; otherwise why it stopped.
+    const QString& StopReason() const { return m_stopReason; }
+    bool Complete() const { return m_stopReason.isEmpty(); }
+
+private:
+    struct Line {
+        QString name;
+        QString value;
+    };
+    void load(QIODevice& device);
+    void stop(const QString& reason) { m_stopReason = reason; }
+    static const Line* findLine(const std::vector<Line>& list, const QString& name);
+
+    std::vector<std::pair<QString, std::unique_ptr<QBuffer>>> m_images;
+    std::vector<Line> m_integers;
+    std::vector<Line> m_booleans;
+    std::vector<Line> m_texts;
+    std::vector<LoadedEntry> m_entries;
+    QString m_stopReason;
+};

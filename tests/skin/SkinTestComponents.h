@@ -1,0 +1,102 @@
+#pragma once
+
+// Small components that keep the skinned-component contract, standing in for
+// the real skinned controls in the theme and propagation tests.
+
+#include "skin/SkinThemes.h"
+#include "skin/TskFileTheme.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace skintest {
+
+// Publishes UIStyle and FileTheme like every skinned control: setting the
+// theme re-applies the style; a destroyed theme turns it to DeepBlue.
+class TskTestButton : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
+    Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
+
+public:
+    explicit TskTestButton(QWidget* parent = nullptr)
+        : QWidget(parent), m_style(GetOwnerFormUIStyle(parent)) {}
+
+    TskUIStyle UIStyle() const { return m_style; }
+    void SetUIStyle(TskUIStyle style) {
+        m_style = style;
+        ++applyCount;
+        borderColor = SkinGetColor(m_theme, m_style, ThemeKey::FormBorderColor);
+    }
+    TskFileTheme* FileTheme() const { return m_theme; }
+    void SetFileTheme(TskFileTheme* theme) {
+        if (m_theme)
+            disconnect(m_theme, nullptr, this, nullptr);
+        m_theme = theme;
+        if (theme)
+            connect(theme, &QObject::destroyed, this, [this] {
+                m_theme = nullptr;
+                SetUIStyle(TskUIStyle::DeepBlue);
+            });
+        SetUIStyle(m_style);
+    }
+
+    int applyCount = 0;
+    qint32 borderColor = 0;
+
+private:
+    TskUIStyle m_style;
+    QPointer<TskFileTheme> m_theme;
+};
+
+// Stands in for the skinned form: found by its class name.
+class TskForm : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
+    Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
+
+public:
+    explicit TskForm(QObject* parent = nullptr) : QObject(parent) {}
+    TskUIStyle UIStyle() const { return m_style; }
+    void SetUIStyle(TskUIStyle style) { m_style = style; }
+    TskFileTheme* FileTheme() const { return m_theme; }
+    void SetFileTheme(TskFileTheme* theme) { m_theme = theme; }
+    Q_INVOKABLE void RefreshFrame() { ++frameRefreshes; }
+
+    int frameRefreshes = 0;
+
+private:
+    TskUIStyle m_style = TskUIStyle::DeepBlue;
+    QPointer<TskFileTheme> m_theme;
+};
+
+// A panel publishes neither property, so what it contains is out of reach of
+// a container-wide style change.
+class TskTestPanel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
+
+public:
+    explicit TskTestPanel(QWidget* parent = nullptr) : QWidget(parent) {}
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool value) { m_transparent = value; }
+
+private:
+    bool m_transparent = false;
+};
+
+// Publishes only a style: left alone by ContainerApplyUIStyle.
+class TskStyleOnly : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(TskUIStyle uistyle READ UIStyle WRITE SetUIStyle)
+
+public:
+    explicit TskStyleOnly(QWidget* parent = nullptr) : QWidget(parent) {}
+    TskUIStyle UIStyle() const { return m_style; }
+    void SetUIStyle(TskUIStyle style) { m_style = style; }
+
+private:
+    TskUIStyle m_style = TskUIStyle::DeepBlue;
+};
+
+} // namespace skintest
