@@ -10,6 +10,7 @@
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
+#include <csignal>
 #include <osl/file.hxx>
 #include <unistd.h>
 
@@ -45,6 +46,9 @@ uno::Reference<uno::XComponentContext> localContext(const QString& officeDir) {
     static uno::Reference<uno::XComponentContext>* context = nullptr;
     static QString failure;
     std::call_once(once, [&] {
+        // An office that dies closes its end of the pipe; writing to it must
+        // fail the call, not kill the program.
+        std::signal(SIGPIPE, SIG_IGN);
         try {
             if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP"))
                 qputenv("URE_BOOTSTRAP",

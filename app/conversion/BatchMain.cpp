@@ -1,10 +1,12 @@
 // deckvane-batch: the headless front end of the conversion engine.
 
+#include "app/StringTable.h"
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressServer.h"
 #include "app/automation/LocalPath.h"
 #include "app/conversion/BatchCommandLine.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/SystemLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,9 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The text a converted file's log line ends in, as in the English window.
-const QString kSuccessText = QStringLiteral("OK");
 
 int signalPipe[2] = {-1, -1};
 
@@ -64,7 +63,10 @@ int main(int argc, char** argv) {
     ConversionEngine engine(server);
     engine.setMaskTextSource([&] { return options.masks; });
     engine.setOutputFolderSource([&] { return options.outputFolder; });
-    engine.setSuccessText(kSuccessText);
+    // The same success text as the window shows in the system's language.
+    engine.setSuccessText(
+        StringTable::text(StringTable::languageBaseFor(SystemLanguage::defaultLanguageId()) +
+                          StringTable::kDoneSuffix));
 
     // Interrupted: end the office first, so none outlives the program.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {

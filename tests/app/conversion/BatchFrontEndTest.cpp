@@ -21,6 +21,7 @@ BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DECKVANE_OFFICE_PIPE", office.settings().pipeName);
     environment.insert("DECKVANE_OFFICE_PROFILE", office.settings().profileDir);
+    environment.insert("LC_ALL", "C"); // English texts
     for (const QString& item : extraEnvironment)
         environment.insert(item.section('=', 0, 0), item.section('=', 1));
     batch.setProcessEnvironment(environment);

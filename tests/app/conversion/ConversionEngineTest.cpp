@@ -1,5 +1,5 @@
-#include "FakePresentationServer.h"
 #include "tests/app/automation/QStringPrinter.h"
+#include "tests/app/conversion/FakePresentationServer.h"
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/LocalPath.h"

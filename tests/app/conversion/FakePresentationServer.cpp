@@ -1,4 +1,4 @@
-#include "FakePresentationServer.h"
+#include "tests/app/conversion/FakePresentationServer.h"
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
