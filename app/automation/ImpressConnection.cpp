@@ -3,6 +3,8 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/LocalPath.h"
 
+#include <QRegularExpression>
+
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -148,11 +150,11 @@ QString ImpressConnection::fileUrl(const QString& path) {
 
 void ImpressConnection::rethrow(const uno::Exception& error) {
     QString message = fromOUString(error.Message);
-    // Release builds append where in the office's sources the error arose;
-    // that means nothing to the person reading the log.
-    const qsizetype at = message.indexOf(QLatin1String(" at /"));
-    if (at > 0)
-        message.truncate(at);
+    // Release builds append where in the office's sources the error arose
+    // (" at ./framework/source/loadenv/loadenv.cxx:189"); that means nothing
+    // to the person reading the log.
+    static const QRegularExpression sourceLocation(QStringLiteral(R"( at \.?/\S+:\d+\s*$)"));
+    message.remove(sourceLocation);
     if (message.trimmed().isEmpty())
         message = QStringLiteral("LibreOffice reported an error without a description");
     throw AutomationError::fromServerDescription(message);

@@ -27,6 +27,8 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
                    (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
             result.help = true;
             return result;
+        } else if (!optionsEnded && argument == QLatin1String("--list")) {
+            result.listOnly = true;
         } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
@@ -48,10 +50,11 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
 }
 
 QString BatchCommandLine::usage() {
-    return QStringLiteral("Usage: deckvane-batch [--masks TEXT] [--out DIR] FOLDER\n"
+    return QStringLiteral("Usage: deckvane-batch [--masks TEXT] [--out DIR] [--list] FOLDER\n"
                           "Converts every presentation under FOLDER that matches one of the\n"
                           "comma-separated masks (default \"*.ppt,*.pps\") to HTML in DIR\n"
                           "(default ~/html). Log lines go to standard output, progress to\n"
-                          "standard error. Exit status: 0 all converted, 1 some failed,\n"
+                          "standard error. --list prints the files that match and converts\n"
+                          "nothing. Exit status: 0 all converted, 1 some failed,\n"
                           "2 bad usage or no LibreOffice.\n");
 }

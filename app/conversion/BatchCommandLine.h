@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The arguments of deckvane-batch:
-//   deckvane-batch [--masks TEXT] [--out DIR] FOLDER
+//   deckvane-batch [--masks TEXT] [--out DIR] [--list] FOLDER
 // with the window's defaults for masks and output folder.
 class BatchCommandLine {
 public:
@@ -12,7 +12,8 @@ public:
     QString outputFolder;
     QString folder;
     bool help = false;
-    QString error; // set when the arguments are unusable
+    bool listOnly = false; // --list: print the matching files, convert nothing
+    QString error;         // set when the arguments are unusable
 
     static BatchCommandLine parse(const QStringList& arguments, const QString& homeFolder);
     static QString usage();

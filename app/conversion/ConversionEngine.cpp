@@ -51,9 +51,21 @@ void ConversionEngine::CreateOutputFolder(const QString& text) {
 }
 
 template <typename R>
-R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadline) {
+R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadline, bool loadStore) {
     const auto limit = std::chrono::duration_cast<std::chrono::seconds>(
         std::max(deadline - Clock::now(), Clock::duration::zero()));
+    const Clock::time_point started = Clock::now();
+    struct Tally {
+        ConversionEngine* engine;
+        Clock::time_point started;
+        bool loadStore;
+        ~Tally() {
+            const auto spent = Clock::now() - started;
+            engine->serverTime_ += spent;
+            if (loadStore)
+                engine->loadStoreTime_ += spent;
+        }
+    } tally{this, started, loadStore};
     return ServerCallRunner::run<R>(
         std::move(job), deadline, [this] { server_->kill(); },
         QStringLiteral("LibreOffice gave no answer within %1 seconds and was stopped")
@@ -137,6 +149,8 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
                 log(path, QStringLiteral("Not a regular file"), false);
             else if (entry.kind == FolderListing::Kind::Missing)
                 log(path, QStringLiteral("The link leads nowhere"), false);
+            else if (listOnly_)
+                log(path, QString(), true);
             else
                 ConvertFile(path);
         }
@@ -168,7 +182,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentations->call(QStringLiteral("Open"), {sourcePath}),
                 QStringLiteral("presentation"));
         },
-        deadline);
+        deadline, true);
     try {
         const QString name = serverCall<QString>(
             [presentation] {
@@ -185,7 +199,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentation->call(QStringLiteral("Close"));
                 return true;
             },
-            deadline);
+            deadline, true);
     } catch (const AutomationError&) {
         // Leaving a failed deck open would pile them up in the server for
         // the rest of the run.

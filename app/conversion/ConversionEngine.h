@@ -42,6 +42,14 @@ public:
     // The text a successful log line ends in.
     void setSuccessText(QString text) { successText_ = std::move(text); }
     void setFileTimeLimit(std::chrono::milliseconds limit) { fileTimeLimit_ = limit; }
+    // Walks and reports the matching files as log lines without converting
+    // them (no server needed).
+    void setListOnly(bool listOnly) { listOnly_ = listOnly; }
+
+    // Time spent waiting for the server: in all calls, and in the calls that
+    // load and store decks (Open, SaveAs and Close) alone.
+    std::chrono::nanoseconds serverTime() const { return serverTime_; }
+    std::chrono::nanoseconds loadStoreTime() const { return loadStoreTime_; }
 
     // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
     // empty text gives an empty list.
@@ -82,7 +90,8 @@ private:
     void log(const QString& sourcePath, const QString& message, bool converted);
     static void pumpEvents();
 
-    template <typename R> R serverCall(std::function<R()> job, Clock::time_point deadline);
+    template <typename R>
+    R serverCall(std::function<R()> job, Clock::time_point deadline, bool loadStore = false);
     Clock::time_point serverDeadline() const { return Clock::now() + kServerTimeLimit; }
 
     std::shared_ptr<PresentationServer> server_;
@@ -91,6 +100,9 @@ private:
     TextSource outputFolder_;
     QString successText_;
     std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
+    bool listOnly_ = false;
+    std::chrono::nanoseconds serverTime_{0};
+    std::chrono::nanoseconds loadStoreTime_{0};
     QSet<QPair<dev_t, ino_t>> visited_;
     int depth_ = 0;
 };

@@ -13,7 +13,9 @@ TEST(BatchCommandLineTest, DefaultsMatchTheWindow) {
 }
 
 TEST(BatchCommandLineTest, OptionsInBothSpellingsAndAfterTheFolder) {
-    auto options = BatchCommandLine::parse({"--masks", "*.odp, *.ppt", "in", "--out=/tmp/o"}, "/h");
+    auto options =
+        BatchCommandLine::parse({"--masks", "*.odp, *.ppt", "in", "--out=/tmp/o", "--list"}, "/h");
+    EXPECT_TRUE(options.listOnly);
     EXPECT_EQ(options.masks, "*.odp, *.ppt");
     EXPECT_EQ(options.outputFolder, "/tmp/o");
     EXPECT_EQ(options.folder, "in");
