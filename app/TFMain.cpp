@@ -12,12 +12,12 @@
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/ConversionEngine.h"
-#include "app/standins/TskButton.h"
 #include "app/standins/TskForm.h"
-#include "app/standins/TskImagePanel.h"
-#include "app/standins/TskRadioButton.h"
 #include "platform/MessageBoxSeam.h"
 #include "platform/SystemLanguage.h"
+#include "skin/TskButton.h"
+#include "skin/TskImagePanel.h"
+#include "skin/TskRadioButton.h"
 
 TFMain::TFMain(QWidget* parent)
     : QWidget(parent), languageIdSource(&SystemLanguage::defaultLanguageId) {}
@@ -82,7 +82,7 @@ void TFMain::FormCreate() {
     setWindowTitle(text(StringTable::kCaption));
     skForm1->setCaption(text(StringTable::kCaption));
     Label1->setCaption(text(StringTable::kSavePathLabel));
-    skButton2->setProperty("Caption", text(StringTable::kStartButton));
+    skButton2->SetCaption(text(StringTable::kStartButton));
     WebBrowser2->Navigate(text(StringTable::kBannerAddress));
 }
 

@@ -18,10 +18,13 @@ fi
 cmake --build "$build" --target theme-reader-fuzz -j "${FUZZ_JOBS:-2}"
 
 # New inputs go to a scratch corpus; the committed seeds stay untouched.
+# Findings are kept in the build tree.
+artifacts="$build/fuzz-artifacts"
+mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"
 cd "$work"
 "$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/fuzz/corpus" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-    -print_final_stats=1 ${FUZZ_ARGS:-}
+    -print_final_stats=1 -artifact_prefix="$artifacts/" ${FUZZ_ARGS:-}

@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev
     libreoffice-impress libreoffice-dev libreoffice-dev-common
     libgtest-dev libgmock-dev
-    xvfb xauth fonts-noto-cjk fonts-dejavu-core
+    xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -30,7 +30,9 @@ namespace {
 
 // Reads exactly Count bytes at Offset; false on a seek or short read.
 bool readAt(QIODevice& device, qint64 offset, qint64 count, QByteArray& out) {
-    if (offset < 0 || !device.seek(offset))
+    // Checked before seeking: a device refuses (and complains about) a seek
+    // past its end, and nothing past the end can be read anyway.
+    if (offset < 0 || count < 0 || offset > device.size() - count || !device.seek(offset))
         return false;
     out = device.read(count);
     return out.size() == count;

@@ -6,12 +6,14 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // CMake 3.25 passes only the first variable of a list-valued ENVIRONMENT
-    // to discovered tests, so the rest get their defaults here.
+    // CTest hands discovered tests only the first entry of a multi-entry
+    // ENVIRONMENT, so the others get their values here as well.
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#ifdef DECKVANE_TEST_SOURCE_DIR
     if (qEnvironmentVariableIsEmpty("DECKVANE_SOURCE_DIR"))
-        qputenv("DECKVANE_SOURCE_DIR", DECKVANE_SOURCE_DIR_DEFAULT);
+        qputenv("DECKVANE_SOURCE_DIR", DECKVANE_TEST_SOURCE_DIR);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

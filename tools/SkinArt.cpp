@@ -18,21 +18,21 @@ void beginPaint(QPainter& p, QImage& image) {
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-QLinearGradient vertical(const QRectF& r, std::initializer_list<Stop> stops) {
+QLinearGradient vertical(const QRectF& r, const std::vector<Stop>& stops) {
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     for (const Stop& s : stops)
         g.setColorAt(s.at, s.color);
     return g;
 }
 
-QLinearGradient horizontal(const QRectF& r, std::initializer_list<Stop> stops) {
+QLinearGradient horizontal(const QRectF& r, const std::vector<Stop>& stops) {
     QLinearGradient g(r.topLeft(), r.topRight());
     for (const Stop& s : stops)
         g.setColorAt(s.at, s.color);
     return g;
 }
 
-void fillVertical(QPainter& p, const QRectF& r, std::initializer_list<Stop> stops) {
+void fillVertical(QPainter& p, const QRectF& r, const std::vector<Stop>& stops) {
     p.fillRect(r, vertical(r, stops));
 }
 

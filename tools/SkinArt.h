@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <functional>
-#include <initializer_list>
+#include <vector>
 
 namespace SkinArt {
 
@@ -29,9 +29,9 @@ QImage blank(int width, int height);
 // A painter with anti-aliasing on.
 void beginPaint(QPainter& p, QImage& image);
 
-QLinearGradient vertical(const QRectF& r, std::initializer_list<Stop> stops);
-QLinearGradient horizontal(const QRectF& r, std::initializer_list<Stop> stops);
-void fillVertical(QPainter& p, const QRectF& r, std::initializer_list<Stop> stops);
+QLinearGradient vertical(const QRectF& r, const std::vector<Stop>& stops);
+QLinearGradient horizontal(const QRectF& r, const std::vector<Stop>& stops);
+void fillVertical(QPainter& p, const QRectF& r, const std::vector<Stop>& stops);
 
 QPainterPath roundRect(const QRectF& r, qreal radius);
 

@@ -40,28 +40,19 @@ struct Palette {
     bool keyCorners;          // push faces keyed at the corners
 };
 
+// A gel from 0xRRGGBB colours.
+Gel gelOf(QRgb top, QRgb bottom, QRgb border, qreal gloss, qreal glow) {
+    return {
+        QColor::fromRgb(top), QColor::fromRgb(bottom), QColor::fromRgb(border), gloss, glow, 1.0};
+}
+
 Palette macPalette() {
     Palette p;
     p.prefix = "MACOS";
     p.backdrop = QColor(0xE7, 0xE7, 0xE7);
-    p.face = {QColor(0xFB, 0xFB, 0xFB),
-              QColor(0xC9, 0xC9, 0xCC),
-              QColor(0x86, 0x86, 0x8A),
-              0.75,
-              0.45,
-              1.0};
-    p.hover = {QColor(0xC9, 0xE0, 0xFB),
-               QColor(0x5E, 0x9B, 0xE6),
-               QColor(0x3A, 0x67, 0xA8),
-               0.75,
-               0.5,
-               1.0};
-    p.pressed = {QColor(0x8F, 0xB7, 0xEA),
-                 QColor(0x2E, 0x6C, 0xC4),
-                 QColor(0x24, 0x4E, 0x8C),
-                 0.55,
-                 0.45,
-                 1.0};
+    p.face = gelOf(0xFBFBFB, 0xC9C9CC, 0x86868A, 0.75, 0.45);
+    p.hover = gelOf(0xC9E0FB, 0x5E9BE6, 0x3A67A8, 0.75, 0.5);
+    p.pressed = gelOf(0x8FB7EA, 0x2E6CC4, 0x244E8C, 0.55, 0.45);
     p.accent = p.hover;
     p.glyph = QColor(0x3C, 0x3C, 0x40);
     p.boxBorder = QColor(0x80, 0x80, 0x86);
@@ -80,30 +71,10 @@ Palette xpPalette() {
     Palette p;
     p.prefix = "WINXP";
     p.backdrop = QColor(0xEF, 0xEB, 0xDE);
-    p.face = {QColor(0xFF, 0xFF, 0xFF),
-              QColor(0xE3, 0xE2, 0xDA),
-              QColor(0x00, 0x3C, 0x74),
-              0.3,
-              0.0,
-              1.0};
-    p.hover = {QColor(0xFF, 0xFF, 0xFF),
-               QColor(0xE3, 0xE2, 0xDA),
-               QColor(0x00, 0x3C, 0x74),
-               0.3,
-               0.0,
-               1.0};
-    p.pressed = {QColor(0xD9, 0xD8, 0xCF),
-                 QColor(0xF3, 0xF2, 0xEC),
-                 QColor(0x00, 0x3C, 0x74),
-                 0.0,
-                 0.0,
-                 1.0};
-    p.accent = {QColor(0x8B, 0xD8, 0x6A),
-                QColor(0x2E, 0xA5, 0x2B),
-                QColor(0x1F, 0x77, 0x1D),
-                0.5,
-                0.2,
-                1.0};
+    p.face = gelOf(0xFFFFFF, 0xE3E2DA, 0x003C74, 0.3, 0.0);
+    p.hover = gelOf(0xFFFFFF, 0xE3E2DA, 0x003C74, 0.3, 0.0);
+    p.pressed = gelOf(0xD9D8CF, 0xF3F2EC, 0x003C74, 0.0, 0.0);
+    p.accent = gelOf(0x8BD86A, 0x2EA52B, 0x1F771D, 0.5, 0.2);
     p.glyph = QColor(0x4D, 0x61, 0x85);
     p.boxBorder = QColor(0x1C, 0x51, 0x80);
     p.boxTop = QColor(0xDC, 0xDC, 0xD7);
@@ -119,30 +90,10 @@ Palette deepBluePalette() {
     Palette p;
     p.prefix = "DEEPBLUE";
     p.backdrop = QColor(0xE8, 0xE8, 0xE8);
-    p.face = {QColor(0xF4, 0xF7, 0xFC),
-              QColor(0xB9, 0xC9, 0xE4),
-              QColor(0x1A, 0x2F, 0x5E),
-              0.7,
-              0.2,
-              1.0};
-    p.hover = {QColor(0xE6, 0xF0, 0xFF),
-               QColor(0x93, 0xB6, 0xEC),
-               QColor(0x12, 0x2C, 0x66),
-               0.75,
-               0.35,
-               1.0};
-    p.pressed = {QColor(0x9F, 0xB6, 0xDC),
-                 QColor(0xD2, 0xDE, 0xF1),
-                 QColor(0x0C, 0x1E, 0x48),
-                 0.25,
-                 0.1,
-                 1.0};
-    p.accent = {QColor(0x4A, 0x75, 0xC4),
-                QColor(0x12, 0x2E, 0x6E),
-                QColor(0x0A, 0x1A, 0x40),
-                0.55,
-                0.2,
-                1.0};
+    p.face = gelOf(0xF4F7FC, 0xB9C9E4, 0x1A2F5E, 0.7, 0.2);
+    p.hover = gelOf(0xE6F0FF, 0x93B6EC, 0x122C66, 0.75, 0.35);
+    p.pressed = gelOf(0x9FB6DC, 0xD2DEF1, 0x0C1E48, 0.25, 0.1);
+    p.accent = gelOf(0x4A75C4, 0x122E6E, 0x0A1A40, 0.55, 0.2);
     p.glyph = QColor(0x14, 0x2A, 0x5C);
     p.boxBorder = QColor(0x1A, 0x2F, 0x5E);
     p.boxTop = QColor(0xE4, 0xEA, 0xF4);
@@ -158,14 +109,10 @@ Palette proteinPalette() {
     Palette p;
     p.prefix = "PROTEIN";
     p.backdrop = QColor(0xFB, 0xFB, 0xFB);
-    p.face = {
-        QColor(0xFF, 0xFF, 0xFF), QColor(0xF1, 0xF1, 0xF1), QColor(0xA8, 0xA8, 0xA8), 0, 0, 1.0};
-    p.hover = {
-        QColor(0xF4, 0xF6, 0xFF), QColor(0xE6, 0xEA, 0xFB), QColor(0x2D, 0x30, 0xC4), 0, 0, 1.0};
-    p.pressed = {
-        QColor(0xDD, 0xE2, 0xF7), QColor(0xE8, 0xEB, 0xF9), QColor(0x2D, 0x30, 0xC4), 0, 0, 1.0};
-    p.accent = {
-        QColor(0x4E, 0x56, 0xD8), QColor(0x2D, 0x30, 0xC4), QColor(0x22, 0x25, 0x9A), 0, 0, 1.0};
+    p.face = gelOf(0xFFFFFF, 0xF1F1F1, 0xA8A8A8, 0, 0);
+    p.hover = gelOf(0xF4F6FF, 0xE6EAFB, 0x2D30C4, 0, 0);
+    p.pressed = gelOf(0xDDE2F7, 0xE8EBF9, 0x2D30C4, 0, 0);
+    p.accent = gelOf(0x4E56D8, 0x2D30C4, 0x22259A, 0, 0);
     p.glyph = QColor(0x55, 0x55, 0x5A);
     p.boxBorder = QColor(0x9A, 0x9A, 0x9E);
     p.boxTop = QColor(0xFF, 0xFF, 0xFF);
@@ -181,30 +128,10 @@ Palette blueGlassPalette() {
     Palette p;
     p.prefix = "BLUEGLASS";
     p.backdrop = QColor(0xE7, 0xE7, 0xE7);
-    p.face = {QColor(0xE4, 0xF0, 0xFD),
-              QColor(0x9F, 0xC6, 0xF0),
-              QColor(0x3B, 0x6E, 0xB4),
-              0.8,
-              0.55,
-              1.0};
-    p.hover = {QColor(0xE8, 0xFA, 0xFF),
-               QColor(0x7C, 0xCB, 0xF5),
-               QColor(0x2A, 0x7A, 0xC0),
-               0.85,
-               0.7,
-               1.0};
-    p.pressed = {QColor(0x8E, 0xB8, 0xE8),
-                 QColor(0xC4, 0xDE, 0xF8),
-                 QColor(0x23, 0x56, 0x9C),
-                 0.45,
-                 0.4,
-                 1.0};
-    p.accent = {QColor(0x7F, 0xB4, 0xF2),
-                QColor(0x2D, 0x6F, 0xD2),
-                QColor(0x1D, 0x4E, 0x9A),
-                0.7,
-                0.45,
-                1.0};
+    p.face = gelOf(0xE4F0FD, 0x9FC6F0, 0x3B6EB4, 0.8, 0.55);
+    p.hover = gelOf(0xE8FAFF, 0x7CCBF5, 0x2A7AC0, 0.85, 0.7);
+    p.pressed = gelOf(0x8EB8E8, 0xC4DEF8, 0x23569C, 0.45, 0.4);
+    p.accent = gelOf(0x7FB4F2, 0x2D6FD2, 0x1D4E9A, 0.7, 0.45);
     p.glyph = QColor(0x1F, 0x4A, 0x8A);
     p.boxBorder = QColor(0x3B, 0x6E, 0xB4);
     p.boxTop = QColor(0xF2, 0xF8, 0xFF);
@@ -232,6 +159,20 @@ void paintFace(QPainter& p, const QPainterPath& shape, const Gel& gel, bool flat
 
 const Gel& gelFor(const Palette& pal, State s) {
     return s == State::Hover ? pal.hover : s == State::Pressed ? pal.pressed : pal.face;
+}
+
+// Glass under the mouse brightens and glows; pressed, it darkens and dulls.
+Gel glassLook(Gel g, State st) {
+    if (st == State::Hover) {
+        g.top = lighter(g.top, 0.4);
+        g.bottom = lighter(g.bottom, 0.25);
+        g.glow = 0.8;
+    } else if (st == State::Pressed) {
+        g.top = darker(g.bottom, 0.1);
+        g.bottom = darker(g.bottom, 0.35);
+        g.gloss = 0.35;
+    }
+    return g;
 }
 
 // ---------------------------------------------------------- push buttons
@@ -426,25 +367,10 @@ void macOS(Images& out) {
             const QRectF ball(1, 0.5, s - 2.5, s - 2.5);
             QPainterPath shape;
             shape.addEllipse(ball);
-            Gel gel{QColor(0xD8, 0xDC, 0xE4),
-                    QColor(0x86, 0x8E, 0x9C),
-                    QColor(0x5C, 0x62, 0x6E),
-                    0.8,
-                    0.55,
-                    1.0};
+            Gel gel = gelOf(0xD8DCE4, 0x868E9C, 0x5C626E, 0.8, 0.55);
             if (st != State::Normal) {
-                gel = g == Glyph::Close ? Gel{QColor(0xFF, 0xB0, 0xA6),
-                                              QColor(0xD8, 0x3A, 0x2E),
-                                              QColor(0x90, 0x22, 0x1A),
-                                              0.8,
-                                              0.55,
-                                              1.0}
-                                        : Gel{QColor(0xB8, 0xD6, 0xFA),
-                                              QColor(0x39, 0x73, 0xC4),
-                                              QColor(0x24, 0x4E, 0x8C),
-                                              0.8,
-                                              0.55,
-                                              1.0};
+                gel = g == Glyph::Close ? gelOf(0xFFB0A6, 0xD83A2E, 0x90221A, 0.8, 0.55)
+                                        : gelOf(0xB8D6FA, 0x3973C4, 0x244E8C, 0.8, 0.55);
                 if (st == State::Pressed) {
                     gel.top = darker(gel.top, 0.2);
                     gel.bottom = darker(gel.bottom, 0.25);
@@ -586,32 +512,12 @@ void deepBlue(Images& out) {
     out["DEEPBLUE_TITLEBTN"] = titleButtonStrip(
         sizeOf("DEEPBLUE_TITLEBTN"), client, 2, false, [](QPainter& p, int s, Glyph g, State st) {
             const QRectF r(0.5, 0.5, s - 1, s - 1);
-            Gel gel{QColor(0x3A, 0x5C, 0xA6),
-                    QColor(0x0E, 0x22, 0x56),
-                    QColor(0x7C, 0x9C, 0xDC),
-                    0.35,
-                    0.15,
-                    1.0};
+            Gel gel = gelOf(0x3A5CA6, 0x0E2256, 0x7C9CDC, 0.35, 0.15);
             if (st == State::Hover)
-                gel = g == Glyph::Close ? Gel{QColor(0xE8, 0x6A, 0x5C),
-                                              QColor(0x9C, 0x1C, 0x12),
-                                              QColor(0xF2, 0xB0, 0xA8),
-                                              0.45,
-                                              0.2,
-                                              1.0}
-                                        : Gel{QColor(0x5C, 0x86, 0xDA),
-                                              QColor(0x1C, 0x3E, 0x8E),
-                                              QColor(0xA8, 0xC4, 0xF4),
-                                              0.45,
-                                              0.2,
-                                              1.0};
+                gel = g == Glyph::Close ? gelOf(0xE86A5C, 0x9C1C12, 0xF2B0A8, 0.45, 0.2)
+                                        : gelOf(0x5C86DA, 0x1C3E8E, 0xA8C4F4, 0.45, 0.2);
             else if (st == State::Pressed)
-                gel = Gel{QColor(0x06, 0x10, 0x2E),
-                          QColor(0x1A, 0x32, 0x70),
-                          QColor(0x5A, 0x7A, 0xC0),
-                          0.1,
-                          0.1,
-                          1.0};
+                gel = gelOf(0x06102E, 0x1A3270, 0x5A7AC0, 0.1, 0.1);
             paintGel(p, roundRect(r, 2.5), gel);
             paintGlyphShadowed(p, glyphBox(s, s * 0.3), g, QColor(255, 255, 255),
                                QColor(0, 0, 0, 120), 1.7);
@@ -718,28 +624,9 @@ void blueGlass(Images& out) {
         sizeOf("BLUEGLASS_TITLEBTN"), client, 6, true, [](QPainter& p, int s, Glyph g, State st) {
             const QRectF r(0.5, 0.5, s - 1, s - 1);
             const bool close = g == Glyph::Close;
-            Gel gel = close ? Gel{QColor(0xF6, 0xB4, 0xA8),
-                                  QColor(0xD0, 0x3A, 0x2A),
-                                  QColor(0x8A, 0x1E, 0x14),
-                                  0.8,
-                                  0.5,
-                                  1.0}
-                            : Gel{QColor(0xD4, 0xE8, 0xFF),
-                                  QColor(0x5A, 0x94, 0xE0),
-                                  QColor(0x24, 0x50, 0x96),
-                                  0.8,
-                                  0.5,
-                                  1.0};
-            if (st == State::Hover) {
-                gel.top = lighter(gel.top, 0.4);
-                gel.bottom = lighter(gel.bottom, 0.25);
-                gel.glow = 0.8;
-            } else if (st == State::Pressed) {
-                gel.top = darker(gel.bottom, 0.1);
-                gel.bottom = darker(gel.bottom, 0.35);
-                gel.gloss = 0.35;
-            }
-            paintGel(p, roundRect(r, 4), gel);
+            Gel base = close ? gelOf(0xF6B4A8, 0xD03A2A, 0x8A1E14, 0.8, 0.5)
+                             : gelOf(0xD4E8FF, 0x5A94E0, 0x245096, 0.8, 0.5);
+            paintGel(p, roundRect(r, 4), glassLook(base, st));
             paintGlyphShadowed(p, glyphBox(s, s * 0.3), g, QColor(255, 255, 255),
                                QColor(0, 0, 0, 90), 1.7);
         });
@@ -1031,7 +918,7 @@ struct ThemeArt {
 
 // A title strip: vertical stops, a top highlight line, a dark bottom rule,
 // and optionally a rounded upper corner on one side (outside it: Frame).
-QImage titleStrip(int w, int h, std::initializer_list<Stop> stops, int roundSide, qreal radius,
+QImage titleStrip(int w, int h, const std::vector<Stop>& stops, int roundSide, qreal radius,
                   const QColor& frame) {
     QImage art = blank(w, h);
     QPainter p;
@@ -1092,211 +979,188 @@ QString themeText(const QString& name, const QStringList& lines) {
            lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-ThemeArt graphiteTheme() {
+// What tells one sample theme from another; buildTheme draws the rest.
+struct ThemeRecipe {
+    QString folder;
+    QString name;
+    Palette palette;
+    int titleHeight;
+    int leftWidth, clientWidth, rightWidth;
+    qreal corner; // radius of the title bar's upper corners
+    std::vector<Stop> titleStops;
+    QColor frame; // outside the rounded corners
+    int buttonTop;
+    bool transparentButtons;
+    TitleButtonArt buttonArt;
+    int sideWidth;
+    int bottomPart, bottomHeight;
+    QColor borderBase;    // side and bottom border colour
+    QStringList settings; // theme.txt lines for the non-image keys
+};
+
+ThemeArt buildTheme(const ThemeRecipe& r) {
     ThemeArt t;
-    t.folder = "graphite";
+    t.folder = r.folder;
+    auto bar = [&](int w, int side) {
+        return titleStrip(w, r.titleHeight, r.titleStops, side, r.corner, r.frame);
+    };
+    const QImage client = bar(r.clientWidth, 0);
+    t.images["TitleBarLeftImage"] = bar(r.leftWidth, -1);
+    t.images["TitleBarClientImage"] = client;
+    t.images["TitleBarRightImage"] = bar(r.rightWidth, 1);
+    t.images["TitleBarButtonImage"] = titleButtonStrip(QSize(18 * 19, 19), client, r.buttonTop,
+                                                       r.transparentButtons, r.buttonArt);
+    t.images["ButtonImage"] = pushButtonStrip(r.palette, QSize(3 * 80, 25));
+    t.images["CheckBoxImage"] = checkBoxStrip(r.palette, QSize(4 * 15, 15));
+    t.images["RadioButtonImage"] = radioStrip(r.palette, QSize(4 * 15, 15));
+    t.images["FormLeftBorderImage"] = sideBorder(r.sideWidth, 40, r.borderBase);
+    t.images["FormBottomBorderImage"] = bottomBorder(r.bottomPart, r.bottomHeight, r.borderBase);
+    t.text = themeText(r.name, r.settings);
+    return t;
+}
+
+ThemeArt graphiteTheme() {
     Palette pal = macPalette();
     pal.prefix = "GRAPHITE";
     pal.backdrop = QColor(0xEC, 0xEC, 0xEC);
-    pal.face = {QColor(0xFA, 0xFA, 0xFA),
-                QColor(0xD4, 0xD5, 0xD8),
-                QColor(0x4A, 0x4C, 0x52),
-                0.6,
-                0.2,
-                1.0};
-    pal.hover = {QColor(0xFF, 0xF6, 0xE6),
-                 QColor(0xF2, 0xC9, 0x7E),
-                 QColor(0xB8, 0x6E, 0x10),
-                 0.6,
-                 0.3,
-                 1.0};
-    pal.pressed = {QColor(0xE8, 0xB0, 0x58),
-                   QColor(0xF6, 0xD9, 0xA6),
-                   QColor(0x8E, 0x52, 0x08),
-                   0.2,
-                   0.1,
-                   1.0};
-    pal.accent = {QColor(0xF7, 0xB9, 0x4A),
-                  QColor(0xD9, 0x7C, 0x0C),
-                  QColor(0x8E, 0x52, 0x08),
-                  0.6,
-                  0.3,
-                  1.0};
+    pal.face = gelOf(0xFAFAFA, 0xD4D5D8, 0x4A4C52, 0.6, 0.2);
+    pal.hover = gelOf(0xFFF6E6, 0xF2C97E, 0xB86E10, 0.6, 0.3);
+    pal.pressed = gelOf(0xE8B058, 0xF6D9A6, 0x8E5208, 0.2, 0.1);
+    pal.accent = gelOf(0xF7B94A, 0xD97C0C, 0x8E5208, 0.6, 0.3);
     pal.mark = QColor(0xD0, 0x72, 0x08);
     pal.boxBorder = QColor(0x4A, 0x4C, 0x52);
     pal.radius = 4;
     pal.keyCorners = false;
-    const QColor frame(0x1E, 0x1F, 0x22);
-    auto bar = [&](int w, int side) {
-        return titleStrip(w, 28,
-                          {{0, QColor(0x55, 0x59, 0x60)},
-                           {0.5, QColor(0x3A, 0x3D, 0x42)},
-                           {0.52, QColor(0x2E, 0x30, 0x35)},
-                           {1, QColor(0x22, 0x24, 0x28)}},
-                          side, 7, frame);
+    auto buttons = [](QPainter& p, int s, Glyph g, State st) {
+        if (st != State::Normal) {
+            // Flat charcoal at rest; amber (red for close) under the mouse.
+            QColor fill = g == Glyph::Close ? QColor(0xD9, 0x4A, 0x38) : QColor(0xE8, 0x93, 0x1A);
+            if (st == State::Pressed)
+                fill = darker(fill, 0.25);
+            paintGel(p, roundRect(QRectF(1.5, 1.5, s - 3, s - 3), 3),
+                     {lighter(fill, 0.25), fill, darker(fill, 0.4), 0.45, 0.1, 1.0});
+        }
+        paintGlyph(p, glyphBox(s, s * 0.3), g,
+                   st == State::Normal ? QColor(0xE6, 0xE6, 0xE6) : QColor(255, 255, 255), 1.7);
     };
-    const QImage client = bar(40, 0);
-    t.images["TitleBarLeftImage"] = bar(60, -1);
-    t.images["TitleBarClientImage"] = client;
-    t.images["TitleBarRightImage"] = bar(60, 1);
-    t.images["TitleBarButtonImage"] = titleButtonStrip(
-        QSize(18 * 19, 19), client, 4, false, [](QPainter& p, int s, Glyph g, State st) {
-            const QRectF r(1.5, 1.5, s - 3, s - 3);
-            if (st != State::Normal) {
-                const bool close = g == Glyph::Close;
-                QColor fill = close ? QColor(0xD9, 0x4A, 0x38) : QColor(0xE8, 0x93, 0x1A);
-                if (st == State::Pressed)
-                    fill = darker(fill, 0.25);
-                paintGel(p, roundRect(r, 3),
-                         {lighter(fill, 0.25), fill, darker(fill, 0.4), 0.45, 0.1, 1.0});
-            }
-            paintGlyph(p, glyphBox(s, s * 0.3), g,
-                       st == State::Normal ? QColor(0xE6, 0xE6, 0xE6) : QColor(255, 255, 255), 1.7);
-        });
-    t.images["ButtonImage"] = pushButtonStrip(pal, QSize(3 * 80, 25));
-    t.images["CheckBoxImage"] = checkBoxStrip(pal, QSize(4 * 15, 15));
-    t.images["RadioButtonImage"] = radioStrip(pal, QSize(4 * 15, 15));
-    t.images["FormLeftBorderImage"] = sideBorder(4, 40, QColor(0x3A, 0x3D, 0x42));
-    t.images["FormBottomBorderImage"] = bottomBorder(8, 5, QColor(0x3A, 0x3D, 0x42));
-    t.text = themeText("Graphite", {"ButtonTransparentBool=false",
-                                    "TitleBarButtonTransparentBool=false",
-                                    "TitleBarButtonLeftOffsetInt=4",
-                                    "TitleBarButtonRightOffsetInt=-4",
-                                    "TitleBarButtonTopInt=4",
-                                    "FormMinWidthInt=160",
-                                    "FormRoundCornerInt=7",
-                                    "FormBottomRoundCornerInt=5",
-                                    "FormBackgroundColor=#ECECEC",
-                                    "FormBorderColor=#1E1F22",
-                                    "FormBorderWidthInt=1",
-                                    "MenuSelectedBorderColor=#B86E10",
-                                    "MenuSelectedBackgroundColor=#F2C97E",
-                                    "MenuSelectedFontColor=#000000",
-                                    "MenuBackgroundColor=#F7F7F7",
-                                    "MenuFontColor=#202124",
-                                    "MenuBarColor=#3A3D42",
-                                    "MenuMenuBarColor=#E2E2E2",
-                                    "ControlBorderColor=#4A4C52",
-                                    "ControlBackgroundColor=#ECECEC",
-                                    "ControlFontColor=#000000",
-                                    "ScrollBarBackgroundColor=#E4E4E4",
-                                    "ToolBarButtonBorderColor=#B86E10",
-                                    "ToolBarButtonBackgroundColor=#FFF6E6",
-                                    "ToolBarButtonDownBackgroundColor=#F2C97E",
-                                    "TitleBarFontColor=#F2F2F2"});
-    return t;
+    return buildTheme({"graphite",
+                       "Graphite",
+                       pal,
+                       28,
+                       60,
+                       40,
+                       60,
+                       7,
+                       {{0, QColor(0x55, 0x59, 0x60)},
+                        {0.5, QColor(0x3A, 0x3D, 0x42)},
+                        {0.52, QColor(0x2E, 0x30, 0x35)},
+                        {1, QColor(0x22, 0x24, 0x28)}},
+                       QColor(0x1E, 0x1F, 0x22),
+                       4,
+                       false,
+                       buttons,
+                       4,
+                       8,
+                       5,
+                       QColor(0x3A, 0x3D, 0x42),
+                       {"ButtonTransparentBool=false",
+                        "TitleBarButtonTransparentBool=false",
+                        "TitleBarButtonLeftOffsetInt=4",
+                        "TitleBarButtonRightOffsetInt=-4",
+                        "TitleBarButtonTopInt=4",
+                        "FormMinWidthInt=160",
+                        "FormRoundCornerInt=7",
+                        "FormBottomRoundCornerInt=5",
+                        "FormBackgroundColor=#ECECEC",
+                        "FormBorderColor=#1E1F22",
+                        "FormBorderWidthInt=1",
+                        "MenuSelectedBorderColor=#B86E10",
+                        "MenuSelectedBackgroundColor=#F2C97E",
+                        "MenuSelectedFontColor=#000000",
+                        "MenuBackgroundColor=#F7F7F7",
+                        "MenuFontColor=#202124",
+                        "MenuBarColor=#3A3D42",
+                        "MenuMenuBarColor=#E2E2E2",
+                        "ControlBorderColor=#4A4C52",
+                        "ControlBackgroundColor=#ECECEC",
+                        "ControlFontColor=#000000",
+                        "ScrollBarBackgroundColor=#E4E4E4",
+                        "ToolBarButtonBorderColor=#B86E10",
+                        "ToolBarButtonBackgroundColor=#FFF6E6",
+                        "ToolBarButtonDownBackgroundColor=#F2C97E",
+                        "TitleBarFontColor=#F2F2F2"}});
 }
 
 ThemeArt meadowTheme() {
-    ThemeArt t;
-    t.folder = "meadow";
     Palette pal = blueGlassPalette();
     pal.prefix = "MEADOW";
     pal.backdrop = QColor(0xF1, 0xF6, 0xEE);
-    pal.face = {QColor(0xF4, 0xFB, 0xEE),
-                QColor(0xB6, 0xDD, 0x9C),
-                QColor(0x3C, 0x7D, 0x2E),
-                0.8,
-                0.5,
-                1.0};
-    pal.hover = {QColor(0xFA, 0xFF, 0xEC),
-                 QColor(0x9A, 0xDC, 0x6A),
-                 QColor(0x2E, 0x74, 0x1E),
-                 0.85,
-                 0.7,
-                 1.0};
-    pal.pressed = {QColor(0x8C, 0xC4, 0x6A),
-                   QColor(0xC8, 0xE8, 0xB0),
-                   QColor(0x25, 0x5E, 0x1A),
-                   0.4,
-                   0.3,
-                   1.0};
-    pal.accent = {QColor(0x9C, 0xD8, 0x6E),
-                  QColor(0x3E, 0x9A, 0x2C),
-                  QColor(0x25, 0x5E, 0x1A),
-                  0.7,
-                  0.4,
-                  1.0};
+    pal.face = gelOf(0xF4FBEE, 0xB6DD9C, 0x3C7D2E, 0.8, 0.5);
+    pal.hover = gelOf(0xFAFFEC, 0x9ADC6A, 0x2E741E, 0.85, 0.7);
+    pal.pressed = gelOf(0x8CC46A, 0xC8E8B0, 0x255E1A, 0.4, 0.3);
+    pal.accent = gelOf(0x9CD86E, 0x3E9A2C, 0x255E1A, 0.7, 0.4);
     pal.mark = QColor(0x2E, 0x74, 0x1E);
     pal.boxBorder = QColor(0x3C, 0x7D, 0x2E);
     pal.boxTop = QColor(0xFB, 0xFF, 0xF7);
     pal.boxBottom = QColor(0xD4, 0xEC, 0xC4);
     pal.radius = 12;
     pal.keyCorners = true;
-    const QColor frame(0x2F, 0x6B, 0x2C);
-    auto bar = [&](int w, int side) {
-        return titleStrip(w, 30,
-                          {{0, QColor(0x9E, 0xD8, 0x84)},
-                           {0.48, QColor(0x6C, 0xB8, 0x52)},
-                           {0.5, QColor(0x4E, 0x9C, 0x3C)},
-                           {1, QColor(0x3A, 0x86, 0x30)}},
-                          side, 9, frame);
+    auto buttons = [](QPainter& p, int s, Glyph g, State st) {
+        // Round glass drops: green, the close one red.
+        QPainterPath ball;
+        ball.addEllipse(QRectF(1, 1, s - 2.5, s - 2.5));
+        const Gel base = g == Glyph::Close ? gelOf(0xFFC4B4, 0xD84C30, 0x8A2614, 0.8, 0.5)
+                                           : gelOf(0xE8FAD8, 0x6CB04A, 0x2A621E, 0.8, 0.5);
+        paintGel(p, ball, glassLook(base, st));
+        paintGlyphShadowed(p, glyphBox(s, s * 0.32), g, QColor(255, 255, 255), QColor(0, 0, 0, 90),
+                           1.6);
     };
-    const QImage client = bar(40, 0);
-    t.images["TitleBarLeftImage"] = bar(70, -1);
-    t.images["TitleBarClientImage"] = client;
-    t.images["TitleBarRightImage"] = bar(70, 1);
-    t.images["TitleBarButtonImage"] = titleButtonStrip(
-        QSize(18 * 19, 19), client, 5, true, [](QPainter& p, int s, Glyph g, State st) {
-            QPainterPath ball;
-            ball.addEllipse(QRectF(1, 1, s - 2.5, s - 2.5));
-            Gel gel = g == Glyph::Close ? Gel{QColor(0xFF, 0xC4, 0xB4),
-                                              QColor(0xD8, 0x4C, 0x30),
-                                              QColor(0x8A, 0x26, 0x14),
-                                              0.8,
-                                              0.5,
-                                              1.0}
-                                        : Gel{QColor(0xE8, 0xFA, 0xD8),
-                                              QColor(0x6C, 0xB0, 0x4A),
-                                              QColor(0x2A, 0x62, 0x1E),
-                                              0.8,
-                                              0.5,
-                                              1.0};
-            if (st == State::Hover) {
-                gel.top = lighter(gel.top, 0.4);
-                gel.bottom = lighter(gel.bottom, 0.3);
-                gel.glow = 0.8;
-            } else if (st == State::Pressed) {
-                gel.top = darker(gel.bottom, 0.1);
-                gel.bottom = darker(gel.bottom, 0.35);
-                gel.gloss = 0.35;
-            }
-            paintGel(p, ball, gel);
-            paintGlyphShadowed(p, glyphBox(s, s * 0.32), g, QColor(255, 255, 255),
-                               QColor(0, 0, 0, 90), 1.6);
-        });
-    t.images["ButtonImage"] = pushButtonStrip(pal, QSize(3 * 80, 25));
-    t.images["CheckBoxImage"] = checkBoxStrip(pal, QSize(4 * 15, 15));
-    t.images["RadioButtonImage"] = radioStrip(pal, QSize(4 * 15, 15));
-    t.images["FormLeftBorderImage"] = sideBorder(3, 40, QColor(0x4E, 0x9C, 0x3C));
-    t.images["FormBottomBorderImage"] = bottomBorder(9, 4, QColor(0x4E, 0x9C, 0x3C));
-    t.text = themeText("Meadow", {"ButtonTransparentBool=true",
-                                  "TitleBarButtonTransparentBool=true",
-                                  "TitleBarButtonLeftOffsetInt=4",
-                                  "TitleBarButtonRightOffsetInt=-4",
-                                  "TitleBarButtonTopInt=5",
-                                  "FormMinWidthInt=180",
-                                  "FormRoundCornerInt=9",
-                                  "FormBottomRoundCornerInt=4",
-                                  "FormBackgroundColor=#F1F6EE",
-                                  "FormBorderColor=#2F6B2C",
-                                  "FormBorderWidthInt=1",
-                                  "MenuSelectedBorderColor=#2E741E",
-                                  "MenuSelectedBackgroundColor=#6CB852",
-                                  "MenuSelectedFontColor=#FFFFFF",
-                                  "MenuBackgroundColor=#FBFEF8",
-                                  "MenuFontColor=#1C2A18",
-                                  "MenuBarColor=#D4ECC4",
-                                  "MenuMenuBarColor=#E4F2DA",
-                                  "ControlBorderColor=#3C7D2E",
-                                  "ControlBackgroundColor=#F1F6EE",
-                                  "ControlFontColor=#000000",
-                                  "ScrollBarBackgroundColor=#EAF3E4",
-                                  "ToolBarButtonBorderColor=#2E741E",
-                                  "ToolBarButtonBackgroundColor=#E8F6DC",
-                                  "ToolBarButtonDownBackgroundColor=#B6DD9C",
-                                  "TitleBarFontColor=#FFFFFF"});
-    return t;
+    return buildTheme({"meadow",
+                       "Meadow",
+                       pal,
+                       30,
+                       70,
+                       40,
+                       70,
+                       9,
+                       {{0, QColor(0x9E, 0xD8, 0x84)},
+                        {0.48, QColor(0x6C, 0xB8, 0x52)},
+                        {0.5, QColor(0x4E, 0x9C, 0x3C)},
+                        {1, QColor(0x3A, 0x86, 0x30)}},
+                       QColor(0x2F, 0x6B, 0x2C),
+                       5,
+                       true,
+                       buttons,
+                       3,
+                       9,
+                       4,
+                       QColor(0x4E, 0x9C, 0x3C),
+                       {"ButtonTransparentBool=true",
+                        "TitleBarButtonTransparentBool=true",
+                        "TitleBarButtonLeftOffsetInt=4",
+                        "TitleBarButtonRightOffsetInt=-4",
+                        "TitleBarButtonTopInt=5",
+                        "FormMinWidthInt=180",
+                        "FormRoundCornerInt=9",
+                        "FormBottomRoundCornerInt=4",
+                        "FormBackgroundColor=#F1F6EE",
+                        "FormBorderColor=#2F6B2C",
+                        "FormBorderWidthInt=1",
+                        "MenuSelectedBorderColor=#2E741E",
+                        "MenuSelectedBackgroundColor=#6CB852",
+                        "MenuSelectedFontColor=#FFFFFF",
+                        "MenuBackgroundColor=#FBFEF8",
+                        "MenuFontColor=#1C2A18",
+                        "MenuBarColor=#D4ECC4",
+                        "MenuMenuBarColor=#E4F2DA",
+                        "ControlBorderColor=#3C7D2E",
+                        "ControlBackgroundColor=#F1F6EE",
+                        "ControlFontColor=#000000",
+                        "ScrollBarBackgroundColor=#EAF3E4",
+                        "ToolBarButtonBorderColor=#2E741E",
+                        "ToolBarButtonBackgroundColor=#E8F6DC",
+                        "ToolBarButtonDownBackgroundColor=#B6DD9C",
+                        "TitleBarFontColor=#FFFFFF"}});
 }
 
 int writeThemes(const QString& dir) {

@@ -6,7 +6,7 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
-#include "app/standins/TskButton.h"
+#include "skin/TskButton.h"
 #include "platform/MessageBoxSeam.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"

@@ -7,10 +7,10 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
-#include "app/standins/TskButton.h"
 #include "app/standins/TskForm.h"
-#include "app/standins/TskImagePanel.h"
-#include "app/standins/TskRadioButton.h"
+#include "skin/TskButton.h"
+#include "skin/TskImagePanel.h"
+#include "skin/TskRadioButton.h"
 
 #include <QDir>
 #include <QLabel>
@@ -83,8 +83,8 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
     }
     EXPECT_EQ(w->eFileType->text(), "*.ppt,*.pps");
     EXPECT_EQ(w->ePath->text(), QDir::homePath() + "/html");
-    EXPECT_TRUE(w->skRadioButton1->isChecked());
-    EXPECT_EQ(w->skRadioButton1->text(), "html");
+    EXPECT_TRUE(w->skRadioButton1->Checked());
+    EXPECT_EQ(w->skRadioButton1->Caption(), "html");
     EXPECT_TRUE(w->StatusBar1->simpleText().isEmpty());
     EXPECT_TRUE(w->Memo1->lines().isEmpty());
     EXPECT_EQ(w->skForm1->property("BorderColor").toInt(), 8355711);
@@ -112,7 +112,7 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
           Case{1033, "Begin", "Save Path", "en"}, Case{3076, "Begin", "Save Path", "en"}}) {
         FakeBrowser* browser = nullptr;
         auto w = makeWindow(c.id, &browser);
-        EXPECT_EQ(w->skButton2->text(), QString::fromUtf8(c.button)) << c.id;
+        EXPECT_EQ(w->skButton2->Caption(), QString::fromUtf8(c.button)) << c.id;
         EXPECT_EQ(w->Label1->text(), QString::fromUtf8(c.label)) << c.id;
         EXPECT_EQ(w->windowTitle(), "Deckvane");
         EXPECT_EQ(w->skForm1->caption(), "Deckvane");
@@ -123,7 +123,7 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
             << qPrintable(browser->addresses[0]);
         // Only the listed captions change; the rest keep their stored texts.
         EXPECT_EQ(w->eFileType->text(), "*.ppt,*.pps");
-        EXPECT_EQ(w->skRadioButton1->text(), "html");
+        EXPECT_EQ(w->skRadioButton1->Caption(), "html");
     }
 }
 
@@ -147,4 +147,22 @@ TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
     w->DirectoryListBox1->setDrive(w->DirectoryListBox1->drive());
     w->DriveComboBox1Change();
     EXPECT_EQ(w->DirectoryListBox1->directory(), before);
+}
+
+TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
+    FakeBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    EXPECT_EQ(w->skButton2->UIStyle(), TskUIStyle::DeepBlue);
+    EXPECT_FALSE(w->skButton2->Transparent());
+    EXPECT_EQ(w->skButton2->size(), QSize(68, 27));
+    EXPECT_EQ(w->skRadioButton1->UIStyle(), TskUIStyle::MacOS);
+    EXPECT_TRUE(w->skRadioButton1->Transparent());
+    EXPECT_TRUE(w->skRadioButton1->TabStop());
+    EXPECT_TRUE(w->skImagePanel1->Transparent());
+    EXPECT_FALSE(w->skImagePanel2->Transparent());
+    // The input row is see-through: around the radio button the skinned
+    // form's own colour (0xE7E7E7) shows.
+    const QImage radio = w->skRadioButton1->grab().toImage();
+    EXPECT_EQ(radio.pixel(0, 0) & 0xFFFFFF, 0xE7E7E7u);
+    EXPECT_EQ(radio.pixel(radio.width() - 1, radio.height() - 1) & 0xFFFFFF, 0xE7E7E7u);
 }

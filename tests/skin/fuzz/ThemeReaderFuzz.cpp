@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QIODevice* stream = reader.GetImageStream(entry.name);
             if (!stream)
                 __builtin_trap();
-            loaded += stream->size();
+            if (stream->pos() != 0)
+                __builtin_trap();
+            loaded += reader.ImageBytes(entry.imageIndex).size();
             QImageReader image(stream, "BMP");
             image.setAllocationLimit(16);
             (void)image.read();

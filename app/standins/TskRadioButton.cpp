@@ -1,3 +1,0 @@
-#include "app/standins/TskRadioButton.h"
-
-TskRadioButton::TskRadioButton(QWidget* parent) : QRadioButton(parent) {}

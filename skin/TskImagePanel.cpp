@@ -1,0 +1,3 @@
+#include "skin/TskImagePanel.h"
+
+TskImagePanel::TskImagePanel(QWidget* parent) : TskCustomPanel(parent) {}

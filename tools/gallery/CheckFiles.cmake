@@ -1,0 +1,16 @@
+# cmake -DDIR=... -DFILES=a;b;c -P CheckFiles.cmake: fails unless every file
+# exists below DIR and is not empty.
+set(missing "")
+foreach(file IN LISTS FILES)
+    if(NOT EXISTS "${DIR}/${file}")
+        list(APPEND missing ${file})
+    else()
+        file(SIZE "${DIR}/${file}" size)
+        if(size EQUAL 0)
+            list(APPEND missing "${file} (empty)")
+        endif()
+    endif()
+endforeach()
+if(missing)
+    message(FATAL_ERROR "missing from ${DIR}: ${missing}")
+endif()
