@@ -10,6 +10,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 using namespace css;

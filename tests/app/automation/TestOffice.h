@@ -23,8 +23,9 @@ public:
     void makeDeck(const QString& pptPath) const;
     void makeLockedDeck(const QString& pptPath) const;
 
-    // Office processes running for this test's pipe; killAll ends them
-    // the hard way, as a crash would.
+    // Office processes running for this test's pipe (after giving killed
+    // ones a few seconds to go); killAll ends them the hard way, as a crash
+    // would.
     int processesLeft() const;
     void killAll() const;
 
