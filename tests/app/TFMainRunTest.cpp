@@ -6,8 +6,8 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
-#include "skin/TskButton.h"
 #include "platform/MessageBoxSeam.h"
+#include "skin/TskButton.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
 
