@@ -2,6 +2,8 @@
 
 #include "app/LayoutLoader.h"
 #include "app/StringTable.h"
+#include "app/automation/AutomationError.h"
+#include "app/automation/ImpressServer.h"
 #include "app/controls/TDirectoryListBox.h"
 #include "app/controls/TDriveComboBox.h"
 #include "app/controls/TEdit.h"
@@ -9,6 +11,8 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
+#include "app/conversion/ConversionEngine.h"
+#include "platform/MessageBoxSeam.h"
 #include "platform/SystemLanguage.h"
 #include "skin/TskButton.h"
 #include "skin/TskForm.h"
@@ -86,7 +90,36 @@ void TFMain::DriveComboBox1Change() {
     DirectoryListBox1->setDrive(DriveComboBox1->drive());
 }
 
-void TFMain::skButton2Click() {}
+// The run. The engine reads the mask and output-folder fields afresh (per
+// folder, per file) and keeps the window live while the server works; the
+// server reference lives only as long as this handler.
+void TFMain::skButton2Click() {
+    if (!presentationServer)
+        presentationServer = std::make_shared<ImpressServer>();
+    ConversionEngine engine(presentationServer);
+    engine.setMaskTextSource([this] { return eFileType->text(); });
+    engine.setOutputFolderSource([this] { return ePath->text(); });
+    engine.setSuccessText(text(StringTable::kDoneSuffix));
+    connect(&engine, &ConversionEngine::statusChanged, StatusBar1, &TStatusBar::setSimpleText);
+    connect(&engine, &ConversionEngine::logLine, Memo1, &TMemo::appendLine);
+    try {
+        ConversionEngine::CreateOutputFolder(ePath->text());
+        engine.AttachOrStart();
+        engine.MakeVisible();
+        Memo1->clear();
+        skButton2->setEnabled(false);
+        engine.WalkFolders(DirectoryListBox1->directory());
+        skButton2->setEnabled(true);
+        engine.Quit();
+        engine.Release();
+    } catch (const AutomationError& error) {
+        // The walk keeps its own paths and never fails on the way back up,
+        // so an error here never leaves the start button disabled.
+        skButton2->setEnabled(true);
+        engine.Release();
+        MessageBoxSeam::showError(error.message());
+    }
+}
 
 void TFMain::WebBrowser2DocumentComplete() {
     if (WebBrowser2->Busy())

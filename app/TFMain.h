@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TskForm;
 class TskImagePanel;
@@ -17,6 +18,7 @@ class TMemo;
 class TLabel;
 class TStatusBar;
 class TWebBrowser;
+class PresentationServer;
 
 // The one window: built from its stored layout, localized in FormCreate.
 class TFMain : public QWidget {
@@ -54,6 +56,10 @@ public:
     TStatusBar* StatusBar1 = nullptr;
     TskRadioButton* skRadioButton1 = nullptr;
     int LanguageBase = 0;
+
+    // The presentation server a run attaches to or starts: LibreOffice
+    // Impress unless a test puts a stand-in here.
+    std::shared_ptr<PresentationServer> presentationServer;
 
 public slots:
     void FormCreate();

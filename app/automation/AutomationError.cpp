@@ -1,0 +1,28 @@
+#include "app/automation/AutomationError.h"
+
+AutomationError::AutomationError(QString message)
+    : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+
+AutomationError AutomationError::fromServerDescription(const QString& description) {
+    return AutomationError(trimServerDescription(description));
+}
+
+QString AutomationError::trimServerDescription(const QString& description) {
+    qsizetype end = description.size();
+    while (end > 0) {
+        const QChar c = description.at(end - 1);
+        if (c.unicode() > 0x20 && c != QLatin1Char('.'))
+            break;
+        --end;
+    }
+    return description.left(end);
+}
+
+AutomationError AutomationError::unknownMember(const QString& name) {
+    return AutomationError(
+        QStringLiteral("Method '%1' not supported by automation object").arg(name));
+}
+
+const char* AutomationError::what() const noexcept {
+    return utf8_.constData();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Puts one HTML export in place atomically. The export is written into a
+// private staging folder inside the output folder (same file system); only
+// when it is complete are its companion files moved into "<name>_files/"
+// and the page renamed over the output path. Until then a good earlier page
+// of the same name stays untouched, and a failed export leaves nothing.
+class HtmlPublisher {
+public:
+    // Raises AutomationError when the output folder cannot take files.
+    explicit HtmlPublisher(QString outputPath);
+    HtmlPublisher(const HtmlPublisher&) = delete;
+    HtmlPublisher& operator=(const HtmlPublisher&) = delete;
+    ~HtmlPublisher();
+
+    // Where the exporter writes the page; its companions go next to it.
+    QString stagingPage() const;
+
+    // Moves the export into place; raises AutomationError on failure, leaving
+    // any earlier output as it was.
+    void commit();
+
+    // "<name>_files" for an output path ".../<name>.htm".
+    static QString companionFolderName(const QString& outputPath);
+
+    // Rewrites href and src values that name a key of the map exactly (any
+    // "#..." or "?..." after the name is kept) to the key's value.
+    static QByteArray relink(const QByteArray& html, const QHash<QByteArray, QByteArray>& targets);
+
+private:
+    QString outputPath_;
+    QString folder_;
+    QString staging_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/automation/AutomationObject.h"
+
+class ImpressConnection;
+
+// The application object: "visible", "Presentations" and "Quit" over a
+// LibreOffice desktop.
+class ImpressApplication : public AutomationObject {
+public:
+    explicit ImpressApplication(std::shared_ptr<ImpressConnection> connection);
+
+private:
+    std::shared_ptr<ImpressConnection> connection_;
+    AutomationObjectPtr presentations_;
+    bool visible_ = false;
+};

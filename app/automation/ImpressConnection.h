@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <atomic>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <rtl/ustring.hxx>
+
+// One UNO bridge to an office listening on a named pipe, shared by the
+// automation objects made over it.
+class ImpressConnection {
+public:
+    // Sets up the local UNO runtime (once); raises AutomationError when the
+    // office's runtime files are unusable.
+    static void prepare(const QString& officeDir);
+
+    // Connects, or raises AutomationError when nothing answers on the pipe.
+    static std::shared_ptr<ImpressConnection> connect(const QString& officeDir,
+                                                      const QString& pipeName);
+    ~ImpressConnection();
+
+    bool alive() const;
+    // Drops the bridge; calls blocked in it return with an error. Any thread.
+    void cut();
+
+    css::uno::Reference<css::frame::XDesktop2> desktop() const { return desktop_; }
+
+    // A file URL the office can open for the path. Paths whose bytes are not
+    // UTF-8 cannot be spelled as office text; they are reached through a
+    // symbolic link with a plain name in a private folder.
+    QString fileUrl(const QString& path);
+
+    static rtl::OUString toOUString(const QString& text);
+    static QString fromOUString(const rtl::OUString& text);
+    static css::beans::PropertyValue property(const char* name, const css::uno::Any& value);
+    static css::uno::Sequence<css::beans::PropertyValue>
+    properties(std::initializer_list<css::beans::PropertyValue> values);
+
+    // Turns a UNO exception into the automation error the log shows.
+    [[noreturn]] static void rethrow(const css::uno::Exception& error);
+
+private:
+    ImpressConnection() = default;
+
+    css::uno::Reference<css::lang::XComponent> bridge_;
+    css::uno::Reference<css::frame::XDesktop2> desktop_;
+    std::shared_ptr<std::atomic<bool>> disposed_ = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<QTemporaryDir> links_;
+    int linkCount_ = 0;
+    std::mutex linkMutex_;
+};

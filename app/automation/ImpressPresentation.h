@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/automation/AutomationObject.h"
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+class ImpressConnection;
+
+// One open presentation: "name", "SaveAs" and "Close".
+class ImpressPresentation : public AutomationObject {
+public:
+    // The save-format code for a web page.
+    static constexpr qint32 kHtmlFormat = 12;
+
+    ImpressPresentation(std::shared_ptr<ImpressConnection> connection,
+                        css::uno::Reference<css::lang::XComponent> document, QString path);
+
+private:
+    void saveAsHtml(const QString& outputPath);
+    void close();
+
+    std::shared_ptr<ImpressConnection> connection_;
+    css::uno::Reference<css::lang::XComponent> document_;
+    QString path_;
+};

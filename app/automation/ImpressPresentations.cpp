@@ -1,0 +1,55 @@
+#include "app/automation/ImpressPresentations.h"
+
+#include "app/automation/AutomationError.h"
+#include "app/automation/ImpressConnection.h"
+#include "app/automation/ImpressPresentation.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+using namespace css;
+
+ImpressPresentations::ImpressPresentations(std::shared_ptr<ImpressConnection> connection)
+    : connection_(std::move(connection)) {
+    addMember(QStringLiteral("Open"), [this](CallKind, const AutomationArgs& args) {
+        requireArgCount(args, 1);
+        return open(textArg(args, 0));
+    });
+}
+
+AutomationValue ImpressPresentations::open(const QString& path) {
+    // Hidden, read-only, no macros, no link updates and no interaction
+    // handler: a deck that would ask anything (a password above all) fails
+    // instead of waiting for an answer nobody can give.
+    const auto options = ImpressConnection::properties({
+        ImpressConnection::property("Hidden", uno::Any(true)),
+        ImpressConnection::property("ReadOnly", uno::Any(true)),
+        ImpressConnection::property("MacroExecutionMode",
+                                    uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+        ImpressConnection::property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+    });
+    const QString url = connection_->fileUrl(path);
+    uno::Reference<lang::XComponent> document;
+    try {
+        document = connection_->desktop()->loadComponentFromURL(ImpressConnection::toOUString(url),
+                                                                "_blank", 0, options);
+    } catch (const uno::Exception& error) {
+        ImpressConnection::rethrow(error);
+    }
+    if (!document.is())
+        throw AutomationError(QStringLiteral("LibreOffice could not load the file"));
+    uno::Reference<lang::XServiceInfo> info(document, uno::UNO_QUERY);
+    if (!info.is() || !info->supportsService("com.sun.star.presentation.PresentationDocument")) {
+        try {
+            uno::Reference<util::XCloseable>(document, uno::UNO_QUERY_THROW)->close(true);
+        } catch (const uno::Exception&) {
+        }
+        throw AutomationError(QStringLiteral("The file is not a presentation"));
+    }
+    return AutomationValue(
+        AutomationObjectPtr(std::make_shared<ImpressPresentation>(connection_, document, path)));
+}

@@ -1,0 +1,3 @@
+#include "app/automation/PresentationServer.h"
+
+PresentationServer::~PresentationServer() = default;

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/automation/AutomationValue.h"
+#include "app/conversion/FolderListing.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class PresentationServer;
+
+// The batch conversion: the folder walk and the conversion of one file by
+// the presentation server. It knows nothing of widgets; a front end feeds it
+// the mask and output-folder texts through sources read afresh (per folder,
+// per file) and shows what it reports through the signals. The front end
+// sequences a run: CreateOutputFolder, AttachOrStart, MakeVisible, (clear its
+// log, disable its start control), WalkFolders, (enable), Quit, Release.
+class ConversionEngine : public QObject {
+    Q_OBJECT
+public:
+    using TextSource = std::function<QString()>;
+    using Clock = std::chrono::steady_clock;
+
+    // A deck may keep the server busy this long before it counts as hung: the
+    // server is then ended, the file fails, and a new server takes the next.
+    static constexpr std::chrono::seconds kFileTimeLimit{300};
+    // Attaching, starting (which has a deadline of its own) and quitting.
+    static constexpr std::chrono::seconds kServerTimeLimit{120};
+
+    static constexpr char kDefaultMasks[] = "*.ppt,*.pps";
+    static constexpr int kHtmlFormat = 12;
+
+    explicit ConversionEngine(std::shared_ptr<PresentationServer> server,
+                              QObject* parent = nullptr);
+    ~ConversionEngine() override;
+
+    void setMaskTextSource(TextSource source) { maskText_ = std::move(source); }
+    void setOutputFolderSource(TextSource source) { outputFolder_ = std::move(source); }
+    // The text a successful log line ends in.
+    void setSuccessText(QString text) { successText_ = std::move(text); }
+    void setFileTimeLimit(std::chrono::milliseconds limit) { fileTimeLimit_ = limit; }
+    // Walks and reports the matching files as log lines without converting
+    // them (no server needed).
+    void setListOnly(bool listOnly) { listOnly_ = listOnly; }
+
+    // Time spent waiting for the server: in all calls, and in the calls that
+    // load and store decks (Open, SaveAs and Close) alone.
+    std::chrono::nanoseconds serverTime() const { return serverTime_; }
+    std::chrono::nanoseconds loadStoreTime() const { return loadStoreTime_; }
+
+    // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
+    // empty text gives an empty list.
+    static QStringList SplitString(const QString& text, const QString& separator);
+    // Leading and trailing blanks and control characters removed.
+    static QString trimBlanks(const QString& text);
+    // The part of a name before its first dot.
+    static QString baseName(const QString& name);
+
+    // Run steps. CreateOutputFolder raises AutomationError ("Unable to create
+    // directory") for an empty text, and otherwise goes on even when the
+    // folder cannot be made. AttachOrStart raises AutomationError when no
+    // server can be had.
+    static void CreateOutputFolder(const QString& text);
+    void AttachOrStart();
+    void MakeVisible();
+    void WalkFolders(const QString& folder);
+    void ScanFolder(const QString& folder);
+    void ConvertFile(const QString& sourcePath);
+    void Quit();
+    // Drops the server reference; a server this program started that is
+    // still there is ended, so none outlives the run.
+    void Release();
+
+    bool hasServer() const { return static_cast<bool>(application_); }
+
+signals:
+    void statusChanged(const QString& text);
+    void logLine(const QString& line);
+    // After each file's log line.
+    void fileFinished(bool converted);
+
+private:
+    void walk(const QString& folder);
+    void scan(const QString& folder, const QList<FolderListing::Entry>& entries);
+    void convert(const QString& sourcePath);
+    void replaceDeadServer();
+    void log(const QString& sourcePath, const QString& message, bool converted);
+    static void pumpEvents();
+
+    template <typename R>
+    R serverCall(std::function<R()> job, Clock::time_point deadline, bool loadStore = false);
+    Clock::time_point serverDeadline() const { return Clock::now() + kServerTimeLimit; }
+
+    std::shared_ptr<PresentationServer> server_;
+    AutomationObjectPtr application_;
+    TextSource maskText_;
+    TextSource outputFolder_;
+    QString successText_;
+    std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
+    bool listOnly_ = false;
+    std::chrono::nanoseconds serverTime_{0};
+    std::chrono::nanoseconds loadStoreTime_{0};
+    QSet<QPair<dev_t, ino_t>> visited_;
+    int depth_ = 0;
+};

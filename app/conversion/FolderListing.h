@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <sys/types.h>
+
+// The entries of one folder, read once through its own descriptor so the
+// walk never depends on the process's current folder.
+class FolderListing {
+public:
+    enum class Kind { File, Folder, Other, Missing };
+    struct Entry {
+        QString name;
+        Kind kind;
+    };
+
+    // Reads the folder; false when it cannot be opened or read (gone, not a
+    // folder, no permission), with nothing listed.
+    bool read(const QString& folder);
+
+    const QList<Entry>& entries() const { return entries_; }
+    // Identity of the folder read (symbolic links followed), to tell when
+    // two paths reach the same folder.
+    dev_t device() const { return device_; }
+    ino_t inode() const { return inode_; }
+
+    // Hidden entries are the ones whose name begins with ".".
+    static bool isHidden(const QString& name) { return name.startsWith(QLatin1Char('.')); }
+
+private:
+    QList<Entry> entries_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringView>
+
+// File masks as the user types them: "*" stands for any run of characters,
+// "?" for exactly one, and every other character (brackets included) only
+// for itself, compared without regard to case.
+class MaskMatcher {
+public:
+    static bool matches(QStringView mask, QStringView name);
+};

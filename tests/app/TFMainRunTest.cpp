@@ -1,0 +1,90 @@
+#include "app/TFMain.h"
+#include "app/automation/PosixFiles.h"
+#include "app/automation/TextBannerBrowser.h"
+#include "app/controls/TDirectoryListBox.h"
+#include "app/controls/TEdit.h"
+#include "app/controls/TMemo.h"
+#include "app/controls/TStatusBar.h"
+#include "app/controls/TWebBrowser.h"
+#include "platform/MessageBoxSeam.h"
+#include "skin/TskButton.h"
+#include "tests/app/automation/QStringPrinter.h"
+#include "tests/app/conversion/FakePresentationServer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The start button's run, driven through the real window against a
+// stand-in server; message boxes are captured.
+class TFMainRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TWebBrowser::setBrowserFactory(
+            [](QWidget* parent) { return new TextBannerBrowser(parent); });
+        window = std::make_unique<TFMain>();
+        window->languageIdSource = [] { return std::uint16_t(1033); };
+        window->loadLayout();
+        TWebBrowser::setBrowserFactory({});
+        window->presentationServer = server;
+        previousSink =
+            MessageBoxSeam::setSink([this](const MessageBoxSeam::Message& m) { boxes << m.text; });
+        in = temp.path() + "/in";
+        ASSERT_TRUE(PosixFiles::makePath(in + "/sub"));
+        PosixFiles::writeAll(in + "/a.ppt", "deck");
+        PosixFiles::writeAll(in + "/sub/b.pps", "deck");
+        ASSERT_TRUE(window->DirectoryListBox1->setDirectory(in));
+        window->ePath->setText(temp.path() + "/html/");
+        QDir::setCurrent(temp.path());
+    }
+    void TearDown() override {
+        MessageBoxSeam::setSink(previousSink);
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    QTemporaryDir temp;
+    QString in;
+    std::shared_ptr<FakePresentationServer> server = std::make_shared<FakePresentationServer>();
+    std::unique_ptr<TFMain> window;
+    MessageBoxSeam::Sink previousSink;
+    QStringList boxes;
+};
+
+TEST_F(TFMainRunTest, StartButtonConvertsTheTreeIntoTheLogAndStatusBar) {
+    window->Memo1->appendLine("from an earlier run");
+    QList<bool> enabledWhileLogging;
+    QObject::connect(window->Memo1, &QPlainTextEdit::textChanged, [&] {
+        if (!window->Memo1->toPlainText().isEmpty())
+            enabledWhileLogging << window->skButton2->isEnabled();
+    });
+    window->skButton2Click();
+    EXPECT_EQ(window->Memo1->lines(), QStringList({in + "/a.pptOK", in + "/sub/b.ppsOK"}));
+    EXPECT_EQ(enabledWhileLogging, QList<bool>({false, false})) << "disabled during the walk";
+    EXPECT_TRUE(window->skButton2->isEnabled());
+    EXPECT_EQ(window->StatusBar1->simpleText(), in + "/sub/b.pps") << "the last path shown stays";
+    EXPECT_TRUE(QFileInfo(temp.path() + "/html/a.htm").isFile());
+    EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/html//a.htm 12"));
+    EXPECT_EQ(server->calls().mid(0, 3), QStringList({"attach", "start", "visible=true"}));
+    EXPECT_EQ(server->calls().last(), "finish");
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(TFMainRunTest, EmptyOutputFolderOrNoServerEndTheRunWithTheStandardErrorBox) {
+    window->Memo1->appendLine("kept");
+    window->ePath->setText("");
+    window->skButton2Click();
+    EXPECT_EQ(boxes, QStringList({"Unable to create directory."}));
+    EXPECT_TRUE(server->calls().isEmpty()) << "the server is not contacted";
+
+    boxes.clear();
+    window->ePath->setText(temp.path() + "/html");
+    server->startable = false;
+    window->skButton2Click();
+    EXPECT_EQ(boxes, QStringList({"LibreOffice is not installed."}));
+    EXPECT_EQ(window->Memo1->lines(), QStringList({"kept"}));
+    EXPECT_TRUE(window->skButton2->isEnabled());
+}
+
+} // namespace

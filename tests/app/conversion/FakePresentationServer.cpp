@@ -1,0 +1,126 @@
+#include "tests/app/conversion/FakePresentationServer.h"
+
+#include "app/automation/AutomationError.h"
+#include "app/automation/AutomationObject.h"
+#include "app/automation/LocalPath.h"
+#include "app/automation/PosixFiles.h"
+
+#include <thread>
+
+namespace {
+
+class FakeObject : public AutomationObject {
+public:
+    using AutomationObject::addMember;
+    using AutomationObject::boolArg;
+    using AutomationObject::intArg;
+    using AutomationObject::requireArgCount;
+    using AutomationObject::textArg;
+};
+
+} // namespace
+
+void FakePresentationServer::record(const QString& call) {
+    std::lock_guard lock(mutex_);
+    calls_.append(call);
+}
+
+QStringList FakePresentationServer::calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+AutomationObjectPtr FakePresentationServer::attach() {
+    record(QStringLiteral("attach"));
+    if (!attachable)
+        throw AutomationError(QStringLiteral("Operation unavailable"));
+    return makeApplication();
+}
+
+AutomationObjectPtr FakePresentationServer::start() {
+    record(QStringLiteral("start"));
+    if (!startable)
+        throw AutomationError(QStringLiteral("LibreOffice is not installed"));
+    ++starts_;
+    return makeApplication();
+}
+
+bool FakePresentationServer::alive() const {
+    return alive_;
+}
+
+void FakePresentationServer::kill() {
+    if (alive_.exchange(false))
+        record(QStringLiteral("kill"));
+}
+
+void FakePresentationServer::finish() {
+    record(QStringLiteral("finish"));
+    alive_ = false;
+}
+
+AutomationObjectPtr FakePresentationServer::makeApplication() {
+    alive_ = true;
+    auto application = std::make_shared<FakeObject>();
+    auto presentations = std::make_shared<FakeObject>();
+    application->addMember("visible", [this](AutomationObject::CallKind,
+                                             const AutomationArgs& args) {
+        record(QStringLiteral("visible=%1").arg(FakeObject::boolArg(args, 0) ? "true" : "false"));
+        return AutomationValue();
+    });
+    application->addMember("Presentations",
+                           [presentations](AutomationObject::CallKind, const AutomationArgs&) {
+                               return AutomationValue(AutomationObjectPtr(presentations));
+                           });
+    application->addMember("Quit", [this](AutomationObject::CallKind, const AutomationArgs&) {
+        record(QStringLiteral("Quit"));
+        alive_ = false;
+        return AutomationValue();
+    });
+    presentations->addMember("Open", [this](AutomationObject::CallKind,
+                                            const AutomationArgs& args) {
+        const QString path = FakeObject::textArg(args, 0);
+        record(QStringLiteral("Open ") + path);
+        if (!alive_)
+            throw AutomationError(QStringLiteral("The server is gone"));
+        if (onOpen)
+            onOpen(path);
+        const QString name = LocalPath::fileName(path);
+        if (name.contains(QLatin1String("hang"))) {
+            while (alive_)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            throw AutomationError(QStringLiteral("The bridge was disposed"));
+        }
+        if (name.contains(QLatin1String("slow")))
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (name.contains(QLatin1String("crash"))) {
+            alive_ = false;
+            throw AutomationError(QStringLiteral("The bridge was disposed"));
+        }
+        if (name.contains(QLatin1String("broken")))
+            throw AutomationError::fromServerDescription(QStringLiteral("Cannot open file.  \n"));
+        ++openDecks_;
+        auto presentation = std::make_shared<FakeObject>();
+        presentation->addMember("name",
+                                [this, name](AutomationObject::CallKind, const AutomationArgs&) {
+                                    record(QStringLiteral("name"));
+                                    return AutomationValue(name);
+                                });
+        presentation->addMember(
+            "SaveAs", [this, name](AutomationObject::CallKind, const AutomationArgs& args) {
+                const QString output = FakeObject::textArg(args, 0);
+                record(QStringLiteral("SaveAs %1 %2").arg(output).arg(FakeObject::intArg(args, 1)));
+                if (name.contains(QLatin1String("nosave")))
+                    throw AutomationError(QStringLiteral("Disk full"));
+                PosixFiles::writeAll(output, LocalPath::toNative(name));
+                return AutomationValue();
+            });
+        presentation->addMember("Close", [this](AutomationObject::CallKind, const AutomationArgs&) {
+            record(QStringLiteral("Close"));
+            --openDecks_;
+            return AutomationValue();
+        });
+        return AutomationValue(AutomationObjectPtr(presentation));
+    });
+    return application;
+}

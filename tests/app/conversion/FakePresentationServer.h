@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/automation/PresentationServer.h"
+
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <mutex>
+
+// A stand-in server with the same nine operations, for tests of the walk.
+// "SaveAs" writes a small page at the output path. Decks whose file name
+// contains a trigger word misbehave:
+//   "broken"  Open fails with a server description "Cannot open file."
+//   "nosave"  SaveAs fails
+//   "hang"    Open blocks until the server is killed
+//   "crash"   Open fails and the server dies
+//   "slow"    Open takes 300 ms
+class FakePresentationServer : public PresentationServer {
+public:
+    bool attachable = false; // a server is "already running"
+    bool startable = true;
+    std::function<void(const QString&)> onOpen; // runs on the worker thread
+
+    AutomationObjectPtr attach() override;
+    AutomationObjectPtr start() override;
+    bool alive() const override;
+    void kill() override;
+    void finish() override;
+
+    // Every call made, in order, e.g. "attach", "start", "visible=true",
+    // "Open /x/a.ppt", "name", "SaveAs /out/a.htm 12", "Close", "Quit".
+    QStringList calls() const;
+    int starts() const { return starts_; }
+    int openDecks() const { return openDecks_; }
+    void record(const QString& call);
+
+    std::atomic<int> openDecks_{0};
+
+private:
+    AutomationObjectPtr makeApplication();
+
+    mutable std::mutex mutex_;
+    QStringList calls_;
+    std::atomic<bool> alive_{false};
+    std::atomic<int> starts_{0};
+};
