@@ -33,6 +33,7 @@ public:
 
 private:
     void saveDeck(const QString& pptPath, const char* password) const;
+    void saveDeckOnce(const QString& pptPath, const char* password, int attempt) const;
     QList<int> processes() const;
     static void store(ImpressConnection& connection, const QString& pptPath, const char* password);
 
