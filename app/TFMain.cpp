@@ -1,5 +1,8 @@
 #include "app/TFMain.h"
 
+#include <QCloseEvent>
+#include <QScopeGuard>
+
 #include "app/LayoutLoader.h"
 #include "app/StringTable.h"
 #include "app/automation/AutomationError.h"
@@ -102,6 +105,8 @@ void TFMain::skButton2Click() {
     engine.setSuccessText(text(StringTable::kDoneSuffix));
     connect(&engine, &ConversionEngine::statusChanged, StatusBar1, &TStatusBar::setSimpleText);
     connect(&engine, &ConversionEngine::logLine, Memo1, &TMemo::appendLine);
+    m_runningEngine = &engine;
+    const auto notRunning = qScopeGuard([this] { m_runningEngine = nullptr; });
     try {
         ConversionEngine::CreateOutputFolder(ePath->text());
         engine.AttachOrStart();
@@ -119,6 +124,12 @@ void TFMain::skButton2Click() {
         engine.Release();
         MessageBoxSeam::showError(error.message());
     }
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    if (m_runningEngine)
+        m_runningEngine->requestStop();
+    QWidget::closeEvent(event);
 }
 
 void TFMain::WebBrowser2DocumentComplete() {

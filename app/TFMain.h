@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class ConversionEngine;
 class TskForm;
 class TskImagePanel;
 class TskButton;
@@ -60,6 +61,8 @@ public:
     // The presentation server a run attaches to or starts: LibreOffice
     // Impress unless a test puts a stand-in here.
     std::shared_ptr<PresentationServer> presentationServer;
+    // True from the start of a run until the server has been released.
+    bool running() const { return m_runningEngine != nullptr; }
 
 public slots:
     void FormCreate();
@@ -70,6 +73,12 @@ public slots:
 signals:
     void OnCreate();
 
+protected:
+    // Closing the window during a run ends the run after the file being
+    // converted, and the server is told to quit as at any other end.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     template <class T> T* bind(const char* name);
+    ConversionEngine* m_runningEngine = nullptr;
 };

@@ -115,6 +115,8 @@ void ConversionEngine::walk(const QString& folder) {
     ++depth_;
     scan(folder, listing.entries());
     for (const FolderListing::Entry& entry : listing.entries()) {
+        if (stopRequested_)
+            break;
         if (entry.kind != FolderListing::Kind::Folder || FolderListing::isHidden(entry.name))
             continue;
         const QString subfolder = folder + kSeparator + entry.name;
@@ -141,6 +143,8 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
                 !MaskMatcher::matches(mask, entry.name))
                 continue;
             pumpEvents();
+            if (stopRequested_)
+                return;
             const QString path = folder + kSeparator + entry.name;
             emit statusChanged(path);
             // Opening a FIFO would block and a device may have side effects:

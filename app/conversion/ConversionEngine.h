@@ -76,6 +76,11 @@ public:
 
     bool hasServer() const { return static_cast<bool>(application_); }
 
+    // Ends the walk before the next file or folder (the file being converted
+    // finishes first). For a window closed during a run.
+    void requestStop() { stopRequested_ = true; }
+    bool stopRequested() const { return stopRequested_; }
+
 signals:
     void statusChanged(const QString& text);
     void logLine(const QString& line);
@@ -101,6 +106,7 @@ private:
     QString successText_;
     std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
     bool listOnly_ = false;
+    bool stopRequested_ = false;
     std::chrono::nanoseconds serverTime_{0};
     std::chrono::nanoseconds loadStoreTime_{0};
     QSet<QPair<dev_t, ino_t>> visited_;

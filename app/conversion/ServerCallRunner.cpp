@@ -69,6 +69,12 @@ bool ServerCallRunner::waitFor(const std::shared_ptr<Call>& call, Clock::time_po
             }
         }
         timer.start(std::min<qint64>(left.count() + 1, 24 * 3600 * 1000));
-        loop.exec();
+        if (loop.exec() < 0) {
+            // The application is quitting and its event loops return at
+            // once: wait without them rather than spin.
+            std::unique_lock lock(call->mutex);
+            call->loop = nullptr;
+            return call->finished.wait_until(lock, deadline, [&] { return call->done; });
+        }
     }
 }

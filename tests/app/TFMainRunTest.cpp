@@ -11,6 +11,7 @@
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -85,6 +86,30 @@ TEST_F(TFMainRunTest, EmptyOutputFolderOrNoServerEndTheRunWithTheStandardErrorBo
     EXPECT_EQ(boxes, QStringList({"LibreOffice is not installed."}));
     EXPECT_EQ(window->Memo1->lines(), QStringList({"kept"}));
     EXPECT_TRUE(window->skButton2->isEnabled());
+}
+
+TEST_F(TFMainRunTest, ClosingTheWindowDuringARunEndsItAfterTheCurrentFileAndQuitsTheServer) {
+    PosixFiles::writeAll(in + "/slow.ppt", "deck");
+    window->show();
+    // The window is closed while the slow deck is being opened; the
+    // application quits as it does when its last window closes.
+    server->onOpen = [this](const QString& path) {
+        if (path.endsWith("slow.ppt"))
+            QMetaObject::invokeMethod(window.get(), [this] {
+                window->close();
+                QCoreApplication::exit(0);
+            });
+    };
+    window->skButton2Click();
+    const QStringList lines = window->Memo1->lines();
+    ASSERT_FALSE(lines.isEmpty());
+    // Files come in the order the file system lists them; whatever came
+    // before the slow deck is done, nothing after it.
+    EXPECT_EQ(lines.last(), in + "/slow.pptOK") << "the file under way finishes";
+    EXPECT_FALSE(lines.contains(in + "/sub/b.ppsOK")) << "no folder is entered after the close";
+    EXPECT_TRUE(server->calls().contains("Quit"));
+    EXPECT_EQ(server->calls().last(), "finish");
+    EXPECT_FALSE(window->running());
 }
 
 } // namespace
