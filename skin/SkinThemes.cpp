@@ -1,5 +1,9 @@
 #include "skin/SkinThemes.h"
 
+#include <QMutex>
+
+#include <QHash>
+
 #include "skin/SkinPublic.h"
 #include "skin/TskFileTheme.h"
 
@@ -243,11 +247,21 @@ QString GetBuiltinImageName(TskUIStyle style, TskThemeKey key) {
 QImage LoadBuiltinImage(const QString& resourceName) {
     if (resourceName.isEmpty())
         return QImage();
+    // Every component of every style asks for its strips again on each style
+    // change; decoding a PNG each time made up a third of start-up. Images
+    // are shared copy-on-write, so handing out the cached one is safe.
+    static QMutex mutex;
+    static QHash<QString, QImage> decoded;
+    QMutexLocker lock(&mutex);
+    auto cached = decoded.constFind(resourceName);
+    if (cached != decoded.constEnd())
+        return *cached;
     QImage image(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
-    if (image.isNull())
-        return image;
     // One pixel format everywhere keeps frame cutting and key-colour masks simple.
-    return image.convertToFormat(QImage::Format_RGB32);
+    if (!image.isNull())
+        image = image.convertToFormat(QImage::Format_RGB32);
+    decoded.insert(resourceName, image);
+    return image;
 }
 
 void LoadBuiltinBitmap(TskUIStyle style, TskThemeKey key, QImage* bitmap) {

@@ -29,16 +29,21 @@ public:
     }
 };
 
-QString iconFile(TDirectoryListBox::Icon icon) {
+// Decoded once: a folder with many subfolders would otherwise decode the
+// same picture for every row.
+const QIcon& iconOf(TDirectoryListBox::Icon icon) {
+    static const QIcon open(QStringLiteral(":/icons/OPENFOLDER.png"));
+    static const QIcon current(QStringLiteral(":/icons/CURRENTFOLDER.png"));
+    static const QIcon closed(QStringLiteral(":/icons/CLOSEDFOLDER.png"));
     switch (icon) {
     case TDirectoryListBox::Icon::OpenFolder:
-        return QStringLiteral(":/icons/OPENFOLDER.png");
+        return open;
     case TDirectoryListBox::Icon::CurrentFolder:
-        return QStringLiteral(":/icons/CURRENTFOLDER.png");
+        return current;
     case TDirectoryListBox::Icon::ClosedFolder:
         break;
     }
-    return QStringLiteral(":/icons/CLOSEDFOLDER.png");
+    return closed;
 }
 
 } // namespace
@@ -114,7 +119,7 @@ void TDirectoryListBox::rebuild() {
     int current = 0;
     for (int i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
-        auto* item = new QListWidgetItem(QIcon(iconFile(e.icon)), e.name, this);
+        auto* item = new QListWidgetItem(iconOf(e.icon), e.name, this);
         item->setData(Qt::UserRole, e.path);
         item->setData(kLevelRole, e.level);
         if (e.icon == Icon::CurrentFolder)
