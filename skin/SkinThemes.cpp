@@ -350,6 +350,19 @@ bool SkinGetBool(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey 
     return GetBuiltinBool(effective, key);
 }
 
+void WatchFileTheme(QObject* user, QPointer<TskFileTheme>& slot, TskFileTheme* theme,
+                    std::function<void()> onGone) {
+    if (slot)
+        QObject::disconnect(slot, nullptr, user, nullptr);
+    slot = theme;
+    if (theme) {
+        QObject::connect(theme, &QObject::destroyed, user, [&slot, onGone = std::move(onGone)] {
+            slot = nullptr;
+            onGone();
+        });
+    }
+}
+
 void ContainerApplyUIStyle(QObject* container, TskUIStyle uiStyle, TskFileTheme* fileTheme) {
     if (!container)
         return;
