@@ -3,7 +3,9 @@
 #include "skin/SkinPublic.h"
 #include "skin/TskFileTheme.h"
 
+#include <QHash>
 #include <QMetaProperty>
+#include <QMutex>
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
@@ -243,11 +245,20 @@ QString GetBuiltinImageName(TskUIStyle style, TskThemeKey key) {
 QImage LoadBuiltinImage(const QString& resourceName) {
     if (resourceName.isEmpty())
         return QImage();
+    // Components ask on every paint; the compiled-in images never change, so
+    // each is decoded once and then shared.
+    static QMutex mutex;
+    static QHash<QString, QImage> decoded;
+    const QMutexLocker lock(&mutex);
+    const auto known = decoded.constFind(resourceName);
+    if (known != decoded.constEnd())
+        return *known;
     QImage image(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
-    if (image.isNull())
-        return image;
     // One pixel format everywhere keeps frame cutting and key-colour masks simple.
-    return image.convertToFormat(QImage::Format_RGB32);
+    if (!image.isNull())
+        image = image.convertToFormat(QImage::Format_RGB32);
+    decoded.insert(resourceName, image);
+    return image;
 }
 
 void LoadBuiltinBitmap(TskUIStyle style, TskThemeKey key, QImage* bitmap) {
