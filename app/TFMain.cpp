@@ -97,6 +97,10 @@ void TFMain::DriveComboBox1Change() {
 // folder, per file) and keeps the window live while the server works; the
 // server reference lives only as long as this handler.
 void TFMain::skButton2Click() {
+    // The window stays live while the server starts, before the button is
+    // greyed: a second click then must not start a run inside this one.
+    if (m_runningEngine)
+        return;
     if (!presentationServer)
         presentationServer = std::make_shared<ImpressServer>();
     ConversionEngine engine(presentationServer);
