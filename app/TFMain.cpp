@@ -44,10 +44,10 @@ const ComponentRegistry& TFMain::registry() {
     return classes;
 }
 
-template <class T> T* TFMain::bind(const char* name) {
+template <class T> T* TFMain::bind(const QString& fileName, const char* name) {
     T* control = findChild<T*>(QString::fromLatin1(name));
     if (!control)
-        throw LayoutError(QString::fromLatin1(kLayoutResource), 0,
+        throw LayoutError(fileName, 0,
                           QStringLiteral("the layout has no %1").arg(QLatin1String(name)));
     return control;
 }
@@ -55,19 +55,19 @@ template <class T> T* TFMain::bind(const char* name) {
 void TFMain::loadLayout(const QString& fileName) {
     LayoutLoader loader(registry());
     loader.loadFile(this, fileName);
-    skForm1 = bind<TskForm>("skForm1");
-    skImagePanel1 = bind<TskImagePanel>("skImagePanel1");
-    DriveComboBox1 = bind<TDriveComboBox>("DriveComboBox1");
-    eFileType = bind<TEdit>("eFileType");
-    skButton2 = bind<TskButton>("skButton2");
-    Memo1 = bind<TMemo>("Memo1");
-    skImagePanel2 = bind<TskImagePanel>("skImagePanel2");
-    WebBrowser2 = bind<TWebBrowser>("WebBrowser2");
-    DirectoryListBox1 = bind<TDirectoryListBox>("DirectoryListBox1");
-    ePath = bind<TEdit>("ePath");
-    Label1 = bind<TLabel>("Label1");
-    StatusBar1 = bind<TStatusBar>("StatusBar1");
-    skRadioButton1 = bind<TskRadioButton>("skRadioButton1");
+    skForm1 = bind<TskForm>(fileName, "skForm1");
+    skImagePanel1 = bind<TskImagePanel>(fileName, "skImagePanel1");
+    DriveComboBox1 = bind<TDriveComboBox>(fileName, "DriveComboBox1");
+    eFileType = bind<TEdit>(fileName, "eFileType");
+    skButton2 = bind<TskButton>(fileName, "skButton2");
+    Memo1 = bind<TMemo>(fileName, "Memo1");
+    skImagePanel2 = bind<TskImagePanel>(fileName, "skImagePanel2");
+    WebBrowser2 = bind<TWebBrowser>(fileName, "WebBrowser2");
+    DirectoryListBox1 = bind<TDirectoryListBox>(fileName, "DirectoryListBox1");
+    ePath = bind<TEdit>(fileName, "ePath");
+    Label1 = bind<TLabel>(fileName, "Label1");
+    StatusBar1 = bind<TStatusBar>(fileName, "StatusBar1");
+    skRadioButton1 = bind<TskRadioButton>(fileName, "skRadioButton1");
     // The creation handler runs once every control exists and is bound.
     emit OnCreate();
 }
@@ -97,6 +97,10 @@ void TFMain::DriveComboBox1Change() {
 // folder, per file) and keeps the window live while the server works; the
 // server reference lives only as long as this handler.
 void TFMain::skButton2Click() {
+    // The window stays live while the server starts, before the button is
+    // greyed: a second click then must not start a run inside this one.
+    if (m_runningEngine)
+        return;
     if (!presentationServer)
         presentationServer = std::make_shared<ImpressServer>();
     ConversionEngine engine(presentationServer);

@@ -79,6 +79,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    template <class T> T* bind(const char* name);
+    template <class T> T* bind(const QString& fileName, const char* name);
     ConversionEngine* m_runningEngine = nullptr;
 };

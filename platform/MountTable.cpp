@@ -123,11 +123,11 @@ QList<MountTable::Drive> MountTable::mountedDrives() {
 }
 
 QString MountTable::driveOf(const QString& path, const QList<Drive>& drives) {
+    // The deepest mount point holding the path; the root holds everything.
     QString best = QStringLiteral("/");
     for (const Drive& d : drives)
-        if (under(path, d.mountPoint) || d.mountPoint == QLatin1String("/"))
-            if (d.mountPoint.size() > best.size() || (best == "/" && d.mountPoint == "/"))
-                best = d.mountPoint;
+        if (d.mountPoint.size() > best.size() && under(path, d.mountPoint))
+            best = d.mountPoint;
     return best;
 }
 

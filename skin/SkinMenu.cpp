@@ -170,15 +170,7 @@ void SkinMenu::SetUIStyle(TskUIStyle style) {
 }
 
 void SkinMenu::SetFileTheme(TskFileTheme* theme) {
-    if (m_fileTheme)
-        disconnect(m_fileTheme, nullptr, this, nullptr);
-    m_fileTheme = theme;
-    if (theme) {
-        connect(theme, &QObject::destroyed, this, [this] {
-            m_fileTheme = nullptr;
-            SetUIStyle(TskUIStyle::DeepBlue);
-        });
-    }
+    WatchFileTheme(this, m_fileTheme, theme, [this] { SetUIStyle(TskUIStyle::DeepBlue); });
     SetUIStyle(m_uiStyle);
 }
 

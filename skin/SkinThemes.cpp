@@ -1,13 +1,11 @@
 #include "skin/SkinThemes.h"
 
-#include <QMutex>
-
-#include <QHash>
-
 #include "skin/SkinPublic.h"
 #include "skin/TskFileTheme.h"
 
+#include <QHash>
 #include <QMetaProperty>
+#include <QMutex>
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
@@ -247,15 +245,14 @@ QString GetBuiltinImageName(TskUIStyle style, TskThemeKey key) {
 QImage LoadBuiltinImage(const QString& resourceName) {
     if (resourceName.isEmpty())
         return QImage();
-    // Every component of every style asks for its strips again on each style
-    // change; decoding a PNG each time made up a third of start-up. Images
-    // are shared copy-on-write, so handing out the cached one is safe.
+    // Components ask on every paint; the compiled-in images never change, so
+    // each is decoded once and then shared.
     static QMutex mutex;
     static QHash<QString, QImage> decoded;
-    QMutexLocker lock(&mutex);
-    auto cached = decoded.constFind(resourceName);
-    if (cached != decoded.constEnd())
-        return *cached;
+    const QMutexLocker lock(&mutex);
+    const auto known = decoded.constFind(resourceName);
+    if (known != decoded.constEnd())
+        return *known;
     QImage image(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
     // One pixel format everywhere keeps frame cutting and key-colour masks simple.
     if (!image.isNull())
@@ -362,6 +359,19 @@ bool SkinGetBool(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey 
     if (UsingFileTheme(fileTheme, uiStyle, effective))
         return fileTheme->GetBool(key);
     return GetBuiltinBool(effective, key);
+}
+
+void WatchFileTheme(QObject* user, QPointer<TskFileTheme>& slot, TskFileTheme* theme,
+                    std::function<void()> onGone) {
+    if (slot)
+        QObject::disconnect(slot, nullptr, user, nullptr);
+    slot = theme;
+    if (theme) {
+        QObject::connect(theme, &QObject::destroyed, user, [&slot, onGone = std::move(onGone)] {
+            slot = nullptr;
+            onGone();
+        });
+    }
 }
 
 void ContainerApplyUIStyle(QObject* container, TskUIStyle uiStyle, TskFileTheme* fileTheme) {

@@ -6,8 +6,10 @@
 
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 class QObject;
 class TskFileTheme;
@@ -146,6 +148,13 @@ void SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKe
 qint32 SkinGetColor(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key);
 qint32 SkinGetInt(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key);
 bool SkinGetBool(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key);
+
+// Points Slot at Theme for User, dropping the previous theme's connections to
+// User. A theme can be destroyed while components still refer to it: then
+// Slot is cleared and OnGone runs, so the component falls back to a style of
+// its own rather than drawing from a dead theme.
+void WatchFileTheme(QObject* user, QPointer<TskFileTheme>& slot, TskFileTheme* theme,
+                    std::function<void()> onGone);
 
 // For each direct child widget of Container that publishes both FileTheme and
 // UIStyle: FileTheme := fileTheme, then UIStyle := uiStyle, through the

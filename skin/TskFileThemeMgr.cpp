@@ -22,6 +22,7 @@ bool TskFileThemeMgr::LoadFile(const QString& fileName) {
     if (!QFileInfo(fileName).isFile())
         return false;
     m_reader.reset();
+    m_decoded.clear();
     m_reader = std::make_unique<TskThemeFileReader>(fileName);
     return true;
 }
@@ -30,14 +31,21 @@ void TskFileThemeMgr::GetBitmap(TskThemeKey key, QImage& graphic) const {
     const QString name = keyName(key);
     if (!m_reader || name.isEmpty())
         return;
+    auto known = m_decoded.constFind(key);
+    if (known == m_decoded.constEnd())
+        known = m_decoded.insert(key, decode(name));
+    if (!known->isNull())
+        graphic = *known;
+}
+
+QImage TskFileThemeMgr::decode(const QString& name) const {
     QIODevice* stream = m_reader->GetImageStream(name);
     if (!stream)
-        return;
+        return QImage();
     QImageReader reader(stream, "BMP");
-    QImage image = reader.read();
+    const QImage image = reader.read();
     stream->seek(0);
-    if (!image.isNull())
-        graphic = image.convertToFormat(QImage::Format_RGB32);
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
 bool TskFileThemeMgr::GetBool(TskThemeKey key) const {

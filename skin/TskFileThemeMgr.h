@@ -2,6 +2,7 @@
 
 #include "skin/SkinThemes.h"
 
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -9,7 +10,8 @@
 class TskThemeFileReader;
 
 // Holds the reader of a theme object's current file and answers key look-ups
-// from it. Every image request decodes the stored bitmap afresh.
+// from it. Components ask for their images on every paint, so each stored
+// bitmap is decoded once per loaded file and then shared.
 class TskFileThemeMgr {
 public:
     TskFileThemeMgr();
@@ -33,5 +35,9 @@ public:
     const TskThemeFileReader* Reader() const { return m_reader.get(); }
 
 private:
+    QImage decode(const QString& name) const;
+
     std::unique_ptr<TskThemeFileReader> m_reader;
+    // By key; a null image for an entry that is missing or does not decode.
+    mutable QHash<TskThemeKey, QImage> m_decoded;
 };

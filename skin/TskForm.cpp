@@ -182,16 +182,11 @@ void TskForm::applyClientMargins() {
 void TskForm::SetFileTheme(TskFileTheme* theme) {
     if (theme == m_fileTheme)
         return;
-    if (m_fileTheme)
-        disconnect(m_fileTheme, nullptr, this, nullptr);
-    m_fileTheme = theme;
-    if (theme)
-        connect(theme, &QObject::destroyed, this, &TskForm::themeGone);
+    WatchFileTheme(this, m_fileTheme, theme, [this] { themeGone(); });
     SetUIStyle(m_uiStyle);
 }
 
 void TskForm::themeGone() {
-    m_fileTheme = nullptr;
     // Every child that followed the theme goes back to the fallback style,
     // whatever UIStyleAutoUpdateSub says.
     ContainerApplyUIStyle(this, TskUIStyle::DeepBlue, nullptr);

@@ -14,15 +14,7 @@ void TskStyledControl::SetUIStyle(TskUIStyle style) {
 }
 
 void TskStyledControl::SetFileTheme(TskFileTheme* theme) {
-    if (m_theme)
-        disconnect(m_theme, nullptr, this, nullptr);
-    m_theme = theme;
-    if (theme) {
-        connect(theme, &QObject::destroyed, this, [this] {
-            m_theme = nullptr;
-            SetUIStyle(TskUIStyle::DeepBlue);
-        });
-    }
+    WatchFileTheme(this, m_theme, theme, [this] { SetUIStyle(TskUIStyle::DeepBlue); });
     SetUIStyle(m_style);
 }
 

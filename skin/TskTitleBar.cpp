@@ -79,15 +79,7 @@ TskTitleBar::~TskTitleBar() {
 // ---- properties ----
 
 void TskTitleBar::SetFileTheme(TskFileTheme* theme) {
-    if (m_fileTheme)
-        disconnect(m_fileTheme, nullptr, this, nullptr);
-    m_fileTheme = theme;
-    if (theme) {
-        connect(theme, &QObject::destroyed, this, [this] {
-            m_fileTheme = nullptr;
-            SetUIStyle(TskUIStyle::DeepBlue);
-        });
-    }
+    WatchFileTheme(this, m_fileTheme, theme, [this] { SetUIStyle(TskUIStyle::DeepBlue); });
     m_applyingTheme = true;
     SetUIStyle(m_uiStyle);
     m_applyingTheme = false;

@@ -36,8 +36,8 @@ struct Palette {
     qreal boxRadius = 1;      // corner radius of check boxes
     bool accentRadio = false; // a checked radio is a filled accent gel
     qreal radius;             // corner radius of push faces
-    bool flat;                // flat styles draw no gloss
-    bool keyCorners;          // push faces keyed at the corners
+    bool flat = false;        // flat styles draw no gloss
+    bool keyCorners = false;  // push faces keyed at the corners
 };
 
 // A gel from 0xRRGGBB colours.
@@ -62,7 +62,6 @@ Palette macPalette() {
     p.boxRadius = 3;
     p.accentRadio = true;
     p.radius = 11.5;
-    p.flat = false;
     p.keyCorners = true;
     return p;
 }
@@ -81,8 +80,6 @@ Palette xpPalette() {
     p.boxBottom = QColor(0xFF, 0xFF, 0xFF);
     p.mark = QColor(0x21, 0xA1, 0x21);
     p.radius = 3.0;
-    p.flat = false;
-    p.keyCorners = false;
     return p;
 }
 
@@ -100,8 +97,6 @@ Palette deepBluePalette() {
     p.boxBottom = QColor(0xFF, 0xFF, 0xFF);
     p.mark = p.glyph;
     p.radius = 3.0;
-    p.flat = false;
-    p.keyCorners = false;
     return p;
 }
 
@@ -120,7 +115,6 @@ Palette proteinPalette() {
     p.mark = QColor(0x2D, 0x30, 0xC4);
     p.radius = 2.0;
     p.flat = true;
-    p.keyCorners = false;
     return p;
 }
 
@@ -140,7 +134,6 @@ Palette blueGlassPalette() {
     p.boxRadius = 3;
     p.accentRadio = true;
     p.radius = 13.0;
-    p.flat = false;
     p.keyCorners = true;
     return p;
 }
@@ -217,6 +210,15 @@ void paintCheck(QPainter& p, const QRectF& box, const QColor& color, qreal width
     p.restore();
 }
 
+// A disabled box or radio sinks into the backdrop and loses most of its gloss.
+Gel faded(Gel g, const QColor& backdrop) {
+    g.top = mix(g.top, backdrop, 0.6);
+    g.bottom = mix(g.bottom, backdrop, 0.6);
+    g.border = mix(g.border, backdrop, 0.55);
+    g.gloss *= 0.4;
+    return g;
+}
+
 // Frames: checked, unchecked, checked disabled, unchecked disabled.
 bool frameChecked(int i) {
     return i == 0 || i == 2;
@@ -234,19 +236,17 @@ QImage checkBoxStrip(const Palette& pal, QSize size) {
         const int side = qMin(fw, h) - (h > 13 ? 2 : 0);
         const QRectF box((fw - side) / 2.0 + 0.5, (h - side) / 2.0 + 0.5, side - 1, side - 1);
         const bool enabled = frameEnabled(i);
-        QColor top = pal.boxTop, bottom = pal.boxBottom, border = pal.boxBorder;
+        Gel gel{pal.boxTop, pal.boxBottom, pal.boxBorder, 0.5, 0.2, 1.0};
         QColor mark = pal.mark;
         if (!enabled) {
-            top = mix(top, pal.backdrop, 0.6);
-            bottom = mix(bottom, pal.backdrop, 0.6);
-            border = mix(border, pal.backdrop, 0.55);
+            gel = faded(gel, pal.backdrop);
             mark = mix(mark, pal.backdrop, 0.6);
         }
         const QPainterPath shape = roundRect(box, pal.boxRadius);
         if (pal.flat)
-            paintFlat(p, shape, top, border);
+            paintFlat(p, shape, gel.top, gel.border);
         else
-            paintGel(p, shape, {top, bottom, border, enabled ? 0.5 : 0.2, 0.2, 1.0});
+            paintGel(p, shape, gel);
         if (frameChecked(i))
             paintCheck(p, box.adjusted(1, 1, -1, -1), mark, side > 13 ? 2.2 : 1.9);
         p.end();
@@ -273,10 +273,7 @@ QImage radioStrip(const Palette& pal, QSize size) {
             dot = QColor(255, 255, 255);
         }
         if (!enabled) {
-            gel.top = mix(gel.top, pal.backdrop, 0.6);
-            gel.bottom = mix(gel.bottom, pal.backdrop, 0.6);
-            gel.border = mix(gel.border, pal.backdrop, 0.55);
-            gel.gloss *= 0.4;
+            gel = faded(gel, pal.backdrop);
             dot = mix(dot, pal.backdrop, 0.55);
         }
         if (pal.flat)
@@ -335,10 +332,23 @@ QRectF glyphBox(int size, qreal inset) {
     return QRectF(inset, inset, size - 2 * inset, size - 2 * inset);
 }
 
+// The whole strip, less the outside of a rounded upper corner on the left
+// (RoundSide < 0) or right (> 0) end.
+QPainterPath titleShape(int w, int h, int roundSide, qreal radius) {
+    QPainterPath shape;
+    shape.addRect(QRectF(0, 0, w, h));
+    if (roundSide == 0)
+        return shape;
+    QPainterPath corner;
+    corner.addRect(QRectF(roundSide < 0 ? 0 : w - radius, 0, radius, radius));
+    QPainterPath round;
+    round.addEllipse(QRectF(roundSide < 0 ? 0 : w - 2 * radius, 0, 2 * radius, 2 * radius));
+    return shape.subtracted(corner.subtracted(round));
+}
+
 // ------------------------------------------------------------ the styles
 
 void macOS(Images& out) {
-    const Palette pal = macPalette();
     // Brushed metal: a light grey gradient with faint pinstripes.
     auto titleArt = [](int w, int h, bool leftEdge, bool rightEdge) {
         QImage img(w, h, QImage::Format_RGB32);
@@ -382,9 +392,6 @@ void macOS(Images& out) {
                 st == State::Normal ? QColor(0x3A, 0x3E, 0x46) : QColor(255, 255, 255);
             paintGlyph(p, glyphBox(s, s * 0.3), g, ink, 1.5);
         });
-    out["MACOS_BUTTON"] = pushButtonStrip(pal, sizeOf("MACOS_BUTTON"));
-    out["MACOS_CHECKBOX"] = checkBoxStrip(pal, sizeOf("MACOS_CHECKBOX"));
-    out["MACOS_RADIOBUTTON"] = radioStrip(pal, sizeOf("MACOS_RADIOBUTTON"));
     // Pinstriped form background.
     QImage bg(8, 8, QImage::Format_RGB32);
     for (int y = 0; y < 8; ++y)
@@ -413,24 +420,12 @@ void macOS(Images& out) {
 }
 
 void winXP(Images& out) {
-    const Palette pal = xpPalette();
-    const QColor border(0x00, 0x2C, 0xC8);
     auto titleArt = [&](int w, int h, int roundSide) {
         QImage art = blank(w, h);
         QPainter p;
         beginPaint(p, art);
-        QPainterPath shape;
-        shape.addRect(QRectF(0, 0, w, h));
-        if (roundSide != 0) {
-            // The rounded upper corner of the window; outside it is the frame colour.
-            QPainterPath corner;
-            const qreal r = 9;
-            const qreal x = roundSide < 0 ? 0 : w - 2 * r;
-            corner.addRect(QRectF(roundSide < 0 ? 0 : w - r, 0, r, r));
-            QPainterPath round;
-            round.addEllipse(QRectF(x, 0, 2 * r, 2 * r));
-            shape = shape.subtracted(corner.subtracted(round));
-        }
+        // Outside the window's rounded upper corner is the frame colour.
+        const QPainterPath shape = titleShape(w, h, roundSide, 9);
         p.fillPath(shape, vertical(QRectF(0, 0, w, h), {{0, QColor(0x0A, 0x63, 0xF5)},
                                                         {0.08, QColor(0x3D, 0x95, 0xFF)},
                                                         {0.22, QColor(0x0A, 0x60, 0xF0)},
@@ -472,14 +467,9 @@ void winXP(Images& out) {
             p.drawPath(shape);
             paintGlyph(p, glyphBox(s, s * 0.29), g, QColor(255, 255, 255), 2.0);
         });
-    out["WINXP_BUTTON"] = pushButtonStrip(pal, sizeOf("WINXP_BUTTON"));
-    out["WINXP_CHECKBOX"] = checkBoxStrip(pal, sizeOf("WINXP_CHECKBOX"));
-    out["WINXP_RADIOBUTTON"] = radioStrip(pal, sizeOf("WINXP_RADIOBUTTON"));
-    (void)border;
 }
 
 void deepBlue(Images& out) {
-    const Palette pal = deepBluePalette();
     auto titleArt = [](int w, int h, int glowSide) {
         QImage art(w, h, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&art);
@@ -522,13 +512,9 @@ void deepBlue(Images& out) {
             paintGlyphShadowed(p, glyphBox(s, s * 0.3), g, QColor(255, 255, 255),
                                QColor(0, 0, 0, 120), 1.7);
         });
-    out["DEEPBLUE_BUTTON"] = pushButtonStrip(pal, sizeOf("DEEPBLUE_BUTTON"));
-    out["DEEPBLUE_CHECKBOX"] = checkBoxStrip(pal, sizeOf("DEEPBLUE_CHECKBOX"));
-    out["DEEPBLUE_RADIOBUTTON"] = radioStrip(pal, sizeOf("DEEPBLUE_RADIOBUTTON"));
 }
 
 void protein(Images& out) {
-    const Palette pal = proteinPalette();
     const QColor top(0x6E, 0x8F, 0xC6), bottom(0x4E, 0x70, 0xA9);
     auto titleArt = [&](int w, int h, bool sheen) {
         QImage art(w, h, QImage::Format_ARGB32_Premultiplied);
@@ -562,9 +548,6 @@ void protein(Images& out) {
                            g == Glyph::Close ? QColor(0xA8, 0x2C, 0x24) : QColor(0x3A, 0x58, 0x8C));
             paintGlyph(p, glyphBox(s, s * 0.3), g, QColor(255, 255, 255), 1.6);
         });
-    out["PROTEIN_BUTTON"] = pushButtonStrip(pal, sizeOf("PROTEIN_BUTTON"));
-    out["PROTEIN_CHECKBOX"] = checkBoxStrip(pal, sizeOf("PROTEIN_CHECKBOX"));
-    out["PROTEIN_RADIOBUTTON"] = radioStrip(pal, sizeOf("PROTEIN_RADIOBUTTON"));
     // A clean ground with a faint dot lattice.
     QImage bg(8, 8, QImage::Format_RGB32);
     bg.fill(QColor(0xFB, 0xFB, 0xFB));
@@ -574,21 +557,11 @@ void protein(Images& out) {
 }
 
 void blueGlass(Images& out) {
-    const Palette pal = blueGlassPalette();
     auto titleArt = [](int w, int h, int roundSide, bool swirl) {
         QImage art = blank(w, h);
         QPainter p;
         beginPaint(p, art);
-        QPainterPath shape;
-        shape.addRect(QRectF(0, 0, w, h));
-        if (roundSide != 0) {
-            const qreal r = 8;
-            QPainterPath corner;
-            corner.addRect(QRectF(roundSide < 0 ? 0 : w - r, 0, r, r));
-            QPainterPath round;
-            round.addEllipse(QRectF(roundSide < 0 ? 0 : w - 2 * r, 0, 2 * r, 2 * r));
-            shape = shape.subtracted(corner.subtracted(round));
-        }
+        const QPainterPath shape = titleShape(w, h, roundSide, 8);
         const QRectF all(0, 0, w, h);
         p.fillPath(shape, vertical(all, {{0, QColor(0xB4, 0xD4, 0xF8)},
                                          {0.46, QColor(0x7A, 0xAC, 0xEA)},
@@ -630,9 +603,6 @@ void blueGlass(Images& out) {
             paintGlyphShadowed(p, glyphBox(s, s * 0.3), g, QColor(255, 255, 255),
                                QColor(0, 0, 0, 90), 1.7);
         });
-    out["BLUEGLASS_BUTTON"] = pushButtonStrip(pal, sizeOf("BLUEGLASS_BUTTON"));
-    out["BLUEGLASS_CHECKBOX"] = checkBoxStrip(pal, sizeOf("BLUEGLASS_CHECKBOX"));
-    out["BLUEGLASS_RADIOBUTTON"] = radioStrip(pal, sizeOf("BLUEGLASS_RADIOBUTTON"));
 }
 
 // ----------------------------------------- images no component draws here
@@ -689,6 +659,10 @@ QImage faceImage(const Palette& pal, QSize size, State st, qreal radius, bool ke
 void controls(const Palette& pal, Images& out) {
     const QString pre = pal.prefix + "_";
     auto sz = [&](const char* part) { return sizeOf(pre + part); };
+
+    out[pre + "BUTTON"] = pushButtonStrip(pal, sz("BUTTON"));
+    out[pre + "CHECKBOX"] = checkBoxStrip(pal, sz("CHECKBOX"));
+    out[pre + "RADIOBUTTON"] = radioStrip(pal, sz("RADIOBUTTON"));
 
     { // Progress bar: a segment of the filled bar.
         const QSize s = sz("PROGRESSBAR");
@@ -923,15 +897,7 @@ QImage titleStrip(int w, int h, const std::vector<Stop>& stops, int roundSide, q
     QImage art = blank(w, h);
     QPainter p;
     beginPaint(p, art);
-    QPainterPath shape;
-    shape.addRect(QRectF(0, 0, w, h));
-    if (roundSide != 0) {
-        QPainterPath corner;
-        corner.addRect(QRectF(roundSide < 0 ? 0 : w - radius, 0, radius, radius));
-        QPainterPath round;
-        round.addEllipse(QRectF(roundSide < 0 ? 0 : w - 2 * radius, 0, 2 * radius, 2 * radius));
-        shape = shape.subtracted(corner.subtracted(round));
-    }
+    const QPainterPath shape = titleShape(w, h, roundSide, radius);
     p.fillPath(shape, vertical(QRectF(0, 0, w, h), stops));
     p.setClipPath(shape);
     p.fillRect(QRectF(0, 0.5, w, h * 0.45),

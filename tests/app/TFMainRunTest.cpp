@@ -112,4 +112,23 @@ TEST_F(TFMainRunTest, ClosingTheWindowDuringARunEndsItAfterTheCurrentFileAndQuit
     EXPECT_FALSE(window->running());
 }
 
+TEST_F(TFMainRunTest, AStartRequestDuringARunStartsNoSecondRun) {
+    // A second click waits in the event queue while the first run keeps the
+    // window live.
+    int nested = 0;
+    server->onOpen = [&](const QString& path) {
+        if (path.endsWith("a.ppt"))
+            QMetaObject::invokeMethod(window.get(), [&] {
+                ++nested;
+                window->skButton2Click();
+            });
+    };
+    window->skButton2Click();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(server->calls().count("attach"), 1);
+    EXPECT_EQ(window->Memo1->lines(), QStringList({in + "/a.pptOK", in + "/sub/b.ppsOK"}));
+    EXPECT_FALSE(window->running());
+    EXPECT_TRUE(window->skButton2->isEnabled());
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/TFMain.h"
+#include "app/LayoutReader.h"
 #include "app/automation/BannerBrowser.h"
 #include "app/controls/TDirectoryListBox.h"
 #include "app/controls/TDriveComboBox.h"
@@ -16,7 +17,9 @@
 #include "skin/TskTitleBarSections.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -206,5 +209,22 @@ TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
                   pattern.pixel(onForm.x() % pattern.width(), onForm.y() % pattern.height()) &
                       0xFFFFFF)
             << at.x() << "," << at.y();
+    }
+}
+
+TEST(TFMain, ALayoutWithoutAControlNamesTheFileItCameFrom) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("bare.layout");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("object FMain: TFMain\nend\n");
+    out.close();
+    TFMain window;
+    try {
+        window.loadLayout(file);
+        ADD_FAILURE() << "a layout without skForm1 loaded";
+    } catch (const LayoutError& error) {
+        EXPECT_EQ(error.file, file);
+        EXPECT_TRUE(error.message.contains("skForm1")) << error.message.toStdString();
     }
 }
