@@ -1,4 +1,5 @@
 #include "app/automation/AutomationObject.h"
+#include "ErrorMessageOf.h"
 #include "QStringPrinter.h"
 #include "app/automation/AutomationError.h"
 
@@ -22,15 +23,6 @@ public:
     qint32 total = 0;
     QString label;
 };
-
-QString messageOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 TEST(AutomationObjectTest, NamesAreMatchedWithoutRegardToCase) {
     Counter counter;

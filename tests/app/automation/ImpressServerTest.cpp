@@ -1,4 +1,5 @@
 #include "app/automation/ImpressServer.h"
+#include "ErrorMessageOf.h"
 #include "QStringPrinter.h"
 #include "TestOffice.h"
 #include "app/automation/AutomationError.h"
@@ -8,15 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString messageOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 TEST(ImpressServerTest, StartAttachConvertAndQuitLeavesNoProcess) {
     TestOffice office;
