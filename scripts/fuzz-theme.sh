@@ -25,6 +25,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"
 cd "$work"
-"$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/fuzz/corpus" \
+"$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/theme/fuzz/corpus" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" ${FUZZ_ARGS:-}
