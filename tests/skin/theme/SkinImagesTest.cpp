@@ -1,7 +1,11 @@
 #include "skin/theme/SkinThemes.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -152,6 +156,34 @@ TEST(SkinImages, EveryResourceIsPresentWithItsSizeAndFrames) {
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.size(), QSize(e.width, e.height));
         EXPECT_EQ(e.width % e.frames, 0);
+    }
+}
+
+// The committed pictures are the generator's output: a drawing changed
+// without re-running skin-image-gen, or a hand-edited picture, shows here.
+TEST(SkinImages, TheCompiledInPicturesAreWhatTheGeneratorDraws) {
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    QProcess generator;
+    generator.start(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../bin/skin-image-gen"),
+                    {out.path()});
+    ASSERT_TRUE(generator.waitForFinished(60000)) << "skin-image-gen did not finish";
+    ASSERT_EQ(generator.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+    const QStringList drawn = QDir(out.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+    EXPECT_EQ(drawn.size(), qsizetype(std::size(Images)));
+    for (const QString& file : drawn) {
+        SCOPED_TRACE(file.toStdString());
+        const QImage fresh = QImage(out.filePath(file)).convertToFormat(QImage::Format_RGB32);
+        const QImage built = LoadBuiltinImage(file.chopped(4));
+        ASSERT_FALSE(built.isNull()) << "not compiled in";
+        ASSERT_EQ(fresh.size(), built.size());
+        int differing = 0;
+        for (int y = 0; y < fresh.height(); ++y)
+            for (int x = 0; x < fresh.width(); ++x)
+                differing += fresh.pixel(x, y) != built.pixel(x, y);
+        EXPECT_EQ(differing, 0) << "pixels differ; run skin-image-gen resources/skin";
     }
 }
 
