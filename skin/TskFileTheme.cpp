@@ -1,5 +1,6 @@
 #include "skin/TskFileTheme.h"
 
+#include "platform/InstallLayout.h"
 #include "skin/SkinPublic.h"
 #include "skin/SkinThemeFile.h"
 #include "skin/TskFileThemeMgr.h"
@@ -10,10 +11,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
-
-#ifndef DECKVANE_INSTALL_PREFIX
-#define DECKVANE_INSTALL_PREFIX "/usr/local"
-#endif
 
 namespace {
 
@@ -49,8 +46,7 @@ QString TskFileTheme::UserThemeDirSlash() {
 }
 
 QString TskFileTheme::InstalledThemeDirSlash() {
-    return withSlash(QStringLiteral(DECKVANE_INSTALL_PREFIX)) +
-           QStringLiteral("share/deckvane/themes/");
+    return InstallLayout::dataDirSlash() + QStringLiteral("themes/");
 }
 
 bool TskFileTheme::IsValidThemeFile(const QString& fileName) {
