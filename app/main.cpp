@@ -6,9 +6,52 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
+#ifndef DECKVANE_VERSION
+#define DECKVANE_VERSION "unknown"
+#endif
+
+namespace {
+
+// The name the desktop entry, the icon and the metainfo are installed under.
+constexpr const char* kApplicationId = "org.deckvane.Deckvane";
+
+// --help and --version are answered before Qt starts, so they need no display.
+// Every other argument is left to Qt (-platform, -display, ...).
+int answerInformationRequest(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("Usage: deckvane [--help] [--version] [Qt options]\n"
+                       "Opens Deckvane's window: pick a folder, the file masks and an output\n"
+                       "folder, and every matching presentation in the folder and its\n"
+                       "subfolders becomes a web page, converted by LibreOffice Impress.\n"
+                       "Without a display, convert with deckvane-batch.\n"
+                       "\n"
+                       "  -h, --help     print this text and exit\n"
+                       "  -v, --version  print the version and exit\n"
+                       "\n"
+                       "Qt's own options, such as -platform NAME, are passed on to Qt.\n"
+                       "See deckvane(1) for the environment and the files it uses.\n",
+                       stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::fputs("deckvane " DECKVANE_VERSION "\n", stdout);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (const int answered = answerInformationRequest(argc, argv); answered >= 0)
+        return answered;
+
     // The web engine shares GL contexts with the widgets and, as root, cannot
     // use its sandbox; both must be settled before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -18,7 +61,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deckvane"));
     QApplication::setApplicationDisplayName(MessageBoxSeam::applicationTitle());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/MAINICON.png")));
+    // The desktop's name for the window, so docks and task bars match it with
+    // the installed entry and icon; the compiled-in icon is the same drawing.
+    QApplication::setDesktopFileName(QLatin1String(kApplicationId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kApplicationId),
+                                                 QIcon(QStringLiteral(":/icons/MAINICON.png"))));
 
     TFMain FMain;
     // Minimize, the work area and Alt+Space from other windows refer to it.

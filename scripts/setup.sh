@@ -11,6 +11,7 @@ packages=(
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
     clang libclang-rt-14-dev
     xdotool
+    desktop-file-utils appstream lintian dpkg-dev
 )
 
 missing=()

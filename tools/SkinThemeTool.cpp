@@ -4,9 +4,14 @@
 // skin-theme dump FILE      prints what the reader loads, one line per entry
 //                           in file order; exit 1 with a message on standard
 //                           error when FILE is not a theme file or stops early.
+// skin-theme find NAME      prints the theme file a component would load for
+//                           NAME (a path, or a bare name searched in the
+//                           program's, the user's and the installed theme
+//                           folders); exit 1 when none is found or loads.
 
 #include "SkinThemePack.h"
 #include "skin/theme/SkinThemeFile.h"
+#include "skin/theme/TskFileTheme.h"
 #include "skin/theme/TskSkinError.h"
 #include "skin/theme/TskThemeFileReader.h"
 
@@ -18,7 +23,8 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: skin-theme pack DIR OUT\n       skin-theme dump FILE\n");
+    std::fprintf(stderr, "usage: skin-theme pack DIR OUT\n       skin-theme dump FILE\n"
+                         "       skin-theme find NAME\n");
     return 2;
 }
 
@@ -78,6 +84,22 @@ int pack(const QString& dir, const QString& out) {
     return 0;
 }
 
+int find(const QString& name) {
+    TskFileTheme theme;
+    try {
+        theme.SetThemeFile(name);
+    } catch (const TskSkinError& e) {
+        std::fprintf(stderr, "skin-theme: %s: %s\n", qPrintable(name), qPrintable(e.message()));
+        return 1;
+    }
+    if (!theme.IsThemeLoaded()) {
+        std::fprintf(stderr, "skin-theme: %s: no such theme\n", qPrintable(name));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(theme.ThemeFile()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -87,5 +109,7 @@ int main(int argc, char** argv) {
         return pack(args[2], args[3]);
     if (args.size() == 3 && args[1] == QLatin1String("dump"))
         return dump(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("find"))
+        return find(args[2]);
     return usage();
 }

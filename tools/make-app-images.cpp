@@ -1,6 +1,7 @@
 // Draws the program's own pictures: drive and folder icons, the application
 // icon and the offline banner. Run it after changing a drawing and commit the
 // images it writes:   make-app-images <resources folder>
+// (icons/hicolor/ holds the application icon as installed for the desktop).
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -282,5 +283,11 @@ int main(int argc, char** argv) {
               save(openFolder(QColor(250, 210, 95), true), icons + "CURRENTFOLDER.png") &&
               save(mainIcon(64), icons + "MAINICON.png") &&
               save(banner(), root.filePath("banner/banner.png"));
+    // The application icon for the desktop's icon theme, at its usual sizes.
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+        root.mkpath(dir);
+        ok = ok && save(mainIcon(size), root.filePath(dir + "/org.deckvane.Deckvane.png"));
+    }
     return ok ? 0 : 1;
 }

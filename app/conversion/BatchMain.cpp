@@ -18,6 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifndef DECKVANE_VERSION
+#define DECKVANE_VERSION "unknown"
+#endif
+
 namespace {
 
 int signalPipe[2] = {-1, -1};
@@ -45,6 +49,11 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(LocalPath::fromNative(QByteArray(argv[i])));
+    if (arguments.mid(0, arguments.indexOf(QStringLiteral("--")))
+            .contains(QStringLiteral("--version"))) {
+        writeLine(stdout, QStringLiteral("deckvane-batch " DECKVANE_VERSION));
+        return 0;
+    }
     const BatchCommandLine options = BatchCommandLine::parse(arguments, QDir::homePath());
     if (options.help) {
         writeLine(stdout, BatchCommandLine::usage());

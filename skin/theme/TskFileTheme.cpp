@@ -1,5 +1,6 @@
 #include "skin/theme/TskFileTheme.h"
 
+#include "platform/InstallLayout.h"
 #include "skin/draw/SkinPublic.h"
 #include "skin/theme/SkinThemeFile.h"
 #include "skin/theme/TskFileThemeMgr.h"
@@ -10,10 +11,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
-
-#ifndef DECKVANE_INSTALL_PREFIX
-#define DECKVANE_INSTALL_PREFIX "/usr/local"
-#endif
 
 namespace {
 
@@ -49,8 +46,7 @@ QString TskFileTheme::UserThemeDirSlash() {
 }
 
 QString TskFileTheme::InstalledThemeDirSlash() {
-    return withSlash(QStringLiteral(DECKVANE_INSTALL_PREFIX)) +
-           QStringLiteral("share/deckvane/themes/");
+    return InstallLayout::dataDirSlash() + QStringLiteral("themes/");
 }
 
 bool TskFileTheme::IsValidThemeFile(const QString& fileName) {

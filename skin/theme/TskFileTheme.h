@@ -48,7 +48,8 @@ public:
     // The folders searched after the given path, each ending in "/":
     // the running program's folder, the user's theme folder
     // ($XDG_DATA_HOME or ~/.local/share, + "/deckvane/themes/") and the
-    // installed theme folder (<prefix>/share/deckvane/themes/).
+    // installed theme folder (<prefix>/share/deckvane/themes/ of the prefix
+    // the running program was installed under).
     static QString ProgramDirSlash();
     static QString UserThemeDirSlash();
     static QString InstalledThemeDirSlash();
