@@ -1,6 +1,7 @@
 #include "app/LayoutReader.h"
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
+#include "app/controls/TWebBrowser.h"
 #include "platform/MessageBoxSeam.h"
 #include "skin/SkinPublic.h"
 
@@ -31,6 +32,6 @@ int main(int argc, char** argv) {
     }
     FMain.show();
     if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
-        StartupProbe::install(&FMain);
+        StartupProbe::install(&FMain, FMain.WebBrowser2);
     return app.exec();
 }
