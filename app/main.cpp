@@ -10,9 +10,8 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    // The web engine shares GL contexts with the widgets and, as root, cannot
-    // use its sandbox; both must be settled before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The banner's web engine, as root, cannot use its sandbox. (The GL
+    // context it shares is made when the banner is, after the first paint.)
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 

@@ -2,9 +2,10 @@
 
 #include "app/automation/TextBannerBrowser.h"
 #ifdef DECKVANE_HAVE_WEBENGINE
-#include "app/automation/WebEngineBannerBrowser.h"
+#include "app/automation/WebEngineBannerModule.h"
 #endif
 
+#include <QPainter>
 #include <QTimer>
 #include <utility>
 
@@ -18,8 +19,12 @@ TWebBrowser::BrowserFactory& factory() {
 BannerBrowser* defaultBrowser(QWidget* parent) {
 #ifdef DECKVANE_HAVE_WEBENGINE
     // DECKVANE_BANNER=offline keeps the engine out (screenshots, slow machines).
-    if (qgetenv("DECKVANE_BANNER") != "offline")
-        return new WebEngineBannerBrowser(parent);
+    if (qgetenv("DECKVANE_BANNER") != "offline") {
+        if (BannerBrowser* browser = WebEngineBannerModule::create(parent))
+            return browser;
+        qWarning("The banner shows its built-in page: %s",
+                 qPrintable(WebEngineBannerModule::errorString()));
+    }
 #endif
     return new TextBannerBrowser(parent);
 }
@@ -68,9 +73,13 @@ void TWebBrowser::setBodyScroll(const QString& value) {
 }
 
 void TWebBrowser::paintEvent(QPaintEvent*) {
+    if (m_browser)
+        return;
+    // Until then the pane looks like the engine's view before its first page.
+    QPainter(this).fillRect(rect(), Qt::white);
     // Posted from the window's first paint, the creation runs once that
     // frame has gone to the screen.
-    if (m_browser || m_creationPosted)
+    if (m_creationPosted)
         return;
     m_creationPosted = true;
     QTimer::singleShot(0, this, &TWebBrowser::createBrowser);

@@ -3,7 +3,7 @@
 #include "app/automation/TextBannerBrowser.h"
 #include "tests/app/automation/FakeBannerBrowser.h"
 #ifdef DECKVANE_HAVE_WEBENGINE
-#include "app/automation/WebEngineBannerBrowser.h"
+#include "app/automation/WebEngineBannerModule.h"
 #endif
 
 #include <QAbstractScrollArea>
@@ -118,12 +118,17 @@ TEST(TWebBrowser, AnUnreachableAddressShowsTheOfflinePageNotAnErrorPage) {
 #ifdef DECKVANE_SANITIZED
     GTEST_SKIP() << "the web engine's own code trips AddressSanitizer (new/delete size mismatch)";
 #endif
-    TWebBrowser::setBrowserFactory(
-        [](QWidget* parent) { return new WebEngineBannerBrowser(parent); });
+    // The browser the program uses, from the module it loads.
+    TWebBrowser::setBrowserFactory([](QWidget* parent) {
+        BannerBrowser* browser = WebEngineBannerModule::create(parent);
+        EXPECT_NE(browser, nullptr) << qPrintable(WebEngineBannerModule::errorString());
+        return browser;
+    });
     TWebBrowser browser;
     TWebBrowser::setBrowserFactory({});
     browser.resize(825, 101);
     browser.createBrowser();
+    ASSERT_NE(browser.browser(), nullptr);
     QSignalSpy done(browser.browser(), &BannerBrowser::documentComplete);
     // Port 9 on the loopback: nothing listens, the load fails at once.
     browser.Navigate("http://127.0.0.1:9/pro/htm.htm?L=en");
