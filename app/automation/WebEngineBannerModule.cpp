@@ -26,9 +26,16 @@ struct Module {
 void ensureGlobalShareContext() {
     if (QOpenGLContext::globalShareContext())
         return;
-    auto* context = new QOpenGLContext(qApp);
+    auto* context = new QOpenGLContext;
     context->create(); // an invalid context makes the engine draw without GL
     qt_gl_set_global_share_context(context);
+    // Gone, as Qt's own would be, before the application takes down the
+    // window system connection.
+    qAddPostRoutine([] {
+        QOpenGLContext* context = QOpenGLContext::globalShareContext();
+        qt_gl_set_global_share_context(nullptr);
+        delete context;
+    });
 }
 
 // The module sits next to the program; test programs, which live apart,
