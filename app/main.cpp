@@ -1,6 +1,7 @@
 #include "app/LayoutReader.h"
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
+#include "app/controls/TWebBrowser.h"
 #include "platform/MessageBoxSeam.h"
 #include "skin/draw/SkinPublic.h"
 
@@ -52,9 +53,8 @@ int main(int argc, char** argv) {
     if (const int answered = answerInformationRequest(argc, argv); answered >= 0)
         return answered;
 
-    // The web engine shares GL contexts with the widgets and, as root, cannot
-    // use its sandbox; both must be settled before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The banner's web engine, as root, cannot use its sandbox. (The GL
+    // context it shares is made when the banner is, after the first paint.)
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
@@ -78,6 +78,6 @@ int main(int argc, char** argv) {
     }
     FMain.show();
     if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
-        StartupProbe::install(&FMain);
+        StartupProbe::install(&FMain, FMain.WebBrowser2);
     return app.exec();
 }

@@ -1,26 +1,42 @@
 #!/usr/bin/env python3
-"""Time from starting deckvane to its window's first paint, under Xvfb.
+"""Time from starting deckvane to its window's first paint, under Xvfb, and
+on to the banner page having loaded.
 
-Prints the median of several runs, and the same for a bare Qt window
-(the reference run in the same invocation), with the ratio between them.
-    bench/startup.py [--runs N] [--build DIR]
+Runs deckvane and a bare Qt window of the same size (the reference, built here)
+in turn, round after round, so both see the same machine load, and prints for
+each the median, the quartiles and the extremes of the time to the first
+paint, deckvane's time until its banner page has finished loading, and the
+ratio of the medians.
+    bench/startup.py [--runs N] [--build DIR] [--also DIR ...]
+--also adds the deckvane of another build folder (an older checkout, say) to
+the same rounds.
 """
 import argparse, os, statistics, subprocess, sys, tempfile, time
 
 def xvfb():
-    display = ":93"
-    proc = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x800x24"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    time.sleep(1.0)
-    return proc, display
+    for n in range(93, 120):
+        display = ":%d" % n
+        if os.path.exists("/tmp/.X11-unix/X%d" % n):
+            continue
+        proc = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1.0)
+        if proc.poll() is None:
+            return proc, display
+    raise RuntimeError("no free X display for Xvfb")
 
 def one_run(cmd, env):
+    """Seconds from the start to each line the program's probe printed."""
     start = time.monotonic()
     out = subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=60).stdout
+    marks = {}
     for line in out.splitlines():
-        if line.startswith("shown "):
-            return float(line.split()[1]) - start
-    raise RuntimeError("no 'shown' line from %s: %r" % (cmd[0], out))
+        parts = line.split()
+        if len(parts) == 2 and parts[0] in ("shown", "banner"):
+            marks[parts[0]] = float(parts[1]) - start
+    if "shown" not in marks:
+        raise RuntimeError("no 'shown' line from %s: %r" % (cmd[0], out))
+    return marks
 
 REFERENCE = r'''
 #include <QApplication>
@@ -44,30 +60,48 @@ def build_reference(tmp):
     subprocess.run(["g++", "-O2", "-fPIC", "-std=c++20", src, "-o", exe] + flags, check=True)
     return exe
 
+def summary(times):
+    ms = sorted(t * 1000 for t in times)
+    q = statistics.quantiles(ms, n=4) if len(ms) > 1 else [ms[0]] * 3
+    return "median %4.0f ms  quartiles %4.0f-%-4.0f  range %4.0f-%-4.0f" % (
+        q[1], q[0], q[2], ms[0], ms[-1])
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser()
-    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--runs", type=int, default=15)
     ap.add_argument("--build", default=os.path.join(here, "..", "build"))
+    ap.add_argument("--also", action="append", default=[],
+                    help="another build folder whose deckvane joins the rounds")
     args = ap.parse_args()
-    app = os.path.join(args.build, "bin", "deckvane")
+    programs = [("deckvane", os.path.join(args.build, "bin", "deckvane"))]
+    programs += [("deckvane (%s)" % d, os.path.join(d, "bin", "deckvane")) for d in args.also]
     server, display = xvfb()
     try:
         with tempfile.TemporaryDirectory() as tmp:
-            ref = build_reference(tmp)
+            programs.append(("bare Qt window", build_reference(tmp)))
             env = dict(os.environ, DISPLAY=display, DECKVANE_STARTUP_PROBE="1",
                        QTWEBENGINE_DISABLE_SANDBOX="1")
             env.pop("QT_QPA_PLATFORM", None)
-            one_run([app], env)  # warm the file cache
-            ours = [one_run([app], env) for _ in range(args.runs)]
-            bare = [one_run([ref], env) for _ in range(args.runs)]
+            for _, exe in programs:
+                one_run([exe], env)  # warm the file cache
+            marks = {name: [] for name, _ in programs}
+            for _ in range(args.runs):
+                for name, exe in programs:
+                    marks[name].append(one_run([exe], env))
     finally:
         server.terminate()
-    m_ours, m_bare = statistics.median(ours), statistics.median(bare)
-    print("deckvane: median %.0f ms to a shown window (%d runs: %s)"
-          % (m_ours * 1000, args.runs, " ".join("%.0f" % (t * 1000) for t in ours)))
-    print("bare Qt window: median %.0f ms" % (m_bare * 1000))
-    print("ratio deckvane / bare Qt window: %.2f" % (m_ours / m_bare))
+    print("%d rounds, each program once per round, under Xvfb" % args.runs)
+    width = max(len(name) for name, _ in programs)
+    for name, _ in programs:
+        print("%-*s  first paint  %s" % (width, name, summary([m["shown"] for m in marks[name]])))
+        banner = [m["banner"] for m in marks[name] if "banner" in m]
+        if banner:
+            print("%-*s  banner page  %s" % (width, "", summary(banner)))
+    bare = statistics.median(m["shown"] for m in marks["bare Qt window"])
+    for name, _ in programs[:-1]:
+        ours = statistics.median(m["shown"] for m in marks[name])
+        print("ratio %s / bare Qt window, first paint: %.2f" % (name, ours / bare))
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -69,7 +69,7 @@ gzip -9n "$stage"/usr/share/man/man1/*.1
 
 find "$stage" -type d -exec chmod 0755 {} +
 find "$stage" -type f -exec chmod 0644 {} +
-chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/"*
+chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/skin-theme"
 
 # Runtime dependencies: the shared libraries the programs link (Qt, the UNO
 # client libraries, the C++ runtime) as Debian's own tool finds them, plus
@@ -78,9 +78,10 @@ chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/"*
 mkdir -p "$work/shlibs/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" \
     >"$work/shlibs/debian/control"
-shlibs=$(cd "$work/shlibs" && dpkg-shlibdeps -O \
+# The banner's libraries in usr/lib/deckvane are the package's own.
+shlibs=$(cd "$work/shlibs" && dpkg-shlibdeps -O --ignore-missing-info -l"$stage/usr/lib/$package" \
     "$stage/usr/bin/deckvane" "$stage/usr/bin/deckvane-batch" \
-    "$stage/usr/lib/$package/skin-theme" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
+    "$stage/usr/lib/$package/"* 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
 [[ -n "$shlibs" ]] || { echo "make-deb: dpkg-shlibdeps found no libraries" >&2; exit 1; }
 depends="$shlibs, qt6-qpa-plugins, libreoffice-impress"
 

@@ -12,7 +12,7 @@ class BannerBrowser : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
-    ~BannerBrowser() override = default;
+    ~BannerBrowser() override;
 
     virtual QWidget* view() = 0;
     virtual void navigate(const QString& address) = 0;

@@ -1,6 +1,5 @@
 #include "app/TFMain.h"
 #include "app/LayoutReader.h"
-#include "app/banner/BannerBrowser.h"
 #include "app/controls/TDirectoryListBox.h"
 #include "app/controls/TDriveComboBox.h"
 #include "app/controls/TEdit.h"
@@ -15,36 +14,20 @@
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarSections.h"
+#include "tests/app/banner/FakeBannerBrowser.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
-class FakeBrowser : public BannerBrowser {
-public:
-    explicit FakeBrowser(QWidget* parent) : BannerBrowser(parent), m_view(new QLabel(parent)) {}
-    QWidget* view() override { return m_view; }
-    void navigate(const QString& address) override { addresses.append(address); }
-    bool busy() const override { return isBusy; }
-    void hideScrollBars() override { ++scrollBarsHidden; }
-    void complete(bool stillBusy) {
-        isBusy = stillBusy;
-        emit documentComplete(addresses.value(0));
-    }
-    QLabel* m_view;
-    QStringList addresses;
-    bool isBusy = true;
-    int scrollBarsHidden = 0;
-};
-
-std::unique_ptr<TFMain> makeWindow(std::uint16_t languageId, FakeBrowser** browser) {
+std::unique_ptr<TFMain> makeWindow(std::uint16_t languageId, FakeBannerBrowser** browser) {
     TWebBrowser::setBrowserFactory([browser](QWidget* parent) {
-        auto* fake = new FakeBrowser(parent);
+        auto* fake = new FakeBannerBrowser(parent);
         *browser = fake;
         return fake;
     });
@@ -55,10 +38,17 @@ std::unique_ptr<TFMain> makeWindow(std::uint16_t languageId, FakeBrowser** brows
     return window;
 }
 
+// The banner's browser is created once the window has been painted.
+FakeBannerBrowser* showUntilBannerExists(TFMain& window, FakeBannerBrowser*& browser) {
+    window.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return browser != nullptr; }, 5000));
+    return browser;
+}
+
 } // namespace
 
 TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
-    FakeBrowser* browser = nullptr;
+    FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
     EXPECT_EQ(w->objectName(), "FMain");
     EXPECT_EQ(w->pos(), QPoint(216, 120));
@@ -107,7 +97,7 @@ TEST(TFMain, StoredLayoutBuildsEveryControlWhereItBelongs) {
 }
 
 TEST(TFMain, StoredSkinnedFormKeepsItsValuesAndCaptionFont) {
-    FakeBrowser* browser = nullptr;
+    FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
     TskForm* form = w->skForm1;
     EXPECT_EQ(form->UIStyle(), TskUIStyle::MacOS);
@@ -148,13 +138,16 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
          {Case{2052, "开始", "保存目录:", "cn"}, Case{1028, "開始", "保存目錄:", "cn"},
           Case{1041, "開始", "ディレクトリを保存します:", "jp"},
           Case{1033, "Begin", "Save Path", "en"}, Case{3076, "Begin", "Save Path", "en"}}) {
-        FakeBrowser* browser = nullptr;
+        FakeBannerBrowser* browser = nullptr;
         auto w = makeWindow(c.id, &browser);
         EXPECT_EQ(w->skButton2->Caption(), QString::fromUtf8(c.button)) << c.id;
         EXPECT_EQ(w->Label1->text(), QString::fromUtf8(c.label)) << c.id;
         EXPECT_EQ(w->windowTitle(), "Deckvane");
         EXPECT_EQ(w->skForm1->Caption(), "Deckvane");
-        ASSERT_NE(browser, nullptr);
+        // The address waits for the browser, which comes after the first paint.
+        EXPECT_EQ(browser, nullptr);
+        EXPECT_TRUE(w->WebBrowser2->Busy());
+        ASSERT_NE(showUntilBannerExists(*w, browser), nullptr);
         ASSERT_EQ(browser->addresses.size(), 1);
         EXPECT_TRUE(browser->addresses[0].endsWith(
             QStringLiteral("/pro/htm.htm?id=58&name=Deckvane&L=") + c.key))
@@ -166,8 +159,9 @@ TEST(TFMain, FormCreateLocalizesCaptionsAndBanner) {
 }
 
 TEST(TFMain, BannerScrollBarsGoOnlyWhenTheBrowserIsNoLongerBusy) {
-    FakeBrowser* browser = nullptr;
+    FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
+    ASSERT_NE(showUntilBannerExists(*w, browser), nullptr);
     browser->complete(true); // a frame finished, the page still loads
     browser->complete(true);
     EXPECT_EQ(browser->scrollBarsHidden, 0);
@@ -179,7 +173,7 @@ TEST(TFMain, BannerScrollBarsGoOnlyWhenTheBrowserIsNoLongerBusy) {
 }
 
 TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
-    FakeBrowser* browser = nullptr;
+    FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
     const QString before = w->DirectoryListBox1->directory();
     w->DirectoryListBox1->setDrive(w->DirectoryListBox1->drive());
@@ -188,7 +182,7 @@ TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
 }
 
 TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
-    FakeBrowser* browser = nullptr;
+    FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
     EXPECT_EQ(w->skButton2->UIStyle(), TskUIStyle::DeepBlue);
     EXPECT_FALSE(w->skButton2->Transparent());

@@ -54,12 +54,16 @@ if grep -qE -- '-dev( |,|$)|cmake|ninja|g\+\+|gtest|gmock|-dev-tools|clang' <<<"
     fail "Depends names a build-only package: $depends"
 fi
 
-# The programs keep only the office's program folder as library path.
+# The programs keep the office's program folder as library path, and the
+# window its own helper folder (the banner's libraries), relative to itself.
 dpkg-deb -x "$deb" "$work/root"
-for program in usr/bin/deckvane usr/bin/deckvane-batch; do
-    runpath=$(readelf -d "$work/root/$program" | sed -n 's/.*RUNPATH.*\[\(.*\)\]/\1/p')
-    [[ "$runpath" == /usr/lib/libreoffice/program ]] || fail "$program RUNPATH '$runpath'"
-done
+runpath_of() { readelf -d "$work/root/$1" | sed -n 's/.*RUNPATH.*\[\(.*\)\]/\1/p'; }
+runpath=$(runpath_of usr/bin/deckvane-batch)
+[[ "$runpath" == /usr/lib/libreoffice/program ]] || fail "deckvane-batch RUNPATH '$runpath'"
+runpath=$(runpath_of usr/bin/deckvane)
+[[ "$runpath" == '/usr/lib/libreoffice/program:$ORIGIN/../lib/deckvane' ]] ||
+    fail "deckvane RUNPATH '$runpath'"
+grep -q '^\./usr/lib/deckvane/libdeckvane_banner\.so' <<<"$files" || fail "the banner library is missing"
 
 if command -v lintian >/dev/null; then
     report=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges' || true)

@@ -1,13 +1,98 @@
 #include "app/controls/TWebBrowser.h"
 #include "app/banner/BannerBrowser.h"
 #include "app/banner/TextBannerBrowser.h"
+#include "tests/app/banner/FakeBannerBrowser.h"
 #ifdef DECKVANE_HAVE_WEBENGINE
-#include "app/banner/WebEngineBannerBrowser.h"
+#include "app/banner/WebEngineBannerModule.h"
 #endif
 
 #include <QAbstractScrollArea>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
+
+namespace {
+
+// Counts the paint events of the object it watches.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A control whose browsers are fakes, noted as they are created. The control
+// sits in a window above a strip that is painted after it.
+struct FakeBrowsers {
+    FakeBrowsers() {
+        TWebBrowser::setBrowserFactory([this](QWidget* parent) {
+            created.append(new FakeBannerBrowser(parent));
+            stripPaintsAtCreation = stripPaints.paints;
+            return created.last();
+        });
+        control = new TWebBrowser(&window);
+        TWebBrowser::setBrowserFactory({});
+        control->setGeometry(0, 0, 825, 101);
+        auto* strip = new QWidget(&window);
+        strip->setGeometry(0, 101, 825, 20);
+        strip->installEventFilter(&stripPaints);
+        window.resize(825, 121);
+    }
+    PaintCounter stripPaints;
+    QWidget window;
+    TWebBrowser* control;
+    QList<FakeBannerBrowser*> created;
+    int stripPaintsAtCreation = -1;
+};
+
+} // namespace
+
+TEST(TWebBrowser, TheBrowserIsCreatedOnceTheWholeWindowHasBeenPainted) {
+    FakeBrowsers fakes;
+    fakes.window.show();
+    EXPECT_TRUE(fakes.created.isEmpty()) << "showing alone paints nothing yet";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakes.created.isEmpty(); }, 5000));
+    // Not from inside the pane's own paint, which would hold back the frame.
+    EXPECT_GE(fakes.stripPaintsAtCreation, 1);
+    QWidget* view = fakes.created[0]->view();
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->geometry(), QRect(0, 0, 825, 101));
+    fakes.control->resize(600, 80);
+    EXPECT_EQ(view->geometry(), QRect(0, 0, 600, 80));
+    // Later paints and explicit requests make no second browser.
+    fakes.window.repaint();
+    QTest::qWait(20);
+    fakes.control->createBrowser();
+    EXPECT_EQ(fakes.created.size(), 1);
+}
+
+TEST(TWebBrowser, AnAddressGivenBeforeTheBrowserExistsIsLoadedOnceWhenItIsCreated) {
+    FakeBrowsers fakes;
+    QSignalSpy done(fakes.control, &TWebBrowser::OnDocumentComplete);
+    fakes.control->setBodyScroll("no"); // nothing loaded yet: nothing to change
+    EXPECT_FALSE(fakes.control->Busy());
+    fakes.control->Navigate("http://deckvane.example/first");
+    fakes.control->Navigate("http://deckvane.example/second");
+    EXPECT_TRUE(fakes.control->Busy()) << "an address waits for the browser";
+    fakes.control->createBrowser();
+    ASSERT_EQ(fakes.created.size(), 1);
+    FakeBannerBrowser* browser = fakes.created[0];
+    // The later address replaces the earlier one, as it would in a browser.
+    EXPECT_EQ(browser->addresses, QStringList{"http://deckvane.example/second"});
+    EXPECT_EQ(browser->scrollBarsHidden, 0);
+    // From now on the control asks the browser and passes addresses straight on.
+    browser->isBusy = false;
+    EXPECT_FALSE(fakes.control->Busy());
+    fakes.control->Navigate("http://deckvane.example/third");
+    EXPECT_EQ(browser->addresses.size(), 2);
+    fakes.control->createBrowser();
+    EXPECT_EQ(browser->addresses.size(), 2) << "a waiting address is delivered only once";
+    browser->complete(false);
+    EXPECT_EQ(done.size(), 1);
+    fakes.control->setBodyScroll("NO");
+    EXPECT_EQ(browser->scrollBarsHidden, 1);
+}
 
 TEST(TWebBrowser, WithoutAnEngineEveryAddressEndsOnTheBuiltInPage) {
     TWebBrowser::setBrowserFactory([](QWidget* parent) { return new TextBannerBrowser(parent); });
@@ -33,12 +118,18 @@ TEST(TWebBrowser, AnUnreachableAddressShowsTheOfflinePageNotAnErrorPage) {
 #ifdef DECKVANE_SANITIZED
     GTEST_SKIP() << "the web engine's own code trips AddressSanitizer (new/delete size mismatch)";
 #endif
-    TWebBrowser::setBrowserFactory(
-        [](QWidget* parent) { return new WebEngineBannerBrowser(parent); });
+    // The browser the program uses, from the module it loads.
+    TWebBrowser::setBrowserFactory([](QWidget* parent) {
+        BannerBrowser* browser = WebEngineBannerModule::create(parent);
+        EXPECT_NE(browser, nullptr) << qPrintable(WebEngineBannerModule::errorString());
+        return browser;
+    });
     TWebBrowser browser;
     TWebBrowser::setBrowserFactory({});
     browser.resize(825, 101);
-    QSignalSpy done(&browser.browser()[0], &BannerBrowser::documentComplete);
+    browser.createBrowser();
+    ASSERT_NE(browser.browser(), nullptr);
+    QSignalSpy done(browser.browser(), &BannerBrowser::documentComplete);
     // Port 9 on the loopback: nothing listens, the load fails at once.
     browser.Navigate("http://127.0.0.1:9/pro/htm.htm?L=en");
     ASSERT_TRUE(done.wait(30000));
