@@ -9,19 +9,24 @@
 
 namespace {
 
+const QByteArray kJpegEnd("\xff\xd9", 2);
+const QByteArray kPngEnd("IEND\xae\x42\x60\x82", 8);
+
 // Writes what the office's export writes: a page linking its companions,
-// and companion pages linking back to the page.
+// and companion pages linking back to the page, each ending as its kind
+// does.
 void fakeExport(const HtmlPublisher& publisher, const QByteArray& marker) {
     const QString page = publisher.stagingPage();
     const QString folder = page.left(page.lastIndexOf('/'));
     PosixFiles::writeAll(
         page,
         "<a href=\"img0.html\">start</a><img src='thumb0.png'> <a href=\"http://x/img0.html\">" +
-            marker);
+            marker + "</html>");
     PosixFiles::writeAll(folder + "/img0.html",
-                         "<a href=\"page.htm\">Overview</a><img src=\"img0.jpg\">" + marker);
-    PosixFiles::writeAll(folder + "/img0.jpg", marker);
-    PosixFiles::writeAll(folder + "/thumb0.png", marker);
+                         "<a href=\"page.htm\">Overview</a><img src=\"img0.jpg\">" + marker +
+                             "</html>");
+    PosixFiles::writeAll(folder + "/img0.jpg", marker + kJpegEnd);
+    PosixFiles::writeAll(folder + "/thumb0.png", marker + kPngEnd);
 }
 
 class HtmlPublisherTest : public ::testing::Test {
@@ -46,9 +51,9 @@ TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem
     EXPECT_EQ(
         PosixFiles::readAll(out() + "/deck one.htm"),
         "<a href=\"deck%20one_files/img0.html\">start</a><img src='deck%20one_files/thumb0.png'> "
-        "<a href=\"http://x/img0.html\">v1");
+        "<a href=\"http://x/img0.html\">v1</html>");
     EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/img0.html"),
-              "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1");
+              "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1</html>");
     EXPECT_TRUE(PosixFiles::exists(out() + "/deck one_files/img0.jpg"));
     EXPECT_TRUE(leftovers().isEmpty());
 }
@@ -64,8 +69,8 @@ TEST_F(HtmlPublisherTest, AnExportThatIsNotCommittedLeavesTheEarlierOutputUntouc
         PosixFiles::writeAll(publisher.stagingPage(), "half a pa");
         // the export fails here: no commit
     }
-    EXPECT_TRUE(PosixFiles::readAll(out() + "/a.htm").endsWith("good"));
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good");
+    EXPECT_TRUE(PosixFiles::readAll(out() + "/a.htm").endsWith("good</html>"));
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
@@ -78,8 +83,8 @@ TEST_F(HtmlPublisherTest, SameNameReplacesDifferentNamesKeepTheirOwnCompanions) 
     HtmlPublisher other(out() + "/b.htm");
     fakeExport(other, "other");
     other.commit();
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "second");
-    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), "other");
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "second" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), "other" + kJpegEnd);
     EXPECT_EQ(PosixFiles::names(out() + "/a_files").size(), 3);
 }
 
