@@ -196,17 +196,26 @@ QString ImpressConnection::fileUrl(const QString& path) {
         std::lock_guard lock(linkMutex_);
         if (!links_)
             links_ = std::make_unique<QTemporaryDir>();
-        // Keep a plain extension: the office's type detection looks at it.
         const QString name = LocalPath::fileName(path);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString extension =
-            dot >= 0 && LocalPath::isPlainText(name.mid(dot)) ? name.mid(dot) : QString();
-        const QString link =
-            links_->path() + QStringLiteral("/link%1").arg(++linkCount_) + extension;
-        if (::symlink(LocalPath::toNative(path).constData(),
+        const QString folder = path.left(path.size() - name.size());
+        QString link = links_->path() + QStringLiteral("/link%1").arg(++linkCount_);
+        QString linked = path;
+        if (LocalPath::isPlainText(name) && !name.isEmpty() && folder.size() > 1) {
+            // Only the folder is odd: link the folder and keep the name, so
+            // that files written next to this one (an export's pictures)
+            // land in the same real folder.
+            linked = folder.chopped(1);
+            target = link + QLatin1Char('/') + name;
+        } else {
+            // Keep a plain extension: the office's type detection looks at it.
+            const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot >= 0 && LocalPath::isPlainText(name.mid(dot)))
+                link += name.mid(dot);
+            target = link;
+        }
+        if (::symlink(LocalPath::toNative(linked).constData(),
                       LocalPath::toNative(link).constData()) != 0)
             throw AutomationError(QStringLiteral("Cannot reach '%1'").arg(path));
-        target = link;
     }
     rtl::OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ImpressConnection::toOUString(target), url) !=

@@ -40,7 +40,9 @@ public:
 
     // A file URL the office can open for the path. Paths whose bytes are not
     // UTF-8 cannot be spelled as office text; they are reached through a
-    // symbolic link with a plain name in a private folder.
+    // symbolic link with a plain name in a private folder: to the folder
+    // when only the folder's name is odd (an export writes more files next
+    // to the page), else to the file.
     QString fileUrl(const QString& path);
 
     static rtl::OUString toOUString(const QString& text);
