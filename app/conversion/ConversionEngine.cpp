@@ -179,7 +179,7 @@ void ConversionEngine::walk(const QString& folder) {
         if (entry.kind != FolderListing::Kind::Folder || FolderListing::isHidden(entry.name))
             continue;
         const QString subfolder = folder + kSeparator + entry.name;
-        emit statusChanged(subfolder);
+        emit statusChanged(printable(subfolder));
         walk(subfolder);
         pumpEvents();
     }
@@ -195,7 +195,7 @@ void ConversionEngine::ScanFolder(const QString& folder) {
 void ConversionEngine::scan(const QString& folder, const QList<FolderListing::Entry>& entries) {
     const QStringList masks = SplitString(trimBlanks(maskText_()), QStringLiteral(","));
     for (const QString& mask : masks) {
-        emit statusChanged(folder + kSeparator + mask);
+        emit statusChanged(printable(folder + kSeparator + mask));
         pumpEvents();
         for (const FolderListing::Entry& entry : entries) {
             if (entry.kind == FolderListing::Kind::Folder ||
@@ -205,7 +205,7 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
             if (stopRequested_)
                 return;
             const QString path = folder + kSeparator + entry.name;
-            emit statusChanged(path);
+            emit statusChanged(printable(path));
             // Opening a FIFO would block and a device may have side effects:
             // only regular files are handed to the server.
             if (entry.kind == FolderListing::Kind::Other)
@@ -317,8 +317,35 @@ void ConversionEngine::Release() {
         server_->kill();
 }
 
+QString ConversionEngine::printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u != 0x7F && !(u >= 0x80 && u <= 0x9F) && u != 0x2028 && u != 0x2029) {
+            out.append(c);
+            continue;
+        }
+        switch (u) {
+        case '\n':
+            out.append(QLatin1String("\\n"));
+            break;
+        case '\r':
+            out.append(QLatin1String("\\r"));
+            break;
+        case '\t':
+            out.append(QLatin1String("\\t"));
+            break;
+        default:
+            out.append(u > 0xFF ? QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'))
+                                : QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0')));
+        }
+    }
+    return out;
+}
+
 void ConversionEngine::log(const QString& sourcePath, const QString& message, bool converted) {
-    emit logLine(sourcePath + message);
+    emit logLine(printable(sourcePath + message));
     emit fileFinished(converted);
 }
 

@@ -57,6 +57,9 @@ public:
     static QStringList SplitString(const QString& text, const QString& separator);
     // Leading and trailing blanks and control characters removed.
     static QString trimBlanks(const QString& text);
+    // The text on one line: control characters (line breaks above all)
+    // shown as escapes ("\n", "\x1b"), so one file gives one log line.
+    static QString printable(const QString& text);
     // The part of a name before its first dot.
     static QString baseName(const QString& name);
 
