@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -72,6 +73,28 @@ bool endsWhole(const QString& path, qint64 size) {
         return tailOf(path, size, 1) == ";";
     return true;
 }
+// An exclusive lock on a folder, held while the object lives. Where the
+// file system cannot lock (some network mounts) nothing is locked.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder)
+        : fd_(::open(LocalPath::toNative(folder).constData(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0) {
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+private:
+    int fd_;
+};
 } // namespace
 
 HtmlPublisher::HtmlPublisher(QString outputPath) : outputPath_(std::move(outputPath)) {
@@ -246,6 +269,9 @@ void HtmlPublisher::commit() {
 
     // Swap in the companions first, then the page, keeping the old
     // companions until the page is in place so a failure can put them back.
+    // Runs side by side may publish the same name into one folder: the swap
+    // holds a lock on the folder, so one swap never meets half of another.
+    const FolderLock lock(folder_);
     const QString finalFolder = folder_ + QLatin1Char('/') + folderName;
     const QString replaced = staging_ + QLatin1Char('/') + kReplaced;
     const bool hadOld = PosixFiles::exists(finalFolder);
