@@ -5,31 +5,21 @@
 #include "app/automation/ImpressServer.h"
 #include "app/conversion/BatchCommandLine.h"
 #include "app/conversion/ConversionEngine.h"
+#include "app/conversion/TerminationSignals.h"
 #include "platform/LocalPath.h"
 #include "platform/SystemLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #ifndef DECKVANE_VERSION
 #define DECKVANE_VERSION "unknown"
 #endif
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int signal) {
-    const char byte = char(signal);
-    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
-}
 
 void writeLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = LocalPath::toNative(text) + '\n';
@@ -77,20 +67,9 @@ int main(int argc, char** argv) {
         StringTable::text(StringTable::languageBaseFor(SystemLanguage::defaultLanguageId()) +
                           StringTable::kDoneSuffix));
 
-    // Interrupted: end the office first, so none outlives the program.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, [&] {
-            char byte = 0;
-            [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
-            writeLine(stderr, QStringLiteral("deckvane-batch: interrupted"));
-            server->kill();
-            std::_Exit(128 + byte);
-        });
-        std::signal(SIGINT, onSignal);
-        std::signal(SIGTERM, onSignal);
-        std::signal(SIGHUP, onSignal);
-    }
+    TerminationSignals::install(
+        &app, [server]() -> std::shared_ptr<PresentationServer> { return server; },
+        QStringLiteral("deckvane-batch"));
 
     int done = 0;
     int failed = 0;
@@ -112,24 +91,20 @@ int main(int argc, char** argv) {
         writeLine(stderr, QStringLiteral("[%1]").arg(progress()));
     });
 
+    engine.setListOnly(options.listOnly);
+    bool walked = false;
+    try {
+        engine.Run(options.folder, {{}, [&] { walked = true; }});
+    } catch (const AutomationError& error) {
+        writeLine(stderr, QStringLiteral("deckvane-batch: ") + error.message());
+        // Before the walk nothing was converted: LibreOffice could not be had.
+        if (!walked)
+            return 2;
+    }
     if (options.listOnly) {
-        engine.setListOnly(true);
-        engine.WalkFolders(options.folder);
         writeLine(stderr, QStringLiteral("Done: %1").arg(progress()));
         return 0;
     }
-    try {
-        ConversionEngine::CreateOutputFolder(options.outputFolder);
-        engine.AttachOrStart();
-        engine.MakeVisible();
-    } catch (const AutomationError& error) {
-        writeLine(stderr, QStringLiteral("deckvane-batch: ") + error.message());
-        engine.Release();
-        return 2;
-    }
-    engine.WalkFolders(options.folder);
-    engine.Quit();
-    engine.Release();
     const auto seconds = [](std::chrono::nanoseconds time) {
         return QString::number(std::chrono::duration<double>(time).count(), 'f', 2);
     };
