@@ -28,11 +28,12 @@ expect "deckvane --version" "$(deckvane --version)" "deckvane $version"
 deckvane --help | grep -q '^Usage: deckvane ' || fail "deckvane --help prints no usage"
 
 # --list walks as a conversion would: default masks, case-blind, depth first,
-# other extensions left out.
+# other extensions left out; a relative folder is taken against the current
+# one, so the lines name the files in full.
 mkdir -p tree/sub/deeper
 touch tree/a.ppt tree/sub/B.PPS tree/sub/c.pptx tree/sub/deeper/d.ppt tree/notes.txt
 expect "deckvane-batch --list" "$(deckvane-batch --list tree 2>/dev/null)" \
-    "$(printf 'tree/a.ppt\ntree/sub/B.PPS\ntree/sub/deeper/d.ppt')"
+    "$(printf '%s/tree/a.ppt\n%s/tree/sub/B.PPS\n%s/tree/sub/deeper/d.ppt' "$PWD" "$PWD" "$PWD")"
 
 # A theme named by its bare file name is found among the installed samples.
 for theme in Graphite Meadow; do
