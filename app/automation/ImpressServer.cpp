@@ -5,6 +5,7 @@
 #include "app/automation/ImpressConnection.h"
 #include "app/automation/LocalPath.h"
 #include "app/automation/PosixFiles.h"
+#include "app/automation/ProcessGroupMemory.h"
 #include "app/automation/SofficeProcess.h"
 
 #include <QDir>
@@ -136,4 +137,18 @@ void ImpressServer::finish() {
         process->kill();
     if (connection)
         connection->cut();
+}
+
+bool ImpressServer::startedHere() const {
+    std::lock_guard lock(mutex_);
+    return connection_ && process_;
+}
+
+qint64 ImpressServer::residentBytes() const {
+    std::shared_ptr<SofficeProcess> process;
+    {
+        std::lock_guard lock(mutex_);
+        process = process_;
+    }
+    return process ? ProcessGroupMemory::residentBytes(process->pid()) : -1;
 }

@@ -37,6 +37,8 @@ public:
     bool alive() const override;
     void kill() override;
     void finish() override;
+    bool startedHere() const override;
+    qint64 residentBytes() const override;
 
     const Settings& settings() const { return settings_; }
     QStringList startArguments() const;

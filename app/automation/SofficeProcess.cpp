@@ -18,6 +18,11 @@ SofficeProcess::~SofficeProcess() {
     kill();
 }
 
+pid_t SofficeProcess::pid() {
+    std::lock_guard lock(mutex_);
+    return reaped_ ? 0 : pid_;
+}
+
 void SofficeProcess::start(const QString& program, const QStringList& arguments) {
     kill();
     std::vector<QByteArray> storage;

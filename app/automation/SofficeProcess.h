@@ -20,6 +20,8 @@ public:
     void start(const QString& program, const QStringList& arguments);
 
     bool started() const;
+    // The process (and group) id; 0 before start.
+    pid_t pid();
     // True while the process has not exited.
     bool running();
     // Waits for the process to exit by itself; true when it did in time.

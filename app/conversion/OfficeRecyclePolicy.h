@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+// When an office this program started is replaced by a fresh one, between
+// two files. An office kept running grows: measured here, from about 316 MB
+// to 682 MB resident over 2,000 decks, about 0.18 MB a deck, and never gives
+// it back.
+class OfficeRecyclePolicy {
+public:
+    // 200 decks let an office grow by about 40 MB (an eighth of its size
+    // when fresh), while the restart (about 1 s) costs well under 1 % of the
+    // time those decks take.
+    static constexpr int kFilesPerOffice = 200;
+    // A fresh office with the largest deck of the test corpus open stays
+    // below 450 MB; an office past 768 MB has kept memory from a deck it no
+    // longer needs, and carrying it into the next files only risks more.
+    // It is also the memory each parallel office is budgeted.
+    static constexpr qint64 kMemoryCeiling = 768ll * 1024 * 1024;
+
+    OfficeRecyclePolicy() = default;
+    OfficeRecyclePolicy(int filesPerOffice, qint64 memoryCeiling)
+        : filesPerOffice_(filesPerOffice), memoryCeiling_(memoryCeiling) {}
+
+    // filesDone: files converted by the office since it started;
+    // residentBytes: its memory now, < 0 when unknown.
+    bool due(int filesDone, qint64 residentBytes) const {
+        return (filesPerOffice_ > 0 && filesDone >= filesPerOffice_) ||
+               (memoryCeiling_ > 0 && residentBytes > memoryCeiling_);
+    }
+
+    int filesPerOffice() const { return filesPerOffice_; }
+    qint64 memoryCeiling() const { return memoryCeiling_; }
+
+private:
+    int filesPerOffice_ = kFilesPerOffice;
+    qint64 memoryCeiling_ = kMemoryCeiling;
+};
