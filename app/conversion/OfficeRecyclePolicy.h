@@ -25,8 +25,10 @@ public:
     // filesDone: files converted by the office since it started;
     // residentBytes: its memory now, < 0 when unknown.
     bool due(int filesDone, qint64 residentBytes) const {
-        return (filesPerOffice_ > 0 && filesDone >= filesPerOffice_) ||
-               (memoryCeiling_ > 0 && residentBytes > memoryCeiling_);
+        // A fresh office is as lean as an office gets: replacing it gains
+        // nothing, whatever it holds.
+        return filesDone > 0 && ((filesPerOffice_ > 0 && filesDone >= filesPerOffice_) ||
+                                 (memoryCeiling_ > 0 && residentBytes > memoryCeiling_));
     }
 
     int filesPerOffice() const { return filesPerOffice_; }
