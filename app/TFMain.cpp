@@ -112,20 +112,15 @@ void TFMain::skButton2Click() {
     m_runningEngine = &engine;
     const auto notRunning = qScopeGuard([this] { m_runningEngine = nullptr; });
     try {
-        ConversionEngine::CreateOutputFolder(ePath->text());
-        engine.AttachOrStart();
-        engine.MakeVisible();
-        Memo1->clear();
-        skButton2->setEnabled(false);
-        engine.WalkFolders(DirectoryListBox1->directory());
-        skButton2->setEnabled(true);
-        engine.Quit();
-        engine.Release();
+        engine.Run(DirectoryListBox1->directory(), {[this] {
+                                                        Memo1->clear();
+                                                        skButton2->setEnabled(false);
+                                                    },
+                                                    [this] { skButton2->setEnabled(true); }});
     } catch (const AutomationError& error) {
         // The walk keeps its own paths and never fails on the way back up,
         // so an error here never leaves the start button disabled.
         skButton2->setEnabled(true);
-        engine.Release();
         MessageBoxSeam::showError(error.message());
     }
 }

@@ -5,8 +5,18 @@
 #include "app/automation/PosixFiles.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 const QString kStagedPage = QStringLiteral("page.htm");
@@ -16,6 +26,75 @@ const QString kReplaced = QStringLiteral("replaced");
 QByteArray encoded(const QString& name) {
     return LocalPath::toNative(name).toPercentEncoding();
 }
+
+std::mutex liveMutex;
+QSet<QString>& liveStaging() {
+    static QSet<QString> folders;
+    return folders;
+}
+
+// The names of staging folders: the prefix and mkdtemp's six characters.
+bool isStagingName(const char* name) {
+    if (std::strncmp(name, ".deckvane-", 10) != 0 || std::strlen(name) != 16)
+        return false;
+    for (const char* c = name + 10; *c; ++c) {
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// The last bytes of a file, without reading all of it.
+QByteArray tailOf(const QString& path, qint64 size, int count) {
+    QByteArray tail;
+    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return tail;
+    const qint64 start = std::max<qint64>(0, size - count);
+    tail.resize(int(size - start));
+    const ssize_t got = ::pread(fd, tail.data(), size_t(tail.size()), off_t(start));
+    ::close(fd);
+    tail.resize(got < 0 ? 0 : int(got));
+    return tail;
+}
+
+// Whether a file the exporter wrote ends the way its kind always ends; a
+// write cut short by a full disk leaves it without its end.
+bool endsWhole(const QString& path, qint64 size) {
+    const QString lower = path.toLower();
+    if (lower.endsWith(QLatin1String(".htm")) || lower.endsWith(QLatin1String(".html")))
+        return tailOf(path, size, 64).toLower().contains("</html>");
+    if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg")))
+        return tailOf(path, size, 16).contains("\xff\xd9");
+    if (lower.endsWith(QLatin1String(".png")))
+        return tailOf(path, size, 12).startsWith("IEND") ||
+               tailOf(path, size, 8).startsWith("IEND");
+    if (lower.endsWith(QLatin1String(".gif")))
+        return tailOf(path, size, 1) == ";";
+    return true;
+}
+// An exclusive lock on a folder, held while the object lives. Where the
+// file system cannot lock (some network mounts) nothing is locked.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder)
+        : fd_(::open(LocalPath::toNative(folder).constData(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0) {
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+private:
+    int fd_;
+};
 } // namespace
 
 HtmlPublisher::HtmlPublisher(QString outputPath) : outputPath_(std::move(outputPath)) {
@@ -28,10 +107,101 @@ HtmlPublisher::HtmlPublisher(QString outputPath) : outputPath_(std::move(outputP
         throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
                                   .arg(folder_, PosixFiles::errorText(errno)));
     staging_ = LocalPath::fromNative(pattern);
+    std::lock_guard lock(liveMutex);
+    liveStaging().insert(staging_);
 }
 
 HtmlPublisher::~HtmlPublisher() {
     PosixFiles::removeTree(staging_);
+    std::lock_guard lock(liveMutex);
+    liveStaging().remove(staging_);
+}
+
+void HtmlPublisher::discardAllStaging() {
+    std::lock_guard lock(liveMutex);
+    for (const QString& folder : std::as_const(liveStaging()))
+        PosixFiles::removeTree(folder);
+}
+
+void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::seconds maxAge) {
+    const int fd =
+        ::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    QStringList stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isStagingName(entry->d_name))
+            continue;
+        struct stat info {};
+        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+            now - info.st_mtime <= maxAge.count())
+            continue;
+        stale.append(folder + QLatin1Char('/') + LocalPath::fromNative(QByteArray(entry->d_name)));
+    }
+    ::closedir(dir);
+    std::lock_guard lock(liveMutex);
+    for (const QString& path : stale) {
+        if (!liveStaging().contains(path))
+            PosixFiles::removeTree(path);
+    }
+}
+
+void HtmlPublisher::checkComplete(const QStringList& companions) const {
+    const auto incomplete = [this](const QString& name) {
+        struct statvfs disk {};
+        if (::statvfs(LocalPath::toNative(staging_).constData(), &disk) == 0 && disk.f_bavail == 0)
+            return AutomationError(
+                QStringLiteral("The output folder's disk is full: the page was not written"));
+        return AutomationError(
+            QStringLiteral("LibreOffice wrote an incomplete page (%1 is missing or cut short)")
+                .arg(name));
+    };
+    const auto whole = [this](const QString& name) {
+        struct stat info {};
+        const QString path = staging_ + QLatin1Char('/') + name;
+        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+               info.st_size > 0 && endsWhole(path, info.st_size);
+    };
+    if (!whole(kStagedPage))
+        throw incomplete(QStringLiteral("the page"));
+    // Every file of its own a page of the export links to must be there.
+    // The exporter names them "img3.jpg", "text0.html" and the like; other
+    // plain names come from hyperlinks in the deck and are not checked.
+    static const QRegularExpression link(
+        QStringLiteral(R"((?:href|src)\s*=\s*["']([a-z]+\d*\.(?:html?|jpe?g|png|gif))["'#?])"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList pages{kStagedPage};
+    for (const QString& name : companions) {
+        if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+            pages.append(name);
+    }
+    QSet<QString> checked;
+    for (const QString& page : pages) {
+        const QString text =
+            QString::fromLatin1(PosixFiles::readAll(staging_ + QLatin1Char('/') + page));
+        auto it = link.globalMatch(text);
+        while (it.hasNext()) {
+            const QString target = LocalPath::fromNative(
+                QByteArray::fromPercentEncoding(it.next().captured(1).toLatin1()));
+            if (checked.contains(target) || target == kStagedPage)
+                continue;
+            checked.insert(target);
+            if (!whole(target))
+                throw incomplete(target);
+        }
+    }
+    for (const QString& name : companions) {
+        if (!checked.contains(name) && !whole(name))
+            throw incomplete(name);
+    }
 }
 
 QString HtmlPublisher::stagingPage() const {
@@ -78,6 +248,7 @@ void HtmlPublisher::commit() {
     const QString stagedFolder = staging_ + QLatin1Char('/') + kStagedCompanions;
     if (!PosixFiles::exists(stagingPage()))
         throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
+    checkComplete(companions);
     if (!PosixFiles::makePath(stagedFolder))
         throw AutomationError(QStringLiteral("Cannot create the companion folder"));
 
@@ -98,6 +269,9 @@ void HtmlPublisher::commit() {
 
     // Swap in the companions first, then the page, keeping the old
     // companions until the page is in place so a failure can put them back.
+    // Runs side by side may publish the same name into one folder: the swap
+    // holds a lock on the folder, so one swap never meets half of another.
+    const FolderLock lock(folder_);
     const QString finalFolder = folder_ + QLatin1Char('/') + folderName;
     const QString replaced = staging_ + QLatin1Char('/') + kReplaced;
     const bool hadOld = PosixFiles::exists(finalFolder);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <chrono>
 
 // Puts one HTML export in place atomically. The export is written into a
 // private staging folder inside the output folder (same file system); only
@@ -20,8 +21,19 @@ public:
     QString stagingPage() const;
 
     // Moves the export into place; raises AutomationError on failure, leaving
-    // any earlier output as it was.
+    // any earlier output as it was. An export that is not complete (the page
+    // or a file it links to missing, empty or cut short, as a full disk
+    // leaves them: the exporter does not report short writes) fails too.
     void commit();
+
+    // Removes the staging folders of every publisher alive in this process;
+    // for a program ending on a signal.
+    static void discardAllStaging();
+    // Removes staging folders an interrupted run left in the folder: only
+    // folders with the staging name, owned by this user, untouched for
+    // longer than maxAge (a live export writes into its folder all along).
+    static void removeStaleStaging(const QString& folder, std::chrono::seconds maxAge);
+    static constexpr std::chrono::seconds kStaleStagingAge{15 * 60};
 
     // "<name>_files" for an output path ".../<name>.htm".
     static QString companionFolderName(const QString& outputPath);
@@ -31,6 +43,8 @@ public:
     static QByteArray relink(const QByteArray& html, const QHash<QByteArray, QByteArray>& targets);
 
 private:
+    void checkComplete(const QStringList& companions) const;
+
     QString outputPath_;
     QString folder_;
     QString staging_;

@@ -10,10 +10,13 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
+#include <condition_variable>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <csignal>
 #include <osl/file.hxx>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace css;
@@ -85,23 +88,87 @@ void ImpressConnection::prepare(const QString& officeDir) {
     localContext(officeDir);
 }
 
+QString ImpressConnection::pipeSocketPath(const QString& pipeName) {
+    // The office's runtime prefers /tmp and falls back to /var/tmp.
+    const char* folder = ::access("/tmp", W_OK) == 0 ? "/tmp" : "/var/tmp";
+    return QStringLiteral("%1/OSL_PIPE_%2_%3")
+        .arg(QLatin1String(folder))
+        .arg(::getuid())
+        .arg(pipeName);
+}
+
+namespace {
+
+// One connection attempt, shared with the thread that makes it so a
+// timed-out attempt can finish or hang on without touching freed memory.
+struct Attempt {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    QString error;
+};
+
+} // namespace
+
 std::shared_ptr<ImpressConnection> ImpressConnection::connect(const QString& officeDir,
-                                                              const QString& pipeName) {
+                                                              const QString& pipeName,
+                                                              std::chrono::milliseconds timeLimit) {
     const auto local = localContext(officeDir);
+    const QString socketPath = pipeSocketPath(pipeName);
+    struct stat info {};
+    if (::lstat(LocalPath::toNative(socketPath).constData(), &info) != 0)
+        throw AutomationError(QStringLiteral("No LibreOffice listens on pipe '%1'").arg(pipeName));
+    if (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid())
+        throw AutomationError(
+            QStringLiteral("The pipe '%1' belongs to another user and was not used").arg(pipeName));
+
     std::shared_ptr<ImpressConnection> connection(new ImpressConnection);
-    try {
-        auto link =
-            connection::Connector::create(local)->connect("pipe,name=" + toOUString(pipeName));
-        auto bridge = bridge::BridgeFactory::create(local)->createBridge("", "urp", link, nullptr);
-        connection->bridge_.set(bridge, uno::UNO_QUERY_THROW);
-        connection->bridge_->addEventListener(new DisposeWatch(connection->disposed_));
-        uno::Reference<uno::XComponentContext> remote(
-            bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
-        connection->desktop_ = frame::Desktop::create(remote);
-    } catch (const uno::Exception& error) {
+    auto attempt = std::make_shared<Attempt>();
+    // A socket that accepts but never answers would hold the call forever:
+    // the attempt runs on a thread of its own, and when it is late its
+    // bridge is disposed, which makes a blocked call return.
+    std::thread([attempt, connection, local, pipeName] {
+        QString error;
+        try {
+            auto link =
+                connection::Connector::create(local)->connect("pipe,name=" + toOUString(pipeName));
+            auto bridge =
+                bridge::BridgeFactory::create(local)->createBridge("", "urp", link, nullptr);
+            {
+                std::lock_guard lock(attempt->mutex);
+                connection->bridge_.set(bridge, uno::UNO_QUERY_THROW);
+                if (attempt->abandoned)
+                    connection->cut();
+            }
+            connection->bridge_->addEventListener(new DisposeWatch(connection->disposed_));
+            uno::Reference<uno::XComponentContext> remote(
+                bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
+            connection->desktop_ = frame::Desktop::create(remote);
+        } catch (const uno::Exception& failure) {
+            error = readableMessage(fromOUString(failure.Message));
+            if (error.trimmed().isEmpty())
+                error = QStringLiteral("the connection failed");
+        }
+        std::lock_guard lock(attempt->mutex);
+        attempt->error = error;
+        attempt->done = true;
+        attempt->finished.notify_all();
+    }).detach();
+
+    std::unique_lock lock(attempt->mutex);
+    if (!attempt->finished.wait_for(lock, timeLimit, [&] { return attempt->done; })) {
+        attempt->abandoned = true;
+        connection->cut();
+        throw AutomationError(
+            QStringLiteral("LibreOffice on pipe '%1' gave no answer within %2 seconds")
+                .arg(pipeName)
+                .arg(double(timeLimit.count()) / 1000.0));
+    }
+    if (!attempt->error.isEmpty()) {
         connection->cut();
         throw AutomationError(QStringLiteral("No LibreOffice answers on pipe '%1': %2")
-                                  .arg(pipeName, fromOUString(error.Message)));
+                                  .arg(pipeName, attempt->error));
     }
     return connection;
 }
@@ -129,17 +196,26 @@ QString ImpressConnection::fileUrl(const QString& path) {
         std::lock_guard lock(linkMutex_);
         if (!links_)
             links_ = std::make_unique<QTemporaryDir>();
-        // Keep a plain extension: the office's type detection looks at it.
         const QString name = LocalPath::fileName(path);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString extension =
-            dot >= 0 && LocalPath::isPlainText(name.mid(dot)) ? name.mid(dot) : QString();
-        const QString link =
-            links_->path() + QStringLiteral("/link%1").arg(++linkCount_) + extension;
-        if (::symlink(LocalPath::toNative(path).constData(),
+        const QString folder = path.left(path.size() - name.size());
+        QString link = links_->path() + QStringLiteral("/link%1").arg(++linkCount_);
+        QString linked = path;
+        if (LocalPath::isPlainText(name) && !name.isEmpty() && folder.size() > 1) {
+            // Only the folder is odd: link the folder and keep the name, so
+            // that files written next to this one (an export's pictures)
+            // land in the same real folder.
+            linked = folder.chopped(1);
+            target = link + QLatin1Char('/') + name;
+        } else {
+            // Keep a plain extension: the office's type detection looks at it.
+            const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot >= 0 && LocalPath::isPlainText(name.mid(dot)))
+                link += name.mid(dot);
+            target = link;
+        }
+        if (::symlink(LocalPath::toNative(linked).constData(),
                       LocalPath::toNative(link).constData()) != 0)
             throw AutomationError(QStringLiteral("Cannot reach '%1'").arg(path));
-        target = link;
     }
     rtl::OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ImpressConnection::toOUString(target), url) !=
@@ -148,13 +224,22 @@ QString ImpressConnection::fileUrl(const QString& path) {
     return fromOUString(url);
 }
 
-void ImpressConnection::rethrow(const uno::Exception& error) {
-    QString message = fromOUString(error.Message);
+QString ImpressConnection::readableMessage(const QString& message) {
+    QString text = message;
     // Release builds append where in the office's sources the error arose
-    // (" at ./framework/source/loadenv/loadenv.cxx:189"); that means nothing
-    // to the person reading the log.
-    static const QRegularExpression sourceLocation(QStringLiteral(R"( at \.?/\S+:\d+\s*$)"));
-    message.remove(sourceLocation);
+    // (" at ./framework/source/loadenv/loadenv.cxx:189"), sometimes more
+    // than once and mid-text; that means nothing to the person reading it.
+    static const QRegularExpression sourceLocation(
+        QStringLiteral(R"(\s*\bat\s+\.?/?[\w.+-]+(?:/[\w.+-]+)*\.(?:cxx|hxx|cpp|hpp|cc|c|h):\d+)"));
+    text.remove(sourceLocation);
+    // The loader's words when no import filter takes the file.
+    if (text.contains(QLatin1String("type detection failed"), Qt::CaseInsensitive))
+        return QStringLiteral("Not a presentation LibreOffice can read");
+    return text.trimmed();
+}
+
+void ImpressConnection::rethrow(const uno::Exception& error) {
+    QString message = readableMessage(fromOUString(error.Message));
     if (message.trimmed().isEmpty())
         message = QStringLiteral("LibreOffice reported an error without a description");
     throw AutomationError::fromServerDescription(message);

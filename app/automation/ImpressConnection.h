@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <atomic>
+#include <chrono>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -20,9 +21,15 @@ public:
     // office's runtime files are unusable.
     static void prepare(const QString& officeDir);
 
-    // Connects, or raises AutomationError when nothing answers on the pipe.
-    static std::shared_ptr<ImpressConnection> connect(const QString& officeDir,
-                                                      const QString& pipeName);
+    // Connects, or raises AutomationError when nothing answers on the pipe
+    // within the time limit. A pipe that another user made (anyone may make
+    // one under a predictable name) is never connected to.
+    static std::shared_ptr<ImpressConnection>
+    connect(const QString& officeDir, const QString& pipeName,
+            std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
+
+    // Where the office's runtime puts the socket of a named pipe.
+    static QString pipeSocketPath(const QString& pipeName);
     ~ImpressConnection();
 
     bool alive() const;
@@ -33,7 +40,9 @@ public:
 
     // A file URL the office can open for the path. Paths whose bytes are not
     // UTF-8 cannot be spelled as office text; they are reached through a
-    // symbolic link with a plain name in a private folder.
+    // symbolic link with a plain name in a private folder: to the folder
+    // when only the folder's name is odd (an export writes more files next
+    // to the page), else to the file.
     QString fileUrl(const QString& path);
 
     static rtl::OUString toOUString(const QString& text);
@@ -44,6 +53,10 @@ public:
 
     // Turns a UNO exception into the automation error the log shows.
     [[noreturn]] static void rethrow(const css::uno::Exception& error);
+    // An office message as a person reads it: the source locations release
+    // builds append are gone, and the type detection's complaint is said
+    // plainly.
+    static QString readableMessage(const QString& message);
 
 private:
     ImpressConnection() = default;

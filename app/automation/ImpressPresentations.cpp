@@ -3,6 +3,7 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressConnection.h"
 #include "app/automation/ImpressPresentation.h"
+#include "app/automation/LocalPath.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -10,6 +11,7 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <sys/stat.h>
 
 using namespace css;
 
@@ -32,6 +34,12 @@ AutomationValue ImpressPresentations::open(const QString& path) {
                                     uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
         ImpressConnection::property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
     });
+    // The office takes an empty file for a new, blank document and would
+    // publish that as the deck's page.
+    struct stat file {};
+    if (::stat(LocalPath::toNative(path).constData(), &file) == 0 && S_ISREG(file.st_mode) &&
+        file.st_size == 0)
+        throw AutomationError(QStringLiteral("The file is empty"));
     const QString url = connection_->fileUrl(path);
     uno::Reference<lang::XComponent> document;
     try {

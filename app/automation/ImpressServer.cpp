@@ -11,6 +11,11 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QUrl>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <thread>
 #include <unistd.h>
 
@@ -42,6 +47,7 @@ ImpressServer::~ImpressServer() {
         connection->cut();
     if (process)
         process->kill();
+    releaseProfileSlot();
 }
 
 AutomationObjectPtr ImpressServer::adopt(std::shared_ptr<ImpressConnection> connection) {
@@ -51,12 +57,13 @@ AutomationObjectPtr ImpressServer::adopt(std::shared_ptr<ImpressConnection> conn
 }
 
 AutomationObjectPtr ImpressServer::attach() {
-    return adopt(ImpressConnection::connect(settings_.officeDir, settings_.pipeName));
+    return adopt(ImpressConnection::connect(settings_.officeDir, settings_.pipeName,
+                                            settings_.attachTimeout));
 }
 
-QStringList ImpressServer::startArguments() const {
-    const QString profileUrl =
-        QString::fromLatin1(QUrl::fromLocalFile(settings_.profileDir).toEncoded());
+QStringList ImpressServer::startArguments(const QString& pipeName,
+                                          const QString& profileDir) const {
+    const QString profileUrl = QString::fromLatin1(QUrl::fromLocalFile(profileDir).toEncoded());
     return {QStringLiteral("--headless"),
             QStringLiteral("--invisible"),
             QStringLiteral("--norestore"),
@@ -64,9 +71,71 @@ QStringList ImpressServer::startArguments() const {
             QStringLiteral("--nolockcheck"),
             QStringLiteral("--nodefault"),
             QStringLiteral("-env:UserInstallation=") + profileUrl,
-            QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
-                .arg(settings_.pipeName)};
+            QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)};
 }
+
+QString ImpressServer::startedPipeName() const {
+    std::lock_guard lock(mutex_);
+    return startedPipe_;
+}
+
+QString ImpressServer::startedProfileDir() const {
+    std::lock_guard lock(mutex_);
+    return startedProfile_;
+}
+
+void ImpressServer::takeProfileSlot() {
+    for (int slot = 0; slot < kProfileSlots; ++slot) {
+        const QString profile = slot == 0
+                                    ? settings_.profileDir
+                                    : settings_.profileDir + QStringLiteral("-%1").arg(slot + 1);
+        const QString parent = profile.left(profile.lastIndexOf(QLatin1Char('/')));
+        if (!parent.isEmpty())
+            PosixFiles::makePath(parent);
+        const int fd = ::open(LocalPath::toNative(profile + QStringLiteral(".lock")).constData(),
+                              O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        profileLock_ = fd;
+        startedProfile_ = profile;
+        return;
+    }
+    throw AutomationError(
+        QStringLiteral("LibreOffice could not be started: all %1 office profiles under '%2' are "
+                       "in use or cannot be written")
+            .arg(kProfileSlots)
+            .arg(settings_.profileDir));
+}
+
+void ImpressServer::releaseProfileSlot() {
+    std::lock_guard lock(mutex_);
+    if (profileLock_ >= 0)
+        ::close(profileLock_);
+    profileLock_ = -1;
+}
+
+namespace {
+QString unguessableSuffix() {
+    unsigned char bytes[16] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw AutomationError(QStringLiteral("LibreOffice could not be started: no random "
+                                                 "pipe name could be made"));
+        got += std::size_t(n);
+    }
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes).toHex());
+}
+} // namespace
 
 AutomationObjectPtr ImpressServer::start() {
     const QString program = settings_.officeDir + QStringLiteral("/program/soffice");
@@ -74,7 +143,6 @@ AutomationObjectPtr ImpressServer::start() {
         throw AutomationError(
             QStringLiteral("LibreOffice is not installed: %1 was not found").arg(program));
     ImpressConnection::prepare(settings_.officeDir);
-    PosixFiles::makePath(settings_.profileDir);
     auto process = std::make_shared<SofficeProcess>();
     {
         std::lock_guard lock(mutex_);
@@ -82,12 +150,31 @@ AutomationObjectPtr ImpressServer::start() {
             process_->kill();
         process_ = process;
     }
-    process->start(program, startArguments());
+    // The office before this one is gone, and its profile with it.
+    releaseProfileSlot();
+    takeProfileSlot();
+    const QString pipe = settings_.startOnSharedPipe
+                             ? settings_.pipeName
+                             : settings_.pipeName + QLatin1Char('-') + unguessableSuffix();
+    QString profile;
+    int profileLock = -1;
+    {
+        std::lock_guard lock(mutex_);
+        startedPipe_ = pipe;
+        profile = startedProfile_;
+        profileLock = profileLock_;
+    }
+    PosixFiles::makePath(profile);
+    process->start(program, startArguments(pipe, profile), profileLock);
 
     const auto deadline = std::chrono::steady_clock::now() + settings_.startTimeout;
     for (;;) {
         try {
-            return adopt(ImpressConnection::connect(settings_.officeDir, settings_.pipeName));
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            return adopt(ImpressConnection::connect(
+                settings_.officeDir, pipe,
+                std::clamp(left, std::chrono::milliseconds(100), settings_.attachTimeout)));
         } catch (const AutomationError&) {
             if (!process->running())
                 throw AutomationError(
@@ -97,7 +184,7 @@ AutomationObjectPtr ImpressServer::start() {
                 process->kill();
                 throw AutomationError(
                     QStringLiteral("LibreOffice did not answer within %1 seconds of starting")
-                        .arg(settings_.startTimeout.count() / 1000));
+                        .arg(double(settings_.startTimeout.count()) / 1000.0));
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -123,6 +210,8 @@ void ImpressServer::kill() {
         process->kill();
     if (connection)
         connection->cut();
+    if (process)
+        releaseProfileSlot();
 }
 
 void ImpressServer::finish() {
@@ -137,6 +226,7 @@ void ImpressServer::finish() {
         process->kill();
     if (connection)
         connection->cut();
+    releaseProfileSlot();
 }
 
 bool ImpressServer::startedHere() const {
@@ -150,5 +240,5 @@ qint64 ImpressServer::residentBytes() const {
         std::lock_guard lock(mutex_);
         process = process_;
     }
-    return process ? ProcessGroupMemory::residentBytes(process->pid()) : -1;
+    return process ? ProcessGroupMemory::residentBytes(process->groupId()) : -1;
 }

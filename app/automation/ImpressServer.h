@@ -11,16 +11,25 @@ class ImpressConnection;
 class SofficeProcess;
 
 // The presentation server over LibreOffice Impress. Attaching connects to an
-// office listening on the program's pipe; starting launches a headless office
-// with a private profile on that pipe and connects within a deadline.
+// office the user runs on the program's per-user pipe; starting launches a
+// headless office that belongs to this object alone: a pipe name nobody can
+// guess and a profile no other office uses at the same time (profiles are
+// taken in turn from a few slots, each held by a lock while its office
+// lives), so runs side by side never meet each other's office.
 class ImpressServer : public PresentationServer {
 public:
     struct Settings {
         QString officeDir;  // holds program/soffice
         QString pipeName;   // the per-user pipe
-        QString profileDir; // the private user profile
+        QString profileDir; // the private user profile (the first slot)
         std::chrono::milliseconds startTimeout{60000};
         std::chrono::milliseconds quitTimeout{20000};
+        // An office that accepts on the pipe but does not answer in this
+        // time is not attached to.
+        std::chrono::milliseconds attachTimeout{10000};
+        // Started offices listen on the per-user pipe itself, as one a user
+        // starts for others to attach to (tests stand in for that user).
+        bool startOnSharedPipe = false;
     };
 
     // The office found at run time (DECKVANE_LIBREOFFICE_DIR, else the one
@@ -41,13 +50,25 @@ public:
     qint64 residentBytes() const override;
 
     const Settings& settings() const { return settings_; }
-    QStringList startArguments() const;
+    QStringList startArguments(const QString& pipeName, const QString& profileDir) const;
+    // The pipe and profile of the office this object started last.
+    QString startedPipeName() const;
+    QString startedProfileDir() const;
+
+    // How many offices may run side by side with profiles of their own.
+    static constexpr int kProfileSlots = 32;
 
 private:
     AutomationObjectPtr adopt(std::shared_ptr<ImpressConnection> connection);
+    // Locks a free profile slot; the lock goes with the office's processes.
+    void takeProfileSlot();
+    void releaseProfileSlot();
 
     Settings settings_;
     mutable std::mutex mutex_;
     std::shared_ptr<ImpressConnection> connection_;
     std::shared_ptr<SofficeProcess> process_;
+    QString startedPipe_;
+    QString startedProfile_;
+    int profileLock_ = -1;
 };

@@ -3,29 +3,109 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/LocalPath.h"
 
+#include <QByteArray>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
+
+namespace {
+
+// The guard: starts the office in the background, then waits for either to
+// go. When the program's end of the pipe on descriptor 3 closes, or the
+// office ends by itself, everything in the group is killed; the descriptor
+// is closed for the office so only the program holds the pipe open.
+constexpr char kGuardScript[] = "\"$@\" 3<&- </dev/null >/dev/null 2>&1 &\n"
+                                "office=$!\n"
+                                "{ read -r _ <&3; kill -KILL 0; } &\n"
+                                "wait \"$office\"\n"
+                                "kill -KILL 0\n";
+
+// True while some process of the group is alive and not a zombie. The
+// office's launcher forks the real office, which a killed launcher leaves
+// to be reaped by others; a zombie holds nothing.
+bool groupHasLiveMembers(pid_t group) {
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return ::killpg(group, 0) == 0;
+    bool live = false;
+    while (const dirent* entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        char path[300];
+        std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        char text[512];
+        const ssize_t n = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (n <= 0)
+            continue;
+        text[n] = 0;
+        // "pid (name) state ppid pgrp ..."; the name may hold anything.
+        const char* close = std::strrchr(text, ')');
+        char state = 0;
+        int parent = 0;
+        int pgrp = 0;
+        if (close && std::sscanf(close + 1, " %c %d %d", &state, &parent, &pgrp) == 3 &&
+            pgrp == group && state != 'Z' && state != 'X') {
+            live = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return live;
+}
+
+} // namespace
 
 SofficeProcess::~SofficeProcess() {
     kill();
 }
 
-pid_t SofficeProcess::pid() {
-    std::lock_guard lock(mutex_);
-    return reaped_ ? 0 : pid_;
+bool SofficeProcess::callerLocaleIsUtf8() {
+    locale_t locale = ::newlocale(LC_CTYPE_MASK | LC_MESSAGES_MASK, "", locale_t(0));
+    if (!locale)
+        return false;
+    const bool utf8 = std::strcmp(::nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
+    ::freelocale(locale);
+    return utf8;
 }
 
-void SofficeProcess::start(const QString& program, const QStringList& arguments) {
+QByteArrayList SofficeProcess::officeEnvironment(const QByteArrayList& environment,
+                                                 bool callerLocaleIsUtf8) {
+    if (callerLocaleIsUtf8)
+        return environment;
+    QByteArrayList result;
+    for (const QByteArray& item : environment) {
+        if (!item.startsWith("LC_ALL=") && !item.startsWith("LC_CTYPE=") &&
+            !item.startsWith("LANG=") && !item.startsWith("LC_MESSAGES="))
+            result.append(item);
+    }
+    result.append("LC_ALL=C.UTF-8");
+    return result;
+}
+
+void SofficeProcess::start(const QString& program, const QStringList& arguments, int heldFd) {
     kill();
     std::vector<QByteArray> storage;
+    storage.push_back("/bin/sh");
+    storage.push_back("-c");
+    storage.push_back(kGuardScript);
+    storage.push_back("deckvane-office-guard");
     storage.push_back(LocalPath::toNative(program));
     for (const QString& argument : arguments)
         storage.push_back(LocalPath::toNative(argument));
@@ -34,19 +114,37 @@ void SofficeProcess::start(const QString& program, const QStringList& arguments)
         argv.push_back(item.data());
     argv.push_back(nullptr);
 
+    QByteArrayList callerEnvironment;
+    for (char** item = environ; *item; ++item)
+        callerEnvironment.append(QByteArray(*item));
+    QByteArrayList environment = officeEnvironment(callerEnvironment, callerLocaleIsUtf8());
+    std::vector<char*> envp;
+    for (QByteArray& item : environment)
+        envp.push_back(item.data());
+    envp.push_back(nullptr);
+
+    // Both ends close on exec, so no other child of the program ever holds
+    // the guard's pipe open; the spawn gives the read end to the guard alone.
+    int lifeline[2];
+    if (::pipe2(lifeline, O_CLOEXEC) != 0)
+        throw AutomationError(QStringLiteral("Could not start %1: %2")
+                                  .arg(program, QString::fromLocal8Bit(std::strerror(errno))));
+
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, lifeline[0], 3);
+    if (heldFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, heldFd, 4);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setpgroup(&attributes, 0);
     sigset_t defaults;
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
+    for (const int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     sigset_t none;
     sigemptyset(&none);
@@ -54,15 +152,22 @@ void SofficeProcess::start(const QString& program, const QStringList& arguments)
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
                                               POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int error =
+        ::access(argv[4], X_OK) == 0
+            ? posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data())
+            : errno;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    if (error != 0)
+    ::close(lifeline[0]);
+    if (error != 0) {
+        ::close(lifeline[1]);
         throw AutomationError(QStringLiteral("Could not start %1: %2")
                                   .arg(program, QString::fromLocal8Bit(std::strerror(error))));
+    }
     std::lock_guard lock(mutex_);
     pid_ = pid;
     reaped_ = false;
+    lifeline_ = lifeline[1];
 }
 
 bool SofficeProcess::started() const {
@@ -98,6 +203,8 @@ void SofficeProcess::kill() {
 
 // The group id stays reserved while the leader is unreaped (even as a
 // zombie), so signalling the group before reaping can never hit a stranger.
+// Members outliving the leader keep the id in use, so the signal after the
+// reap still reaches only them.
 void SofficeProcess::reapLocked() {
     if (reaped_)
         return;
@@ -106,6 +213,16 @@ void SofficeProcess::reapLocked() {
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     reaped_ = true;
+    if (lifeline_ >= 0)
+        ::close(lifeline_);
+    lifeline_ = -1;
+    // A killed process takes a moment to go: wait until the office itself,
+    // not only its launcher, has ended.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (groupHasLiveMembers(pid_) && std::chrono::steady_clock::now() < deadline) {
+        ::killpg(pid_, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 bool SofficeProcess::exitedLocked() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QStringList>
 #include <chrono>
 #include <mutex>
@@ -7,7 +8,9 @@
 
 // One office process started by the program, in a process group of its own
 // so that everything it forks goes when it is killed. The process never
-// outlives this object.
+// outlives this object, nor the program: a small shell guard leads the
+// group and kills it as soon as the program's end of a pipe closes, which
+// the kernel does however the program ends (kill -9 included).
 class SofficeProcess {
 public:
     SofficeProcess() = default;
@@ -15,20 +18,29 @@ public:
     SofficeProcess& operator=(const SofficeProcess&) = delete;
     ~SofficeProcess();
 
-    // Starts program with the argument vector (no shell); standard output
-    // and error go to /dev/null. Raises AutomationError on failure.
-    void start(const QString& program, const QStringList& arguments);
+    // Starts program with the argument vector (no shell) under the guard;
+    // standard output and error go to /dev/null. A descriptor given as
+    // heldFd is inherited by the process group (a lock it keeps while it
+    // lives). Raises AutomationError on failure.
+    void start(const QString& program, const QStringList& arguments, int heldFd = -1);
 
     bool started() const;
-    // The process (and group) id; 0 before start.
-    pid_t pid();
     // True while the process has not exited.
     bool running();
     // Waits for the process to exit by itself; true when it did in time.
     bool waitForExit(std::chrono::milliseconds timeout);
-    // Kills the whole process group and reaps the process. Safe from any
-    // thread, and when nothing runs.
+    // Kills the whole process group and waits until no member of it is left
+    // running. Safe from any thread, and when nothing runs.
     void kill();
+    pid_t groupId() const { return pid_; }
+
+    // The office needs a UTF-8 character locale to spell file names; when the
+    // caller's locale is not a working UTF-8 one (LC_ALL=C, or a locale that
+    // is not installed) the office gets C.UTF-8, which every system has.
+    static QByteArrayList officeEnvironment(const QByteArrayList& environment,
+                                            bool callerLocaleIsUtf8);
+    // Whether the locale the environment names exists and uses UTF-8.
+    static bool callerLocaleIsUtf8();
 
 private:
     bool exitedLocked();
@@ -37,4 +49,5 @@ private:
     std::mutex mutex_;
     pid_t pid_ = 0;
     bool reaped_ = true;
+    int lifeline_ = -1; // our end of the guard's pipe
 };

@@ -5,26 +5,17 @@
 #include "app/automation/LocalPath.h"
 #include "app/conversion/BatchCommandLine.h"
 #include "app/conversion/BatchRun.h"
+#include "app/conversion/TerminationSignals.h"
 #include "platform/SystemLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSocketNotifier>
 #include <QThread>
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int signal) {
-    const char byte = char(signal);
-    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
-}
 
 void writeLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = LocalPath::toNative(text) + '\n';
@@ -37,15 +28,14 @@ bool isFolder(const QString& path) {
     return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Worker 0 uses the user's settings, so it attaches to an office the user
-// runs on the per-user pipe; the others start offices of their own, each on
-// a pipe and with a profile no other office of this run uses.
+// Worker 0 attaches to an office the user runs on the per-user pipe, as a
+// run with one office does; the others look on a pipe nobody listens on, so
+// they never share the user's office, and start offices of their own
+// (started offices always get a pipe and a profile of their own).
 std::shared_ptr<PresentationServer> makeServer(int worker) {
     ImpressServer::Settings settings = ImpressServer::defaultSettings();
-    if (worker > 0) {
-        settings.pipeName += QStringLiteral("-%1-%2").arg(::getpid()).arg(worker);
-        settings.profileDir += QStringLiteral("-%1").arg(worker);
-    }
+    if (worker > 0)
+        settings.pipeName += QStringLiteral("-worker-%1-%2").arg(::getpid()).arg(worker);
     return std::make_shared<ImpressServer>(settings);
 }
 
@@ -137,21 +127,8 @@ int main(int argc, char** argv) {
                           StringTable::kDoneSuffix),
         makeServer, sinks);
 
-    // Interrupted: end the offices first, so none outlives the program.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, [&] {
-            char byte = 0;
-            [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
-            progress.clear();
-            writeLine(stderr, QStringLiteral("deckvane-batch: interrupted"));
-            run.killOffices();
-            std::_Exit(128 + byte);
-        });
-        std::signal(SIGINT, onSignal);
-        std::signal(SIGTERM, onSignal);
-        std::signal(SIGHUP, onSignal);
-    }
+    TerminationSignals::installEnding(
+        &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));
 
     const int status = run.run();
     progress.clear();

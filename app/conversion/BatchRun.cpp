@@ -1,6 +1,7 @@
 #include "app/conversion/BatchRun.h"
 
 #include "app/automation/AutomationError.h"
+#include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionEngine.h"
 #include "app/conversion/OutputLayout.h"
@@ -62,7 +63,7 @@ void BatchRun::listFile(const QString& path, FolderListing::Kind kind) {
     ++done_;
     const QString refusal = ConversionEngine::refusalFor(kind);
     failed_ += refusal.isEmpty() ? 0 : 1;
-    sinks_.logLine(path + refusal);
+    sinks_.logLine(ConversionEngine::printable(path + refusal));
 }
 
 void BatchRun::takeFile(const QString& path, FolderListing::Kind kind) {
@@ -73,9 +74,10 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind) {
     ++found_;
     const QString page = layout.pageFor(path);
     if (kind != FolderListing::Kind::File)
-        pool_->submitLine(path + ConversionEngine::refusalFor(kind), false);
+        pool_->submitLine(ConversionEngine::printable(path + ConversionEngine::refusalFor(kind)),
+                          false);
     else if (options_.update && OutputLayout::isUpToDate(path, page))
-        pool_->submitLine(path + QLatin1String(kUpToDateText), true);
+        pool_->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
     else
         pool_->submit(path, layout.folderFor(path), page);
     emitLines(std::chrono::milliseconds(0));
@@ -92,6 +94,10 @@ void BatchRun::emitLines(std::chrono::milliseconds wait) {
 
 int BatchRun::run() {
     started_ = std::chrono::steady_clock::now();
+    // Relative texts are taken against the folder the run starts in.
+    const QString base = ConversionEngine::currentFolder();
+    options_.folder = ConversionEngine::absolutePath(options_.folder, base);
+    options_.outputFolder = ConversionEngine::absolutePath(options_.outputFolder, base);
     ConversionEngine walker(nullptr);
     walker.setMaskTextSource([this] { return options_.masks; });
     QObject::connect(&walker, &ConversionEngine::statusChanged,
@@ -107,6 +113,7 @@ int BatchRun::run() {
 
     try {
         ConversionEngine::CreateOutputFolder(options_.outputFolder);
+        HtmlPublisher::removeStaleStaging(options_.outputFolder, HtmlPublisher::kStaleStagingAge);
     } catch (const AutomationError& error) {
         sinks_.error(error.message());
         return 2;

@@ -2,12 +2,16 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
+#include "app/automation/HtmlPublisher.h"
+#include "app/automation/LocalPath.h"
 #include "app/automation/PosixFiles.h"
 #include "app/automation/PresentationServer.h"
 #include "app/conversion/MaskMatcher.h"
 #include "app/conversion/ServerCallRunner.h"
 
 #include <QCoreApplication>
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 const QLatin1Char kSeparator('/');
@@ -44,6 +48,61 @@ QString ConversionEngine::baseName(const QString& name) {
     return dot < 0 ? QString() : name.left(dot);
 }
 
+QString ConversionEngine::absolutePath(const QString& text, const QString& base) {
+    if (text.isEmpty() || text.startsWith(kSeparator))
+        return text;
+    QString result = base;
+    for (const QString& part : text.split(kSeparator, Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (!result.endsWith(kSeparator))
+            result += kSeparator;
+        result += part;
+    }
+    return result;
+}
+
+QString ConversionEngine::currentFolder() {
+    QByteArray buffer(4096, '\0');
+    while (!::getcwd(buffer.data(), size_t(buffer.size()))) {
+        if (errno != ERANGE)
+            return QStringLiteral("/");
+        buffer.resize(buffer.size() * 2);
+    }
+    return LocalPath::fromNative(QByteArray(buffer.constData()));
+}
+
+QString ConversionEngine::outputFolder() const {
+    return runBase_.isEmpty() ? outputFolder_() : absolutePath(outputFolder_(), runBase_);
+}
+
+void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
+    runBase_ = currentFolder();
+    const QString start = absolutePath(folder, runBase_);
+    struct EndOfRun {
+        ConversionEngine* engine;
+        ~EndOfRun() {
+            engine->Release();
+            engine->runBase_.clear();
+        }
+    } endOfRun{this};
+    if (listOnly_) {
+        WalkFolders(start);
+        return;
+    }
+    const QString output = outputFolder();
+    CreateOutputFolder(output);
+    HtmlPublisher::removeStaleStaging(output, HtmlPublisher::kStaleStagingAge);
+    AttachOrStart();
+    MakeVisible();
+    if (hooks.serverReady)
+        hooks.serverReady();
+    WalkFolders(start);
+    if (hooks.walkDone)
+        hooks.walkDone();
+    Quit();
+}
+
 void ConversionEngine::CreateOutputFolder(const QString& text) {
     if (text.isEmpty())
         throw AutomationError(QStringLiteral("Unable to create directory"));
@@ -51,9 +110,8 @@ void ConversionEngine::CreateOutputFolder(const QString& text) {
 }
 
 template <typename R>
-R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadline, bool loadStore) {
-    const auto limit = std::chrono::duration_cast<std::chrono::seconds>(
-        std::max(deadline - Clock::now(), Clock::duration::zero()));
+R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadline,
+                               std::chrono::milliseconds limit, bool loadStore) {
     const Clock::time_point started = Clock::now();
     struct Tally {
         ConversionEngine* engine;
@@ -69,32 +127,28 @@ R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadlin
     return ServerCallRunner::run<R>(
         std::move(job), deadline, [this] { server_->kill(); },
         QStringLiteral("LibreOffice gave no answer within %1 seconds and was stopped")
-            .arg(limit.count()));
+            .arg(double(limit.count()) / 1000.0));
 }
 
 void ConversionEngine::AttachOrStart() {
     auto server = server_;
     filesOnServer_ = 0;
-    application_ = serverCall<AutomationObjectPtr>(
-        [server] {
-            try {
-                return server->attach();
-            } catch (const AutomationError&) {
-                return server->start();
-            }
-        },
-        serverDeadline());
+    application_ = serverCall<AutomationObjectPtr>([server] {
+        try {
+            return server->attach();
+        } catch (const AutomationError&) {
+            return server->start();
+        }
+    });
 }
 
 void ConversionEngine::MakeVisible() {
     auto application = application_;
-    serverCall<bool>(
-        [application] {
-            AutomationObject::toObject(application, QStringLiteral("application"))
-                ->put(QStringLiteral("visible"), true);
-            return true;
-        },
-        serverDeadline());
+    serverCall<bool>([application] {
+        AutomationObject::toObject(application, QStringLiteral("application"))
+            ->put(QStringLiteral("visible"), true);
+        return true;
+    });
 }
 
 void ConversionEngine::WalkFolders(const QString& folder) {
@@ -112,6 +166,11 @@ void ConversionEngine::walk(const QString& folder) {
     const QPair<dev_t, ino_t> identity(listing.device(), listing.inode());
     if (visited_.contains(identity))
         return;
+    // A link to "/" must not lead the walk through the kernel's own file
+    // systems (other processes' folders under /proc, devices under /dev);
+    // only a start folder chosen there is walked.
+    if (depth_ > 0 && listing.onPseudoFileSystem())
+        return;
     visited_.insert(identity);
     ++depth_;
     scan(folder, listing.entries());
@@ -121,7 +180,7 @@ void ConversionEngine::walk(const QString& folder) {
         if (entry.kind != FolderListing::Kind::Folder || FolderListing::isHidden(entry.name))
             continue;
         const QString subfolder = folder + kSeparator + entry.name;
-        emit statusChanged(subfolder);
+        emit statusChanged(printable(subfolder));
         walk(subfolder);
         pumpEvents();
     }
@@ -137,7 +196,7 @@ void ConversionEngine::ScanFolder(const QString& folder) {
 void ConversionEngine::scan(const QString& folder, const QList<FolderListing::Entry>& entries) {
     const QStringList masks = SplitString(trimBlanks(maskText_()), QStringLiteral(","));
     for (const QString& mask : masks) {
-        emit statusChanged(folder + kSeparator + mask);
+        emit statusChanged(printable(folder + kSeparator + mask));
         pumpEvents();
         for (const FolderListing::Entry& entry : entries) {
             if (entry.kind == FolderListing::Kind::Folder ||
@@ -147,7 +206,7 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
             if (stopRequested_)
                 return;
             const QString path = folder + kSeparator + entry.name;
-            emit statusChanged(path);
+            emit statusChanged(printable(path));
             // Opening a FIFO would block and a device may have side effects:
             // only regular files are handed to the server.
             if (fileHandler_)
@@ -200,16 +259,16 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentations->call(QStringLiteral("Open"), {sourcePath}),
                 QStringLiteral("presentation"));
         },
-        deadline, true);
+        deadline, fileTimeLimit_, true);
     try {
         const QString name = serverCall<QString>(
             [presentation] {
                 return AutomationObject::toText(presentation->get(QStringLiteral("name")),
                                                 QStringLiteral("name"));
             },
-            deadline);
+            deadline, fileTimeLimit_);
         const QString outputPath =
-            outputFolder_() + kSeparator + baseName(name) + QStringLiteral(".htm");
+            outputFolder() + kSeparator + baseName(name) + QStringLiteral(".htm");
         serverCall<bool>(
             [presentation, outputPath] {
                 presentation->call(QStringLiteral("SaveAs"),
@@ -217,7 +276,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentation->call(QStringLiteral("Close"));
                 return true;
             },
-            deadline, true);
+            deadline, fileTimeLimit_, true);
     } catch (const AutomationError&) {
         // Leaving a failed deck open would pile them up in the server for
         // the rest of the run.
@@ -228,7 +287,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                         presentation->call(QStringLiteral("Close"));
                         return true;
                     },
-                    Clock::now() + std::chrono::seconds(30));
+                    Clock::now() + std::chrono::seconds(30), std::chrono::seconds(30));
             } catch (const AutomationError&) {
             }
         }
@@ -243,8 +302,7 @@ void ConversionEngine::replaceDeadServer() {
     application_.reset();
     server->kill();
     filesOnServer_ = 0;
-    application_ =
-        serverCall<AutomationObjectPtr>([server] { return server->start(); }, serverDeadline());
+    application_ = serverCall<AutomationObjectPtr>([server] { return server->start(); });
     MakeVisible();
 }
 
@@ -270,22 +328,18 @@ void ConversionEngine::quitServer() {
     auto application = application_;
     auto server = server_;
     try {
-        serverCall<bool>(
-            [application, server] {
-                if (server->alive())
-                    application->call(QStringLiteral("Quit"));
-                return true;
-            },
-            serverDeadline());
+        serverCall<bool>([application, server] {
+            if (server->alive())
+                application->call(QStringLiteral("Quit"));
+            return true;
+        });
     } catch (const AutomationError&) {
         // Whatever the quit said, finish() below makes sure the server ends.
     }
-    serverCall<bool>(
-        [server] {
-            server->finish();
-            return true;
-        },
-        serverDeadline());
+    serverCall<bool>([server] {
+        server->finish();
+        return true;
+    });
 }
 
 void ConversionEngine::Release() {
@@ -294,8 +348,35 @@ void ConversionEngine::Release() {
         server_->kill();
 }
 
+QString ConversionEngine::printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u != 0x7F && !(u >= 0x80 && u <= 0x9F) && u != 0x2028 && u != 0x2029) {
+            out.append(c);
+            continue;
+        }
+        switch (u) {
+        case '\n':
+            out.append(QLatin1String("\\n"));
+            break;
+        case '\r':
+            out.append(QLatin1String("\\r"));
+            break;
+        case '\t':
+            out.append(QLatin1String("\\t"));
+            break;
+        default:
+            out.append(u > 0xFF ? QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'))
+                                : QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0')));
+        }
+    }
+    return out;
+}
+
 void ConversionEngine::log(const QString& sourcePath, const QString& message, bool converted) {
-    emit logLine(sourcePath + message);
+    emit logLine(printable(sourcePath + message));
     emit fileFinished(converted);
 }
 

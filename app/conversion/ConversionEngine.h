@@ -16,9 +16,10 @@ class PresentationServer;
 // The batch conversion: the folder walk and the conversion of one file by
 // the presentation server. It knows nothing of widgets; a front end feeds it
 // the mask and output-folder texts through sources read afresh (per folder,
-// per file) and shows what it reports through the signals. The front end
-// sequences a run: CreateOutputFolder, AttachOrStart, MakeVisible, (clear its
-// log, disable its start control), WalkFolders, (enable), Quit, Release.
+// per file) and shows what it reports through the signals. Run sequences a
+// run for every front end: CreateOutputFolder, AttachOrStart, MakeVisible,
+// (the front end clears its log, disables its start control), WalkFolders,
+// (enables it), Quit, Release.
 class ConversionEngine : public QObject {
     Q_OBJECT
 public:
@@ -67,8 +68,30 @@ public:
     static QStringList SplitString(const QString& text, const QString& separator);
     // Leading and trailing blanks and control characters removed.
     static QString trimBlanks(const QString& text);
+    // The text on one line: control characters (line breaks above all)
+    // shown as escapes ("\n", "\x1b"), so one file gives one log line.
+    static QString printable(const QString& text);
     // The part of a name before its first dot.
     static QString baseName(const QString& name);
+
+    // What a front end does at the turns of a run.
+    struct RunHooks {
+        std::function<void()> serverReady; // the server is there and visible
+        std::function<void()> walkDone;    // the walk is over, Quit comes next
+    };
+    // One run over the folder. Relative folder and output-folder texts are
+    // taken against the current folder when the run starts, so a front end
+    // changing folders later does not move them. Raises AutomationError when
+    // the output folder or the server cannot be had (or the server cannot be
+    // made to quit); the server is released in every case. In list-only
+    // mode nothing but the walk happens.
+    void Run(const QString& folder, const RunHooks& hooks = {});
+
+    // The text as a path from the base folder: absolute texts and the empty
+    // text stay as they are; "." components of a relative text go.
+    static QString absolutePath(const QString& text, const QString& base);
+    // The process's current folder, exactly (not through the locale).
+    static QString currentFolder();
 
     // Run steps. CreateOutputFolder raises AutomationError ("Unable to create
     // directory") for an empty text, and otherwise goes on even when the
@@ -108,14 +131,23 @@ private:
     void log(const QString& sourcePath, const QString& message, bool converted);
     static void pumpEvents();
 
+    QString outputFolder() const;
+
+    // A call to the server on a worker thread; when it is not done by the
+    // deadline the server is stopped, and the message names the limit the
+    // deadline came from.
     template <typename R>
-    R serverCall(std::function<R()> job, Clock::time_point deadline, bool loadStore = false);
-    Clock::time_point serverDeadline() const { return Clock::now() + kServerTimeLimit; }
+    R serverCall(std::function<R()> job, Clock::time_point deadline,
+                 std::chrono::milliseconds limit, bool loadStore = false);
+    template <typename R> R serverCall(std::function<R()> job) {
+        return serverCall<R>(std::move(job), Clock::now() + kServerTimeLimit, kServerTimeLimit);
+    }
 
     std::shared_ptr<PresentationServer> server_;
     AutomationObjectPtr application_;
     TextSource maskText_;
     TextSource outputFolder_;
+    QString runBase_; // the current folder when the run started
     QString successText_;
     std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
     bool listOnly_ = false;

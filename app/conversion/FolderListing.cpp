@@ -1,6 +1,7 @@
 #include "app/conversion/FolderListing.h"
 
 #include "app/automation/LocalPath.h"
+#include "platform/PseudoFileSystem.h"
 
 #include <cstring>
 #include <dirent.h>
@@ -32,6 +33,7 @@ bool FolderListing::read(const QString& folder) {
     }
     device_ = info.st_dev;
     inode_ = info.st_ino;
+    pseudo_ = PseudoFileSystem::holds(fd);
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)

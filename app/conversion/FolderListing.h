@@ -23,6 +23,8 @@ public:
     // two paths reach the same folder.
     dev_t device() const { return device_; }
     ino_t inode() const { return inode_; }
+    // The folder lies on a file system of the kernel's (proc, sysfs, ...).
+    bool onPseudoFileSystem() const { return pseudo_; }
 
     // Hidden entries are the ones whose name begins with ".".
     static bool isHidden(const QString& name) { return name.startsWith(QLatin1Char('.')); }
@@ -31,4 +33,5 @@ private:
     QList<Entry> entries_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
+    bool pseudo_ = false;
 };

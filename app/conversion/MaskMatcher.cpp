@@ -1,5 +1,7 @@
 #include "app/conversion/MaskMatcher.h"
 
+#include <QString>
+
 namespace {
 bool sameLetter(QChar a, QChar b) {
     return a == b || a.toCaseFolded() == b.toCaseFolded();
@@ -7,6 +9,15 @@ bool sameLetter(QChar a, QChar b) {
 } // namespace
 
 bool MaskMatcher::matches(QStringView mask, QStringView name) {
+    // A mask ending in ".*" asks for any extension or none: "*.*" is every
+    // file, "notes.*" also takes "notes".
+    if (mask.endsWith(QLatin1String(".*")) && !name.contains(QLatin1Char('.')) &&
+        matchesPattern(mask.chopped(2), name))
+        return true;
+    return matchesPattern(mask, name);
+}
+
+bool MaskMatcher::matchesPattern(QStringView mask, QStringView name) {
     // Greedy scan with one back-track point: the last "*" seen and the name
     // position it has swallowed up to. Linear in practice, never exponential.
     qsizetype m = 0;

@@ -4,24 +4,35 @@
 #include "app/automation/LocalPath.h"
 #include "app/automation/PosixFiles.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+const QByteArray kJpegEnd("\xff\xd9", 2);
+const QByteArray kPngEnd("IEND\xae\x42\x60\x82", 8);
+
 // Writes what the office's export writes: a page linking its companions,
-// and companion pages linking back to the page.
+// and companion pages linking back to the page, each ending as its kind
+// does.
 void fakeExport(const HtmlPublisher& publisher, const QByteArray& marker) {
     const QString page = publisher.stagingPage();
     const QString folder = page.left(page.lastIndexOf('/'));
     PosixFiles::writeAll(
         page,
         "<a href=\"img0.html\">start</a><img src='thumb0.png'> <a href=\"http://x/img0.html\">" +
-            marker);
+            marker + "</html>");
     PosixFiles::writeAll(folder + "/img0.html",
-                         "<a href=\"page.htm\">Overview</a><img src=\"img0.jpg\">" + marker);
-    PosixFiles::writeAll(folder + "/img0.jpg", marker);
-    PosixFiles::writeAll(folder + "/thumb0.png", marker);
+                         "<a href=\"page.htm\">Overview</a><img src=\"img0.jpg\">" + marker +
+                             "</html>");
+    PosixFiles::writeAll(folder + "/img0.jpg", marker + kJpegEnd);
+    PosixFiles::writeAll(folder + "/thumb0.png", marker + kPngEnd);
 }
 
 class HtmlPublisherTest : public ::testing::Test {
@@ -46,9 +57,9 @@ TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem
     EXPECT_EQ(
         PosixFiles::readAll(out() + "/deck one.htm"),
         "<a href=\"deck%20one_files/img0.html\">start</a><img src='deck%20one_files/thumb0.png'> "
-        "<a href=\"http://x/img0.html\">v1");
+        "<a href=\"http://x/img0.html\">v1</html>");
     EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/img0.html"),
-              "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1");
+              "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1</html>");
     EXPECT_TRUE(PosixFiles::exists(out() + "/deck one_files/img0.jpg"));
     EXPECT_TRUE(leftovers().isEmpty());
 }
@@ -64,8 +75,8 @@ TEST_F(HtmlPublisherTest, AnExportThatIsNotCommittedLeavesTheEarlierOutputUntouc
         PosixFiles::writeAll(publisher.stagingPage(), "half a pa");
         // the export fails here: no commit
     }
-    EXPECT_TRUE(PosixFiles::readAll(out() + "/a.htm").endsWith("good"));
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good");
+    EXPECT_TRUE(PosixFiles::readAll(out() + "/a.htm").endsWith("good</html>"));
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
@@ -78,8 +89,8 @@ TEST_F(HtmlPublisherTest, SameNameReplacesDifferentNamesKeepTheirOwnCompanions) 
     HtmlPublisher other(out() + "/b.htm");
     fakeExport(other, "other");
     other.commit();
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "second");
-    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), "other");
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "second" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), "other" + kJpegEnd);
     EXPECT_EQ(PosixFiles::names(out() + "/a_files").size(), 3);
 }
 
@@ -105,6 +116,94 @@ TEST_F(HtmlPublisherTest, OddNamesAndMissingFolders) {
     // Qt cannot name these files to remove them.
     PosixFiles::removeTree(odd);
     PosixFiles::removeTree(out() + "/" + HtmlPublisher::companionFolderName(odd));
+}
+
+TEST_F(HtmlPublisherTest, AnIncompleteExportFailsAndTheEarlierOutputStaysByteForByte) {
+    {
+        HtmlPublisher publisher(out() + "/a.htm");
+        fakeExport(publisher, "good");
+        publisher.commit();
+    }
+    const QByteArray page = PosixFiles::readAll(out() + "/a.htm");
+    const QByteArray picture = PosixFiles::readAll(out() + "/a_files/img0.jpg");
+    // What a full disk leaves: a file cut short, a file never written, an
+    // empty page.
+    const QList<std::function<void(const QString&)>> damages{
+        [](const QString& folder) { PosixFiles::writeAll(folder + "/img0.jpg", "\xff\xd8half"); },
+        [](const QString& folder) { PosixFiles::removeTree(folder + "/thumb0.png"); },
+        [](const QString& folder) { PosixFiles::writeAll(folder + "/img0.html", ""); },
+        [](const QString& folder) { PosixFiles::writeAll(folder + "/page.htm", ""); },
+        [](const QString& folder) {
+            PosixFiles::writeAll(folder + "/page.htm", "<a href=\"img0.html\">");
+        },
+    };
+    for (qsizetype i = 0; i < damages.size(); ++i) {
+        HtmlPublisher publisher(out() + "/a.htm");
+        fakeExport(publisher, "new");
+        const QString page = publisher.stagingPage();
+        damages[i](page.left(page.lastIndexOf('/')));
+        EXPECT_THROW(publisher.commit(), AutomationError) << "damage " << i;
+    }
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a.htm"), page);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), picture);
+    EXPECT_EQ(PosixFiles::names(out() + "/a_files").size(), 3);
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(HtmlPublisherTest, APageThatCannotBeMovedIntoPlacePutsTheOldCompanionsBack) {
+    {
+        HtmlPublisher publisher(out() + "/a.htm");
+        fakeExport(publisher, "good");
+        publisher.commit();
+    }
+    // The page's name is taken by a folder that is not empty: the last
+    // rename fails after the companions were swapped.
+    PosixFiles::removeTree(out() + "/a.htm");
+    ASSERT_TRUE(PosixFiles::makePath(out() + "/a.htm/in-the-way"));
+    HtmlPublisher publisher(out() + "/a.htm");
+    fakeExport(publisher, "new");
+    EXPECT_THROW(publisher.commit(), AutomationError);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
+}
+
+TEST_F(HtmlPublisherTest, StagingOfInterruptedRunsIsRemovedByNameOwnerAndAgeOnly) {
+    const auto makeOld = [&](const QString& name) {
+        ASSERT_TRUE(PosixFiles::makePath(out() + "/" + name + "/companions"));
+        const struct timespec old[2] = {{std::time(nullptr) - 3600, 0},
+                                        {std::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(out() + "/" + name).constData(), old, 0),
+                  0);
+    };
+    makeOld(".deckvane-Stale1");
+    makeOld(".deckvane-toolong1"); // not a name staging ever has
+    makeOld("photos");
+    PosixFiles::writeAll(out() + "/.deckvane-file00", "");
+    ASSERT_EQ(::symlink("photos", QFile::encodeName(out() + "/.deckvane-link00").constData()), 0);
+    ASSERT_TRUE(PosixFiles::makePath(out() + "/.deckvane-Fresh1"));
+    bool strangerMade = false;
+    if (::geteuid() == 0) {
+        makeOld(".deckvane-Other1");
+        strangerMade =
+            ::lchown(QFile::encodeName(out() + "/.deckvane-Other1").constData(), 65534, 65534) == 0;
+    }
+    HtmlPublisher live(out() + "/a.htm");
+    const QString liveFolder = live.stagingPage().section('/', 0, -2);
+    const struct timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(liveFolder).constData(), old, 0);
+
+    HtmlPublisher::removeStaleStaging(out(), HtmlPublisher::kStaleStagingAge);
+    const QStringList names = PosixFiles::names(out());
+    EXPECT_FALSE(names.contains(".deckvane-Stale1"));
+    for (const char* kept : {".deckvane-toolong1", "photos", ".deckvane-file00", ".deckvane-link00",
+                             ".deckvane-Fresh1"})
+        EXPECT_TRUE(names.contains(kept)) << kept;
+    EXPECT_TRUE(PosixFiles::exists(liveFolder)) << "this process's own staging is live";
+    EXPECT_TRUE(PosixFiles::exists(out() + "/photos/companions"));
+    if (strangerMade)
+        EXPECT_TRUE(names.contains(".deckvane-Other1")) << "another user's folder stays";
+
+    HtmlPublisher::discardAllStaging();
+    EXPECT_FALSE(PosixFiles::exists(liveFolder));
 }
 
 } // namespace

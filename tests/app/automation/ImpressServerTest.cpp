@@ -6,7 +6,13 @@
 #include "app/automation/AutomationObject.h"
 #include "app/automation/PosixFiles.h"
 
+#include "app/automation/ImpressConnection.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,6 +40,16 @@ TEST(ImpressServerTest, StartAttachConvertAndQuitLeavesNoProcess) {
               "Presentation.SaveAs: file format 2 is not supported");
     EXPECT_EQ(messageOf([&] { presentation->call("Print"); }),
               "Method 'Print' not supported by automation object");
+    // Every member takes exactly its own arguments.
+    for (const auto& call : std::initializer_list<std::function<void()>>{
+             [&] { presentation->call("Close", {qint32(1)}); },
+             [&] { presentation->call("name", {qint32(1)}); },
+             [&] {
+                 presentations->call("Open", {deck, deck});
+             },
+             [&] { application->call("Presentations", {qint32(1)}); },
+             [&] { application->call("Quit", {true}); }})
+        EXPECT_EQ(messageOf(call), "Invalid number of parameters");
 
     const QString page = temp.path() + "/out/Quarterly.htm";
     ASSERT_TRUE(PosixFiles::makePath(temp.path() + "/out"));
@@ -66,12 +82,18 @@ TEST(ImpressServerTest, UnloadableFilesFailWithAMessageAndNothingWaits) {
     auto application = server->start();
     auto presentations =
         AutomationObject::toObject(application->get("Presentations"), "presentations");
-    for (const char* name : {"locked.odp", "text.ppt", "missing.ppt"}) {
+    PosixFiles::writeAll(temp.path() + "/empty.ppt", "");
+    QStringList messages;
+    for (const char* name : {"locked.odp", "text.ppt", "missing.ppt", "empty.ppt"}) {
         const QString message =
             messageOf([&] { presentations->call("Open", {temp.path() + "/" + name}); });
         EXPECT_NE(message, "(no error)") << name;
         EXPECT_FALSE(message.endsWith('.')) << name;
+        EXPECT_FALSE(message.contains(".cxx:")) << message.toStdString();
+        messages << message;
     }
+    EXPECT_EQ(messages[1], "Not a presentation LibreOffice can read");
+    EXPECT_EQ(messages[3], "The file is empty");
     EXPECT_TRUE(server->alive());
     server->kill();
     EXPECT_EQ(office.processesLeft(), 0);
@@ -83,6 +105,66 @@ TEST(ImpressServerTest, AMissingOfficeIsReportedAsSuch) {
     ImpressServer server(settings);
     const QString message = messageOf([&] { server.start(); });
     EXPECT_TRUE(message.startsWith("LibreOffice is not installed")) << message.toStdString();
+}
+
+TEST(ImpressServerTest, OfficesStartedSideBySideAreEachTheirOwn) {
+    TestOffice office;
+    auto first = office.makeServer();
+    auto second = office.makeServer();
+    auto firstApplication = first->start();
+    second->start();
+    EXPECT_NE(first->startedPipeName(), second->startedPipeName());
+    EXPECT_NE(first->startedProfileDir(), second->startedProfileDir());
+    EXPECT_TRUE(first->startedPipeName().startsWith(office.settings().pipeName + "-"));
+    EXPECT_EQ(first->startedPipeName().size(), office.settings().pipeName.size() + 33)
+        << "a name nobody can guess";
+    EXPECT_THROW(office.makeServer()->attach(), AutomationError)
+        << "nothing listens on the per-user pipe: private offices are not attached to";
+    firstApplication->call("Quit");
+    first->finish();
+    EXPECT_FALSE(first->alive());
+    EXPECT_TRUE(second->alive()) << "one run's quit never ends another run's office";
+    // The first profile is free again for the next office.
+    auto third = office.makeServer();
+    third->start();
+    EXPECT_EQ(third->startedProfileDir(), office.settings().profileDir);
+    second->kill();
+    third->kill();
+    EXPECT_EQ(office.processesLeft(), 0);
+}
+
+// An office folder whose program only pretends: it ends at once, or never
+// opens its pipe.
+class FakeOfficeDir {
+public:
+    explicit FakeOfficeDir(const QByteArray& script) {
+        // The UNO runtime itself comes from the real office.
+        if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP"))
+            ImpressConnection::prepare(ImpressServer::defaultSettings().officeDir);
+        PosixFiles::makePath(temp.path() + "/program");
+        PosixFiles::writeAll(temp.path() + "/program/soffice", "#!/bin/sh\n" + script + "\n");
+        ::chmod(QFile::encodeName(temp.path() + "/program/soffice").constData(), 0755);
+    }
+    QTemporaryDir temp;
+};
+
+TEST(ImpressServerTest, AnOfficeThatEndsAtOnceOrNeverAnswersIsReportedAsSuch) {
+    ImpressServer::Settings settings = TestOffice().settings();
+    FakeOfficeDir quitter("exit 1");
+    settings.officeDir = quitter.temp.path();
+    EXPECT_EQ(messageOf([&] { ImpressServer(settings).start(); }),
+              "LibreOffice could not be started: " + settings.officeDir +
+                  "/program/soffice ended at once");
+
+    FakeOfficeDir sleeper("exec sleep 30");
+    settings.officeDir = sleeper.temp.path();
+    settings.startTimeout = std::chrono::milliseconds(1500);
+    ImpressServer server(settings);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(messageOf([&] { server.start(); }),
+              "LibreOffice did not answer within 1.5 seconds of starting");
+    EXPECT_LT(clock.elapsed(), 10000);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <atomic>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -34,8 +35,10 @@ ImpressServer::Settings TestOffice::settings() const {
     return settings;
 }
 
-std::shared_ptr<ImpressServer> TestOffice::makeServer() const {
-    return std::make_shared<ImpressServer>(settings());
+std::shared_ptr<ImpressServer> TestOffice::makeServer(bool onSharedPipe) const {
+    ImpressServer::Settings chosen = settings();
+    chosen.startOnSharedPipe = onSharedPipe;
+    return std::make_shared<ImpressServer>(chosen);
 }
 
 void TestOffice::makeDeck(const QString& pptPath) const {
@@ -65,7 +68,8 @@ void TestOffice::saveDeckOnce(const QString& pptPath, const char* password, int 
     // fresh and its process count is not disturbed.
     ImpressServer::Settings side = settings();
     side.pipeName += QStringLiteral("-decks%1").arg(attempt);
-    side.profileDir += QStringLiteral("-decks%1").arg(attempt);
+    side.profileDir = temp_.path() + QStringLiteral("/deck-maker%1").arg(attempt);
+    side.startOnSharedPipe = true;
     ImpressServer server(side);
     server.start();
     auto connection = ImpressConnection::connect(side.officeDir, side.pipeName);
@@ -117,9 +121,11 @@ QList<int> TestOffice::processes() const {
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
         if (!cmdline.open(QIODevice::ReadOnly))
             continue;
-        // The trailing ";" keeps the side office (its pipe name extends
-        // this one) out.
-        if (cmdline.readAll().contains("pipe,name=" + pipe_.toUtf8() + ";"))
+        // Offices of this test listen on its pipe or on a private pipe made
+        // from it; the deck maker's ("-decks...") is left out.
+        static const QRegularExpression ours(QStringLiteral("pipe,name=(.*?)(-[0-9a-f]{32})?;"));
+        const auto match = ours.match(QString::fromUtf8(cmdline.readAll()));
+        if (match.hasMatch() && match.captured(1) == pipe_)
             found.append(pid.toInt());
     }
     return found;

@@ -16,7 +16,9 @@ public:
     ~TestOffice();
 
     ImpressServer::Settings settings() const;
-    std::shared_ptr<ImpressServer> makeServer() const;
+    // onSharedPipe: the office listens on the test's per-user pipe, as one
+    // the user started would.
+    std::shared_ptr<ImpressServer> makeServer(bool onSharedPipe = false) const;
 
     // Decks made from the flat source in tests/data: a .ppt saved by the
     // office, and the same deck as an OpenDocument file with a password.

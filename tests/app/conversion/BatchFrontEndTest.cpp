@@ -57,7 +57,7 @@ TEST(BatchFrontEndTest, AttachesToARunningOfficeConvertsAndQuitsIt) {
     QTemporaryDir temp;
     office.makeDeck(temp.path() + "/in/deck.ppt");
     PosixFiles::writeAll(temp.path() + "/in/bad.pps", "not a deck");
-    auto server = office.makeServer();
+    auto server = office.makeServer(true);
     server->start();
     const BatchResult result =
         runBatch({"--out", temp.path() + "/html", temp.path() + "/in"}, office);

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,15 +39,8 @@ protected:
     }
     void touch(const QString& relative) { PosixFiles::writeAll(root + "/" + relative, "deck"); }
 
-    // The run as the front ends sequence it.
-    void run() {
-        ConversionEngine::CreateOutputFolder(outputText.isNull() ? out : outputText);
-        engine.AttachOrStart();
-        engine.MakeVisible();
-        engine.WalkFolders(root);
-        engine.Quit();
-        engine.Release();
-    }
+    // The run both front ends make.
+    void run() { engine.Run(root); }
 
     QStringList opened() const {
         QStringList result;
@@ -169,7 +164,7 @@ TEST_F(ConversionEngineTest, OutputFolderTextIsUsedAsTypedAndReadPerFile) {
         return outputText;
     });
     run();
-    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(reads, 3) << "once to make the folder, then once per file";
     EXPECT_TRUE(server->calls().contains("SaveAs " + out + "//a.htm 12"));
 }
 
@@ -295,7 +290,9 @@ TEST_F(ConversionEngineTest, AHungDeckIsStoppedAtTheTimeLimitAndANewServerTakesT
     engine.setFileTimeLimit(std::chrono::milliseconds(200));
     run();
     ASSERT_EQ(log.size(), 2);
-    EXPECT_TRUE(log[0].startsWith(root + "/1-hang.pptLibreOffice gave no answer"));
+    EXPECT_EQ(log[0], root + "/1-hang.pptLibreOffice gave no answer within 0.2 seconds and was "
+                             "stopped")
+        << "the message names the file's limit";
     EXPECT_EQ(log[1], root + "/2-good.pptOK");
     EXPECT_TRUE(server->calls().contains("kill"));
     EXPECT_EQ(server->starts(), 2);
@@ -342,6 +339,102 @@ TEST_F(ConversionEngineTest, FileNamedOnlyByTheStartFolderRootKeepsTheSingleSepa
     engine.AttachOrStart();
     engine.ScanFolder(root + "/");
     EXPECT_EQ(log, QStringList({root + "//a.pptOK"}));
+}
+
+TEST_F(ConversionEngineTest, RelativeTextsAreTakenAgainstTheFolderCurrentAtTheStart) {
+    touch("a.ppt");
+    mkdir("sub");
+    touch("sub/b.ppt");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(temp.path()));
+    outputText = "./rel//out";
+    QStringList order;
+    QObject::connect(&engine, &ConversionEngine::logLine, [&] {
+        order << "line";
+        // A front end moving to another folder mid-run changes nothing.
+        QDir::setCurrent(root + "/sub");
+    });
+    engine.Run("./in", {[&] { order << "ready"; }, [&] { order << "walked"; }});
+    QDir::setCurrent(before);
+    EXPECT_EQ(log, QStringList({root + "/a.pptOK", root + "/sub/b.pptOK"}));
+    EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/rel/out/a.htm 12"));
+    EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/rel/out/b.htm 12"));
+    EXPECT_EQ(order, QStringList({"ready", "line", "line", "walked"}));
+    EXPECT_EQ(server->calls().last(), "finish");
+}
+
+TEST(AbsolutePathTest, RelativeTextsJoinTheBaseAbsoluteAndEmptyStay) {
+    EXPECT_EQ(ConversionEngine::absolutePath(".", "/home/u"), "/home/u");
+    EXPECT_EQ(ConversionEngine::absolutePath("./a/./b/", "/home/u"), "/home/u/a/b");
+    EXPECT_EQ(ConversionEngine::absolutePath("../x", "/home/u"), "/home/u/../x");
+    EXPECT_EQ(ConversionEngine::absolutePath("a", "/"), "/a");
+    EXPECT_EQ(ConversionEngine::absolutePath("/abs//x/", "/home/u"), "/abs//x/");
+    EXPECT_EQ(ConversionEngine::absolutePath("", "/home/u"), "");
+}
+
+TEST_F(ConversionEngineTest, ListingWalksAndReportsWithoutAServerOrAnOutputFolder) {
+    touch("a.ppt");
+    mkdir("sub");
+    touch("sub/b.pps");
+    engine.setListOnly(true);
+    run();
+    EXPECT_EQ(log, QStringList({root + "/a.ppt", root + "/sub/b.pps"}));
+    EXPECT_TRUE(server->calls().isEmpty()) << server->calls().join(", ").toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST_F(ConversionEngineTest, FoldersWhoseNamesMatchAMaskAreWalkedNotConverted) {
+    mkdir("archive.ppt");
+    touch("archive.ppt/inner.ppt");
+    ASSERT_EQ(::symlink("archive.ppt", LocalPath::toNative(root + "/link.ppt").constData()), 0);
+    run();
+    EXPECT_EQ(opened(), QStringList({root + "/archive.ppt/inner.ppt"}));
+    EXPECT_EQ(log, QStringList({root + "/archive.ppt/inner.pptOK"}));
+}
+
+TEST_F(ConversionEngineTest, ControlCharactersInNamesAreShownEscapedOnOneLine) {
+    touch("two\nlines.ppt");
+    touch("bell\x07\t.ppt");
+    run();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log.contains(root + "/two\\nlines.pptOK")) << log.join('|').toStdString();
+    EXPECT_TRUE(log.contains(root + "/bell\\x07\\t.pptOK")) << log.join('|').toStdString();
+    EXPECT_EQ(opened().filter("two\nlines.ppt").size(), 1) << "the file itself keeps its name";
+    for (const QString& text : status)
+        EXPECT_FALSE(text.contains('\n'));
+    EXPECT_EQ(ConversionEngine::printable(QString::fromUtf16(u"a\u2028b\u0085c\rd\x7f")),
+              "a\\u2028b\\x85c\\rd\\x7f");
+}
+
+TEST_F(ConversionEngineTest, LinksIntoTheKernelsFileSystemsAreNotWalkedOtherLinksAre) {
+    const QString elsewhere = temp.path() + "/elsewhere";
+    ASSERT_TRUE(PosixFiles::makePath(elsewhere));
+    PosixFiles::writeAll(elsewhere + "/far.ppt", "deck");
+    for (const char* target : {"/proc", "/sys", "/dev"})
+        ASSERT_EQ(::symlink(target, LocalPath::toNative(root + target).constData()), 0);
+    ASSERT_EQ(::symlink(LocalPath::toNative(elsewhere).constData(),
+                        LocalPath::toNative(root + "/far").constData()),
+              0);
+    masks = "*";
+    run();
+    EXPECT_EQ(log, QStringList({root + "/far/far.pptOK"}));
+    for (const QString& text : status) {
+        EXPECT_FALSE(text.startsWith(root + "/proc/") || text.startsWith(root + "/sys/") ||
+                     text.startsWith(root + "/dev/"))
+            << text.toStdString();
+    }
+}
+
+TEST_F(ConversionEngineTest, ARunClearsStaleStagingFoldersOfAnInterruptedRun) {
+    ASSERT_TRUE(PosixFiles::makePath(out + "/.deckvane-Ab12Cd/companions"));
+    ASSERT_TRUE(PosixFiles::makePath(out + "/.deckvane-fresh1"));
+    const struct timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, LocalPath::toNative(out + "/.deckvane-Ab12Cd").constData(), old, 0),
+        0);
+    run();
+    EXPECT_FALSE(QFileInfo::exists(out + "/.deckvane-Ab12Cd"));
+    EXPECT_TRUE(QFileInfo::exists(out + "/.deckvane-fresh1")) << "a live export may own it";
 }
 
 } // namespace

@@ -34,7 +34,17 @@ TEST(MaskMatcherTest, EveryOtherCharacterIsLiteral) {
     EXPECT_FALSE(match(" *.pps", "c.pps"));
     EXPECT_TRUE(match("a\\b", "a\\b"));
     EXPECT_TRUE(match("*.*", "noext."));
-    EXPECT_FALSE(match("*.*", "noext"));
+}
+
+TEST(MaskMatcherTest, ADotStarEndAlsoTakesNamesWithoutADot) {
+    EXPECT_TRUE(match("*.*", "noext"));
+    EXPECT_TRUE(match("*.*", "a.b.c"));
+    EXPECT_TRUE(match("notes.*", "NOTES"));
+    EXPECT_TRUE(match("notes.*", "notes.ppt"));
+    EXPECT_FALSE(match("notes.*", "notesx"));
+    EXPECT_FALSE(match("*.ppt", "ppt")) << "only a \".*\" end has this rule";
+    EXPECT_FALSE(match("a?.*", "a")) << "the rest of the mask still has to match";
+    EXPECT_TRUE(match("a?.*", "ab"));
 }
 
 TEST(MaskMatcherTest, BacktrackingStaysLinearOnPathologicalInput) {

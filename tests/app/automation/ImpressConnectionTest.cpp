@@ -1,0 +1,82 @@
+#include "app/automation/ImpressConnection.h"
+#include "ErrorMessageOf.h"
+#include "QStringPrinter.h"
+#include "app/automation/ImpressServer.h"
+#include "app/automation/LocalPath.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+TEST(ImpressConnectionTest, OfficeMessagesLoseEverySourceLocationAndSayPlainlyWhatFailed) {
+    EXPECT_EQ(ImpressConnection::readableMessage(
+                  "Unsupported URL <file:///x/a.ppt>: \"type detection failed\" at "
+                  "./framework/source/loadenv/loadenv.cxx:189"),
+              "Not a presentation LibreOffice can read");
+    EXPECT_EQ(ImpressConnection::readableMessage(
+                  "SfxBaseModel::impl_store <file:///o/page.htm> failed: 0x81a(Error Area:Io "
+                  "Class:Parameter Code:26) at ./sfx2/source/doc/sfxbasemodel.cxx:3211 at "
+                  "/build/sfx2/source/doc/sfxbasemodel.cxx:1775"),
+              "SfxBaseModel::impl_store <file:///o/page.htm> failed: 0x81a(Error Area:Io "
+              "Class:Parameter Code:26)");
+    EXPECT_EQ(ImpressConnection::readableMessage("broken at a.c:3 "), "broken");
+    EXPECT_EQ(ImpressConnection::readableMessage("meet at 10:30 at the gate"),
+              "meet at 10:30 at the gate");
+}
+
+// A socket on the pipe's path made by the test: one that accepts and never
+// answers, as a frozen office or a squatter would.
+class SilentPipe {
+public:
+    explicit SilentPipe(const QString& name) : path_(ImpressConnection::pipeSocketPath(name)) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray native = LocalPath::toNative(path_);
+        std::strncpy(address.sun_path, native.constData(), sizeof address.sun_path - 1);
+        ::unlink(native.constData());
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                 ::listen(fd_, 8) == 0;
+    }
+    ~SilentPipe() {
+        ::close(fd_);
+        ::unlink(LocalPath::toNative(path_).constData());
+    }
+    bool bound() const { return bound_; }
+    QByteArray native() const { return LocalPath::toNative(path_); }
+
+private:
+    QString path_;
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
+TEST(ImpressConnectionTest, APipeThatNeverAnswersOrIsAnotherUsersIsLeftWithinTheLimit) {
+    const QString officeDir = ImpressServer::defaultSettings().officeDir;
+    const QString name = QStringLiteral("deckvane-silent-%1").arg(::getpid());
+    EXPECT_TRUE(messageOf([&] {
+                    ImpressConnection::connect(officeDir, name);
+                }).startsWith("No LibreOffice listens on pipe"));
+    SilentPipe pipe(name);
+    ASSERT_TRUE(pipe.bound());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(messageOf([&] {
+                  ImpressConnection::connect(officeDir, name, std::chrono::milliseconds(500));
+              }),
+              "LibreOffice on pipe '" + name + "' gave no answer within 0.5 seconds");
+    EXPECT_LT(clock.elapsed(), 5000);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing the socket to another user needs root";
+    ASSERT_EQ(::lchown(pipe.native().constData(), 65534, 65534), 0);
+    clock.restart();
+    EXPECT_EQ(messageOf([&] { ImpressConnection::connect(officeDir, name); }),
+              "The pipe '" + name + "' belongs to another user and was not used");
+    EXPECT_LT(clock.elapsed(), 1000) << "nothing is sent to another user's socket";
+}
+
+} // namespace
