@@ -5,6 +5,7 @@
 #include "app/automation/LocalPath.h"
 #include "app/conversion/BatchCommandLine.h"
 #include "app/conversion/BatchRun.h"
+#include "app/conversion/StartOnlyServer.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/SystemLanguage.h"
 
@@ -29,14 +30,14 @@ bool isFolder(const QString& path) {
 }
 
 // Worker 0 attaches to an office the user runs on the per-user pipe, as a
-// run with one office does; the others look on a pipe nobody listens on, so
-// they never share the user's office, and start offices of their own
-// (started offices always get a pipe and a profile of their own).
+// run with one office does; the others never attach, so they never share
+// the user's office, and start offices of their own (a started office
+// always has a pipe and a profile of its own).
 std::shared_ptr<PresentationServer> makeServer(int worker) {
-    ImpressServer::Settings settings = ImpressServer::defaultSettings();
-    if (worker > 0)
-        settings.pipeName += QStringLiteral("-worker-%1-%2").arg(::getpid()).arg(worker);
-    return std::make_shared<ImpressServer>(settings);
+    auto server = std::make_shared<ImpressServer>();
+    if (worker == 0)
+        return server;
+    return std::make_shared<StartOnlyServer>(server);
 }
 
 // On a terminal the progress is one line rewritten in place; elsewhere
