@@ -47,8 +47,9 @@ public:
     explicit ProgressOutput(bool terminal) : terminal_(terminal) {}
 
     void show(const QString& text) {
-        if (!terminal_)
+        if (!terminal_ || (shown_ && text == last_))
             return;
+        last_ = text;
         const QByteArray bytes = "\r" + LocalPath::toNative(text) + "\x1b[K";
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
         std::fflush(stderr);
@@ -71,6 +72,7 @@ public:
 private:
     bool terminal_;
     bool shown_ = false;
+    QString last_;
 };
 
 } // namespace
@@ -141,15 +143,17 @@ int main(int argc, char** argv) {
         writeLine(stderr, QStringLiteral("Done: ") + summary);
         return status;
     }
+    const int offices = run.officeStarted() ? options.jobs : 0;
     const auto seconds = [](std::chrono::nanoseconds time) {
         return QString::number(std::chrono::duration<double>(time).count(), 'f', 2);
     };
     writeLine(stderr,
-              QStringLiteral("Done: %1 with %2 offices (%3 replaced when worn); waiting "
+              QStringLiteral("Done: %1 with %2 (%3 replaced when worn); waiting "
                              "for LibreOffice %4 s, of which loading and storing decks "
                              "%5 s")
                   .arg(summary)
-                  .arg(run.officeStarted() ? options.jobs : 0)
+                  .arg(offices == 1 ? QStringLiteral("1 office")
+                                    : QStringLiteral("%1 offices").arg(offices))
                   .arg(run.pool()->serversReplaced())
                   .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime())));
     return status;
