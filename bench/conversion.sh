@@ -51,6 +51,7 @@ work=$(mktemp -d)
 listener=
 cleanup() {
     [[ -n $listener ]] && kill -9 -- -"$listener" 2>/dev/null || true
+    declare -F end_loop_office >/dev/null && end_loop_office
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -87,6 +88,7 @@ warm=$work/warm; mkdir -p "$warm/a" "$warm/b"; cp "${files[0]}" "$warm/a/"; cp "
 "$batch" --jobs 2 --tree --out "$work/warm-out" "$warm" >/dev/null 2>&1 || true
 "${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" -o "$work/warm-out/loop.html" \
     "${files[0]}" >/dev/null 2>&1 || true
+end_loop_office
 
 # Samples resident memory while PID runs: Deckvane's own (VmRSS) and each of
 # its offices' (soffice.bin on one of its pipes), keeping the peaks.
@@ -144,6 +146,13 @@ run_unoconv() { # ROUND
     rm -rf "$out"
 }
 
+end_loop_office() {
+    local p
+    for p in $(pgrep -f "soffice.*name=deckvane-bench-loop-$$" || true); do
+        kill -9 "$p" 2>/dev/null || true
+    done
+}
+
 run_loop() { # ROUND
     local round=$1 out=$work/out-loop-r$1 start i=0 f
     start=$(now)
@@ -152,6 +161,9 @@ run_loop() { # ROUND
         mkdir -p "$(dirname "${outputs[$i]}")"
         "${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" \
             -o "${outputs[$i]}" "$f" >/dev/null 2>&1 || true
+        # unoconv leaves the office it launched running; each file must pay
+        # for its own office, so it is ended here.
+        end_loop_office
         i=$((i + 1))
     done
     echo "loop $round $(elapsed "$start") $(count_pages "$out")" >>"$work/times"
