@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
                           StringTable::kDoneSuffix));
 
     TerminationSignals::install(
-        &app, [server]() -> std::shared_ptr<PresentationServer> { return server; },
-        QStringLiteral("deckvane-batch"));
+        &app, [server] { server->kill(); }, QStringLiteral("deckvane-batch"));
 
     int done = 0;
     int failed = 0;
