@@ -49,9 +49,17 @@ export_settings=(-f html -d presentation -e PublishMode=0 -e Format=1 -e Width=8
 
 work=$(mktemp -d)
 listener=
+# unoconv leaves an office it launched running; the per-file loop's offices
+# are ended by their unique pipe name.
+end_loop_office() {
+    local p
+    for p in $(pgrep -f "soffice.*name=deckvane-bench-loop-$$" || true); do
+        kill -9 "$p" 2>/dev/null || true
+    done
+}
 cleanup() {
     [[ -n $listener ]] && kill -9 -- -"$listener" 2>/dev/null || true
-    declare -F end_loop_office >/dev/null && end_loop_office
+    end_loop_office
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -144,13 +152,6 @@ run_unoconv() { # ROUND
     kill -9 -- -"$listener" 2>/dev/null || true; listener=
     echo "unoconv $round $t $(count_pages "$out")" >>"$work/times"
     rm -rf "$out"
-}
-
-end_loop_office() {
-    local p
-    for p in $(pgrep -f "soffice.*name=deckvane-bench-loop-$$" || true); do
-        kill -9 "$p" 2>/dev/null || true
-    done
 }
 
 run_loop() { # ROUND

@@ -49,7 +49,7 @@ AutomationValue ImpressPresentations::open(const QString& path) {
         ImpressConnection::rethrow(error);
     }
     if (!document.is())
-        throw AutomationError(QStringLiteral("LibreOffice could not load the file"));
+        throw AutomationError(QStringLiteral("Not a presentation LibreOffice can read"));
     uno::Reference<lang::XServiceInfo> info(document, uno::UNO_QUERY);
     if (!info.is() || !info->supportsService("com.sun.star.presentation.PresentationDocument")) {
         try {

@@ -74,6 +74,10 @@ QStringList ImpressServer::startArguments(const QString& pipeName,
             QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)};
 }
 
+QString ImpressServer::pipeSocketPath(const QString& pipeName) {
+    return ImpressConnection::pipeSocketPath(pipeName);
+}
+
 QString ImpressServer::startedPipeName() const {
     std::lock_guard lock(mutex_);
     return startedPipe_;

@@ -26,7 +26,7 @@ public:
         std::chrono::milliseconds quitTimeout{20000};
         // An office that accepts on the pipe but does not answer in this
         // time is not attached to.
-        std::chrono::milliseconds attachTimeout{10000};
+        std::chrono::milliseconds attachTimeout{5000};
         // Started offices listen on the per-user pipe itself, as one a user
         // starts for others to attach to (tests stand in for that user).
         bool startOnSharedPipe = false;
@@ -54,6 +54,9 @@ public:
     // The pipe and profile of the office this object started last.
     QString startedPipeName() const;
     QString startedProfileDir() const;
+
+    // Where the socket of a named pipe lives.
+    static QString pipeSocketPath(const QString& pipeName);
 
     // How many offices may run side by side with profiles of their own.
     static constexpr int kProfileSlots = 32;

@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
                           StringTable::kDoneSuffix),
         makeServer, sinks);
 
-    TerminationSignals::installEnding(
+    TerminationSignals::install(
         &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));
 
     const int status = run.run();

@@ -1,13 +1,12 @@
 #include "app/automation/ImpressConnection.h"
 #include "ErrorMessageOf.h"
 #include "QStringPrinter.h"
+#include "SilentPipe.h"
 #include "app/automation/ImpressServer.h"
 #include "app/automation/LocalPath.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -27,33 +26,6 @@ TEST(ImpressConnectionTest, OfficeMessagesLoseEverySourceLocationAndSayPlainlyWh
     EXPECT_EQ(ImpressConnection::readableMessage("meet at 10:30 at the gate"),
               "meet at 10:30 at the gate");
 }
-
-// A socket on the pipe's path made by the test: one that accepts and never
-// answers, as a frozen office or a squatter would.
-class SilentPipe {
-public:
-    explicit SilentPipe(const QString& name) : path_(ImpressConnection::pipeSocketPath(name)) {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray native = LocalPath::toNative(path_);
-        std::strncpy(address.sun_path, native.constData(), sizeof address.sun_path - 1);
-        ::unlink(native.constData());
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                 ::listen(fd_, 8) == 0;
-    }
-    ~SilentPipe() {
-        ::close(fd_);
-        ::unlink(LocalPath::toNative(path_).constData());
-    }
-    bool bound() const { return bound_; }
-    QByteArray native() const { return LocalPath::toNative(path_); }
-
-private:
-    QString path_;
-    int fd_ = -1;
-    bool bound_ = false;
-};
 
 TEST(ImpressConnectionTest, APipeThatNeverAnswersOrIsAnotherUsersIsLeftWithinTheLimit) {
     const QString officeDir = ImpressServer::defaultSettings().officeDir;

@@ -1,12 +1,20 @@
 #include "app/automation/LocalPath.h"
 #include "app/automation/PosixFiles.h"
 #include "tests/app/automation/QStringPrinter.h"
+#include "tests/app/automation/SilentPipe.h"
 #include "tests/app/automation/TestOffice.h"
 
+#include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -16,17 +24,27 @@ struct BatchResult {
     QString errors;
 };
 
-BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
-                     const QStringList& extraEnvironment = {}) {
-    QProcess batch;
+// Starts deckvane-batch against the test's office settings. An item
+// "NAME=" in extraEnvironment removes NAME.
+void startBatch(QProcess& batch, const QStringList& arguments, const TestOffice& office,
+                const QStringList& extraEnvironment = {}, const QString& workingFolder = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DECKVANE_OFFICE_PIPE", office.settings().pipeName);
     environment.insert("DECKVANE_OFFICE_PROFILE", office.settings().profileDir);
     environment.insert("LC_ALL", "C"); // English texts
-    for (const QString& item : extraEnvironment)
-        environment.insert(item.section('=', 0, 0), item.section('=', 1));
+    for (const QString& item : extraEnvironment) {
+        if (item.endsWith('='))
+            environment.remove(item.chopped(1));
+        else
+            environment.insert(item.section('=', 0, 0), item.section('=', 1));
+    }
     batch.setProcessEnvironment(environment);
+    if (!workingFolder.isEmpty())
+        batch.setWorkingDirectory(workingFolder);
     batch.start(DECKVANE_BATCH, arguments);
+}
+
+BatchResult finishBatch(QProcess& batch) {
     BatchResult result;
     if (!batch.waitForFinished(600000)) {
         batch.kill();
@@ -36,6 +54,18 @@ BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
     result.lines = QString::fromUtf8(batch.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     result.errors = QString::fromUtf8(batch.readAllStandardError());
     return result;
+}
+
+BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
+                     const QStringList& extraEnvironment = {}, const QString& workingFolder = {}) {
+    QProcess batch;
+    startBatch(batch, arguments, office, extraEnvironment, workingFolder);
+    return finishBatch(batch);
+}
+
+// Staging folders left in an output folder.
+QStringList stagingIn(const QString& folder) {
+    return QDir(folder).entryList({".deckvane-*"}, QDir::AllEntries | QDir::Hidden);
 }
 
 TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
@@ -112,8 +142,135 @@ TEST(BatchFrontEndTest, AttachesToARunningOfficeConvertsAndQuitsIt) {
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
-// The shared corpus of real-world decks, when the checkout sits beside it.
-TEST(BatchFrontEndTest, ConvertsTheSharedCorpus) {
+TEST(BatchFrontEndTest, RelativePathsListingAndASilentPerUserPipe) {
+    TestOffice office;
+    QTemporaryDir temp;
+    office.makeDeck(temp.path() + "/in/sub/deck.ppt");
+    // Listing needs no office at all, and names files by full paths.
+    BatchResult result = runBatch({"--list", "--out", "never", "in"}, office,
+                                  {"DECKVANE_LIBREOFFICE_DIR=/nonexistent/office"}, temp.path());
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(result.lines, QStringList({temp.path() + "/in/sub/deck.ppt"}));
+    EXPECT_FALSE(QFileInfo::exists(temp.path() + "/never"));
+    // Something holds the per-user pipe and never answers: the run starts
+    // an office of its own after a short wait and converts.
+    SilentPipe squatter(office.settings().pipeName);
+    ASSERT_TRUE(squatter.bound());
+    QElapsedTimer clock;
+    clock.start();
+    result = runBatch({"--out", "./relout", "."}, office, {}, temp.path() + "/in");
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(result.lines, QStringList({temp.path() + "/in/sub/deck.pptOK"}));
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/in/relout/deck_files/img0.jpg"));
+    EXPECT_LT(clock.elapsed(), 60000);
+    EXPECT_EQ(office.processesLeft(), 0);
+}
+
+TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
+    TestOffice office;
+    QTemporaryDir temp;
+    office.makeDeck(temp.path() + "/in/a.ppt");
+    for (int i = 0; i < 30; ++i)
+        PosixFiles::writeAll(temp.path() + QStringLiteral("/in/copy%1.ppt").arg(i),
+                             PosixFiles::readAll(temp.path() + "/in/a.ppt"));
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        QProcess batch;
+        startBatch(batch, {"--out", temp.path() + "/out", temp.path() + "/in"}, office);
+        // Mid-run: the office is up and converting.
+        for (int i = 0; i < 1200 && !batch.canReadLine(); ++i)
+            batch.waitForReadyRead(100);
+        ASSERT_GT(office.processesLeft(), 0);
+        ::kill(pid_t(batch.processId()), signal);
+        ASSERT_TRUE(batch.waitForFinished(30000));
+        if (signal == SIGTERM) {
+            EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(batch.exitCode(), 128 + SIGTERM);
+            EXPECT_TRUE(stagingIn(temp.path() + "/out").isEmpty()) << "removed on the signal";
+        }
+        int left = office.processesLeft();
+        for (int i = 0; i < 50 && left > 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            left = office.processesLeft();
+        }
+        EXPECT_EQ(left, 0) << "after signal " << signal;
+    }
+}
+
+// A file system of 2 MB that the test fills up, where mounting is allowed.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& mountPoint) : mountPoint_(mountPoint) {
+        PosixFiles::makePath(mountPoint);
+        mounted_ = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0755", "tmpfs",
+                                               mountPoint}) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            QProcess::execute("umount", {"-l", mountPoint_});
+    }
+    bool mounted() const { return mounted_; }
+    // Leaves about `room` bytes free.
+    void fill(qint64 room) const {
+        const QByteArray path = QFile::encodeName(mountPoint_ + "/filler");
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const QByteArray block(65536, 'x');
+        qint64 written = 0;
+        for (ssize_t n = 0; (n = ::write(fd, block.constData(), size_t(block.size()))) > 0;)
+            written += n;
+        for (ssize_t n = 0; (n = ::write(fd, block.constData(), 1)) > 0;)
+            written += n;
+        ::ftruncate(fd, std::max<qint64>(0, written - room));
+        ::close(fd);
+    }
+
+private:
+    QString mountPoint_;
+    bool mounted_ = false;
+};
+
+TEST(BatchFrontEndTest, AFullDiskOrAnEmptyFileFailsTheFileAndKeepsTheEarlierPage) {
+    TestOffice office;
+    QTemporaryDir temp;
+    SmallDisk disk(temp.path() + "/disk");
+    if (!disk.mounted())
+        GTEST_SKIP() << "no small file system could be mounted here (needs root)";
+    office.makeDeck(temp.path() + "/in/deck.ppt");
+    PosixFiles::writeAll(temp.path() + "/in/zero.ppt", "");
+    const QString out = temp.path() + "/disk/out";
+    BatchResult result =
+        runBatch({"--masks", "deck.ppt", "--out", out, temp.path() + "/in"}, office);
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    // An earlier page for the empty file's name too.
+    PosixFiles::writeAll(out + "/zero.htm", "<html>earlier</html>");
+    QHash<QString, QByteArray> before;
+    QDirIterator files(out, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        before.insert(path, PosixFiles::readAll(path));
+    }
+    disk.fill(12 * 1024);
+    result = runBatch({"--out", out, temp.path() + "/in"}, office);
+    EXPECT_EQ(result.exitCode, 1) << result.errors.toStdString();
+    ASSERT_EQ(result.lines.size(), 2) << result.lines.join('\n').toStdString();
+    EXPECT_TRUE(result.lines.contains(temp.path() + "/in/zero.pptThe file is empty"));
+    const QString deckLine = result.lines.filter("/deck.ppt").value(0);
+    EXPECT_FALSE(deckLine.endsWith("OK")) << deckLine.toStdString();
+    QHash<QString, QByteArray> after;
+    QDirIterator again(out, QDir::Files, QDirIterator::Subdirectories);
+    while (again.hasNext()) {
+        const QString path = again.next();
+        after.insert(path, PosixFiles::readAll(path));
+    }
+    EXPECT_TRUE(after == before) << "the earlier pages stay byte for byte";
+    EXPECT_TRUE(stagingIn(out).isEmpty());
+    EXPECT_EQ(office.processesLeft(), 0);
+}
+
+// The shared corpus of real-world decks, when the checkout sits beside it:
+// every deck converts, under the C locale and under a UTF-8 locale the
+// system does not have, in two runs at once that share nothing but the
+// per-user pipe (which nobody listens on).
+TEST(BatchFrontEndTest, ConvertsTheWholeSharedCorpusInAnyLocaleTwoRunsAtOnce) {
     const QString corpus = TestOffice::sourceDir() + "/../shared/corpus";
     if (!QFileInfo(corpus).isDir())
         GTEST_SKIP() << "no corpus at " << corpus.toStdString();
@@ -123,30 +280,36 @@ TEST(BatchFrontEndTest, ConvertsTheSharedCorpus) {
     QDirIterator it(corpus, {"*.ppt", "*.pps"}, QDir::Files | QDir::System,
                     QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
     while (it.hasNext()) {
-        const QString path = it.next();
+        const QString path = QFileInfo(it.next()).absoluteFilePath();
         if (!path.mid(corpus.size()).contains("/."))
             expected << path;
     }
-    const BatchResult result = runBatch({"--out", temp.path(), corpus}, office);
-    ASSERT_TRUE(result.exitCode == 0 || result.exitCode == 1) << result.errors.toStdString();
-    EXPECT_EQ(result.lines.size(), expected.size());
-    int converted = 0;
-    for (const QString& path : expected) {
-        const QStringList lines = result.lines.filter(path);
-        ASSERT_GE(lines.size(), 1) << path.toStdString();
-        const QString line = *std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
-            return l.startsWith(path) && !l.mid(path.size()).contains('/');
-        });
-        if (line != path + "OK")
-            continue;
-        ++converted;
-        const QString name = QFileInfo(path).fileName();
-        const QString base = name.left(name.indexOf('.'));
-        EXPECT_TRUE(QFileInfo(temp.path() + "/" + base + ".htm").isFile()) << base.toStdString();
-        EXPECT_FALSE(QDir(temp.path() + "/" + base + "_files").entryList({"img*.jpg"}).isEmpty())
-            << base.toStdString();
+    ASSERT_FALSE(expected.isEmpty());
+    const QString absoluteCorpus = QFileInfo(corpus).absoluteFilePath();
+    const QList<QStringList> locales{{"LC_ALL=C"},
+                                     {"LC_ALL=", "LC_CTYPE=", "LC_MESSAGES=", "LANG=xx_YY.UTF-8"}};
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i)
+        startBatch(runs[i],
+                   {"--out", temp.path() + QStringLiteral("/out%1").arg(i), absoluteCorpus}, office,
+                   locales[i]);
+    for (int i = 0; i < 2; ++i) {
+        const BatchResult result = finishBatch(runs[i]);
+        const QString where = locales[i].join(' ');
+        EXPECT_EQ(result.exitCode, 0) << where.toStdString() << "\n"
+                                      << result.lines.join('\n').toStdString();
+        EXPECT_EQ(result.lines.size(), expected.size()) << where.toStdString();
+        const QString out = temp.path() + QStringLiteral("/out%1").arg(i);
+        for (const QString& path : expected) {
+            EXPECT_TRUE(result.lines.contains(path + "OK"))
+                << where.toStdString() << ": " << path.toStdString();
+            const QString name = QFileInfo(path).fileName();
+            const QString base = name.left(name.indexOf('.'));
+            EXPECT_TRUE(QFileInfo(out + "/" + base + ".htm").isFile()) << base.toStdString();
+            EXPECT_FALSE(QDir(out + "/" + base + "_files").entryList({"img*.jpg"}).isEmpty())
+                << base.toStdString();
+        }
     }
-    EXPECT_GT(converted, 0);
     EXPECT_EQ(office.processesLeft(), 0);
 }
 

@@ -415,7 +415,12 @@ TEST_F(ConversionEngineTest, LinksIntoTheKernelsFileSystemsAreNotWalkedOtherLink
     ASSERT_EQ(::symlink(LocalPath::toNative(elsewhere).constData(),
                         LocalPath::toNative(root + "/far").constData()),
               0);
-    masks = "*";
+    // A walk that goes in is stopped at once rather than left to roam.
+    QObject::connect(&engine, &ConversionEngine::statusChanged, [&](const QString& text) {
+        for (const char* pseudo : {"/proc/", "/sys/", "/dev/"})
+            if (text.startsWith(root + pseudo))
+                engine.requestStop();
+    });
     run();
     EXPECT_EQ(log, QStringList({root + "/far/far.pptOK"}));
     for (const QString& text : status) {
