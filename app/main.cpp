@@ -1,6 +1,7 @@
 #include "app/LayoutReader.h"
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
+#include "app/automation/PresentationServer.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/MessageBoxSeam.h"
@@ -80,7 +81,12 @@ int main(int argc, char** argv) {
     // A terminal closed or a session ended during a run: the office and the
     // staging of the file being converted go with the program.
     TerminationSignals::install(
-        &app, [&FMain] { return FMain.presentationServer; }, QStringLiteral("deckvane"));
+        &app,
+        [&FMain] {
+            if (FMain.presentationServer)
+                FMain.presentationServer->kill();
+        },
+        QStringLiteral("deckvane"));
     FMain.show();
     if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
         StartupProbe::install(&FMain, FMain.WebBrowser2);

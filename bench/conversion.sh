@@ -1,13 +1,34 @@
 #!/usr/bin/env bash
-# Conversion speed: deckvane-batch against unoconv (same HTML export settings,
-# one listener) and a per-file `soffice --convert-to html` loop, on the same
-# files, in one invocation. Prints files per minute, the ratios, Deckvane's
-# own overhead and its memory over the run. Not a test.
+# Conversion speed, in one invocation and on the same files:
+#   - deckvane-batch --jobs 1 and --jobs 2;
+#   - unoconv through one listener, with the same export settings;
+#   - a per-file loop: one unoconv per deck, each starting and ending its own
+#     office (`soffice --convert-to html` cannot be given the export's
+#     settings and writes a text-only page, so it would not be the same work).
+# Not a test. Prints files per minute, the ratios with their spread over
+# interleaved rounds, Deckvane's overhead outside the office's calls, and the
+# peak memory of Deckvane and of each office.
 #
 #   bench/conversion.sh [FOLDER]      (default: ../shared/corpus)
+#   ROUNDS=5 bench/conversion.sh      (default 3 rounds; LOOP=0 leaves the slow loop out)
+#
+# How the race is set up, so that it is fair:
+#   - every office starts inside the timing: Deckvane's own start, and the
+#     unoconv listener's start up to its first answer; each has a private
+#     profile made beforehand by one untimed conversion;
+#   - every contender writes each deck into a folder of its own (Deckvane's
+#     pages are named per deck; unoconv gets one folder per deck), because
+#     the export's companion names (img0.jpg, ...) are the same for every
+#     deck, and decks written into one folder overwrite each other, which is
+#     both wrong and cheaper than writing them;
+#   - output is counted as decks with a page, not as .html files;
+#   - the contenders take turns in every round, in a rotating order, and the
+#     figures are medians with their range.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 folder=${1:-$root/../shared/corpus}
+rounds=${ROUNDS:-3}
+with_loop=${LOOP:-1}
 build=${DECKVANE_BUILD_DIR:-$root/build}
 office=${DECKVANE_LIBREOFFICE_DIR:-/usr/lib/libreoffice}
 batch=$build/bin/deckvane-batch
@@ -21,90 +42,206 @@ if ! command -v unoconv >/dev/null || ! /usr/bin/python3 -c 'import uno' 2>/dev/
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends \
         unoconv python3-uno >/dev/null
 fi
-unoconv=(/usr/bin/python3 "$(command -v unoconv)")
+unoconv=(/usr/bin/python3 -W ignore "$(command -v unoconv)")
+export_settings=(-f html -d presentation -e PublishMode=0 -e Format=1 -e Width=800
+                 -e IsExportNotes=true -e IsExportContentsPage=true -e IsUseDocumentColors=true
+                 -e HiddenSlides=false)
 
 work=$(mktemp -d)
 listener=
+# unoconv leaves an office it launched running; the per-file loop's offices
+# are ended by their unique pipe name.
+end_loop_office() {
+    local p
+    for p in $(pgrep -f "soffice.*name=deckvane-bench-loop-$$" || true); do
+        kill -9 "$p" 2>/dev/null || true
+    done
+}
 cleanup() {
     [[ -n $listener ]] && kill -9 -- -"$listener" 2>/dev/null || true
+    end_loop_office
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 now() { date +%s.%N; }
-elapsed() { echo "$2 - $1" | bc -l; }
+elapsed() { echo "$(now) - $1" | bc -l; }
 
 mapfile -t files < <("$batch" --list "$folder" 2>/dev/null)
 n=${#files[@]}
-echo "folder: $folder ($n files matching *.ppt,*.pps)"
+echo "folder: $folder ($n files matching *.ppt,*.pps), $rounds rounds, $(nproc) cores"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# Every contender gets a private profile, initialised beforehand by one
-# untimed conversion, so nobody pays for first-start set-up.
-warm=$work/warm; mkdir -p "$warm"; cp "${files[0]}" "$warm/"
+# One page per deck in its own folder: "<dir>/<i>/<base>.html".
+unoconv_outputs() { # DIR
+    local i=0 f base
+    for f in "${files[@]}"; do
+        base=$(basename "$f"); base=${base%%.*}
+        echo "$1/$i/$base.html"
+        i=$((i + 1))
+    done
+}
+count_pages() { # DIR: decks with a page and their first slide picture
+    local count=0 page
+    while IFS= read -r page; do
+        [[ -s $page && -s $(dirname "$page")/img0.jpg ]] && count=$((count + 1))
+    done < <(unoconv_outputs "$1")
+    echo "$count"
+}
+
+# Deckvane's profiles: worker 0 uses DECKVANE_OFFICE_PROFILE, worker k that
+# name + "-k". Made once, untimed.
 export DECKVANE_OFFICE_PIPE=deckvane-bench-$$ DECKVANE_OFFICE_PROFILE=$work/profile-deckvane
-"$batch" --out "$work/warm-out" "$warm" >/dev/null 2>&1 || true
-"$office/program/soffice" --headless -env:UserInstallation="file://$work/profile-soffice" \
-    --convert-to html --outdir "$work/warm-out" "$warm"/* >/dev/null 2>&1 || true
+warm=$work/warm; mkdir -p "$warm/a" "$warm/b"; cp "${files[0]}" "$warm/a/"; cp "${files[0]}" "$warm/b/"
+"$batch" --jobs 2 --tree --out "$work/warm-out" "$warm" >/dev/null 2>&1 || true
+"${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" -o "$work/warm-out/loop.html" \
+    "${files[0]}" >/dev/null 2>&1 || true
+end_loop_office
 
-# 1. Deckvane, sampling its memory (its own process, not the office's).
-start=$(now)
-"$batch" --out "$work/out-deckvane" "$folder" >"$work/deckvane.log" 2>"$work/deckvane.err" &
-pid=$!
-: >"$work/rss"
-while kill -0 "$pid" 2>/dev/null; do
-    awk '/VmRSS|VmHWM/ {printf "%s ", $2} END {print ""}' "/proc/$pid/status" >>"$work/rss" 2>/dev/null || true
-    sleep 0.2
+# Samples resident memory while PID runs: Deckvane's own (VmRSS) and each of
+# its offices' (soffice.bin on one of its pipes), keeping the peaks.
+sample() { # PID OUTFILE
+    local pid=$1 out=$2 office_pids p
+    : >"$out"
+    while kill -0 "$pid" 2>/dev/null; do
+        echo "deckvane $(awk '/VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)" >>"$out"
+        office_pids=$(pgrep -f "soffice.bin.*name=$DECKVANE_OFFICE_PIPE" || true)
+        for p in $office_pids; do
+            echo "office-$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | sed -n 's/.*name=\([^;]*\);.*/\1/p') \
+$(awk '/VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)" >>"$out"
+        done
+        sleep 0.25
+    done
+}
+
+run_deckvane() { # JOBS ROUND
+    local jobs=$1 round=$2 out=$work/out-j$1-r$2 start pid
+    start=$(now)
+    "$batch" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
+    pid=$!
+    sample "$pid" "$out.mem" &
+    wait "$pid" || true
+    wait
+    echo "j$jobs $round $(elapsed "$start") $(grep -c 'OK$' "$out.log" || true)" >>"$work/times"
+    # Deckvane's own share: time outside any office call, outside load+store.
+    sed -n 's/.*waiting for LibreOffice \([0-9.]*\) s, of which loading and storing decks \([0-9.]*\) s.*/\1 \2/p' \
+        "$out.err" | sed "s/^/j$jobs $round /" >>"$work/server-times"
+    cat "$out.mem" >>"$work/mem-j$jobs"
+    rm -rf "$out"
+}
+
+run_unoconv() { # ROUND
+    local round=$1 out=$work/out-unoconv-r$1 pipe=deckvane-bench-uno-$$-$1 start i=0 f
+    mkdir -p "$out"
+    start=$(now)
+    setsid "$office/program/soffice" --headless --invisible --norestore --nologo --nolockcheck \
+        --nodefault -env:UserInstallation="file://$work/profile-unoconv" \
+        "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
+    listener=$!
+    mapfile -t outputs < <(unoconv_outputs "$out")
+    for f in "${files[@]}"; do
+        mkdir -p "$(dirname "${outputs[$i]}")"
+        # The first deck waits for the listener to answer, so its start is
+        # inside the timing.
+        tries=$([[ $i == 0 ]] && echo 600 || echo 1)
+        while ! "${unoconv[@]}" -n --pipe "$pipe" "${export_settings[@]}" -o "${outputs[$i]}" "$f" \
+            >/dev/null 2>&1 && [[ $((tries -= 1)) -gt 0 ]]; do sleep 0.05; done
+        i=$((i + 1))
+    done
+    t=$(elapsed "$start")
+    kill -9 -- -"$listener" 2>/dev/null || true; listener=
+    echo "unoconv $round $t $(count_pages "$out")" >>"$work/times"
+    rm -rf "$out"
+}
+
+run_loop() { # ROUND
+    local round=$1 out=$work/out-loop-r$1 start i=0 f
+    start=$(now)
+    mapfile -t outputs < <(unoconv_outputs "$out")
+    for f in "${files[@]}"; do
+        mkdir -p "$(dirname "${outputs[$i]}")"
+        "${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" \
+            -o "${outputs[$i]}" "$f" >/dev/null 2>&1 || true
+        # unoconv leaves the office it launched running; each file must pay
+        # for its own office, so it is ended here.
+        end_loop_office
+        i=$((i + 1))
+    done
+    echo "loop $round $(elapsed "$start") $(count_pages "$out")" >>"$work/times"
+    rm -rf "$out"
+}
+
+: >"$work/times"; : >"$work/server-times"; : >"$work/mem-j1"; : >"$work/mem-j2"
+# The unoconv profile is made by one untimed round trip through a listener.
+run_unoconv 0 >/dev/null; : >"$work/times"
+contenders=(j1 j2 unoconv); [[ $with_loop == 1 ]] && contenders+=(loop)
+for round in $(seq 1 "$rounds"); do
+    k=${#contenders[@]}
+    for step in $(seq 0 $((k - 1))); do
+        c=${contenders[$(((step + round - 1) % k))]}
+        case $c in
+            j1) run_deckvane 1 "$round" ;;
+            j2) run_deckvane 2 "$round" ;;
+            unoconv) run_unoconv "$round" ;;
+            loop) run_loop "$round" ;;
+        esac
+    done
+    echo "round $round: $(awk -v r="$round" '$2 == r {printf "%s %.1f s (%d pages)  ", $1, $3, $4}' "$work/times")"
 done
-wait "$pid" || true
-t_deckvane=$(elapsed "$start" "$(now)")
-ok_deckvane=$(grep -c 'OK$' "$work/deckvane.log" || true)
-load_store=$(sed -n 's/.*of which loading and storing decks \([0-9.]*\) s.*/\1/p' "$work/deckvane.err")
-waiting=$(sed -n 's/.*waiting for LibreOffice \([0-9.]*\) s.*/\1/p' "$work/deckvane.err")
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# 2. unoconv: one listener with its own profile, one client for all files.
-pipe=deckvane-bench-uno-$$
-setsid "$office/program/soffice" --headless --invisible --norestore --nologo --nolockcheck --nodefault \
-    -env:UserInstallation="file://$work/profile-unoconv" \
-    "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
-listener=$!
-# The listener takes a while to come up; the untimed warm-up waits for it.
-for _ in $(seq 60); do
-    "${unoconv[@]}" -n --pipe "$pipe" -f html -d presentation -o "$work/warm-out/" "$warm"/* >/dev/null 2>&1 && break
-    sleep 1
-done
-mkdir -p "$work/out-unoconv"
-start=$(now)
-"${unoconv[@]}" -n --pipe "$pipe" -f html -d presentation \
-    -e PublishMode=0 -e Format=1 -e Width=800 -e IsExportNotes=true -e IsExportContentsPage=true \
-    -e IsUseDocumentColors=true -o "$work/out-unoconv/" "${files[@]}" >/dev/null 2>&1 || true
-t_unoconv=$(elapsed "$start" "$(now)")
-kill -9 -- -"$listener" 2>/dev/null || true; listener=
-ok_unoconv=$(ls "$work/out-unoconv" | grep -c '\.html$' || true)
-
-# 3. One soffice per file.
-start=$(now)
-for f in "${files[@]}"; do
-    "$office/program/soffice" --headless -env:UserInstallation="file://$work/profile-soffice" \
-        --convert-to html --outdir "$work/out-soffice" "$f" >/dev/null 2>&1 || true
-done
-t_soffice=$(elapsed "$start" "$(now)")
-ok_soffice=$(ls "$work/out-soffice" | grep -c '\.html$' || true)
-
-per_minute() { echo "scale=1; $n * 60 / $1" | bc -l; }
-printf '%-28s %8s s %8s files/min  (%s outputs)\n' \
-    "deckvane-batch" "$(printf %.1f "$t_deckvane")" "$(per_minute "$t_deckvane")" "$ok_deckvane OK" \
-    "unoconv, one listener" "$(printf %.1f "$t_unoconv")" "$(per_minute "$t_unoconv")" "$ok_unoconv pages" \
-    "soffice --convert-to loop" "$(printf %.1f "$t_soffice")" "$(per_minute "$t_soffice")" "$ok_soffice pages"
-echo "speed ratio deckvane/unoconv:      $(echo "scale=2; $t_unoconv / $t_deckvane" | bc -l)   (target >= 1)"
-echo "speed ratio deckvane/soffice loop: $(echo "scale=2; $t_soffice / $t_deckvane" | bc -l)   (target >= 3)"
-echo "deckvane overhead outside load+store: $(echo "scale=1; 100 * ($t_deckvane - $load_store) / $t_deckvane" | bc -l) %" \
-     "(outside any server call: $(echo "scale=1; 100 * ($t_deckvane - $waiting) / $t_deckvane" | bc -l) %; target < 5 %)"
-awk '{ if ($1 > 0) { rss[n++] = $1; if ($2 > peak) peak = $2 } }
-     END {
-         if (n == 0) { print "memory: no samples"; exit }
-         h = int(n / 2); a = 0; b = 0
-         for (i = 0; i < h; i++) if (rss[i] > a) a = rss[i]
-         for (i = h; i < n; i++) if (rss[i] > b) b = rss[i]
-         printf "deckvane peak memory: %.1f MB; largest RSS first half %.1f MB, second half %.1f MB (%d samples)\n",
-                peak / 1024, a / 1024, b / 1024, n
-     }' "$work/rss"
+/usr/bin/python3 - "$work" "$n" <<'EOF'
+import collections, statistics, sys
+work, n = sys.argv[1], int(sys.argv[2])
+times = collections.defaultdict(dict)
+pages = collections.defaultdict(list)
+for line in open(f"{work}/times"):
+    c, r, t, p = line.split()
+    times[c][int(r)] = float(t)
+    pages[c].append(int(p))
+names = {"j1": "deckvane-batch --jobs 1", "j2": "deckvane-batch --jobs 2",
+         "unoconv": "unoconv, one listener", "loop": "per-file loop (unoconv)"}
+def spread(values):
+    return f"{statistics.median(values):6.2f}  [{min(values):.2f}-{max(values):.2f}]"
+print(f"\n{'contender':28} {'median s [range]':>22} {'files/min':>10}  decks with a page")
+for c in ("j1", "j2", "unoconv", "loop"):
+    if c in times:
+        ts = list(times[c].values())
+        print(f"{names[c]:28} {spread(ts):>22} {60 * n / statistics.median(ts):10.1f}  "
+              f"{min(pages[c])}-{max(pages[c])} of {n}")
+print("\nspeed ratios, per round (faster / slower), median [range]:")
+def ratio(a, b, target):
+    rounds = sorted(set(times[a]) & set(times[b]))
+    if not rounds:
+        return
+    rs = [times[b][r] / times[a][r] for r in rounds]
+    print(f"  {names[a]} vs {names[b]:28} {spread(rs)}   (target >= {target})")
+ratio("j1", "unoconv", "1.0")
+ratio("j2", "unoconv", "1.7")
+ratio("j2", "j1", "1.7")
+if "loop" in times:
+    ratio("j1", "loop", "3")
+print("\nDeckvane's own share of a --jobs 1 run (median [range]):")
+own, outside = [], []
+for line in open(f"{work}/server-times"):
+    c, r, waiting, load_store = line.split()
+    if c != "j1":
+        continue
+    t = times["j1"][int(r)]
+    own.append(100 * (t - float(waiting)) / t)
+    outside.append(100 * (t - float(load_store)) / t)
+if own:
+    print(f"  outside any office call: {spread(own)} %   (target < 5 %)")
+    print(f"  outside loading and storing decks: {spread(outside)} %"
+          " (also counts the office's start and the name and visible calls)")
+print("\npeak resident memory, MB (over all rounds):")
+for c in ("j1", "j2"):
+    peaks = collections.defaultdict(int)
+    for line in open(f"{work}/mem-{c}"):
+        parts = line.split()
+        if len(parts) == 2 and parts[1].isdigit():
+            who = "deckvane-batch" if parts[0] == "deckvane" else (
+                "office " + ("0" if parts[0].count("-") <= 3 else parts[0].rsplit("-", 1)[1]))
+            peaks[who] = max(peaks[who], int(parts[1]))
+    print(f"  {names[c]}: " + ", ".join(f"{k} {v / 1024:.0f}" for k, v in sorted(peaks.items())))
+EOF

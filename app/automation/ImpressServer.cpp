@@ -3,6 +3,7 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressApplication.h"
 #include "app/automation/ImpressConnection.h"
+#include "app/automation/ProcessGroupMemory.h"
 #include "app/automation/SofficeProcess.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -230,4 +231,18 @@ void ImpressServer::finish() {
     if (connection)
         connection->cut();
     releaseProfileSlot();
+}
+
+bool ImpressServer::startedHere() const {
+    std::lock_guard lock(mutex_);
+    return connection_ && process_;
+}
+
+qint64 ImpressServer::residentBytes() const {
+    std::shared_ptr<SofficeProcess> process;
+    {
+        std::lock_guard lock(mutex_);
+        process = process_;
+    }
+    return process ? ProcessGroupMemory::residentBytes(process->groupId()) : -1;
 }

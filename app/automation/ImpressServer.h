@@ -46,6 +46,8 @@ public:
     bool alive() const override;
     void kill() override;
     void finish() override;
+    bool startedHere() const override;
+    qint64 residentBytes() const override;
 
     const Settings& settings() const { return settings_; }
     QStringList startArguments(const QString& pipeName, const QString& profileDir) const;

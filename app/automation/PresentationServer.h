@@ -27,4 +27,10 @@ public:
     // After "Quit": waits a while for a server this object started to exit,
     // kills it when it does not, and drops the connection.
     virtual void finish() = 0;
+
+    // True when the server in use is one this object started (not one it
+    // attached to): only such a server may be replaced by a fresh one.
+    virtual bool startedHere() const { return false; }
+    // The server's resident memory in bytes, -1 when unknown.
+    virtual qint64 residentBytes() const { return -1; }
 };

@@ -8,27 +8,49 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
     result.outputFolder = homeFolder + QStringLiteral("/html");
     bool optionsEnded = false;
     QStringList folders;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const auto takeValue = [&](const QString& name, const QString& value) {
+        if (name == QLatin1String("--masks")) {
+            result.masks = value;
+        } else if (name == QLatin1String("--out")) {
+            result.outputFolder = value;
+        } else if (name == QLatin1String("--jobs")) {
+            bool ok = false;
+            result.jobs = value.toInt(&ok);
+            if (!ok || result.jobs < 1 || result.jobs > kMaxJobs)
+                result.error = QStringLiteral("--jobs wants a number from 1 to %1, not \"%2\"")
+                                   .arg(kMaxJobs)
+                                   .arg(value);
+        } else {
+            ShardSelector::parse(value, &result.shard, &result.error);
+        }
+    };
+    const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
+                                      QStringLiteral("--jobs"), QStringLiteral("--shard")};
+    for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
-        if (!optionsEnded &&
-            (argument == QLatin1String("--masks") || argument == QLatin1String("--out"))) {
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (!optionsEnded && valueOptions.contains(argument)) {
             if (i + 1 >= arguments.size()) {
                 result.error = QStringLiteral("%1 needs a value").arg(argument);
                 return result;
             }
-            (argument == QLatin1String("--masks") ? result.masks : result.outputFolder) =
-                arguments.at(++i);
-        } else if (!optionsEnded && (argument.startsWith(QLatin1String("--masks=")) ||
-                                     argument.startsWith(QLatin1String("--out=")))) {
-            const qsizetype equals = argument.indexOf(QLatin1Char('='));
-            (argument.startsWith(QLatin1String("--masks")) ? result.masks : result.outputFolder) =
-                argument.mid(equals + 1);
+            takeValue(argument, arguments.at(++i));
+        } else if (!optionsEnded && argument.contains(QLatin1Char('=')) &&
+                   valueOptions.contains(name)) {
+            takeValue(name, argument.mid(name.size() + 1));
         } else if (!optionsEnded &&
                    (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
             result.help = true;
             return result;
         } else if (!optionsEnded && argument == QLatin1String("--list")) {
             result.listOnly = true;
+        } else if (!optionsEnded &&
+                   (argument == QLatin1String("--update") || argument == QLatin1String("-u"))) {
+            result.update = true;
+        } else if (!optionsEnded && argument == QLatin1String("--tree")) {
+            result.tree = true;
+        } else if (!optionsEnded && argument == QLatin1String("--index")) {
+            result.index = true;
         } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
@@ -38,6 +60,8 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
             folders.append(argument);
         }
     }
+    if (!result.error.isEmpty())
+        return result;
     if (folders.size() != 1) {
         result.error = folders.isEmpty() ? QStringLiteral("no folder given")
                                          : QStringLiteral("only one folder may be given");
@@ -50,11 +74,20 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
 }
 
 QString BatchCommandLine::usage() {
-    return QStringLiteral("Usage: deckvane-batch [--masks TEXT] [--out DIR] [--list] FOLDER\n"
-                          "Converts every presentation under FOLDER that matches one of the\n"
-                          "comma-separated masks (default \"*.ppt,*.pps\") to HTML in DIR\n"
-                          "(default ~/html). Log lines go to standard output, progress to\n"
-                          "standard error. --list prints the files that match and converts\n"
-                          "nothing. Exit status: 0 all converted, 1 some failed,\n"
-                          "2 bad usage or no LibreOffice.\n");
+    return QStringLiteral(
+        "Usage: deckvane-batch [OPTIONS] FOLDER\n"
+        "Converts every presentation under FOLDER that matches one of the\n"
+        "comma-separated masks to HTML. Log lines go to standard output, one per\n"
+        "file in walk order; progress goes to standard error.\n"
+        "  --masks TEXT  masks (default \"*.ppt,*.pps\")\n"
+        "  --out DIR     output folder (default ~/html)\n"
+        "  --list        print the files that match, convert nothing\n"
+        "  --jobs N      offices converting at once (default: one per core, as many\n"
+        "                as the free memory holds)\n"
+        "  --shard K/N   convert only shard K of N of the tree (by a stable hash of\n"
+        "                each file's path below FOLDER)\n"
+        "  -u, --update  skip decks whose page is newer than the deck\n"
+        "  --tree        put each page under the deck's folder below FOLDER\n"
+        "  --index       write DIR/index.htm listing every page in DIR\n"
+        "Exit status: 0 all converted, 1 some failed, 2 bad usage or no LibreOffice.\n");
 }

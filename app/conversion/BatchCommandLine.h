@@ -1,18 +1,28 @@
 #pragma once
 
+#include "app/conversion/ShardSelector.h"
+
 #include <QString>
 #include <QStringList>
 
 // The arguments of deckvane-batch:
-//   deckvane-batch [--masks TEXT] [--out DIR] [--list] FOLDER
+//   deckvane-batch [--masks TEXT] [--out DIR] [--list] [--jobs N] [--shard K/N]
+//                  [--update] [--tree] [--index] FOLDER
 // with the window's defaults for masks and output folder.
 class BatchCommandLine {
 public:
+    static constexpr int kMaxJobs = 64;
+
     QString masks;
     QString outputFolder;
     QString folder;
     bool help = false;
     bool listOnly = false; // --list: print the matching files, convert nothing
+    int jobs = 0;          // --jobs: offices at once; 0 = chosen from the machine
+    ShardSelector shard;   // --shard K/N
+    bool update = false;   // --update: skip decks whose page is newer
+    bool tree = false;     // --tree: pages under the decks' relative folders
+    bool index = false;    // --index: write index.htm of the output folder
     QString error;         // set when the arguments are unusable
 
     static BatchCommandLine parse(const QStringList& arguments, const QString& homeFolder);

@@ -1,19 +1,20 @@
 // deckvane-batch: the headless front end of the conversion engine.
 
 #include "app/StringTable.h"
-#include "app/automation/AutomationError.h"
 #include "app/automation/ImpressServer.h"
 #include "app/conversion/BatchCommandLine.h"
-#include "app/conversion/ConversionEngine.h"
+#include "app/conversion/BatchRun.h"
+#include "app/conversion/StartOnlyServer.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/LocalPath.h"
 #include "platform/SystemLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QThread>
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #ifndef DECKVANE_VERSION
 #define DECKVANE_VERSION "unknown"
@@ -32,6 +33,52 @@ bool isFolder(const QString& path) {
     return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Worker 0 attaches to an office the user runs on the per-user pipe, as a
+// run with one office does; the others never attach, so they never share
+// the user's office, and start offices of their own (a started office
+// always has a pipe and a profile of its own).
+std::shared_ptr<PresentationServer> makeServer(int worker) {
+    auto server = std::make_shared<ImpressServer>();
+    if (worker == 0)
+        return server;
+    return std::make_shared<StartOnlyServer>(server);
+}
+
+// On a terminal the progress is one line rewritten in place; elsewhere
+// (a log file, a pipe) it is a line per file, as before.
+class ProgressOutput {
+public:
+    explicit ProgressOutput(bool terminal) : terminal_(terminal) {}
+
+    void show(const QString& text) {
+        if (!terminal_ || (shown_ && text == last_))
+            return;
+        last_ = text;
+        const QByteArray bytes = "\r" + LocalPath::toNative(text) + "\x1b[K";
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    void perFile(const QString& text) {
+        if (!terminal_)
+            writeLine(stderr, QStringLiteral("[%1]").arg(text));
+    }
+    // Clears the line before other text goes to the terminal.
+    void clear() {
+        if (terminal_ && shown_) {
+            std::fputs("\r\x1b[K", stderr);
+            std::fflush(stderr);
+            shown_ = false;
+        }
+    }
+    bool terminal() const { return terminal_; }
+
+private:
+    bool terminal_;
+    bool shown_ = false;
+    QString last_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,7 +91,7 @@ int main(int argc, char** argv) {
         writeLine(stdout, QStringLiteral("deckvane-batch " DECKVANE_VERSION));
         return 0;
     }
-    const BatchCommandLine options = BatchCommandLine::parse(arguments, QDir::homePath());
+    BatchCommandLine options = BatchCommandLine::parse(arguments, QDir::homePath());
     if (options.help) {
         writeLine(stdout, BatchCommandLine::usage());
         return 0;
@@ -57,60 +104,66 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(BatchCommandLine::usage()), stderr);
         return 2;
     }
+    if (options.jobs == 0)
+        options.jobs =
+            BatchRun::defaultJobs(QThread::idealThreadCount(), BatchRun::availableMemory());
 
-    auto server = std::make_shared<ImpressServer>();
-    ConversionEngine engine(server);
-    engine.setMaskTextSource([&] { return options.masks; });
-    engine.setOutputFolderSource([&] { return options.outputFolder; });
+    ProgressOutput progress(::isatty(STDERR_FILENO) == 1);
+    bool lineDue = false;
+    BatchRun::Sinks sinks;
+    sinks.logLine = [&](const QString& line) {
+        progress.clear();
+        writeLine(stdout, line);
+        lineDue = true;
+    };
+    sinks.status = [&](const QString& text) {
+        if (!progress.terminal())
+            writeLine(stderr, QStringLiteral("... ") + text);
+    };
+    sinks.error = [&](const QString& text) {
+        progress.clear();
+        writeLine(stderr, QStringLiteral("deckvane-batch: ") + text);
+    };
+    sinks.progress = [&](const QString& text) {
+        if (lineDue)
+            progress.perFile(text);
+        lineDue = false;
+        progress.show(text);
+    };
+    sinks.idle = [] { QCoreApplication::processEvents(); };
+
     // The same success text as the window shows in the system's language.
-    engine.setSuccessText(
+    BatchRun run(
+        options,
         StringTable::text(StringTable::languageBaseFor(SystemLanguage::defaultLanguageId()) +
-                          StringTable::kDoneSuffix));
+                          StringTable::kDoneSuffix),
+        makeServer, sinks);
 
     TerminationSignals::install(
-        &app, [server]() -> std::shared_ptr<PresentationServer> { return server; },
-        QStringLiteral("deckvane-batch"));
+        &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));
 
-    int done = 0;
-    int failed = 0;
-    QElapsedTimer clock;
-    clock.start();
-    const auto progress = [&] {
-        return QStringLiteral("%1 files, %2 failed, %3 s")
-            .arg(done)
-            .arg(failed)
-            .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1);
-    };
-    QObject::connect(&engine, &ConversionEngine::logLine,
-                     [](const QString& line) { writeLine(stdout, line); });
-    QObject::connect(&engine, &ConversionEngine::statusChanged,
-                     [](const QString& text) { writeLine(stderr, QStringLiteral("... ") + text); });
-    QObject::connect(&engine, &ConversionEngine::fileFinished, [&](bool converted) {
-        ++done;
-        failed += converted ? 0 : 1;
-        writeLine(stderr, QStringLiteral("[%1]").arg(progress()));
-    });
-
-    engine.setListOnly(options.listOnly);
-    bool walked = false;
-    try {
-        engine.Run(options.folder, {{}, [&] { walked = true; }});
-    } catch (const AutomationError& error) {
-        writeLine(stderr, QStringLiteral("deckvane-batch: ") + error.message());
-        // Before the walk nothing was converted: LibreOffice could not be had.
-        if (!walked)
-            return 2;
+    const int status = run.run();
+    progress.clear();
+    const QString summary = QStringLiteral("%1 files, %2 failed, %3 s")
+                                .arg(run.done())
+                                .arg(run.failed())
+                                .arg(double(run.elapsed().count()) / 1000.0, 0, 'f', 1);
+    if (options.listOnly || !run.pool()) {
+        writeLine(stderr, QStringLiteral("Done: ") + summary);
+        return status;
     }
-    if (options.listOnly) {
-        writeLine(stderr, QStringLiteral("Done: %1").arg(progress()));
-        return 0;
-    }
+    const int offices = run.officeStarted() ? options.jobs : 0;
     const auto seconds = [](std::chrono::nanoseconds time) {
         return QString::number(std::chrono::duration<double>(time).count(), 'f', 2);
     };
     writeLine(stderr,
-              QStringLiteral("Done: %1; waiting for LibreOffice %2 s, of which loading and "
-                             "storing decks %3 s")
-                  .arg(progress(), seconds(engine.serverTime()), seconds(engine.loadStoreTime())));
-    return failed > 0 ? 1 : 0;
+              QStringLiteral("Done: %1 with %2 (%3 replaced when worn); waiting "
+                             "for LibreOffice %4 s, of which loading and storing decks "
+                             "%5 s")
+                  .arg(summary)
+                  .arg(offices == 1 ? QStringLiteral("1 office")
+                                    : QStringLiteral("%1 offices").arg(offices))
+                  .arg(run.pool()->serversReplaced())
+                  .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime())));
+    return status;
 }

@@ -132,6 +132,7 @@ R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadlin
 
 void ConversionEngine::AttachOrStart() {
     auto server = server_;
+    filesOnServer_ = 0;
     application_ = serverCall<AutomationObjectPtr>([server] {
         try {
             return server->attach();
@@ -208,15 +209,26 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
             emit statusChanged(printable(path));
             // Opening a FIFO would block and a device may have side effects:
             // only regular files are handed to the server.
-            if (entry.kind == FolderListing::Kind::Other)
-                log(path, QStringLiteral("Not a regular file"), false);
-            else if (entry.kind == FolderListing::Kind::Missing)
-                log(path, QStringLiteral("The link leads nowhere"), false);
+            if (fileHandler_)
+                fileHandler_(path, entry.kind);
+            else if (entry.kind != FolderListing::Kind::File)
+                log(path, refusalFor(entry.kind), false);
             else if (listOnly_)
                 log(path, QString(), true);
             else
                 ConvertFile(path);
         }
+    }
+}
+
+QString ConversionEngine::refusalFor(FolderListing::Kind kind) {
+    switch (kind) {
+    case FolderListing::Kind::Other:
+        return QStringLiteral("Not a regular file");
+    case FolderListing::Kind::Missing:
+        return QStringLiteral("The link leads nowhere");
+    default:
+        return QString();
     }
 }
 
@@ -234,7 +246,9 @@ void ConversionEngine::ConvertFile(const QString& sourcePath) {
 }
 
 void ConversionEngine::convert(const QString& sourcePath) {
+    replaceWornServer();
     replaceDeadServer();
+    ++filesOnServer_;
     const Clock::time_point deadline = Clock::now() + fileTimeLimit_;
     auto application = AutomationObject::toObject(application_, QStringLiteral("application"));
     auto presentation = serverCall<AutomationObjectPtr>(
@@ -287,13 +301,30 @@ void ConversionEngine::replaceDeadServer() {
     auto server = server_;
     application_.reset();
     server->kill();
+    filesOnServer_ = 0;
     application_ = serverCall<AutomationObjectPtr>([server] { return server->start(); });
     MakeVisible();
+}
+
+// An office grows with every deck it converts; one this engine started is
+// quit between two files once it is worn, and replaceDeadServer() starts
+// the next. An office the user runs is never replaced.
+void ConversionEngine::replaceWornServer() {
+    if (!application_ || !server_->startedHere() || !server_->alive() ||
+        !recyclePolicy_.due(filesOnServer_, server_->residentBytes()))
+        return;
+    quitServer();
+    application_.reset();
+    ++serversReplaced_;
 }
 
 void ConversionEngine::Quit() {
     if (!application_)
         return;
+    quitServer();
+}
+
+void ConversionEngine::quitServer() {
     auto application = application_;
     auto server = server_;
     try {

@@ -2,6 +2,7 @@
 
 #include "app/automation/AutomationValue.h"
 #include "app/conversion/FolderListing.h"
+#include "app/conversion/OfficeRecyclePolicy.h"
 
 #include <QObject>
 #include <QSet>
@@ -46,6 +47,16 @@ public:
     // Walks and reports the matching files as log lines without converting
     // them (no server needed).
     void setListOnly(bool listOnly) { listOnly_ = listOnly; }
+    // Hands every matching entry of the walk to the handler instead of
+    // converting or logging it (for a front end that schedules the files
+    // itself); refusalFor() says what the engine would have logged.
+    using FileHandler = std::function<void(const QString& path, FolderListing::Kind kind)>;
+    void setFileHandler(FileHandler handler) { fileHandler_ = std::move(handler); }
+    // The failure text for an entry that is not converted, empty for a file.
+    static QString refusalFor(FolderListing::Kind kind);
+    // When a server this engine started is replaced by a fresh one.
+    void setRecyclePolicy(OfficeRecyclePolicy policy) { recyclePolicy_ = policy; }
+    int serversReplaced() const { return serversReplaced_; }
 
     // Time spent waiting for the server: in all calls, and in the calls that
     // load and store decks (Open, SaveAs and Close) alone.
@@ -115,6 +126,8 @@ private:
     void scan(const QString& folder, const QList<FolderListing::Entry>& entries);
     void convert(const QString& sourcePath);
     void replaceDeadServer();
+    void replaceWornServer();
+    void quitServer();
     void log(const QString& sourcePath, const QString& message, bool converted);
     static void pumpEvents();
 
@@ -138,6 +151,10 @@ private:
     QString successText_;
     std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
     bool listOnly_ = false;
+    FileHandler fileHandler_;
+    OfficeRecyclePolicy recyclePolicy_;
+    int filesOnServer_ = 0;
+    int serversReplaced_ = 0;
     bool stopRequested_ = false;
     std::chrono::nanoseconds serverTime_{0};
     std::chrono::nanoseconds loadStoreTime_{0};

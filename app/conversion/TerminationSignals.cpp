@@ -1,7 +1,6 @@
 #include "app/conversion/TerminationSignals.h"
 
 #include "app/automation/HtmlPublisher.h"
-#include "app/automation/PresentationServer.h"
 
 #include <QSocketNotifier>
 #include <csignal>
@@ -21,20 +20,21 @@ void onSignal(int signal) {
 
 } // namespace
 
-bool TerminationSignals::install(QObject* parent, ServerSource server, const QString& programName) {
+bool TerminationSignals::install(QObject* parent, std::function<void()> endServers,
+                                 const QString& programName) {
     if (signalPipe[0] < 0 &&
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return false;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, parent);
     const QByteArray prefix = programName.toUtf8();
-    QObject::connect(notifier, &QSocketNotifier::activated, [server, prefix] {
+    QObject::connect(notifier, &QSocketNotifier::activated, [endServers, prefix] {
         char byte = 0;
         if (::read(signalPipe[1], &byte, 1) != 1)
             return;
         std::fprintf(stderr, "%s: interrupted\n", prefix.constData());
         std::fflush(stderr);
-        if (const auto current = server ? server() : nullptr)
-            current->kill();
+        if (endServers)
+            endServers();
         HtmlPublisher::discardAllStaging();
         std::_Exit(128 + byte);
     });

@@ -2,9 +2,6 @@
 
 #include <QObject>
 #include <functional>
-#include <memory>
-
-class PresentationServer;
 
 // SIGINT, SIGTERM and SIGHUP end the program the same way in every front
 // end: on the main thread's event loop (the walk and every wait for the
@@ -14,10 +11,10 @@ class PresentationServer;
 // ending it first keeps the order of things plain.
 class TerminationSignals {
 public:
-    using ServerSource = std::function<std::shared_ptr<PresentationServer>()>;
-
+    // endServers ends the servers the program holds (kill() on each);
     // programName prefixes the "interrupted" line on standard error.
     // False when the signals could not be routed (they then end the program
     // at once, which still takes the office along).
-    static bool install(QObject* parent, ServerSource server, const QString& programName);
+    static bool install(QObject* parent, std::function<void()> endServers,
+                        const QString& programName);
 };

@@ -131,4 +131,12 @@ TEST_F(TFMainRunTest, AStartRequestDuringARunStartsNoSecondRun) {
     EXPECT_TRUE(window->skButton2->isEnabled());
 }
 
+TEST_F(TFMainRunTest, ARelativeSavePathIsTakenAgainstTheCurrentFolder) {
+    window->ePath->setText("saved/html");
+    window->skButton2Click();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+    EXPECT_TRUE(QFileInfo(temp.path() + "/saved/html/a.htm").isFile());
+    EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/saved/html/b.htm 12"));
+}
+
 } // namespace

@@ -34,4 +34,27 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
     EXPECT_TRUE(BatchCommandLine::parse({"-h"}, "/h").help);
 }
 
+TEST(BatchCommandLineTest, ScaleOptions) {
+    auto options = BatchCommandLine::parse(
+        {"--jobs", "3", "--shard=2/5", "-u", "--tree", "--index", "in"}, "/h");
+    ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+    EXPECT_EQ(options.jobs, 3);
+    EXPECT_EQ(options.shard.index(), 2);
+    EXPECT_EQ(options.shard.count(), 5);
+    EXPECT_TRUE(options.update);
+    EXPECT_TRUE(options.tree);
+    EXPECT_TRUE(options.index);
+    options = BatchCommandLine::parse({"in"}, "/h");
+    EXPECT_EQ(options.jobs, 0) << "left to the machine";
+    EXPECT_TRUE(options.shard.isWhole());
+    EXPECT_FALSE(options.update || options.tree || options.index);
+    for (const QStringList& bad : QList<QStringList>{{"--jobs", "0", "in"},
+                                                     {"--jobs=65", "in"},
+                                                     {"--jobs", "two", "in"},
+                                                     {"--shard", "3/2", "in"},
+                                                     {"--shard", "in"}})
+        EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
+            << bad.join(' ').toStdString();
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/SilentPipe.h"
@@ -74,12 +75,51 @@ TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.errors.contains("Usage: deckvane-batch"));
     EXPECT_EQ(runBatch({temp.path() + "/missing"}, office).exitCode, 2);
-    result = runBatch({"--out", temp.path() + "/o", temp.path()}, office,
+    // The office is wanted only once there is a deck to convert; then every
+    // office of the run fails to start and nothing is converted.
+    PosixFiles::makePath(temp.path() + "/in");
+    result = runBatch({"--out", temp.path() + "/o", temp.path() + "/in"}, office,
                       {"DECKVANE_LIBREOFFICE_DIR=/nonexistent/office"});
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.errors.contains("LibreOffice is not installed"))
-        << result.errors.toStdString();
-    EXPECT_TRUE(result.lines.isEmpty());
+    EXPECT_EQ(result.exitCode, 0) << "nothing to convert, no office needed";
+    PosixFiles::writeAll(temp.path() + "/in/a.ppt", "deck");
+    for (const char* jobs : {"1", "2"}) {
+        result = runBatch({"--jobs", jobs, "--out", temp.path() + "/o", temp.path() + "/in"},
+                          office, {"DECKVANE_LIBREOFFICE_DIR=/nonexistent/office"});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.errors.contains("LibreOffice is not installed"))
+            << result.errors.toStdString();
+        EXPECT_TRUE(result.lines.isEmpty());
+    }
+}
+
+// Walk-order output whatever the number of offices; pages kept apart in the
+// tree; the index of what is there; every office gone at the end.
+TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
+    TestOffice office;
+    QTemporaryDir temp;
+    const QString in = temp.path() + "/in";
+    office.makeDeck(in + "/a.ppt");
+    const QByteArray deck = PosixFiles::readAll(in + "/a.ppt");
+    PosixFiles::makePath(in + "/sub/same");
+    for (const char* name : {"sub/b.ppt", "sub/c.pps", "z.ppt", "sub/same/a.ppt"})
+        PosixFiles::writeAll(in + "/" + name, deck);
+    PosixFiles::writeAll(in + "/sub/bad.ppt", "not a deck");
+
+    const BatchResult one = runBatch({"--jobs", "1", "--out", temp.path() + "/o1", in}, office);
+    const BatchResult two =
+        runBatch({"--jobs", "2", "--tree", "--index", "--out", temp.path() + "/o2", in}, office);
+    ASSERT_EQ(one.lines.size(), 6) << one.errors.toStdString();
+    EXPECT_EQ(two.lines, one.lines) << two.errors.toStdString();
+    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_EQ(two.exitCode, 1);
+    EXPECT_TRUE(two.errors.contains("with 2 offices")) << two.errors.toStdString();
+    for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
+        EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/" + page + "_files/img0.jpg")) << page;
+    const QByteArray index = PosixFiles::readAll(temp.path() + "/o2/index.htm");
+    EXPECT_EQ(index.count("<tr>"), 5);
+    EXPECT_TRUE(index.contains("href=\"sub/same/a.htm\""));
+    EXPECT_TRUE(index.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
+    EXPECT_EQ(office.processesLeft(), 0);
 }
 
 TEST(BatchFrontEndTest, AttachesToARunningOfficeConvertsAndQuitsIt) {

@@ -443,3 +443,42 @@ TEST_F(ConversionEngineTest, ARunClearsStaleStagingFoldersOfAnInterruptedRun) {
 }
 
 } // namespace
+
+TEST_F(ConversionEngineTest, AWornOfficeIsReplacedBetweenFilesWithTheLogUnchanged) {
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        touch(QString(name) + ".ppt");
+    engine.setRecyclePolicy(OfficeRecyclePolicy(2, 0));
+    run();
+    ASSERT_EQ(log.size(), 5) << log.join('\n').toStdString();
+    for (const QString& line : log)
+        EXPECT_TRUE(line.endsWith(".pptOK")) << line.toStdString();
+    // Five files, two per office: three offices, each quit before the next
+    // starts, never in the middle of a file.
+    EXPECT_EQ(server->starts(), 3);
+    EXPECT_EQ(engine.serversReplaced(), 2);
+    EXPECT_EQ(server->calls().filter("finish").size(), 3);
+    EXPECT_EQ(server->openDecks(), 0);
+    EXPECT_FALSE(server->alive());
+    int open = 0;
+    for (const QString& call : server->calls()) {
+        open += call.startsWith("Open ") ? 1 : call == "Close" ? -1 : 0;
+        if (call == "Quit") {
+            EXPECT_EQ(open, 0) << "an office was quit with a deck open";
+        }
+    }
+}
+
+TEST_F(ConversionEngineTest, AnOfficePastTheMemoryCeilingIsReplacedButAnAttachedOneNever) {
+    touch("a.ppt");
+    touch("b.ppt");
+    server->memory = 900;
+    engine.setRecyclePolicy(OfficeRecyclePolicy(0, 800));
+    run();
+    EXPECT_EQ(server->starts(), 2) << "replaced once, before the second file";
+    EXPECT_EQ(log.size(), 2);
+
+    server->attachable = true;
+    const int startsBefore = server->starts();
+    run();
+    EXPECT_EQ(server->starts(), startsBefore) << "the user's own office is left alone";
+}

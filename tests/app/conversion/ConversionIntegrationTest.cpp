@@ -120,4 +120,18 @@ TEST_F(ConversionIntegrationTest, AKilledOrHungOfficeIsReplacedAndTheRunGoesOn) 
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
+TEST_F(ConversionIntegrationTest, AWornOfficeIsReplacedBetweenFilesAndNoneIsLeft) {
+    for (const char* name : {"b.ppt", "c.ppt"})
+        PosixFiles::writeAll(in + "/" + name, PosixFiles::readAll(deck));
+    engine.setRecyclePolicy(OfficeRecyclePolicy(1, 0));
+    run();
+    ASSERT_EQ(log.size(), 3) << log.join("\n").toStdString();
+    for (const QString& line : log)
+        EXPECT_TRUE(line.endsWith(".pptOK")) << line.toStdString();
+    EXPECT_EQ(engine.serversReplaced(), 2);
+    for (const char* base : {"good", "b", "c"})
+        EXPECT_TRUE(hasSlidePictures(base)) << base;
+    EXPECT_EQ(office.processesLeft(), 0);
+}
+
 } // namespace

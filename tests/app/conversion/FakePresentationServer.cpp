@@ -34,6 +34,7 @@ AutomationObjectPtr FakePresentationServer::attach() {
     record(QStringLiteral("attach"));
     if (!attachable)
         throw AutomationError(QStringLiteral("Operation unavailable"));
+    attached_ = true;
     return makeApplication();
 }
 
@@ -42,6 +43,7 @@ AutomationObjectPtr FakePresentationServer::start() {
     if (!startable)
         throw AutomationError(QStringLiteral("LibreOffice is not installed"));
     ++starts_;
+    attached_ = false;
     return makeApplication();
 }
 

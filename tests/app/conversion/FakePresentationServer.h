@@ -26,6 +26,11 @@ public:
     bool alive() const override;
     void kill() override;
     void finish() override;
+    bool startedHere() const override { return alive_ && !attached_; }
+    qint64 residentBytes() const override { return memory; }
+
+    // What residentBytes() reports.
+    std::atomic<qint64> memory{-1};
 
     // Every call made, in order, e.g. "attach", "start", "visible=true",
     // "Open /x/a.ppt", "name", "SaveAs /out/a.htm 12", "Close", "Quit".
@@ -42,5 +47,6 @@ private:
     mutable std::mutex mutex_;
     QStringList calls_;
     std::atomic<bool> alive_{false};
+    std::atomic<bool> attached_{false};
     std::atomic<int> starts_{0};
 };

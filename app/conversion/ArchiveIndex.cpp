@@ -1,0 +1,217 @@
+#include "app/conversion/ArchiveIndex.h"
+
+#include "app/automation/AutomationError.h"
+#include "app/automation/HtmlPublisher.h"
+#include "app/conversion/FolderListing.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The page's head is at its start; reading more only costs time on large
+// archives.
+QByteArray readHead(const QString& path, qint64 limit) {
+    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes(limit, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < limit) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(limit - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return bytes;
+}
+
+QDateTime modified(const QString& path) {
+    struct stat info {};
+    if (::stat(LocalPath::toNative(path).constData(), &info) != 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
+}
+
+bool isSlidePage(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^img[0-9]+\\.html$"));
+    return pattern.match(name).hasMatch();
+}
+
+void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex::Page>* pages,
+                QSet<QPair<dev_t, ino_t>>* visited) {
+    const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+    FolderListing listing;
+    if (!listing.read(folder) || visited->contains({listing.device(), listing.inode()}))
+        return;
+    visited->insert({listing.device(), listing.inode()});
+    QSet<QString> folders;
+    for (const FolderListing::Entry& entry : listing.entries())
+        if (entry.kind == FolderListing::Kind::Folder)
+            folders.insert(entry.name);
+    const QString prefix = relative.isEmpty() ? QString() : relative + QLatin1Char('/');
+    QSet<QString> companions;
+    for (const FolderListing::Entry& entry : listing.entries()) {
+        if (entry.kind != FolderListing::Kind::File || !entry.name.endsWith(QLatin1String(".htm")))
+            continue;
+        const QString companion = HtmlPublisher::companionFolderName(entry.name);
+        // Only pages the converter made: they come with their companion
+        // folder. The index itself and other files are left out.
+        if (!folders.contains(companion))
+            continue;
+        companions.insert(companion);
+        ArchiveIndex::Page page;
+        page.relativePath = prefix + entry.name;
+        const QString pagePath = folder + QLatin1Char('/') + entry.name;
+        const QString companionPath = folder + QLatin1Char('/') + companion;
+        page.title = ArchiveIndex::titleOf(readHead(pagePath, 4096));
+        if (page.title.isEmpty())
+            page.title = entry.name.left(entry.name.size() - 4);
+        FolderListing files;
+        if (files.read(companionPath)) {
+            for (const FolderListing::Entry& file : files.entries()) {
+                if (isSlidePage(file.name))
+                    ++page.slides;
+                else if (file.name == QLatin1String("thumb0.jpg"))
+                    page.thumbnail = true;
+            }
+        }
+        const QList<QByteArray> note =
+            readHead(companionPath + QLatin1Char('/') + QLatin1String(ArchiveIndex::kSourceNote),
+                     65536)
+                .split('\n');
+        if (note.size() >= 2 && !note.at(0).isEmpty()) {
+            page.source = LocalPath::fromNative(note.at(0));
+            bool ok = false;
+            const qint64 seconds = note.at(1).toLongLong(&ok);
+            if (ok)
+                page.date = QDateTime::fromSecsSinceEpoch(seconds);
+        }
+        if (!page.date.isValid())
+            page.date = modified(pagePath);
+        pages->append(page);
+    }
+    for (const FolderListing::Entry& entry : listing.entries()) {
+        if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
+            !companions.contains(entry.name))
+            scanFolder(root, prefix + entry.name, pages, visited);
+    }
+}
+
+} // namespace
+
+void ArchiveIndex::writeSourceNote(const QString& sourcePath, const QString& pagePath) {
+    struct stat info {};
+    if (::stat(LocalPath::toNative(sourcePath).constData(), &info) != 0)
+        return;
+    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
+    const QString companion =
+        pagePath.left(slash + 1) + HtmlPublisher::companionFolderName(pagePath.mid(slash + 1));
+    const QString note = companion + QLatin1Char('/') + QLatin1String(kSourceNote);
+    const QString staged = note + QStringLiteral(".part");
+    try {
+        PosixFiles::writeAll(staged, LocalPath::toNative(sourcePath) + '\n' +
+                                         QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n');
+        PosixFiles::rename(staged, note);
+    } catch (const AutomationError&) {
+        PosixFiles::removeTree(staged);
+    }
+}
+
+QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
+    QList<Page> pages;
+    QSet<QPair<dev_t, ino_t>> visited;
+    scanFolder(outputFolder, QString(), &pages, &visited);
+    std::sort(pages.begin(), pages.end(),
+              [](const Page& a, const Page& b) { return a.relativePath < b.relativePath; });
+    return pages;
+}
+
+QString ArchiveIndex::titleOf(const QByteArray& html) {
+    const qsizetype open = html.indexOf("<title>");
+    if (open < 0)
+        return {};
+    const qsizetype close = html.indexOf("</title>", open);
+    if (close < 0)
+        return {};
+    const QString raw = QString::fromUtf8(html.mid(open + 7, close - open - 7)).simplified();
+    // The export escapes the title; the index escapes it again itself.
+    QString text = raw;
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&#39;"), QLatin1String("'"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return text;
+}
+
+QByteArray ArchiveIndex::escape(const QString& text) {
+    return text.toHtmlEscaped().toUtf8();
+}
+
+QByteArray ArchiveIndex::link(const QString& relativePath) {
+    return LocalPath::toNative(relativePath).toPercentEncoding("/");
+}
+
+QByteArray ArchiveIndex::render(const QList<Page>& pages) {
+    QByteArray html;
+    html.reserve(256 + pages.size() * 512);
+    html += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"\n"
+            "     \"http://www.w3.org/TR/html4/transitional.dtd\">\n"
+            "<html>\n<head>\n"
+            "  <meta HTTP-EQUIV=CONTENT-TYPE CONTENT=\"text/html; charset=utf-8\">\n"
+            "  <title>Index</title>\n</head>\n"
+            "<body text=\"#000000\" bgcolor=\"#FFFFFF\" link=\"#000080\" vlink=\"#0000CC\" "
+            "alink=\"#000080\">\n<center>\n<h2>Index</h2>\n<p>";
+    html += QByteArray::number(pages.size()) + (pages.size() == 1 ? " page" : " pages");
+    html += "</p>\n</center>\n<center><table width=\"90%\" cellpadding=\"4\">\n";
+    for (const Page& page : pages) {
+        const QByteArray href = link(page.relativePath);
+        const qsizetype slash = page.relativePath.lastIndexOf(QLatin1Char('/'));
+        const QString name = page.relativePath.mid(slash + 1);
+        html += "<tr>\n<td valign=\"top\" width=\"140\">";
+        if (page.thumbnail)
+            html += "<a href=\"" + href + "\"><img src=\"" +
+                    link(page.relativePath.left(slash + 1) +
+                         HtmlPublisher::companionFolderName(name) + QStringLiteral("/thumb0.jpg")) +
+                    "\" width=\"128\" alt=\"" + escape(page.title) + "\"></a>";
+        html += "</td>\n<td valign=\"top\" align=\"left\"><a href=\"" + href + "\"><b>" +
+                escape(page.title) + "</b></a><br>\n";
+        html += QByteArray::number(page.slides) + (page.slides == 1 ? " slide" : " slides");
+        if (page.date.isValid())
+            html += ", " + page.date.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toUtf8();
+        html += "<br>\n" + escape(page.source.isEmpty() ? page.relativePath : page.source) +
+                "</td>\n</tr>\n";
+    }
+    html += "</table></center>\n</body>\n</html>\n";
+    return html;
+}
+
+int ArchiveIndex::write(const QString& outputFolder) {
+    const QList<Page> pages = scan(outputFolder);
+    const QString target = outputFolder + QLatin1Char('/') + QLatin1String(kFileName);
+    // Written beside the old index and renamed over it, so a reader (or a
+    // shard finishing at the same moment) never sees half an index.
+    const QString staged =
+        outputFolder + QStringLiteral("/.index.htm.%1.part").arg(qint64(::getpid()));
+    try {
+        PosixFiles::writeAll(staged, render(pages));
+        PosixFiles::rename(staged, target);
+    } catch (const AutomationError&) {
+        PosixFiles::removeTree(staged);
+        throw;
+    }
+    return int(pages.size());
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/conversion/BatchCommandLine.h"
+#include "app/conversion/ConversionPool.h"
+#include "app/conversion/FolderListing.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// One run of deckvane-batch after its arguments are checked: the walk (on
+// this thread), the offices converting what it finds (a pool of workers),
+// the log lines in walk order, the progress and the archive index. The
+// front end gives it where its text goes and how to get an office.
+class BatchRun {
+public:
+    struct Sinks {
+        std::function<void(const QString&)> logLine;  // one per file, walk order
+        std::function<void(const QString&)> status;   // where the walk is
+        std::function<void(const QString&)> progress; // after each line
+        std::function<void(const QString&)> error;
+        // Called while waiting, so the caller's events (signals) are seen.
+        std::function<void()> idle;
+    };
+
+    // The text a deck that is skipped as up to date ends its line with.
+    static constexpr char kUpToDateText[] = "Up to date";
+
+    BatchRun(BatchCommandLine options, QString successText, ConversionPool::ServerFactory factory,
+             Sinks sinks);
+
+    // The exit status: 0 every file converted (or up to date), 1 some
+    // failed, 2 no office could be had or the output folder name is empty.
+    int run();
+    // Ends every office now (for a signal); any thread.
+    void killOffices();
+
+    // As many offices as the cores, but no more than the memory available
+    // holds when each grows to the ceiling it is replaced at; at least one.
+    static int defaultJobs(int cores, qint64 availableBytes);
+    // The free memory the system reports (MemAvailable), -1 when unknown.
+    static qint64 availableMemory();
+
+    int done() const { return done_; }
+    int failed() const { return failed_; }
+    int total() const { return total_; }
+    bool officeStarted() const;
+    const ConversionPool* pool() const { return pool_.get(); }
+    std::chrono::milliseconds elapsed() const;
+
+private:
+    void listFile(const QString& path, FolderListing::Kind kind);
+    void takeFile(const QString& path, FolderListing::Kind kind);
+    void emitLines(std::chrono::milliseconds wait);
+    QString progressText() const;
+
+    BatchCommandLine options_;
+    QString successText_;
+    ConversionPool::ServerFactory factory_;
+    Sinks sinks_;
+    std::unique_ptr<ConversionPool> pool_;
+    std::chrono::steady_clock::time_point started_;
+    int done_ = 0;
+    int failed_ = 0;
+    int total_ = -1;
+    int found_ = 0;
+};

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/conversion/OfficeRecyclePolicy.h"
+#include "app/conversion/ReorderBuffer.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class PresentationServer;
+
+// Several offices converting the files of one walk at once. Each worker
+// owns its office (from the factory: its own pipe and profile), its per-file
+// time limit, its restart after a crash or hang and its replacement when
+// worn. Files are submitted in walk order and their log lines come back in
+// that order, one per file, whatever order they finish in.
+class ConversionPool {
+public:
+    using ServerFactory = std::function<std::shared_ptr<PresentationServer>(int worker)>;
+
+    struct Settings {
+        int workers = 1;
+        QString successText;
+        std::chrono::milliseconds fileTimeLimit{300000};
+        OfficeRecyclePolicy recyclePolicy;
+        // How many files past the oldest unfinished one may be started.
+        int reorderCapacity = 256;
+        // Called on the worker's thread after a deck converted, with the
+        // deck and its page (for notes kept next to the page).
+        std::function<void(const QString& source, const QString& page)> onConverted;
+    };
+
+    ConversionPool(Settings settings, ServerFactory factory);
+    ~ConversionPool();
+    ConversionPool(const ConversionPool&) = delete;
+    ConversionPool& operator=(const ConversionPool&) = delete;
+
+    // A deck to convert into outputFolder; page is where its page lands (two
+    // decks with the same page are never converted at once, and the later
+    // one in walk order is converted later). The workers and their offices
+    // start with the first deck submitted, not before.
+    void submit(const QString& sourcePath, const QString& outputFolder, const QString& page);
+    // A file that is not converted, with its finished log line.
+    void submitLine(const QString& line, bool converted);
+    // No more files will come.
+    void close();
+
+    // Waits up to `wait` for lines, then returns those ready in walk order.
+    QList<ReorderBuffer::Line> takeReady(std::chrono::milliseconds wait);
+    // Closed, every file done and every line taken.
+    bool finished() const;
+    // Every worker failed to get an office: the files left are not converted.
+    bool failed() const;
+    QString failure() const;
+
+    // Workers end after their current file.
+    void requestStop();
+    // Ends every office now, from any thread (for a signal).
+    void killOffices();
+    // Waits for the workers, which quit their offices.
+    void join();
+
+    bool started() const;
+    int serversReplaced() const;
+    // Summed over the workers that have ended (see ConversionEngine).
+    std::chrono::nanoseconds serverTime() const;
+    std::chrono::nanoseconds loadStoreTime() const;
+
+private:
+    struct Job {
+        qint64 sequence;
+        QString source;
+        QString outputFolder;
+        QString page;
+    };
+
+    void startWorkers();
+    void work(int index);
+    bool nextJob(Job* job);
+    void finishJob(const Job& job, ReorderBuffer::Line line);
+
+    Settings settings_;
+    ServerFactory factory_;
+    mutable std::mutex mutex_;
+    std::condition_variable jobsChanged_;
+    std::condition_variable linesChanged_;
+    ReorderBuffer buffer_;
+    std::deque<Job> queue_;
+    QSet<QString> pagesInWork_;
+    qint64 submitted_ = 0;
+    bool closed_ = false;
+    bool stop_ = false;
+    bool started_ = false;
+    int workersLeft_ = 0;
+    int replaced_ = 0;
+    std::chrono::nanoseconds serverTime_{0};
+    std::chrono::nanoseconds loadStoreTime_{0};
+    QString failure_;
+    std::vector<std::thread> threads_;
+    std::vector<std::shared_ptr<PresentationServer>> servers_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Where a deck's page goes. Flat (the default): every page straight in the
+// output folder, so decks of the same name replace each other. Tree: under
+// the same relative folder as the deck, so they stay apart; a page and its
+// "<name>_files/" stay side by side, so the links inside keep working.
+class OutputLayout {
+public:
+    OutputLayout(QString walkedFolder, QString outputFolder, bool tree)
+        : walked_(std::move(walkedFolder)), output_(std::move(outputFolder)), tree_(tree) {}
+
+    // The path below the walked folder, as the walk spells it (the walk
+    // joins with exactly one "/"); the path itself when it is not below.
+    QString relativePath(const QString& sourcePath) const;
+    // The folder the deck's page goes into.
+    QString folderFor(const QString& sourcePath) const;
+    // The page path, named as the converter names it: the file name up to
+    // its first dot + ".htm".
+    QString pageFor(const QString& sourcePath) const;
+
+    // True when the page exists and was modified after the deck (to the
+    // nanosecond); false when either cannot be read.
+    static bool isUpToDate(const QString& sourcePath, const QString& pagePath);
+
+    bool tree() const { return tree_; }
+    const QString& outputFolder() const { return output_; }
+
+private:
+    QString walked_;
+    QString output_;
+    bool tree_;
+};

@@ -1,0 +1,36 @@
+#include "app/conversion/ShardSelector.h"
+
+#include "platform/LocalPath.h"
+
+bool ShardSelector::parse(const QString& text, ShardSelector* selector, QString* error) {
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    bool indexOk = false;
+    bool countOk = false;
+    const int index = slash < 0 ? 0 : text.left(slash).toInt(&indexOk);
+    const int count = slash < 0 ? 0 : text.mid(slash + 1).toInt(&countOk);
+    if (!indexOk || !countOk || count < 1 || index < 1 || index > count) {
+        *error = QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(text);
+        return false;
+    }
+    *selector = ShardSelector(index, count);
+    return true;
+}
+
+std::uint64_t ShardSelector::hash(const QByteArray& bytes) {
+    std::uint64_t value = 14695981039346656037ull;
+    for (const char byte : bytes) {
+        value ^= static_cast<unsigned char>(byte);
+        value *= 1099511628211ull;
+    }
+    return value;
+}
+
+int ShardSelector::shardOf(const QString& relativePath, int count) {
+    // The native bytes, so a name that is not valid UTF-8 hashes the same
+    // on a machine whatever its locale.
+    return int(hash(LocalPath::toNative(relativePath)) % std::uint64_t(count)) + 1;
+}
+
+bool ShardSelector::contains(const QString& relativePath) const {
+    return count_ == 1 || shardOf(relativePath, count_) == index_;
+}

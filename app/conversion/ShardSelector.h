@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Splits a tree between machines: a file belongs to shard K of N by a hash
+// of its path relative to the walked folder. The hash is fixed (64-bit
+// FNV-1a over the path's bytes), so every machine and every run puts a file
+// in the same shard, and the N shards of a tree partition it.
+class ShardSelector {
+public:
+    // Every file (no sharding).
+    ShardSelector() = default;
+    // Shard index (1..count) of count; both checked by parse().
+    ShardSelector(int index, int count) : index_(index), count_(count) {}
+
+    // "K/N" with 1 <= K <= N; false (and *error set) otherwise.
+    static bool parse(const QString& text, ShardSelector* selector, QString* error);
+
+    bool contains(const QString& relativePath) const;
+    // The shard (1..count) a relative path falls into.
+    static int shardOf(const QString& relativePath, int count);
+    static std::uint64_t hash(const QByteArray& bytes);
+
+    int index() const { return index_; }
+    int count() const { return count_; }
+    bool isWhole() const { return count_ == 1; }
+
+private:
+    int index_ = 1;
+    int count_ = 1;
+};

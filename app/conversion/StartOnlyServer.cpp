@@ -1,0 +1,7 @@
+#include "app/conversion/StartOnlyServer.h"
+
+#include "app/automation/AutomationError.h"
+
+AutomationObjectPtr StartOnlyServer::attach() {
+    throw AutomationError(QStringLiteral("Operation unavailable"));
+}

@@ -1,0 +1,95 @@
+#include "tests/app/automation/QStringPrinter.h"
+
+#include "app/conversion/ArchiveIndex.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ArchiveIndexTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(temp.isValid()); }
+
+    // A page as the export leaves it: the page and its companion folder.
+    void page(const QString& relative, const QString& title, int slides) {
+        const QString path = temp.path() + "/" + relative;
+        const QString folder = path.left(path.size() - 4) + "_files";
+        PosixFiles::makePath(folder);
+        PosixFiles::writeAll(path, "<html>\n<head>\n  <title>" + title.toUtf8() +
+                                       "</title>\n</head><body></body></html>\n");
+        for (int i = 0; i < slides; ++i) {
+            PosixFiles::writeAll(folder + QStringLiteral("/img%1.html").arg(i), "slide");
+            PosixFiles::writeAll(folder + QStringLiteral("/text%1.html").arg(i), "text");
+            PosixFiles::writeAll(folder + QStringLiteral("/thumb%1.jpg").arg(i), "jpg");
+        }
+    }
+
+    QTemporaryDir temp;
+};
+
+TEST_F(ArchiveIndexTest, ListsEveryPageOfTheFolderWithItsSourceAndNothingElse) {
+    page("b.htm", "Budget &amp; plans", 3);
+    page("north/a.htm", "Kick-off", 1);
+    page("old.htm", "From an earlier run", 2);
+    PosixFiles::writeAll(temp.path() + "/stray.htm", "<title>not a deck's page</title>");
+    PosixFiles::makePath(temp.path() + "/.deckvane-XXXX");
+    PosixFiles::writeAll(temp.path() + "/.deckvane-XXXX/x.htm", "<title>staging</title>");
+
+    // Sources recorded at conversion; the deck of b.htm is removed since.
+    const QString decks = temp.path() + "/../decks-" + QFileInfo(temp.path()).fileName();
+    PosixFiles::makePath(decks);
+    PosixFiles::writeAll(decks + "/b.ppt", "deck");
+    PosixFiles::writeAll(decks + "/a.ppt", "deck");
+    ArchiveIndex::writeSourceNote(decks + "/b.ppt", temp.path() + "/b.htm");
+    ArchiveIndex::writeSourceNote(decks + "/a.ppt", temp.path() + "/north/a.htm");
+    PosixFiles::removeTree(decks);
+
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 3);
+    const QList<ArchiveIndex::Page> pages = ArchiveIndex::scan(temp.path());
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(pages[0].relativePath, "b.htm");
+    EXPECT_EQ(pages[0].title, "Budget & plans");
+    EXPECT_EQ(pages[0].slides, 3);
+    EXPECT_TRUE(pages[0].thumbnail);
+    EXPECT_EQ(pages[0].source, decks + "/b.ppt");
+    EXPECT_TRUE(pages[0].date.isValid());
+    EXPECT_EQ(pages[1].relativePath, "north/a.htm");
+    EXPECT_EQ(pages[2].relativePath, "old.htm");
+    EXPECT_TRUE(pages[2].source.isEmpty()) << "a page without a note is still listed";
+
+    const QByteArray html = PosixFiles::readAll(temp.path() + "/index.htm");
+    EXPECT_TRUE(html.contains("<a href=\"north/a.htm\"><b>Kick-off</b></a>"));
+    EXPECT_TRUE(html.contains("src=\"north/a_files/thumb0.jpg\""));
+    EXPECT_TRUE(html.contains("Budget &amp; plans")) << "escaped once, not twice";
+    EXPECT_TRUE(html.contains("3 slides"));
+    EXPECT_FALSE(html.contains("stray")) << "only pages with their companion folder";
+    EXPECT_FALSE(html.contains("staging"));
+    EXPECT_FALSE(html.contains("http://") && html.contains("<script")) << "nothing fetched";
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part").size(), 0);
+
+    // Rebuilt from the folder: a page removed since is gone from the index.
+    PosixFiles::removeTree(temp.path() + "/old.htm");
+    PosixFiles::removeTree(temp.path() + "/old_files");
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 2);
+}
+
+TEST_F(ArchiveIndexTest, LinksSpellAnyNameAndTitlesAreEscaped) {
+    EXPECT_EQ(ArchiveIndex::link("a b/c#1.htm"), "a%20b/c%231.htm");
+    EXPECT_EQ(ArchiveIndex::link(LocalPath::fromNative("caf\xe9.htm")), "caf%E9.htm");
+    EXPECT_EQ(ArchiveIndex::escape("<b>\"x\""), "&lt;b&gt;&quot;x&quot;");
+    EXPECT_EQ(ArchiveIndex::titleOf("<title>  Q1 \n results </title>"), "Q1 results");
+    EXPECT_EQ(ArchiveIndex::titleOf("<html>no title"), "");
+}
+
+TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
+    for (int i = 0; i < 300; ++i)
+        page(QStringLiteral("d%1/deck%2.htm").arg(i % 20).arg(i), QStringLiteral("Deck %1").arg(i),
+             1);
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 300);
+    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.htm").count("<tr>"), 300);
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "tests/app/automation/QStringPrinter.h"
+#include "tests/app/conversion/FakePresentationServer.h"
+
+#include "app/conversion/BatchRun.h"
+#include "app/conversion/ConversionPool.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
+
+#include <QTemporaryDir>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <utime.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Fake offices, one per worker. A deck named "...-<ms>.ppt" keeps its office
+// busy that many milliseconds, so files finish out of walk order.
+class FakeOffices {
+public:
+    ConversionPool::ServerFactory factory() {
+        return [this](int worker) {
+            auto server = std::make_shared<FakePresentationServer>();
+            server->startable = startable;
+            server->onOpen = [this](const QString& path) { busy(path); };
+            std::lock_guard lock(mutex);
+            servers[worker] = server;
+            return server;
+        };
+    }
+
+    void busy(const QString& path) {
+        const int now = ++concurrent;
+        for (int seen = peak; now > seen && !peak.compare_exchange_weak(seen, now);)
+            ;
+        const QString name = LocalPath::fileName(path);
+        const qsizetype dash = name.lastIndexOf('-');
+        const int ms = dash < 0 ? 0 : name.mid(dash + 1).section('.', 0, 0).toInt();
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        --concurrent;
+    }
+
+    std::shared_ptr<FakePresentationServer> server(int worker) {
+        std::lock_guard lock(mutex);
+        return servers.value(worker);
+    }
+    int made() {
+        std::lock_guard lock(mutex);
+        return int(servers.size());
+    }
+
+    bool startable = true;
+    std::atomic<int> concurrent{0};
+    std::atomic<int> peak{0};
+    std::mutex mutex;
+    QMap<int, std::shared_ptr<FakePresentationServer>> servers;
+};
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        root = temp.path() + "/in";
+        ASSERT_TRUE(PosixFiles::makePath(root));
+    }
+
+    void touch(const QString& relative) {
+        PosixFiles::makePath(root + "/" + relative.section('/', 0, -2));
+        PosixFiles::writeAll(root + "/" + relative, "deck");
+    }
+
+    struct Outcome {
+        int status = -1;
+        QStringList lines;
+        QStringList errors;
+    };
+
+    Outcome run(QStringList arguments, FakeOffices& offices) {
+        arguments << root;
+        const BatchCommandLine options = BatchCommandLine::parse(arguments, temp.path());
+        EXPECT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+        Outcome outcome;
+        BatchRun::Sinks sinks;
+        sinks.logLine = [&](const QString& line) { outcome.lines << line; };
+        sinks.status = [](const QString&) {};
+        sinks.progress = [](const QString&) {};
+        sinks.error = [&](const QString& text) { outcome.errors << text; };
+        BatchRun run(options, "OK", offices.factory(), sinks);
+        outcome.status = run.run();
+        return outcome;
+    }
+
+    QTemporaryDir temp;
+    QString root;
+};
+
+TEST_F(BatchRunTest, TwoJobsPrintExactlyWhatOneJobPrints) {
+    // The first decks are the slowest, so with two offices later files
+    // finish first and must wait for their turn.
+    touch("a-400.ppt");
+    touch("b-10.ppt");
+    touch("sub/c-250.ppt");
+    touch("sub/d-0.ppt");
+    touch("sub/deeper/e-30.pps");
+    touch("sub/deeper/f-broken.ppt");
+    touch("z-0.ppt");
+    ASSERT_EQ(::mkfifo(LocalPath::toNative(root + "/sub/pipe.ppt").constData(), 0600), 0);
+
+    FakeOffices one;
+    const Outcome sequential = run({"--jobs", "1", "--out", temp.path() + "/o1"}, one);
+    FakeOffices two;
+    const Outcome parallel = run({"--jobs", "2", "--out", temp.path() + "/o2"}, two);
+
+    ASSERT_EQ(sequential.lines.size(), 8) << sequential.lines.join('\n').toStdString();
+    EXPECT_EQ(parallel.lines, sequential.lines);
+    EXPECT_EQ(sequential.status, 1);
+    EXPECT_EQ(parallel.status, 1);
+    EXPECT_TRUE(parallel.lines.contains(root + "/sub/pipe.pptNot a regular file"));
+    EXPECT_EQ(one.peak, 1);
+    EXPECT_EQ(two.peak, 2) << "two offices must really convert at once";
+    EXPECT_EQ(two.made(), 2);
+    for (int worker = 0; worker < 2; ++worker) {
+        EXPECT_FALSE(two.server(worker)->alive()) << "no office is left at the end";
+        EXPECT_TRUE(two.server(worker)->calls().contains("Quit"));
+    }
+}
+
+TEST_F(BatchRunTest, DecksWithTheSamePageNeverRaceAndTheLaterInWalkOrderWins) {
+    touch("x.first-300.ppt");
+    touch("x.second-0.ppt");
+    touch("y-0.ppt");
+    FakeOffices offices;
+    const Outcome outcome = run(
+        {"--jobs", "3", "--masks", "*.first*,*.second*,y*", "--out", temp.path() + "/o"}, offices);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o/x.htm"), "x.second-0.ppt");
+}
+
+TEST_F(BatchRunTest, AnOfficeKilledMidFileIsReplacedAndTheOtherWorkerGoesOn) {
+    touch("1-hang.ppt");
+    for (int i = 2; i <= 7; ++i)
+        touch(QStringLiteral("%1-20.ppt").arg(i));
+    FakeOffices offices;
+    ConversionPool::Settings settings;
+    settings.workers = 2;
+    settings.successText = "OK";
+    ConversionPool pool(settings, offices.factory());
+    const QString out = temp.path() + "/o";
+    QStringList names = {"1-hang.ppt"};
+    for (int i = 2; i <= 7; ++i)
+        names << QStringLiteral("%1-20.ppt").arg(i);
+    for (const QString& name : names)
+        pool.submit(root + "/" + name, out, out + "/" + name.section('.', 0, 0) + ".htm");
+    pool.close();
+
+    // Whichever worker took the hanging deck has its office killed under it.
+    std::shared_ptr<FakePresentationServer> victim;
+    for (int i = 0; i < 400 && !victim; ++i) {
+        std::this_thread::sleep_for(5ms);
+        for (int worker = 0; worker < 2; ++worker) {
+            auto server = offices.server(worker);
+            if (server && server->calls().contains("Open " + root + "/1-hang.ppt"))
+                victim = server;
+        }
+    }
+    ASSERT_TRUE(victim);
+    victim->kill();
+
+    QStringList lines;
+    for (int i = 0; i < 500 && !pool.finished(); ++i)
+        for (const auto& line : pool.takeReady(20ms))
+            lines << line.text;
+    pool.join();
+    ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith(root + "/1-hang.ppt"));
+    EXPECT_FALSE(lines[0].endsWith("OK"));
+    for (int i = 1; i < 7; ++i)
+        EXPECT_EQ(lines[i], root + "/" + names[i] + "OK");
+    EXPECT_EQ(victim->starts(), 2) << "the killed office is replaced for the next file";
+    for (int worker = 0; worker < 2; ++worker)
+        EXPECT_FALSE(offices.server(worker)->alive());
+}
+
+TEST_F(BatchRunTest, NoOfficeExitsWithTwoAndConvertsNothing) {
+    touch("a.ppt");
+    FakeOffices offices;
+    offices.startable = false;
+    const Outcome outcome = run({"--jobs", "2", "--out", temp.path() + "/o"}, offices);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_TRUE(outcome.lines.isEmpty());
+    ASSERT_FALSE(outcome.errors.isEmpty());
+    EXPECT_TRUE(outcome.errors.last().contains("not installed"));
+}
+
+TEST_F(BatchRunTest, ShardsOfATreePartitionItsFiles) {
+    for (int i = 0; i < 30; ++i)
+        touch(QStringLiteral("d%1/deck%2.ppt").arg(i % 4).arg(i));
+    FakeOffices offices;
+    const QStringList all = run({"--list"}, offices).lines;
+    ASSERT_EQ(all.size(), 30);
+    QStringList union_;
+    for (int k = 1; k <= 3; ++k) {
+        const QStringList shard =
+            run({"--list", "--shard", QStringLiteral("%1/3").arg(k)}, offices).lines;
+        EXPECT_GT(shard.size(), 0);
+        for (const QString& line : shard)
+            EXPECT_FALSE(union_.contains(line)) << line.toStdString();
+        union_ << shard;
+    }
+    union_.sort();
+    QStringList sorted = all;
+    sorted.sort();
+    EXPECT_EQ(union_, sorted);
+    EXPECT_EQ(offices.made(), 0) << "listing needs no office";
+}
+
+TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWhosePageIsNewer) {
+    touch("fresh.ppt");
+    touch("stale.ppt");
+    touch("new.ppt");
+    const QString out = temp.path() + "/o";
+    PosixFiles::makePath(out);
+    PosixFiles::writeAll(out + "/fresh.htm", "page");
+    PosixFiles::writeAll(out + "/stale.htm", "page");
+    // The stale deck was changed after its page was made.
+    const auto setTime = [](const QString& path, time_t time) {
+        const struct utimbuf times { time, time };
+        ASSERT_EQ(::utime(LocalPath::toNative(path).constData(), &times), 0);
+    };
+    setTime(root + "/fresh.ppt", 1000000);
+    setTime(out + "/fresh.htm", 2000000);
+    setTime(out + "/stale.htm", 1000000);
+    setTime(root + "/stale.ppt", 2000000);
+
+    FakeOffices offices;
+    Outcome outcome = run({"--update", "--out", out}, offices);
+    EXPECT_EQ(outcome.status, 0);
+    ASSERT_EQ(outcome.lines.size(), 3);
+    EXPECT_TRUE(outcome.lines.contains(root + "/fresh.pptUp to date"));
+    EXPECT_TRUE(outcome.lines.contains(root + "/stale.pptOK"));
+    EXPECT_TRUE(outcome.lines.contains(root + "/new.pptOK"));
+
+    // Nothing changed since: nothing converted, and no office started.
+    FakeOffices again;
+    outcome = run({"-u", "--out", out}, again);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 3);
+    EXPECT_EQ(again.made(), 0);
+}
+
+TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApart) {
+    touch("north/report.ppt");
+    touch("south/east/report.ppt");
+    touch("report.pps");
+    const QString out = temp.path() + "/o";
+    FakeOffices offices;
+    EXPECT_EQ(run({"--tree", "--jobs", "2", "--out", out}, offices).status, 0);
+    EXPECT_EQ(PosixFiles::readAll(out + "/north/report.htm"), "report.ppt");
+    EXPECT_EQ(PosixFiles::readAll(out + "/south/east/report.htm"), "report.ppt");
+    EXPECT_EQ(PosixFiles::readAll(out + "/report.htm"), "report.pps");
+}
+
+TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
+    const qint64 ceiling = OfficeRecyclePolicy::kMemoryCeiling;
+    EXPECT_EQ(BatchRun::defaultJobs(2, 20 * ceiling), 2);
+    EXPECT_EQ(BatchRun::defaultJobs(16, 3 * ceiling + 1), 3);
+    EXPECT_EQ(BatchRun::defaultJobs(4, ceiling / 2), 1) << "always at least one";
+    EXPECT_EQ(BatchRun::defaultJobs(8, -1), 8) << "memory unknown: the cores decide";
+    EXPECT_EQ(BatchRun::defaultJobs(0, -1), 1);
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+#include "tests/app/automation/QStringPrinter.h"
+
+#include "app/conversion/OutputLayout.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
+
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+TEST(OutputLayoutTest, FlatByDefaultTheDecksFoldersWithTree) {
+    const OutputLayout flat("/in", "/out", false);
+    EXPECT_EQ(flat.pageFor("/in/a/b/deck.v2.ppt"), "/out/deck.htm");
+    EXPECT_EQ(flat.relativePath("/in/a/b/deck.ppt"), "a/b/deck.ppt");
+
+    const OutputLayout tree("/in", "/out", true);
+    EXPECT_EQ(tree.pageFor("/in/a/b/deck.v2.ppt"), "/out/a/b/deck.htm");
+    EXPECT_EQ(tree.pageFor("/in/top.ppt"), "/out/top.htm");
+    EXPECT_EQ(tree.folderFor("/in/a/x.ppt"), "/out/a");
+    // The walk joins with exactly one "/", even after a folder ending in one.
+    const OutputLayout slashed("/in/", "/out", true);
+    EXPECT_EQ(slashed.relativePath("/in//a/x.ppt"), "a/x.ppt");
+    EXPECT_EQ(slashed.pageFor("/in//a/x.ppt"), "/out/a/x.htm");
+    // A name without a dot: the converter's ".htm", kept.
+    EXPECT_EQ(tree.pageFor("/in/a/README"), "/out/a/.htm");
+    // Not below the walked folder: not moved anywhere odd.
+    EXPECT_EQ(tree.relativePath("/input/x.ppt"), "/input/x.ppt");
+}
+
+TEST(OutputLayoutTest, UpToDateOnlyWhenThePageIsStrictlyNewer) {
+    QTemporaryDir temp;
+    const QString deck = temp.path() + "/d.ppt";
+    const QString page = temp.path() + "/d.htm";
+    PosixFiles::writeAll(deck, "deck");
+    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "no page yet";
+    PosixFiles::writeAll(page, "page");
+    const auto setTime = [](const QString& path, long seconds, long nanoseconds) {
+        const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(path).constData(), times, 0), 0);
+    };
+    setTime(deck, 1000, 5);
+    setTime(page, 1000, 6);
+    EXPECT_TRUE(OutputLayout::isUpToDate(deck, page));
+    setTime(page, 1000, 5);
+    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "the same time is not newer";
+    setTime(page, 999, 999999999);
+    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page));
+    EXPECT_FALSE(OutputLayout::isUpToDate(temp.path() + "/gone.ppt", page));
+}
+
+} // namespace
