@@ -1,5 +1,6 @@
 #include "skin/draw/SkinPublic.h"
 
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskColor.h"
 
@@ -350,8 +351,12 @@ void DrawMenuSeparator(QPainter& canvas, const QRect& rect, qint32 color, int in
 
 namespace {
 
-void drawMacMenuImage(QPainter& canvas, const QRect& rect, const char* name, int rows) {
-    const QImage image = LoadBuiltinImage(QLatin1String(name));
+void drawMenuImage(QPainter& canvas, const QRect& rect, TskUIStyle style, const char* part,
+                   int rows) {
+    const SkinStyle* record = SkinStyleList::Find(style);
+    if (!record)
+        return;
+    const QImage image = LoadBuiltinImage(record->imageName(part));
     if (image.isNull() || rect.width() <= 0 || rect.height() <= 0)
         return;
     const QImage top = image.copy(0, 0, image.width(), qMin(rows, image.height()));
@@ -361,16 +366,16 @@ void drawMacMenuImage(QPainter& canvas, const QRect& rect, const char* name, int
 
 } // namespace
 
-void DrawMacMenuBar(QPainter& canvas, const QRect& rect) {
-    drawMacMenuImage(canvas, rect, "MACOS_MENU_BAR", 12);
+void DrawMenuBarImage(QPainter& canvas, const QRect& rect, TskUIStyle style) {
+    drawMenuImage(canvas, rect, style, "MENU_BAR", 12);
 }
 
-void DrawMacMenuBarTall(QPainter& canvas, const QRect& rect) {
-    drawMacMenuImage(canvas, rect, "MACOS_MENU_BAR", 20);
+void DrawMenuBarImageTall(QPainter& canvas, const QRect& rect, TskUIStyle style) {
+    drawMenuImage(canvas, rect, style, "MENU_BAR", 20);
 }
 
-void DrawMacMenuSelect(QPainter& canvas, const QRect& rect) {
-    drawMacMenuImage(canvas, rect, "MACOS_MENU_SELECT", 20);
+void DrawMenuSelectImage(QPainter& canvas, const QRect& rect, TskUIStyle style) {
+    drawMenuImage(canvas, rect, style, "MENU_SELECT", 20);
 }
 
 void DrawMenuWindowBorder(QPainter& canvas, const QRect& windowRect, qint32 frameColor,

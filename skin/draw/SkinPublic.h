@@ -8,6 +8,8 @@
 // exclusive. QRect stores an inclusive right(), so build rectangles with
 // RectLTRB and read their exclusive edges with RectRight/RectBottom.
 
+#include "skin/theme/SkinThemes.h"
+
 #include <QImage>
 #include <QLine>
 #include <QPoint>
@@ -135,11 +137,11 @@ QLine MenuSeparatorLine(const QRect& rect, int indent, bool indentAtLeft);
 void DrawMenuSeparator(QPainter& canvas, const QRect& rect, qint32 color, int indent,
                        bool indentAtLeft);
 
-// MacOS menu images stretched into Rect: the bar's top 12 rows, its top 20
-// rows, and the selection's top 20 rows.
-void DrawMacMenuBar(QPainter& canvas, const QRect& rect);
-void DrawMacMenuBarTall(QPainter& canvas, const QRect& rect);
-void DrawMacMenuSelect(QPainter& canvas, const QRect& rect);
+// The style's menu images stretched into Rect: MENU_BAR's top 12 rows, its
+// top 20 rows, and MENU_SELECT's top 20 rows. Nothing for FromThemeFile.
+void DrawMenuBarImage(QPainter& canvas, const QRect& rect, TskUIStyle style);
+void DrawMenuBarImageTall(QPainter& canvas, const QRect& rect, TskUIStyle style);
+void DrawMenuSelectImage(QPainter& canvas, const QRect& rect, TskUIStyle style);
 
 // The skinned border of a popup menu, painted by the menu onto itself.
 // WindowRect is the menu's rectangle in the painter's coordinates:

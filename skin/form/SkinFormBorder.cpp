@@ -2,6 +2,7 @@
 
 #include "skin/draw/SkinPublic.h"
 #include "skin/form/SkinFormRegion.h"
+#include "skin/theme/SkinStyle.h"
 #include "skin/theme/TskColor.h"
 
 #include <QPainter>
@@ -99,7 +100,7 @@ void SkinFormBorder::PaintRing(QPainter& canvas, const Input& in) {
             }
             canvas.drawImage(2, 0, strip);
         }
-        if (bw == 1 && in.roundCorner == 11 && !in.designMode)
+        if (bw == 1 && in.roundCorner == GlassArcsRoundCorner && !in.designMode)
             PaintGlassArcs(canvas, in);
     } else if (!in.titleBarVisible) {
         fill(canvas, 0, 0, W, 1, in.borderColor);

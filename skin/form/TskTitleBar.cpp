@@ -6,6 +6,7 @@
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/form/TskTitleBarSections.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskColor.h"
 
 #include <QApplication>
@@ -320,8 +321,9 @@ QString TskTitleBar::FitCaption(const QString& caption, int room,
 
 qint32 TskTitleBar::StyleFontColor(TskUIStyle uiStyle, bool usingTheme,
                                    qint32 themeTitleBarFontColor, qint32 themeControlFontColor) {
-    if (uiStyle == TskUIStyle::MacOS)
-        return kBlack;
+    // A built-in style has its caption colour among its values.
+    if (const SkinStyle* style = SkinStyleList::Find(uiStyle))
+        return style->titleBarFontColor;
     if (!usingTheme)
         return kWhite;
     if (themeTitleBarFontColor != -1)

@@ -13,6 +13,7 @@
 #include "skin/form/TskForm.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskFileTheme.h"
 
 #include <QApplication>
@@ -27,13 +28,6 @@
 #include <memory>
 
 namespace {
-
-const TskUIStyle kStyles[] = {TskUIStyle::MacOS, TskUIStyle::WinXP, TskUIStyle::DeepBlue,
-                              TskUIStyle::Protein, TskUIStyle::BlueGlass};
-
-QString styleName(TskUIStyle style) {
-    return QString::fromLatin1(QMetaEnum::fromType<TskUIStyle>().valueToKey(int(style)));
-}
 
 // Everything settles: layouts, the banner's page, pending repaints.
 void settle(int milliseconds = 0) {
@@ -88,8 +82,9 @@ struct SmallForm {
         form = new TskForm(&window);
         form->SetUIStyle(style);
         form->SetCaption(caption);
-        auto* text =
-            new QLabel(QStringLiteral("Skinned form, %1 style").arg(styleName(style)), form);
+        auto* text = new QLabel(QStringLiteral("Skinned form, %1 style")
+                                    .arg(QLatin1String(SkinStyleList::Find(style)->name)),
+                                form);
         text->setGeometry(16, 60, 260, 20);
     }
 };
@@ -160,8 +155,9 @@ bool renderAll(const QString& outDir) {
         auto window = mainWindow();
         ok &= save(grabWindow(*window, window->skForm1), outDir + QStringLiteral("/window.png"));
     }
-    for (TskUIStyle style : kStyles) {
-        const QString dir = outDir + QLatin1Char('/') + styleName(style);
+    for (const SkinStyle& record : SkinStyleList::All()) {
+        const TskUIStyle style = record.style;
+        const QString dir = outDir + QLatin1Char('/') + QLatin1String(record.name);
         if (!QDir().mkpath(dir)) {
             std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
             return false;
