@@ -3,11 +3,12 @@
 // image, enlarged, frame by frame with a border round each frame, grouped by
 // style, with the key-colour pixels checkered so transparency is visible.
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
+#include "skin/menus/SkinMenuDrawing.h"
 #include "skin/theme/SkinImageCatalog.h"
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
-#include "skin/theme/TskColor.h"
 #include "skin/theme/TskFileTheme.h"
 #include "skin/theme/TskSkinError.h"
 

@@ -1,6 +1,7 @@
 #include "skin/controls/TskButton.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinStyleList.h"
 
 #include <QPainter>

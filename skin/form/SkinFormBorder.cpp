@@ -1,9 +1,10 @@
 #include "skin/form/SkinFormBorder.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/SkinFormRegion.h"
 #include "skin/theme/SkinStyle.h"
-#include "skin/theme/TskColor.h"
 
 #include <QPainter>
 

@@ -2,16 +2,19 @@
 
 #include "component/AlignLayout.h"
 #include "component/LayoutCollection.h"
+#include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/SkinFormRegion.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
 #include "skin/theme/SkinImageCatalog.h"
 #include "skin/theme/SkinStyleList.h"
-#include "skin/theme/TskColor.h"
 #include "skin/theme/TskSkinError.h"
 
 #include <QApplication>

@@ -2,12 +2,14 @@
 
 #include "component/AlignLayout.h"
 #include "platform/SystemLanguage.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/form/TskTitleBarSections.h"
 #include "skin/theme/SkinStyleList.h"
-#include "skin/theme/TskColor.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,9 +1,11 @@
 #include "skin/menus/TskMenuBar.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/menus/SkinMenu.h"
+#include "skin/menus/SkinMenuDrawing.h"
 #include "skin/theme/SkinStyleList.h"
-#include "skin/theme/TskColor.h"
 
 #include <QEvent>
 #include <QMenu>

@@ -1,6 +1,7 @@
 #include "skin/theme/SkinThemes.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
+#include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinImagePart.h"
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskFileTheme.h"

@@ -9,7 +9,6 @@
 #include "GalleryPage.h"
 
 #include "app/TFMain.h"
-#include "skin/draw/SkinPublic.h"
 #include "skin/form/TskForm.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
