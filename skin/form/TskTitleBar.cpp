@@ -9,6 +9,7 @@
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/form/TskTitleBarSections.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinStyleList.h"
 
 #include <QApplication>
@@ -20,24 +21,6 @@
 #include <QWindow>
 
 namespace {
-
-bool hasMethod(const QObject* object, const char* signature) {
-    return object && object->metaObject()->indexOfMethod(signature) >= 0;
-}
-
-// The skinned form that carries Form's window: the window itself or its
-// first skinned-form child.
-QObject* skinFormOf(QWidget* form) {
-    if (!form)
-        return nullptr;
-    if (IsSkinForm(form))
-        return form;
-    for (QObject* child : form->children()) {
-        if (IsSkinForm(child))
-            return child;
-    }
-    return nullptr;
-}
 
 constexpr qint32 kBlack = 0;
 constexpr qint32 kWhite = 0x00FFFFFF;
@@ -162,11 +145,8 @@ bool TskTitleBar::InSkinForm() const {
 }
 
 int TskTitleBar::SideBorderWidth() const {
-    QObject* skinForm = skinFormOf(ParentForm());
-    int width = 0;
-    if (hasMethod(skinForm, "GetSideBorderWidth()"))
-        QMetaObject::invokeMethod(skinForm, "GetSideBorderWidth", Q_RETURN_ARG(int, width));
-    return width;
+    const SkinFormInterface* skinForm = SkinFormInterface::skinFormOf(ParentForm());
+    return skinForm ? skinForm->GetSideBorderWidth() : 0;
 }
 
 bool TskTitleBar::IsRightToLeft() const {

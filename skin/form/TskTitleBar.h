@@ -6,12 +6,10 @@
 // opens the system menu. A skinned form creates one along its top edge; it
 // also works on an ordinary window.
 //
-// What it asks of the window it sits on (found by name, so this layer does
-// not depend on the skinned form):
-//   - whether its parent is a skinned form (IsSkinForm: class "TskForm");
-//   - the width of the form's side-border image, from
-//     `Q_INVOKABLE int GetSideBorderWidth()` on the skinned form carrying
-//     the window (0 on any other window);
+// What it asks of the window it sits on (through SkinFormInterface):
+//   - whether its parent is a skinned form (IsSkinForm);
+//   - the width of the form's side-border image, from GetSideBorderWidth()
+//     of the skinned form carrying the window (0 on any other window);
 //   - maximize, restore, minimize and close act on the window itself.
 
 #include "skin/form/TskTitleBarButtons.h"

@@ -182,7 +182,7 @@ void ContainerApplyUIStyle(QObject* container, TskUIStyle uiStyle, TskFileTheme*
 
 // The class name without namespace qualifiers ("TskButton").
 QByteArray UnqualifiedClassName(const QMetaObject* meta);
-// Whether the object is a skinned form: its class or an ancestor is TskForm.
+// Whether the object is a skinned form (implements SkinFormInterface).
 bool IsSkinForm(const QObject* object);
 
 // The style prefix of built-in resource names ("MACOS"...); empty otherwise.
