@@ -199,9 +199,9 @@ void TskForm::SetUIStyle(TskUIStyle value) {
             qint32 barColor = theme->GetColor(ThemeKey::MenuMenuBarColor);
             if (barColor == -1) {
                 const qint32 fontColor = theme->GetColor(ThemeKey::ControlFontColor);
-                barColor = fontColor == 0x20000   ? 0x00AC5B3B
-                           : fontColor == 0x30000 ? 0x00996733
-                                                  : m_color;
+                barColor = fontColor == ThemeFamilyMarker(2)   ? 0x00AC5B3B
+                           : fontColor == ThemeFamilyMarker(3) ? 0x00996733
+                                                               : m_color;
             }
             SetMenuBarColor(barColor);
         }

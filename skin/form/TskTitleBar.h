@@ -150,10 +150,11 @@ public:
     // "..." appended, and "..." alone when nothing does.
     static QString FitCaption(const QString& caption, int room,
                               const std::function<int(const QString&)>& textWidth);
-    // The caption colour from the style or theme: black for MacOS; with a
-    // theme its TitleBarFontColor, or when that is missing (-1) black for
-    // ControlFontColor 0x10000, 0x30000, 0x40000, 0x50000 and white else;
-    // white for the other built-in styles.
+    // The caption colour from the style or theme: a built-in style's own
+    // TitleBarFontColor (black for MacOS, white for the others); with a theme
+    // its TitleBarFontColor, or when that is missing (-1) black for the theme
+    // family markers 1, 3, 4 and 5 (ThemeFamilyMarker) and white else; white
+    // without a usable theme.
     static qint32 StyleFontColor(TskUIStyle uiStyle, bool usingTheme, qint32 themeTitleBarFontColor,
                                  qint32 themeControlFontColor);
 

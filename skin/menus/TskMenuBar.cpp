@@ -92,7 +92,7 @@ TskMenuBar::ButtonLook TskMenuBar::LookOf(TskUIStyle style, const TskFileTheme* 
         look.textColor = kDisabledTextColor;
     else if (!usingTheme)
         look.textColor = GetBuiltinColor(effective, ThemeKey::MenuFontColor);
-    else if (theme->GetColor(ThemeKey::ControlFontColor) == 0x30000)
+    else if (theme->GetColor(ThemeKey::ControlFontColor) == ThemeFamilyMarker(3))
         look.textColor = 0x00FFFFFF;
     else
         look.textColor = theme->GetColor(ThemeKey::MenuFontColor);
