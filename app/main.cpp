@@ -5,7 +5,7 @@
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/MessageBoxSeam.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/form/SkinMainForm.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -2,15 +2,19 @@
 
 #include "component/AlignLayout.h"
 #include "component/LayoutCollection.h"
+#include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/SkinFormRegion.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
 #include "skin/theme/SkinImageCatalog.h"
-#include "skin/theme/TskColor.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskSkinError.h"
 
 #include <QApplication>
@@ -40,16 +44,6 @@ QImage layoutPicture(const QString& text) {
     QImage picture;
     ExtractFrame(strip, picture, info ? info->frames : 1, frame);
     return picture;
-}
-
-// The skinned form carrying Window, if any.
-TskForm* skinFormOf(QWidget* window) {
-    if (!window)
-        return nullptr;
-    for (QObject* child : window->children())
-        if (auto* form = qobject_cast<TskForm*>(child); form && form->OwnerForm() == window)
-            return form;
-    return nullptr;
 }
 
 TskMainMenu* asMainMenu(QMenu* menu) {
@@ -205,9 +199,9 @@ void TskForm::SetUIStyle(TskUIStyle value) {
             qint32 barColor = theme->GetColor(ThemeKey::MenuMenuBarColor);
             if (barColor == -1) {
                 const qint32 fontColor = theme->GetColor(ThemeKey::ControlFontColor);
-                barColor = fontColor == 0x20000   ? 0x00AC5B3B
-                           : fontColor == 0x30000 ? 0x00996733
-                                                  : m_color;
+                barColor = fontColor == ThemeFamilyMarker(2)   ? 0x00AC5B3B
+                           : fontColor == ThemeFamilyMarker(3) ? 0x00996733
+                                                               : m_color;
             }
             SetMenuBarColor(barColor);
         }
@@ -454,13 +448,10 @@ void TskForm::paintEvent(QPaintEvent*) {
     QImage bitmap(size(), QImage::Format_RGB32);
     {
         QPainter canvas(&bitmap);
-        if (m_uiStyle == TskUIStyle::MacOS || m_uiStyle == TskUIStyle::Protein) {
+        const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
+        if (style && style->patternBackground) {
             // The pattern starts at the panel's top-left corner.
-            TileDraw(canvas,
-                     LoadBuiltinImage(m_uiStyle == TskUIStyle::MacOS
-                                          ? QStringLiteral("MACOS_FORM_BACKGROUND")
-                                          : QStringLiteral("PROTEIN_FORM_BACKGROUND")),
-                     bitmap.rect());
+            TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), bitmap.rect());
         } else {
             canvas.fillRect(bitmap.rect(), TskColor::toQColor(m_color));
         }
@@ -620,9 +611,10 @@ bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {
         // The window the key came to answers; a window without a skinned
         // form hands it to the main window's.
         auto* widget = qobject_cast<QWidget*>(receiver);
-        TskForm* target = widget ? skinFormOf(widget->window()) : nullptr;
+        SkinFormInterface* target =
+            widget ? SkinFormInterface::skinFormOf(widget->window()) : nullptr;
         if (!target)
-            target = skinFormOf(ApplicationMainForm());
+            target = SkinFormInterface::skinFormOf(ApplicationMainForm());
         if (target != this)
             return false;
         if (shortcutOverride) {

@@ -1,7 +1,26 @@
-# cmake -DDIR=... -DFILES=a;b;c -P CheckFiles.cmake: fails unless every file
-# exists below DIR and is not empty.
-set(missing "")
+# cmake -DDIR=... -DFILES=a;b;c -DGALLERY=skin-gallery -P CheckFiles.cmake:
+# fails unless every file exists below DIR and is not empty. A name starting
+# with STYLE/ stands for that file in the folder of every style the gallery
+# renders (skin-gallery --styles).
+execute_process(COMMAND "${GALLERY}" --styles OUTPUT_VARIABLE style_lines RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${GALLERY} --styles failed: ${status}")
+endif()
+string(STRIP "${style_lines}" style_lines)
+string(REPLACE "\n" ";" styles "${style_lines}")
+set(expanded "")
 foreach(file IN LISTS FILES)
+    if(file MATCHES "^STYLE/(.*)$")
+        foreach(style IN LISTS styles)
+            list(APPEND expanded "${style}/${CMAKE_MATCH_1}")
+        endforeach()
+    else()
+        list(APPEND expanded "${file}")
+    endif()
+endforeach()
+
+set(missing "")
+foreach(file IN LISTS expanded)
     if(NOT EXISTS "${DIR}/${file}")
         list(APPEND missing ${file})
     else()
