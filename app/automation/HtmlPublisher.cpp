@@ -78,8 +78,7 @@ bool endsWhole(const QString& path, qint64 size) {
 class FolderLock {
 public:
     explicit FolderLock(const QString& folder)
-        : fd_(::open(LocalPath::toNative(folder).constData(),
-                     O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        : fd_(::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (fd_ >= 0) {
             while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
             }

@@ -21,6 +21,17 @@
 
 using namespace css;
 
+// The UNO headers make each type description once and keep it to the end of
+// the process on purpose; a leak checker (in sanitizer builds) is told so.
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:cppu_detail_getUnoType\n";
+}
+extern "C" const char* __lsan_default_options();
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
+
 rtl::OUString ImpressConnection::toOUString(const QString& text) {
     return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()),
                          sal_Int32(text.size()));
