@@ -138,6 +138,8 @@ run_unoconv() { # ROUND
         --nodefault -env:UserInstallation="file://$work/profile-unoconv" \
         "--accept=pipe,name=$pipe;urp;StarOffice.ComponentContext" >/dev/null 2>&1 &
     listener=$!
+    # Killed at the end of the round on purpose: no job-control notice.
+    disown "$listener"
     mapfile -t outputs < <(unoconv_outputs "$out")
     for f in "${files[@]}"; do
         mkdir -p "$(dirname "${outputs[$i]}")"
@@ -234,14 +236,21 @@ if own:
     print(f"  outside any office call: {spread(own)} %   (target < 5 %)")
     print(f"  outside loading and storing decks: {spread(outside)} %"
           " (also counts the office's start and the name and visible calls)")
-print("\npeak resident memory, MB (over all rounds):")
+print("\npeak resident memory, MB (over all rounds; offices have private pipe names, so each")
+print("office of each run is counted on its own):")
 for c in ("j1", "j2"):
-    peaks = collections.defaultdict(int)
+    own, offices = 0, {}
     for line in open(f"{work}/mem-{c}"):
         parts = line.split()
-        if len(parts) == 2 and parts[1].isdigit():
-            who = "deckvane-batch" if parts[0] == "deckvane" else (
-                "office " + ("0" if parts[0].count("-") <= 3 else parts[0].rsplit("-", 1)[1]))
-            peaks[who] = max(peaks[who], int(parts[1]))
-    print(f"  {names[c]}: " + ", ".join(f"{k} {v / 1024:.0f}" for k, v in sorted(peaks.items())))
+        if len(parts) != 2 or not parts[1].isdigit():
+            continue
+        if parts[0] == "deckvane":
+            own = max(own, int(parts[1]))
+        else:
+            offices[parts[0]] = max(offices.get(parts[0], 0), int(parts[1]))
+    if offices:
+        peaks = sorted(offices.values())
+        print(f"  {names[c]}: deckvane-batch {own / 1024:.0f}; {len(peaks)} offices, "
+              f"peak each {peaks[0] / 1024:.0f}-{peaks[-1] / 1024:.0f}, "
+              f"median {statistics.median(peaks) / 1024:.0f}")
 EOF
