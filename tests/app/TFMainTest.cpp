@@ -16,10 +16,12 @@
 #include "skin/TskTitleBarButtons.h"
 #include "skin/TskTitleBarSections.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -210,6 +212,23 @@ TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
                       0xFFFFFF)
             << at.x() << "," << at.y();
     }
+}
+
+TEST(TFMain, TabInTheLogMovesOnAlongTheStoredTabOrder) {
+    FakeBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->Memo1->setFocus();
+    w->Memo1->setPlainText("log");
+    w->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(w->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(w->Memo1->toPlainText(), "log");
+    // The banner (TabOrder 3) takes no focus here, so the folder list
+    // (TabOrder 4) is next after the log (TabOrder 2).
+    EXPECT_EQ(QApplication::focusWidget(), w->DirectoryListBox1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), w->Memo1);
 }
 
 TEST(TFMain, ALayoutWithoutAControlNamesTheFileItCameFrom) {
