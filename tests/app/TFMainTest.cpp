@@ -180,13 +180,36 @@ TEST(TFMain, BannerScrollBarsGoOnlyWhenTheBrowserIsNoLongerBusy) {
     EXPECT_EQ(browser->scrollBarsHidden, 2);
 }
 
-TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
+TEST(TFMain, ChoosingAnotherDriveMovesTheFolderListAndTheSameDriveKeepsIt) {
     FakeBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
-    const QString before = w->DirectoryListBox1->directory();
-    w->DirectoryListBox1->setDrive(w->DirectoryListBox1->drive());
+    // Two folders stand in for two mounted drives.
+    QTemporaryDir root;
+    const QString first = root.filePath("first"), second = root.filePath("second");
+    ASSERT_TRUE(QDir().mkpath(first + "/deep/er"));
+    ASSERT_TRUE(QDir().mkpath(second + "/other"));
+    const QList<MountTable::Drive> drives = {
+        {first, "one", "/dev/sdx1", "ext4", MountTable::Kind::Fixed},
+        {second, "two", "/dev/sdy1", "ext4", MountTable::Kind::Fixed}};
+    w->DirectoryListBox1->setDrives(drives);
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(first + "/deep/er"));
+    w->DriveComboBox1->setDrives(drives);
+    w->DriveComboBox1->setDrive(first);
+    ASSERT_EQ(w->DriveComboBox1->drive(), first);
+
+    // The user picks the other drive in the combo: the list moves to its root.
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(second));
+    EXPECT_EQ(w->DirectoryListBox1->directory(), second);
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(second + "/other"));
+    // Back on the first drive, the folder last open there.
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(first));
+    EXPECT_EQ(w->DirectoryListBox1->directory(), first + "/deep/er");
+    // The drive already chosen changes nothing, even with the list moved on.
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(first + "/deep"));
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(first));
     w->DriveComboBox1Change();
-    EXPECT_EQ(w->DirectoryListBox1->directory(), before);
+    EXPECT_EQ(w->DirectoryListBox1->directory(), first + "/deep");
+    QDir::setCurrent(QDir::tempPath());
 }
 
 TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
