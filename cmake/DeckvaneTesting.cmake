@@ -1,5 +1,5 @@
 # deckvane_add_test(NAME SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s] [LOCK resource]
-#                   [DISPLAYS bare|openbox ...])
+#                   [DISPLAYS bare|openbox ...] [FIXTURES name ...])
 # One GoogleTest executable per call; every test case becomes its own CTest
 # entry. Tests run headless: the shared main picks the offscreen platform
 # unless a display platform was asked for explicitly.
@@ -9,7 +9,7 @@
 # window manager, "openbox" runs one. Their names begin with the kind
 # ("openbox.Suite.Case") and they carry the label "display".
 function(deckvane_add_test name)
-    cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;LABELS;DISPLAYS" ${ARGN})
+    cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;LABELS;DISPLAYS;FIXTURES" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_link_libraries(${name} PRIVATE deckvane_testmain ${T_LIBS})
@@ -17,6 +17,9 @@ function(deckvane_add_test name)
         set(T_TIMEOUT 120)
     endif()
     set(props TIMEOUT ${T_TIMEOUT})
+    if(T_FIXTURES)
+        list(APPEND props FIXTURES_REQUIRED "${T_FIXTURES}")
+    endif()
     if(NOT T_DISPLAYS)
         # Tests holding the same lock never run at the same time (each starts its
         # own office; two at once on a small machine only add load and timing noise).
