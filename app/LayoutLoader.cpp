@@ -1,7 +1,7 @@
 #include "app/LayoutLoader.h"
 
-#include "platform/AlignLayout.h"
-#include "platform/ComponentState.h"
+#include "component/AlignLayout.h"
+#include "component/ComponentState.h"
 
 #include <QColor>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/LayoutReader.h"
 
-#include "platform/LayoutCollection.h"
+#include "component/LayoutCollection.h"
 
 #include <QFile>
 

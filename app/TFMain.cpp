@@ -17,10 +17,10 @@
 #include "app/conversion/ConversionEngine.h"
 #include "platform/MessageBoxSeam.h"
 #include "platform/SystemLanguage.h"
-#include "skin/TskButton.h"
-#include "skin/TskForm.h"
-#include "skin/TskImagePanel.h"
-#include "skin/TskRadioButton.h"
+#include "skin/controls/TskButton.h"
+#include "skin/controls/TskImagePanel.h"
+#include "skin/controls/TskRadioButton.h"
+#include "skin/form/TskForm.h"
 
 TFMain::TFMain(QWidget* parent)
     : QWidget(parent), languageIdSource(&SystemLanguage::defaultLanguageId) {}

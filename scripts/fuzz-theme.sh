@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Fuzzes the theme-file reader for a while (FUZZ_SECONDS, default 60) with
-# libFuzzer under ASan and UBSan. Needs clang; without it says so and passes.
+# libFuzzer under ASan and UBSan; FUZZ_SECONDS=0 skips the run (libFuzzer
+# itself would read 0 as "no limit"). Needs clang; without it says so and passes.
 # Exit status is non-zero when the fuzzer finds a crash, a leak or a hang.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DECKVANE_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
+
+if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
+    echo "fuzz-theme: FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2
+    exit 2
+fi
+if ((10#$seconds == 0)); then
+    echo "fuzz-theme: FUZZ_SECONDS=0, skipping the theme-reader fuzz run"
+    exit 0
+fi
 
 if ! command -v clang++ >/dev/null 2>&1; then
     echo "fuzz-theme: clang++ not found, skipping the theme-reader fuzz run"
@@ -25,6 +35,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"
 cd "$work"
-"$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/fuzz/corpus" \
+"$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/theme/fuzz/corpus" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" ${FUZZ_ARGS:-}

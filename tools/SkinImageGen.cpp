@@ -5,7 +5,7 @@
 // BMP images) that skin-theme packs into resources/themes.
 
 #include "SkinArt.h"
-#include "skin/SkinImageCatalog.h"
+#include "skin/theme/SkinImageCatalog.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,12 +3,12 @@
 // image, enlarged, frame by frame with a border round each frame, grouped by
 // style, with the key-colour pixels checkered so transparency is visible.
 
-#include "skin/SkinImageCatalog.h"
-#include "skin/SkinPublic.h"
-#include "skin/SkinThemes.h"
-#include "skin/TskColor.h"
-#include "skin/TskFileTheme.h"
-#include "skin/TskSkinError.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/theme/SkinImageCatalog.h"
+#include "skin/theme/SkinThemes.h"
+#include "skin/theme/TskColor.h"
+#include "skin/theme/TskFileTheme.h"
+#include "skin/theme/TskSkinError.h"
 
 #include <QFileInfo>
 

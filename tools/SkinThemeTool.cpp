@@ -6,9 +6,9 @@
 //                           error when FILE is not a theme file or stops early.
 
 #include "SkinThemePack.h"
-#include "skin/SkinThemeFile.h"
-#include "skin/TskSkinError.h"
-#include "skin/TskThemeFileReader.h"
+#include "skin/theme/SkinThemeFile.h"
+#include "skin/theme/TskSkinError.h"
+#include "skin/theme/TskThemeFileReader.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "TskThemeFileWriter.h"
 
-#include "skin/SkinThemeFile.h"
+#include "skin/theme/SkinThemeFile.h"
 
 #include <QSaveFile>
 

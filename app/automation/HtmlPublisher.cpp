@@ -1,8 +1,8 @@
 #include "app/automation/HtmlPublisher.h"
 
 #include "app/automation/AutomationError.h"
-#include "app/automation/LocalPath.h"
-#include "app/automation/PosixFiles.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 
 #include <QRegularExpression>
 #include <cerrno>

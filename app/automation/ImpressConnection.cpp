@@ -1,7 +1,7 @@
 #include "app/automation/ImpressConnection.h"
 
 #include "app/automation/AutomationError.h"
-#include "app/automation/LocalPath.h"
+#include "platform/LocalPath.h"
 
 #include <QRegularExpression>
 

@@ -3,7 +3,7 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/ImpressConnection.h"
-#include "app/automation/LocalPath.h"
+#include "platform/LocalPath.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XStorable.hpp>

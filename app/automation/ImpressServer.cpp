@@ -3,9 +3,9 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressApplication.h"
 #include "app/automation/ImpressConnection.h"
-#include "app/automation/LocalPath.h"
-#include "app/automation/PosixFiles.h"
 #include "app/automation/SofficeProcess.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 
 #include <QDir>
 #include <QStandardPaths>

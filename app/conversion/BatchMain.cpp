@@ -3,9 +3,9 @@
 #include "app/StringTable.h"
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressServer.h"
-#include "app/automation/LocalPath.h"
 #include "app/conversion/BatchCommandLine.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/LocalPath.h"
 #include "platform/SystemLanguage.h"
 
 #include <QCoreApplication>

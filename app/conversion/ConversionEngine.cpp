@@ -2,10 +2,10 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
-#include "app/automation/PosixFiles.h"
 #include "app/automation/PresentationServer.h"
 #include "app/conversion/MaskMatcher.h"
 #include "app/conversion/ServerCallRunner.h"
+#include "platform/PosixFiles.h"
 
 #include <QCoreApplication>
 

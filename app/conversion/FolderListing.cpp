@@ -1,6 +1,6 @@
 #include "app/conversion/FolderListing.h"
 
-#include "app/automation/LocalPath.h"
+#include "platform/LocalPath.h"
 
 #include <cstring>
 #include <dirent.h>

@@ -1,7 +1,7 @@
 #include "app/LayoutLoader.h"
 #include "app/LayoutReader.h"
-#include "platform/ComponentState.h"
-#include "platform/LayoutCollection.h"
+#include "component/ComponentState.h"
+#include "component/LayoutCollection.h"
 
 #include <QDir>
 #include <QLineEdit>

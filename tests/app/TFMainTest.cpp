@@ -1,6 +1,6 @@
 #include "app/TFMain.h"
 #include "app/LayoutReader.h"
-#include "app/automation/BannerBrowser.h"
+#include "app/banner/BannerBrowser.h"
 #include "app/controls/TDirectoryListBox.h"
 #include "app/controls/TDriveComboBox.h"
 #include "app/controls/TEdit.h"
@@ -8,13 +8,13 @@
 #include "app/controls/TMemo.h"
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
-#include "skin/TskButton.h"
-#include "skin/TskForm.h"
-#include "skin/TskImagePanel.h"
-#include "skin/TskRadioButton.h"
-#include "skin/TskTitleBar.h"
-#include "skin/TskTitleBarButtons.h"
-#include "skin/TskTitleBarSections.h"
+#include "skin/controls/TskButton.h"
+#include "skin/controls/TskImagePanel.h"
+#include "skin/controls/TskRadioButton.h"
+#include "skin/form/TskForm.h"
+#include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarButtons.h"
+#include "skin/form/TskTitleBarSections.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // Small components that keep the skinned-component contract, standing in for
 // the real skinned controls in the theme and propagation tests.
 
-#include "skin/SkinThemes.h"
-#include "skin/TskFileTheme.h"
+#include "skin/theme/SkinThemes.h"
+#include "skin/theme/TskFileTheme.h"
 
 #include <QPointer>
 #include <QWidget>

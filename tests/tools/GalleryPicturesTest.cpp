@@ -1,7 +1,7 @@
 // What the skin gallery drew, checked by its pixels: the gallery runs into an
 // emptied folder first (a CTest fixture), so every picture here is new.
 
-#include "skin/SkinThemes.h"
+#include "skin/theme/SkinThemes.h"
 
 #include <QDir>
 #include <QImage>

@@ -2,11 +2,11 @@
 // boxes and radio buttons, image panels, and the sheet of all built-in images.
 #include "GalleryPage.h"
 
-#include "skin/SkinThemes.h"
-#include "skin/TskButton.h"
-#include "skin/TskCheckBox.h"
-#include "skin/TskImagePanel.h"
-#include "skin/TskRadioButton.h"
+#include "skin/controls/TskButton.h"
+#include "skin/controls/TskCheckBox.h"
+#include "skin/controls/TskImagePanel.h"
+#include "skin/controls/TskRadioButton.h"
+#include "skin/theme/SkinThemes.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -3,12 +3,12 @@
 // menu open) and menu-items.png (a popup menu showing each kind of item).
 #include "GalleryPage.h"
 
-#include "skin/SkinPublic.h"
-#include "skin/SkinThemes.h"
-#include "skin/TskColor.h"
-#include "skin/TskPopupMenu.h"
-#include "skin/TskTitleBar.h"
-#include "skin/TskTitleBarPopupMenu.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarPopupMenu.h"
+#include "skin/menus/TskPopupMenu.h"
+#include "skin/theme/SkinThemes.h"
+#include "skin/theme/TskColor.h"
 
 #include <QApplication>
 #include <QDir>

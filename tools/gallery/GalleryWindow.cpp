@@ -9,11 +9,11 @@
 #include "GalleryPage.h"
 
 #include "app/TFMain.h"
-#include "skin/SkinPublic.h"
-#include "skin/TskFileTheme.h"
-#include "skin/TskForm.h"
-#include "skin/TskMainMenu.h"
-#include "skin/TskMenuBar.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/form/TskForm.h"
+#include "skin/menus/TskMainMenu.h"
+#include "skin/menus/TskMenuBar.h"
+#include "skin/theme/TskFileTheme.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "TestOffice.h"
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
-#include "app/automation/PosixFiles.h"
+#include "platform/PosixFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "app/controls/TWebBrowser.h"
-#include "app/automation/BannerBrowser.h"
-#include "app/automation/TextBannerBrowser.h"
+#include "app/banner/BannerBrowser.h"
+#include "app/banner/TextBannerBrowser.h"
 #ifdef DECKVANE_HAVE_WEBENGINE
-#include "app/automation/WebEngineBannerBrowser.h"
+#include "app/banner/WebEngineBannerBrowser.h"
 #endif
 
 #include <QAbstractScrollArea>

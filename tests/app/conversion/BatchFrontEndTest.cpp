@@ -1,4 +1,4 @@
-#include "app/automation/PosixFiles.h"
+#include "platform/PosixFiles.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/TestOffice.h"
 

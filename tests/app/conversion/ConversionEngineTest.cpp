@@ -2,9 +2,9 @@
 #include "tests/app/conversion/FakePresentationServer.h"
 
 #include "app/automation/AutomationError.h"
-#include "app/automation/LocalPath.h"
-#include "app/automation/PosixFiles.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "app/automation/AutomationError.h"
-#include "app/automation/LocalPath.h"
-#include "app/automation/PosixFiles.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/TestOffice.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
-#include "app/automation/LocalPath.h"
-#include "app/automation/PosixFiles.h"
+#include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 
 #include <thread>
 

@@ -1,0 +1,129 @@
+#include "platform/PosixFiles.h"
+
+#include "app/automation/AutomationError.h"
+#include "platform/LocalPath.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void fail(const QString& what, const QString& path, int error) {
+    throw AutomationError(
+        QStringLiteral("%1 '%2': %3").arg(what, path, PosixFiles::errorText(error)));
+}
+
+void removeAt(int parent, const char* name) {
+    if (::unlinkat(parent, name, 0) == 0 || errno != EISDIR)
+        return;
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        if (DIR* dir = ::fdopendir(fd)) {
+            while (const dirent* entry = ::readdir(dir)) {
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                    removeAt(::dirfd(dir), entry->d_name);
+            }
+            ::closedir(dir);
+        } else {
+            ::close(fd);
+        }
+    }
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+} // namespace
+
+QString PosixFiles::errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QByteArray PosixFiles::readAll(const QString& path) {
+    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(QStringLiteral("Cannot read"), path, errno);
+    QByteArray content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            fail(QStringLiteral("Cannot read"), path, error);
+        }
+        if (n == 0)
+            break;
+        content.append(buffer, n);
+    }
+    ::close(fd);
+    return content;
+}
+
+void PosixFiles::writeAll(const QString& path, const QByteArray& content) {
+    const int fd = ::open(LocalPath::toNative(path).constData(),
+                          O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        fail(QStringLiteral("Cannot write"), path, errno);
+    qsizetype done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            fail(QStringLiteral("Cannot write"), path, error);
+        }
+        done += n;
+    }
+    if (::close(fd) != 0)
+        fail(QStringLiteral("Cannot write"), path, errno);
+}
+
+QStringList PosixFiles::names(const QString& folder) {
+    DIR* dir = ::opendir(LocalPath::toNative(folder).constData());
+    if (!dir)
+        fail(QStringLiteral("Cannot list"), folder, errno);
+    QStringList result;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            result.append(LocalPath::fromNative(QByteArray(entry->d_name)));
+    }
+    ::closedir(dir);
+    return result;
+}
+
+void PosixFiles::rename(const QString& from, const QString& to) {
+    if (::rename(LocalPath::toNative(from).constData(), LocalPath::toNative(to).constData()) != 0)
+        fail(QStringLiteral("Cannot move into place"), to, errno);
+}
+
+bool PosixFiles::exists(const QString& path) {
+    struct stat info {};
+    return ::lstat(LocalPath::toNative(path).constData(), &info) == 0;
+}
+
+void PosixFiles::removeTree(const QString& path) {
+    removeAt(AT_FDCWD, LocalPath::toNative(path).constData());
+}
+
+bool PosixFiles::makePath(const QString& path) {
+    const QByteArray native = LocalPath::toNative(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    for (qsizetype i = 1; i <= native.size(); ++i) {
+        if (i < native.size() && native.at(i) != '/')
+            continue;
+        const QByteArray part = native.left(i);
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}

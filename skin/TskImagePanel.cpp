@@ -1,3 +1,0 @@
-#include "skin/TskImagePanel.h"
-
-TskImagePanel::TskImagePanel(QWidget* parent) : TskCustomPanel(parent) {}

@@ -1,0 +1,261 @@
+#include "skin/controls/TCustomControl.h"
+
+#include "component/ComponentState.h"
+#include "platform/SystemLanguage.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/theme/TskColor.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QPainter>
+#include <QShortcutEvent>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace {
+int& middleEastOverride() {
+    static int value = -1;
+    return value;
+}
+} // namespace
+
+TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent), m_color(TskColor::ButtonFace) {
+    // Every paint covers the whole client area from one composed image.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    watchWindow();
+}
+
+TCustomControl::~TCustomControl() {
+    if (m_keyWindow)
+        m_keyWindow->removeEventFilter(this);
+}
+
+void TCustomControl::SetCaption(const QString& caption) {
+    m_caption = caption;
+    // The "&" character of the caption with Alt, through the window's
+    // shortcuts, so a focused edit can't swallow it as typed text.
+    if (m_accelerator != 0)
+        releaseShortcut(m_accelerator);
+    const QKeySequence accelerator = QKeySequence::mnemonic(caption);
+    m_accelerator = accelerator.isEmpty() ? 0 : grabShortcut(accelerator, Qt::WindowShortcut);
+    CaptionChanged();
+    update();
+}
+
+void TCustomControl::SetColor(qint32 color) {
+    m_color = color;
+    m_parentColor = false;
+    update();
+}
+
+void TCustomControl::SetParentColor(bool on) {
+    m_parentColor = on;
+    update();
+}
+
+qint32 TCustomControl::EffectiveColor() const {
+    const QWidget* parent = parentWidget();
+    if (!m_parentColor || !parent)
+        return m_color;
+    const QVariant color = GetPropertyByName(parent, "Color");
+    bool ok = false;
+    const qint32 value = color.toInt(&ok);
+    if (ok && color.typeId() != QMetaType::QString)
+        return value;
+    return TskColor::fromQColor(parent->palette().color(parent->backgroundRole()));
+}
+
+void TCustomControl::SetParentFont(bool on) {
+    if (on)
+        setFont(QFont()); // an empty font inherits the parent's again
+}
+
+void TCustomControl::SetBiDiMode(TBiDiMode mode) {
+    m_biDiMode = mode;
+    m_parentBiDiMode = false;
+    update();
+}
+
+void TCustomControl::SetParentBiDiMode(bool on) {
+    m_parentBiDiMode = on;
+    update();
+}
+
+void TCustomControl::SetMiddleEastOverride(int value) {
+    middleEastOverride() = value;
+}
+
+bool TCustomControl::UseRightToLeftLayout() const {
+    TBiDiMode mode = m_biDiMode;
+    if (m_parentBiDiMode && parentWidget()) {
+        const QVariant inherited = GetPropertyByName(parentWidget(), "BiDiMode");
+        if (inherited.canConvert<TBiDiMode>())
+            mode = inherited.value<TBiDiMode>();
+    }
+    if (mode != TBiDiMode::bdRightToLeft)
+        return false;
+    const int forced = middleEastOverride();
+    return forced >= 0 ? forced != 0 : SystemLanguage::isMiddleEast();
+}
+
+void TCustomControl::SetTabStop(bool on) {
+    setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
+}
+
+bool TCustomControl::CanFocus() const {
+    return isEnabled() && isVisible();
+}
+
+bool TCustomControl::IsLoading() const {
+    return ComponentState::isLoading(this);
+}
+
+void TCustomControl::Loaded() {
+    AfterLoad();
+    update();
+}
+
+bool TCustomControl::DialogKey(QKeyEvent*) {
+    return false;
+}
+
+bool TCustomControl::DialogChar() {
+    return false;
+}
+
+void TCustomControl::PaintBackground(QPainter& canvas, bool transparent) const {
+    if (transparent)
+        PaintParentBackground(canvas, this);
+    else
+        canvas.fillRect(rect(), TskColor::toQColor(EffectiveColor()));
+}
+
+void TCustomControl::TakeFocus() {
+    if (CanFocus())
+        setFocus(Qt::MouseFocusReason);
+}
+
+QColor TCustomControl::FontColor() const {
+    return palette().color(foregroundRole());
+}
+
+std::vector<QPoint> TCustomControl::FocusRectPixels(const QRect& r) {
+    std::vector<QPoint> pixels;
+    const int left = r.x(), top = r.y();
+    const int right = RectRight(r) - 1, bottom = RectBottom(r) - 1;
+    if (right < left || bottom < top)
+        return pixels;
+    // A checkerboard phase keeps the dots alternating round the corners.
+    auto add = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            pixels.emplace_back(x, y);
+    };
+    for (int x = left; x <= right; ++x) {
+        add(x, top);
+        if (bottom != top)
+            add(x, bottom);
+    }
+    for (int y = top + 1; y < bottom; ++y) {
+        add(left, y);
+        if (right != left)
+            add(right, y);
+    }
+    return pixels;
+}
+
+void TCustomControl::DrawFocusRect(QPainter& canvas, const QRect& r) {
+    const std::vector<QPoint> pixels = FocusRectPixels(r);
+    canvas.save();
+    canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    canvas.setPen(QPen(QColor(255, 255, 255), 0));
+    canvas.drawPoints(pixels.data(), int(pixels.size()));
+    canvas.restore();
+}
+
+QImage TCustomControl::GreyedImage(const QImage& image) {
+    if (image.isNull())
+        return image;
+    QStyleOption option;
+    const QPixmap greyed = QApplication::style()->generatedIconPixmap(
+        QIcon::Disabled, QPixmap::fromImage(image), &option);
+    return greyed.toImage();
+}
+
+void TCustomControl::paintEvent(QPaintEvent*) {
+    PrepareSize();
+    if (width() <= 0 || height() <= 0)
+        return;
+    QImage buffer(size(), QImage::Format_RGB32);
+    // What no step below covers shows the fill colour, not stale memory.
+    buffer.fill(TskColor::toQColor(EffectiveColor()));
+    {
+        QPainter canvas(&buffer);
+        canvas.setFont(font());
+        Paint(canvas);
+    }
+    QPainter(this).drawImage(0, 0, buffer);
+}
+
+bool TCustomControl::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->shortcutId() == m_accelerator && m_accelerator) {
+            DialogChar();
+            return true;
+        }
+        break;
+    case QEvent::ParentChange:
+    case QEvent::Show:
+        watchWindow();
+        break;
+    case QEvent::FontChange:
+    case QEvent::EnabledChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool TCustomControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_keyWindow && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (DialogKey(key))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCustomControl::watchWindow() {
+    // Keys nobody in the window took reach the window last; the control
+    // listens there, as a dialog asks its controls for dialog keys.
+    QWidget* top = window();
+    if (top == m_keyWindow)
+        return;
+    if (m_keyWindow)
+        m_keyWindow->removeEventFilter(this);
+    m_keyWindow = top != this ? top : nullptr;
+    if (m_keyWindow)
+        m_keyWindow->installEventFilter(this);
+}
+
+void TCustomControl::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    emit OnEnter(this);
+    update();
+}
+
+void TCustomControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    emit OnExit(this);
+    update();
+}
+
+void TCustomControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit OnResize(this);
+    update();
+}

@@ -1,0 +1,3 @@
+#include "skin/controls/TskImagePanel.h"
+
+TskImagePanel::TskImagePanel(QWidget* parent) : TskCustomPanel(parent) {}

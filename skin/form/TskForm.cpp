@@ -1,0 +1,756 @@
+#include "skin/form/TskForm.h"
+
+#include "component/AlignLayout.h"
+#include "component/LayoutCollection.h"
+#include "platform/MessageBoxSeam.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/form/SkinFormRegion.h"
+#include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarPopupMenu.h"
+#include "skin/menus/TskMainMenu.h"
+#include "skin/menus/TskMenuBar.h"
+#include "skin/theme/SkinImageCatalog.h"
+#include "skin/theme/TskColor.h"
+#include "skin/theme/TskSkinError.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMetaProperty>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWindow>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+// A picture as a stored layout names it: "NAME" is a whole built-in image,
+// "NAME:n" frame n of its strip.
+QImage layoutPicture(const QString& text) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    bool numbered = false;
+    const int frame = colon > 0 ? text.mid(colon + 1).toInt(&numbered) : 0;
+    const QString name = numbered ? text.left(colon) : text;
+    const QImage strip = LoadBuiltinImage(name);
+    if (!numbered || strip.isNull())
+        return strip;
+    const TskBuiltinImageInfo* info = FindBuiltinImage(name);
+    QImage picture;
+    ExtractFrame(strip, picture, info ? info->frames : 1, frame);
+    return picture;
+}
+
+// The skinned form carrying Window, if any.
+TskForm* skinFormOf(QWidget* window) {
+    if (!window)
+        return nullptr;
+    for (QObject* child : window->children())
+        if (auto* form = qobject_cast<TskForm*>(child); form && form->OwnerForm() == window)
+            return form;
+    return nullptr;
+}
+
+TskMainMenu* asMainMenu(QMenu* menu) {
+    return qobject_cast<TskMainMenu*>(menu);
+}
+
+// Sees every key event of the application for one form; kept apart from the
+// form's own filter on its window so window events are handled once.
+class ApplicationKeys : public QObject {
+public:
+    explicit ApplicationKeys(TskForm* form) : QObject(form), m_form(form) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+            return false;
+        return m_form->ApplicationKeyEvent(watched, static_cast<QKeyEvent*>(event));
+    }
+
+private:
+    TskForm* m_form;
+};
+
+} // namespace
+
+TskForm::TskForm(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_color = TskColor::fromQColor(palette().color(QPalette::Button));
+    if (!parent || !parent->isWindow())
+        return;
+    for (QObject* child : parent->children())
+        if (child != this && IsSkinForm(child))
+            throw TskSkinError(
+                QStringLiteral("Sorry, You can create only one TskForm component in one form!"));
+
+    m_owner = parent;
+    parent->setMinimumSize(kMinWidth, kMinHeight);
+    setMinimumSize(kMinWidth, kMinHeight);
+    m_boundsAtCreation = parent->geometry();
+    m_maximizedAtCreation = parent->isMaximized();
+
+    m_titleBar = new TskTitleBar(this);
+    connect(m_titleBar, &TskTitleBar::OnCustomBtnsClick, this, &TskForm::OnTitleBarCustomBtnsClick);
+    connect(m_titleBar, &TskTitleBar::OnHelpBtnClick, this, &TskForm::OnTitleBarHelpBtnClick);
+    m_menuBarColor = m_color;
+    m_menuBarHeight = 22;
+    AlignLayout::manage(this);
+    SetUIStyle(TskUIStyle::DeepBlue);
+    m_autoUpdateSub = false;
+    AlignLayout::setAlign(this, AlignLayout::alClient);
+    SetCaption(parent->windowTitle());
+    SetTitleBarVisible(true);
+    takeOver();
+}
+
+TskForm::~TskForm() {
+    m_destroying = true;
+    if (TskMainMenu* menu = asMainMenu(m_menu))
+        menu->SetSkinForm(nullptr);
+    releaseOwner();
+    delete m_menuBar;
+    m_menuBar = nullptr;
+    delete m_titleBar;
+    m_titleBar = nullptr;
+}
+
+// ---- taking over the window ----
+
+void TskForm::takeOver() {
+    QWidget* owner = m_owner;
+    const bool wasVisible = owner->isVisible();
+    m_ownerWasFrameless = owner->windowFlags().testFlag(Qt::FramelessWindowHint);
+    if (!m_ownerWasFrameless) {
+        owner->setWindowFlag(Qt::FramelessWindowHint, true);
+        if (wasVisible)
+            owner->show();
+    }
+    // What was the window's client area stays its client area: the window
+    // grows by the ring the form now paints.
+    const QMargins ring = SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
+    owner->resize(owner->width() + ring.left() + ring.right(),
+                  owner->height() + ring.top() + ring.bottom());
+    applyClientMargins();
+    if (!owner->layout())
+        AlignLayout::manage(owner);
+    owner->installEventFilter(this);
+    m_applicationKeys = new ApplicationKeys(this);
+    SetFormRegion();
+}
+
+void TskForm::releaseOwner() {
+    QWidget* owner = m_owner;
+    if (!owner)
+        return;
+    owner->removeEventFilter(this);
+    delete m_applicationKeys;
+    m_applicationKeys = nullptr;
+    if (QCoreApplication::closingDown())
+        return;
+    // The window gets its frame back once control returns to the event loop:
+    // a window that is itself being destroyed (its children go first) never
+    // sees the call.
+    const bool restoreFrame = !m_ownerWasFrameless;
+    QMetaObject::invokeMethod(
+        owner,
+        [owner, restoreFrame] {
+            owner->clearMask();
+            AlignLayout::setClientMargins(owner, QMargins());
+            if (restoreFrame) {
+                const bool wasVisible = owner->isVisible();
+                owner->setWindowFlag(Qt::FramelessWindowHint, false);
+                if (wasVisible)
+                    owner->show();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TskForm::applyClientMargins() {
+    if (m_owner)
+        AlignLayout::setClientMargins(
+            m_owner, SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight));
+}
+
+// ---- style ----
+
+void TskForm::SetFileTheme(TskFileTheme* theme) {
+    if (theme == m_fileTheme)
+        return;
+    WatchFileTheme(this, m_fileTheme, theme, [this] { themeGone(); });
+    SetUIStyle(m_uiStyle);
+}
+
+void TskForm::themeGone() {
+    // Every child that followed the theme goes back to the fallback style,
+    // whatever UIStyleAutoUpdateSub says.
+    ContainerApplyUIStyle(this, TskUIStyle::DeepBlue, nullptr);
+    SetUIStyle(TskUIStyle::DeepBlue);
+}
+
+void TskForm::SetUIStyle(TskUIStyle value) {
+    m_uiStyle = value;
+    TskUIStyle effective = value;
+    if (UsingFileTheme(m_fileTheme, value, effective)) {
+        TskFileTheme* theme = m_fileTheme;
+        SetBorderColor(theme->GetColor(ThemeKey::FormBorderColor));
+        SetBorderWidth(theme->GetInt(ThemeKey::FormBorderWidthInt));
+        SetColor(theme->GetColor(ThemeKey::FormBackgroundColor));
+        if (m_menuBar) {
+            qint32 barColor = theme->GetColor(ThemeKey::MenuMenuBarColor);
+            if (barColor == -1) {
+                const qint32 fontColor = theme->GetColor(ThemeKey::ControlFontColor);
+                barColor = fontColor == 0x20000   ? 0x00AC5B3B
+                           : fontColor == 0x30000 ? 0x00996733
+                                                  : m_color;
+            }
+            SetMenuBarColor(barColor);
+        }
+        SetRoundCorner(theme->GetInt(ThemeKey::FormRoundCornerInt));
+        SetRoundCornerBottom(theme->GetInt(ThemeKey::FormBottomRoundCornerInt));
+        QImage side;
+        theme->GetBitmap(ThemeKey::FormLeftBorderImage, side);
+        if (side.width() > 0 && side.height() > 0) {
+            m_sideBorderImage = side;
+            m_sideBorderImageTurned = side.copy();
+            RotateBitmap180(m_sideBorderImageTurned);
+        } else {
+            m_sideBorderImage = QImage();
+            m_sideBorderImageTurned = QImage();
+        }
+        QImage bottom;
+        theme->GetBitmap(ThemeKey::FormBottomBorderImage, bottom);
+        m_bottomBorderImage = bottom;
+        m_bottomBorderHeight = bottom.isNull() ? 0 : bottom.height();
+    } else {
+        SetBorderColor(GetBuiltinColor(effective, ThemeKey::FormBorderColor));
+        SetBorderWidth(GetBuiltinInt(effective, ThemeKey::FormBorderWidthInt));
+        SetColor(GetBuiltinColor(effective, ThemeKey::FormBackgroundColor));
+        SetMenuBarColor(m_color);
+        SetRoundCorner(GetBuiltinInt(effective, ThemeKey::FormRoundCornerInt));
+        SetRoundCornerBottom(0);
+        m_bottomBorderImage = QImage();
+        m_bottomBorderHeight = 0;
+        m_sideBorderImage = QImage();
+        m_sideBorderImageTurned = QImage();
+    }
+    applyClientMargins();
+
+    if (m_titleBar) {
+        m_titleBar->SetFileTheme(m_fileTheme);
+        m_titleBar->SetUIStyle(value);
+    }
+    if (TskMainMenu* menu = asMainMenu(m_menu)) {
+        menu->SetUIStyle(value);
+        menu->SetFileTheme(m_fileTheme);
+    }
+    if (m_autoUpdateSub)
+        ContainerApplyUIStyle(this, value, m_fileTheme);
+    update();
+    PaintFormBorder();
+    SetFormRegion();
+}
+
+void TskForm::RefreshFrame() {
+    update();
+    PaintFormBorder();
+    SetFormRegion();
+}
+
+// ---- plain properties ----
+
+void TskForm::SetBorderColor(int value) {
+    m_borderColor = value;
+    PaintFormBorder();
+}
+
+void TskForm::SetBorderWidth(int value) {
+    m_borderWidth = value;
+    PaintFormBorder();
+}
+
+void TskForm::SetColor(int value) {
+    m_color = value;
+    update();
+    PaintFormBorder();
+}
+
+bool TskForm::TitleBarCustom() const {
+    return m_titleBar && m_titleBar->Custom();
+}
+
+void TskForm::SetTitleBarCustom(bool value) {
+    if (m_titleBar)
+        m_titleBar->SetCustom(value);
+}
+
+bool TskForm::TitleBarVisible() const {
+    return m_titleBar && !m_titleBar->isHidden();
+}
+
+void TskForm::SetTitleBarVisible(bool value) {
+    if (!m_titleBar || value == TitleBarVisible())
+        return;
+    m_titleBar->setVisible(value);
+    restackBars();
+    AlignLayout::realign(this);
+    PaintFormBorder();
+    SetFormRegion();
+}
+
+QString TskForm::Caption() const {
+    return m_titleBar ? m_titleBar->Caption() : QString();
+}
+
+void TskForm::SetCaption(const QString& value) {
+    if (m_titleBar)
+        m_titleBar->SetCaption(value);
+    if (m_owner)
+        m_owner->setWindowTitle(value);
+}
+
+void TskForm::SetFormPanel(QWidget* panel) {
+    if (panel == this) {
+        MessageBoxSeam::showError(
+            QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"));
+        return;
+    }
+    m_formPanel = panel;
+    if (!panel)
+        return;
+    AlignLayout::setAlign(panel, AlignLayout::alClient);
+    if (auto* frame = qobject_cast<QFrame*>(panel))
+        frame->setFrameShape(QFrame::NoFrame);
+    for (const char* bevel : {"BevelOuter", "BevelInner"})
+        if (HasProperty(panel, bevel))
+            SetPropertyByName(panel, bevel, QStringLiteral("bvNone"));
+    if (HasProperty(panel, "BorderStyle"))
+        SetPropertyByName(panel, "BorderStyle", QStringLiteral("bsNone"));
+    if (HasProperty(panel, "Caption"))
+        SetPropertyByName(panel, "Caption", QString());
+}
+
+QVariant TskForm::TitleBarButtons() const {
+    return m_titleBar ? QVariant::fromValue(m_titleBar->Buttons()) : QVariant();
+}
+
+void TskForm::SetTitleBarButtons(const QVariant& value) {
+    applyCollection(value, true);
+}
+
+QVariant TskForm::TitleBarSections() const {
+    return m_titleBar ? QVariant::fromValue(m_titleBar->Sections()) : QVariant();
+}
+
+void TskForm::SetTitleBarSections(const QVariant& value) {
+    applyCollection(value, false);
+}
+
+void TskForm::applyCollection(const QVariant& value, bool buttons) {
+    if (!m_titleBar)
+        return;
+    if (value.canConvert<TskTitleBarButtons*>() && buttons) {
+        if (auto* source = value.value<TskTitleBarButtons*>())
+            m_titleBar->Buttons()->Assign(*source);
+    } else if (value.canConvert<TskTitleBarSections*>() && !buttons) {
+        if (auto* source = value.value<TskTitleBarSections*>())
+            m_titleBar->Sections()->Assign(*source);
+    } else if (value.canConvert<LayoutCollection>()) {
+        const LayoutCollection items = value.value<LayoutCollection>();
+        if (buttons)
+            m_titleBar->Buttons()->Clear();
+        else
+            m_titleBar->Sections()->Clear();
+        for (const LayoutItem& stored : items) {
+            QObject* item = buttons ? static_cast<QObject*>(m_titleBar->Buttons()->Add())
+                                    : static_cast<QObject*>(m_titleBar->Sections()->Add());
+            for (const auto& [name, stored_value] : stored.properties) {
+                QVariant v = stored_value;
+                const QByteArray key = name.toLatin1();
+                const QVariant current = GetPropertyByName(item, key.constData());
+                if (current.typeId() == QMetaType::QImage && v.typeId() == QMetaType::QString)
+                    v = layoutPicture(v.toString());
+                if (!SetPropertyByName(item, key.constData(), v))
+                    qWarning("%s: %s item %d: cannot set %s to %s", qPrintable(objectName()),
+                             buttons ? "TitleBarButtons" : "TitleBarSections",
+                             int(&stored - items.constData()), key.constData(),
+                             qPrintable(stored_value.toString()));
+            }
+        }
+        if (!buttons)
+            m_titleBar->SetAutoSize(m_titleBar->AutoSize());
+    }
+    m_titleBar->update();
+    PaintFormBorder();
+}
+
+bool TskForm::TitleBarDrawAppIcon() const {
+    return m_titleBar && m_titleBar->DrawAppIcon();
+}
+
+void TskForm::SetTitleBarDrawAppIcon(bool value) {
+    if (m_titleBar)
+        m_titleBar->SetDrawAppIcon(value);
+}
+
+QFont TskForm::Font() const {
+    return m_titleBar ? m_titleBar->font() : QFont();
+}
+
+void TskForm::SetFont(const QFont& font) {
+    if (m_titleBar)
+        m_titleBar->setFont(font);
+}
+
+int TskForm::FontColor() const {
+    return m_titleBar ? m_titleBar->FontColor() : 0;
+}
+
+void TskForm::SetFontColor(int value) {
+    if (m_titleBar)
+        m_titleBar->SetFontColor(value);
+}
+
+int TskForm::RoundCorner() const {
+    return TitleBarVisible() ? m_titleBar->RoundCorner() : 0;
+}
+
+void TskForm::SetRoundCorner(int value) {
+    if (!m_titleBar)
+        return;
+    m_titleBar->SetRoundCorner(value);
+    SetFormRegion();
+}
+
+int TskForm::RoundCornerBottom() const {
+    return TitleBarVisible() ? m_titleBar->RoundCornerBottom() : 0;
+}
+
+void TskForm::SetRoundCornerBottom(int value) {
+    if (!m_titleBar)
+        return;
+    m_titleBar->SetRoundCornerBottom(value);
+    SetFormRegion();
+}
+
+int TskForm::GetTitleBarHeight() const {
+    return TitleBarVisible() ? m_titleBar->height() : 0;
+}
+
+int TskForm::GetSideBorderWidth() const {
+    return m_sideBorderImage.isNull() ? 0 : m_sideBorderImage.width();
+}
+
+// ---- painting ----
+
+void TskForm::paintEvent(QPaintEvent*) {
+    if (m_destroying)
+        return;
+    QImage bitmap(size(), QImage::Format_RGB32);
+    {
+        QPainter canvas(&bitmap);
+        if (m_uiStyle == TskUIStyle::MacOS || m_uiStyle == TskUIStyle::Protein) {
+            // The pattern starts at the panel's top-left corner.
+            TileDraw(canvas,
+                     LoadBuiltinImage(m_uiStyle == TskUIStyle::MacOS
+                                          ? QStringLiteral("MACOS_FORM_BACKGROUND")
+                                          : QStringLiteral("PROTEIN_FORM_BACKGROUND")),
+                     bitmap.rect());
+        } else {
+            canvas.fillRect(bitmap.rect(), TskColor::toQColor(m_color));
+        }
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, bitmap);
+}
+
+SkinFormBorder::Input TskForm::FrameInput() const {
+    SkinFormBorder::Input in;
+    if (!m_owner)
+        return in;
+    in.width = m_owner->width();
+    in.height = m_owner->height();
+    in.borderColor = m_borderColor;
+    in.borderWidth = m_borderWidth;
+    in.color = m_color;
+    if (m_titleBar) {
+        in.titleBarVisible = TitleBarVisible();
+        in.titleBarHeight = m_titleBar->height();
+        in.standardSections = m_titleBar->HasStandardSections();
+        in.leftImage = m_titleBar->SectionPicture(0);
+        in.rightImage = m_titleBar->SectionPicture(1);
+        in.clientImage = m_titleBar->SectionPicture(2);
+        in.roundCorner = RoundCorner();
+    } else {
+        in.titleBarVisible = false;
+    }
+    in.menuBarVisible = m_menuBar && !m_menuBar->isHidden();
+    in.menuBarColor = m_menuBar ? m_menuBar->Color() : m_menuBarColor;
+    in.menuBarHeight = m_menuBar ? m_menuBar->height() : 0;
+    in.sideImage = m_sideBorderImage;
+    in.sideImageTurned = m_sideBorderImageTurned;
+    in.bottomImage = m_bottomBorderImage;
+    return in;
+}
+
+void TskForm::PaintFormBorder() {
+    if (m_destroying || !m_owner || m_owner->isMinimized())
+        return;
+    // Only the ring around the panel: the panel paints itself.
+    m_owner->update(QRegion(m_owner->rect()) - QRegion(geometry()));
+}
+
+void TskForm::paintOwner() {
+    QPainter canvas(m_owner);
+    canvas.fillRect(m_owner->rect(), TskColor::toQColor(m_color));
+    SkinFormBorder::Paint(canvas, FrameInput());
+}
+
+void TskForm::SetFormRegion() {
+    if (m_destroying || !m_owner)
+        return;
+    const int corner = RoundCorner();
+    const int cornerBottom = RoundCornerBottom();
+    m_region =
+        SkinFormRegion::FormRegion(m_owner->width(), m_owner->height(), corner, cornerBottom);
+    // The offscreen platform has no window shapes; the region is kept all the same.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    if (m_region == QRegion(m_owner->rect()))
+        m_owner->clearMask();
+    else
+        m_owner->setMask(m_region);
+}
+
+// ---- window events ----
+
+QRect TskForm::MaximizedBounds(const QRect& workArea) {
+    return RectLTRB(workArea.left() - 4, workArea.top() - 4, RectRight(workArea) + 4,
+                    RectBottom(workArea) - 1);
+}
+
+bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
+    return key && key->key() == Qt::Key_Space && (key->modifiers() & Qt::AltModifier) &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
+void TskForm::applyMaximizedBounds() {
+    const QRect target = MaximizedBounds(GetWorkAreaRect());
+    if (m_owner->geometry() == target)
+        return;
+    // Through the native window: moving the widget itself would drop its
+    // maximized state.
+    if (QWindow* handle = m_owner->windowHandle())
+        handle->setGeometry(target);
+    else
+        m_owner->setGeometry(target);
+}
+
+void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
+    QWidget* owner = m_owner;
+    const bool maximized = owner->isMaximized();
+    if (m_maximizedAtCreation) {
+        if (!maximized) {
+            SetControlBounds(owner, m_boundsAtCreation);
+            m_maximizedAtCreation = false;
+        }
+    } else if (maximized && !(oldState & Qt::WindowMaximized)) {
+        m_normalBounds = owner->geometry();
+    }
+    if (maximized) {
+        applyMaximizedBounds();
+    } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
+               m_normalBounds.isValid()) {
+        // Without a window manager nobody else puts the window back.
+        owner->setGeometry(m_normalBounds);
+    }
+    PaintFormBorder();
+    if (m_titleBar)
+        m_titleBar->UpdateMaxButtons();
+    SetFormRegion();
+}
+
+bool TskForm::eventFilter(QObject* watched, QEvent* event) {
+    if (m_destroying || !m_owner)
+        return QWidget::eventFilter(watched, event);
+    if (watched == m_owner) {
+        switch (event->type()) {
+        case QEvent::Paint:
+            paintOwner();
+            return true;
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+            if (m_titleBar)
+                m_titleBar->SetFormActive(event->type() == QEvent::WindowActivate);
+            break;
+        case QEvent::WindowStateChange:
+            ownerStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
+            break;
+        case QEvent::Resize:
+            if (m_owner->isMaximized())
+                applyMaximizedBounds();
+            PaintFormBorder();
+            if (m_titleBar)
+                m_titleBar->UpdateMaxButtons();
+            SetFormRegion();
+            break;
+        case QEvent::Show:
+            // The window never carries a menu of its own: the menu bar shows it.
+            if (HasProperty(m_owner, "Menu"))
+                SetPropertyByName(m_owner, "Menu", QVariant::fromValue<QMenu*>(nullptr));
+            SetFormRegion();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {
+    if (m_destroying || !m_owner)
+        return false;
+    const bool shortcutOverride = key->type() == QEvent::ShortcutOverride;
+    if (IsSystemMenuKey(key)) {
+        // The window the key came to answers; a window without a skinned
+        // form hands it to the main window's.
+        auto* widget = qobject_cast<QWidget*>(receiver);
+        TskForm* target = widget ? skinFormOf(widget->window()) : nullptr;
+        if (!target)
+            target = skinFormOf(ApplicationMainForm());
+        if (target != this)
+            return false;
+        if (shortcutOverride) {
+            key->accept();
+            return true;
+        }
+        if (m_titleBar)
+            m_titleBar->PopupSystemMenuAtForm();
+        return true;
+    }
+    return !shortcutOverride && MenuShortCut(key);
+}
+
+// ---- menu bar ----
+
+void TskForm::SetMenu(QMenu* menu) {
+    if (m_menu) {
+        disconnect(m_menu, nullptr, this, nullptr);
+        if (TskMainMenu* old = asMainMenu(m_menu))
+            old->SetSkinForm(nullptr);
+    }
+    m_menu = menu;
+    if (menu) {
+        connect(menu, &QObject::destroyed, this, &TskForm::menuGone);
+        if (TskMainMenu* main = asMainMenu(menu))
+            main->SetSkinForm(this);
+    }
+    if (!m_menu) {
+        DestroyMenuBar();
+        return;
+    }
+    if (!m_menuBar)
+        CreateMenuBar();
+    UpdateMenuBar();
+}
+
+void TskForm::menuGone() {
+    m_menu = nullptr;
+    DestroyMenuBar();
+}
+
+void TskForm::restackBars() {
+    // Top-aligned children are stacked by their top edge, ties in child
+    // order: the title bar goes first, the menu bar right after it.
+    if (m_menuBar) {
+        m_menuBar->move(0, 0);
+        m_menuBar->lower();
+    }
+    if (m_titleBar) {
+        m_titleBar->move(0, 0);
+        m_titleBar->lower();
+    }
+}
+
+void TskForm::CreateMenuBar() {
+    if (m_menuBar || !m_owner)
+        return;
+    m_menuBar = new TskMenuBar(this);
+    m_menuBar->SetBarHeight(m_menuBarHeight);
+    m_menuBar->SetColor(m_menuBarColor);
+    AlignLayout::setAlign(m_menuBar, AlignLayout::alTop);
+    restackBars();
+    m_menuBar->show();
+    AlignLayout::realign(this);
+    PaintFormBorder();
+}
+
+void TskForm::DestroyMenuBar() {
+    delete m_menuBar;
+    m_menuBar = nullptr;
+    if (m_menu) {
+        disconnect(m_menu, nullptr, this, nullptr);
+        if (TskMainMenu* main = asMainMenu(m_menu))
+            main->SetSkinForm(nullptr);
+    }
+    m_menu = nullptr;
+    AlignLayout::realign(this);
+    PaintFormBorder();
+}
+
+void TskForm::UpdateMenuBar() {
+    if (!m_menuBar)
+        return;
+    if (!m_menu) {
+        DestroyMenuBar();
+        return;
+    }
+    m_menuBar->SetMenu(m_menu);
+    m_menuBar->Rebuild();
+    UpdateMenuBarFont();
+}
+
+void TskForm::UpdateMenuBarItems() {
+    // The bar's buttons share the menu's items, so their captions and
+    // enabled states are already current; they only need showing.
+    if (m_menuBar)
+        m_menuBar->update();
+}
+
+void TskForm::UpdateMenuBarFont() {
+    if (!m_menuBar || !m_menu)
+        return;
+    m_menuBar->setFont(m_menuBar->DrawFont());
+    m_menuBar->update();
+}
+
+void TskForm::SetMenuBarColor(int value) {
+    m_menuBarColor = value;
+    if (m_menuBar) {
+        m_menuBar->SetColor(value);
+        PaintFormBorder();
+    }
+}
+
+void TskForm::SetMenuBarHeight(int value) {
+    m_menuBarHeight = value;
+    if (m_menuBar) {
+        m_menuBar->SetBarHeight(value);
+        AlignLayout::realign(this);
+        PaintFormBorder();
+    }
+}
+
+bool TskForm::MenuShortCut(const QKeyEvent* key) {
+    if (m_destroying || !m_owner || !m_menu)
+        return false;
+    if (!FormIsActive(m_owner) || !m_owner->isActiveWindow())
+        return false;
+    TskMainMenu* menu = asMainMenu(m_menu);
+    return menu && menu->IsShortCut(key);
+}

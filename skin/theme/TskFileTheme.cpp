@@ -1,0 +1,142 @@
+#include "skin/theme/TskFileTheme.h"
+
+#include "skin/draw/SkinPublic.h"
+#include "skin/theme/SkinThemeFile.h"
+#include "skin/theme/TskFileThemeMgr.h"
+#include "skin/theme/TskSkinError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
+
+#ifndef DECKVANE_INSTALL_PREFIX
+#define DECKVANE_INSTALL_PREFIX "/usr/local"
+#endif
+
+namespace {
+
+QString withSlash(const QString& dir) {
+    if (dir.isEmpty() || dir.endsWith(QLatin1Char('/')))
+        return dir;
+    return dir + QLatin1Char('/');
+}
+
+// The file-name part of a path written with either kind of separator.
+QString fileNamePart(const QString& value) {
+    const qsizetype cut =
+        qMax(value.lastIndexOf(QLatin1Char('/')), value.lastIndexOf(QLatin1Char('\\')));
+    return value.mid(cut + 1);
+}
+
+} // namespace
+
+TskFileTheme::TskFileTheme(QObject* owner)
+    : QObject(owner), m_mgr(std::make_unique<TskFileThemeMgr>()) {}
+
+TskFileTheme::~TskFileTheme() = default;
+
+QString TskFileTheme::ProgramDirSlash() {
+    return withSlash(QCoreApplication::applicationDirPath());
+}
+
+QString TskFileTheme::UserThemeDirSlash() {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return withSlash(base) + QStringLiteral("deckvane/themes/");
+}
+
+QString TskFileTheme::InstalledThemeDirSlash() {
+    return withSlash(QStringLiteral(DECKVANE_INSTALL_PREFIX)) +
+           QStringLiteral("share/deckvane/themes/");
+}
+
+bool TskFileTheme::IsValidThemeFile(const QString& fileName) {
+    return ::IsValidThemeFile(fileName);
+}
+
+QString TskFileTheme::resolvePath(const QString& value) const {
+    if (value.isEmpty())
+        return QString();
+    if (QFileInfo(value).isFile())
+        return QFileInfo(value).absoluteFilePath();
+    const QString name = fileNamePart(value);
+    if (name.isEmpty())
+        return QString();
+    for (const QString& dir : {ProgramDirSlash(), UserThemeDirSlash(), InstalledThemeDirSlash()}) {
+        const QString candidate = dir + name;
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return QString();
+}
+
+void TskFileTheme::SetThemeFile(const QString& value) {
+    const bool wasEmpty = m_themeFile.isEmpty();
+    if (value == m_themeFile)
+        return;
+    const QString path = resolvePath(value);
+    if (path.isEmpty())
+        return;
+    if (!IsValidThemeFile(path))
+        throw TskSkinError(QStringLiteral("Invalid skin file for Deckvane!"));
+    m_themeFile = path;
+    m_themeLoaded = m_mgr->LoadFile(path);
+    if (m_themeLoaded)
+        reassignUsers(!wasEmpty);
+}
+
+void TskFileTheme::reassignUsers(bool hadFileBefore) {
+    auto* form = qobject_cast<QWidget*>(parent());
+    if (!form || !form->isWindow())
+        return;
+    QObject* skinForm = nullptr;
+    const QVariant self = QVariant::fromValue(this);
+    // Guard every component: a setter may delete others while we walk.
+    QList<QPointer<QObject>> components;
+    for (QObject* c : form->findChildren<QObject*>())
+        components.append(c);
+    for (const QPointer<QObject>& comp : components) {
+        if (!comp)
+            continue;
+        const bool usesThis = HasProperty(comp, "FileTheme") &&
+                              GetPropertyByName(comp, "FileTheme").value<QObject*>() == this;
+        if (!usesThis)
+            continue;
+        if (IsSkinForm(comp) && !skinForm)
+            skinForm = comp;
+        if (UnqualifiedClassName(comp->metaObject()).startsWith("Tsk"))
+            SetPropertyByName(comp, "FileTheme", self);
+    }
+    if (skinForm && hadFileBefore) {
+        emit frameRefreshRequested(skinForm);
+        // A skinned form offers RefreshFrame to recompute and repaint its frame.
+        if (skinForm->metaObject()->indexOfMethod("RefreshFrame()") >= 0)
+            QMetaObject::invokeMethod(skinForm, "RefreshFrame", Qt::DirectConnection);
+        else
+            form->update();
+    }
+}
+
+void TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic) const {
+    m_mgr->GetBitmap(key, graphic);
+}
+
+void TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic, int frameCount,
+                             int frameIndex) const {
+    QImage strip;
+    m_mgr->GetBitmap(key, strip);
+    ExtractFrame(strip, graphic, frameCount, frameIndex);
+}
+
+bool TskFileTheme::GetBool(TskThemeKey key) const {
+    return m_mgr->GetBool(key);
+}
+qint32 TskFileTheme::GetColor(TskThemeKey key) const {
+    return m_mgr->GetColor(key);
+}
+qint32 TskFileTheme::GetInt(TskThemeKey key) const {
+    return m_mgr->GetInt(key);
+}

@@ -1,0 +1,174 @@
+#include "skin/theme/TskThemeFileReader.h"
+
+#include "skin/theme/SkinThemeFile.h"
+#include "skin/theme/TskSkinError.h"
+
+#include <QFile>
+#include <QSet>
+
+using namespace SkinThemeFile;
+
+TskThemeFileReader::TskThemeFileReader(const QString& fileName) {
+    LoadThemeFile(fileName);
+}
+
+TskThemeFileReader::TskThemeFileReader(QIODevice& device) {
+    load(device);
+}
+
+TskThemeFileReader::~TskThemeFileReader() = default;
+
+void TskThemeFileReader::LoadThemeFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TskSkinError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    load(file);
+}
+
+namespace {
+
+// Reads exactly Count bytes at Offset; false on a seek or short read.
+bool readAt(QIODevice& device, qint64 offset, qint64 count, QByteArray& out) {
+    // Checked before seeking: a device refuses (and complains about) a seek
+    // past its end, and nothing past the end can be read anyway.
+    if (offset < 0 || count < 0 || offset > device.size() - count || !device.seek(offset))
+        return false;
+    out = device.read(count);
+    return out.size() == count;
+}
+
+} // namespace
+
+void TskThemeFileReader::load(QIODevice& device) {
+    const qint64 fileSize = device.size();
+    QByteArray bytes;
+    if (!readAt(device, 0, HeaderProbeSize, bytes))
+        return stop(QStringLiteral("the header is cut short"));
+    const qint32 headerSize = readInt32(bytes.constData() + SignatureFieldSize);
+    if (headerSize != HeaderSize)
+        return stop(QStringLiteral("header size %1 instead of %2").arg(headerSize).arg(HeaderSize));
+    if (!readAt(device, 0, HeaderSize, bytes))
+        return stop(QStringLiteral("the header is cut short"));
+    const Header header = decodeHeader(bytes.constData());
+
+    // Work and memory stay linear in the file's size: no more entries than
+    // records fit, no more data than the file holds, each record once.
+    const qint64 maxEntries = fileSize / EntrySize;
+    qint64 dataBudget = fileSize;
+    QSet<qint64> visited;
+
+    qint64 offset = header.firstEntry;
+    if (!readAt(device, offset, EntrySize, bytes))
+        return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
+    visited.insert(offset);
+    Entry entry = decodeEntry(bytes.constData());
+
+    while (entry.next != 0) {
+        if (visited.size() > maxEntries)
+            return stop(QStringLiteral("more entries than the file can hold"));
+        const qint64 dataOffset = entry.dataOffset;
+        const qint64 dataSize = entry.dataSize;
+        const QString name = QString::fromLocal8Bit(entry.name);
+        if (entry.type <= quint8(EntryType::Text)) {
+            if (dataSize < 0 || dataOffset < 0 || dataOffset + dataSize > fileSize)
+                return stop(QStringLiteral("data of \"%1\" lies outside the file").arg(name));
+            if (dataSize > dataBudget)
+                return stop(QStringLiteral("entries hold more data than the file"));
+            QByteArray data;
+            const auto type = EntryType(entry.type);
+            const bool sizeFits = (type == EntryType::Image && dataSize > 0) ||
+                                  (type == EntryType::Integer && dataSize == 4) ||
+                                  (type == EntryType::Boolean && dataSize == 1) ||
+                                  type == EntryType::Text;
+            if (!sizeFits)
+                return stop(QStringLiteral("\"%1\" has a data size of %2").arg(name).arg(dataSize));
+            if (!readAt(device, dataOffset, dataSize, data))
+                return stop(QStringLiteral("data of \"%1\" is cut short").arg(name));
+            dataBudget -= dataSize;
+            switch (type) {
+            case EntryType::Image: {
+                auto stream = std::make_unique<QBuffer>();
+                stream->setData(data);
+                stream->open(QIODevice::ReadOnly);
+                m_entries.push_back({ValueKind::Image, name, QString(), int(m_images.size())});
+                m_images.emplace_back(name, std::move(stream));
+                break;
+            }
+            case EntryType::Integer: {
+                const QString value = QString::number(readInt32(data.constData()));
+                m_integers.push_back({name, value});
+                m_entries.push_back({ValueKind::Integer, name, value, -1});
+                break;
+            }
+            case EntryType::Boolean: {
+                const QString value = QString::number(quint8(data[0]));
+                m_booleans.push_back({name, value});
+                m_entries.push_back({ValueKind::Boolean, name, value, -1});
+                break;
+            }
+            case EntryType::Text: {
+                const QString value = QString::fromLocal8Bit(data);
+                m_texts.push_back({name, value});
+                m_entries.push_back({ValueKind::Text, name, value, -1});
+                break;
+            }
+            }
+        }
+        offset = entry.next;
+        if (visited.contains(offset))
+            return stop(QStringLiteral("the entry chain loops back to %1").arg(offset));
+        if (!readAt(device, offset, EntrySize, bytes))
+            return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
+        visited.insert(offset);
+        entry = decodeEntry(bytes.constData());
+    }
+}
+
+const TskThemeFileReader::Line* TskThemeFileReader::findLine(const std::vector<Line>& list,
+                                                             const QString& name) {
+    for (const Line& line : list) {
+        if (line.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &line;
+    }
+    return nullptr;
+}
+
+QIODevice* TskThemeFileReader::GetImageStream(const QString& name) {
+    for (auto& [imageName, stream] : m_images) {
+        if (imageName.compare(name, Qt::CaseInsensitive) == 0) {
+            stream->seek(0);
+            return stream.get();
+        }
+    }
+    return nullptr;
+}
+
+int TskThemeFileReader::GetInt(const QString& name) const {
+    const Line* line = findLine(m_integers, name);
+    if (!line)
+        return -1;
+    bool ok = false;
+    const int value = line->value.toInt(&ok);
+    return ok ? value : -1;
+}
+
+bool TskThemeFileReader::GetBool(const QString& name) const {
+    const Line* line = findLine(m_booleans, name);
+    if (!line)
+        return false;
+    bool ok = false;
+    const int value = line->value.toInt(&ok);
+    return ok && (value & 0xFF) != 0;
+}
+
+QString TskThemeFileReader::GetText(const QString& name) const {
+    const Line* line = findLine(m_texts, name);
+    return line ? line->value : QString();
+}
+
+QByteArray TskThemeFileReader::ImageBytes(int imageIndex) const {
+    if (imageIndex < 0 || imageIndex >= int(m_images.size()))
+        return QByteArray();
+    return m_images[size_t(imageIndex)].second->data();
+}

@@ -1,0 +1,353 @@
+#include "ControlTestSupport.h"
+
+#include "skin/controls/TskButton.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/theme/TskColor.h"
+#include "skin/theme/TskFileTheme.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace controltest;
+
+namespace {
+
+// The face a button of Size should show for frame N: the style's frame
+// stretched with kept corners over the fill colour.
+QImage expectedFace(TskUIStyle style, int frame, QSize size, qint32 fill, bool transparent) {
+    QImage face;
+    GetBuiltinBitmap(style, ThemeKey::ButtonImage, &face, 3, frame);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(TskColor::toQColor(fill));
+    QPainter p(&image);
+    DrawStretchedKeepCorners(face, p, QRect(QPoint(), size), transparent);
+    return image;
+}
+
+struct Form {
+    QWidget window;
+    TskButton* button;
+    Form() : button(new TskButton(&window)) {
+        window.resize(200, 100);
+        button->move(10, 10);
+    }
+};
+
+} // namespace
+
+TEST(TskButton, FaceFrameFollowsPressOverHoverOverNormal) {
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(true, false, false), 1);
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(true, false, true), 2);
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(true, true, true), 3);
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(true, true, false), 3);
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(false, true, true), 1);
+
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::DeepBlue);
+    EXPECT_EQ(b->size(), QSize(80, 27));
+    const qint32 fill = b->EffectiveColor();
+    EXPECT_EQ(shot(b), expectedFace(TskUIStyle::DeepBlue, 1, b->size(), fill, false));
+    QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+    QApplication::sendEvent(b, &enter);
+    EXPECT_EQ(shot(b), expectedFace(TskUIStyle::DeepBlue, 2, b->size(), fill, false));
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
+    EXPECT_EQ(shot(b), expectedFace(TskUIStyle::DeepBlue, 3, b->size(), fill, false));
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(3, 3));
+    b->setEnabled(false);
+    EXPECT_EQ(shot(b), expectedFace(TskUIStyle::DeepBlue, 1, b->size(), fill, false));
+}
+
+TEST(TskButton, PressedCaptionMovesOneDownRightAndDisabledOneIsEmbossed) {
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::DeepBlue);
+    const QImage bare = shot(b);
+    b->SetCaption(QStringLiteral("Begin"));
+    const QRect normal = diffBounds(shot(b), bare);
+    ASSERT_FALSE(normal.isNull());
+
+    b->SetCaption(QString());
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
+    const QImage barePressed = shot(b);
+    b->SetCaption(QStringLiteral("Begin"));
+    EXPECT_EQ(diffBounds(shot(b), barePressed), normal.translated(1, 1));
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(300, 300));
+
+    b->setEnabled(false);
+    const QImage disabled = shot(b);
+    // Grey where the enabled caption was, white one pixel down-right of it.
+    const QRect grey = boundsOf(disabled, [&](int x, int y) {
+        return qGray(disabled.pixel(x, y)) < qGray(bare.pixel(x, y)) - 2;
+    });
+    const QRect white = boundsOf(disabled, [&](int x, int y) {
+        return qGray(disabled.pixel(x, y)) > qGray(bare.pixel(x, y)) + 2;
+    });
+    EXPECT_EQ(grey, normal);
+    EXPECT_EQ(white.bottomRight(), normal.bottomRight() + QPoint(1, 1));
+    EXPECT_EQ(rgb(disabled, 0, 0), rgb(bare, 0, 0));
+}
+
+TEST(TskButton, GlyphLayoutsPlaceGlyphAndCaption) {
+    const QSize button(80, 27), text(30, 13), glyph(16, 16);
+    struct Case {
+        TButtonLayout layout;
+        QPoint glyph, caption;
+    };
+    for (const Case& c : {Case{TButtonLayout::blGlyphLeft, {15, 5}, {35, 7}},
+                          Case{TButtonLayout::blGlyphRight, {49, 5}, {15, 7}},
+                          Case{TButtonLayout::blGlyphTop, {32, -3}, {25, 17}},
+                          Case{TButtonLayout::blGlyphBottom, {32, 14}, {25, -3}}}) {
+        const auto p = TskButton::PlaceGlyph(c.layout, button, text, glyph, 4);
+        EXPECT_EQ(p.glyph, c.glyph) << int(c.layout);
+        EXPECT_EQ(p.caption, c.caption) << int(c.layout);
+    }
+}
+
+TEST(TskButton, TwoImageGlyphShowsItsLeftHalfEnabledAndRightHalfDisabled) {
+    QImage glyph(32, 16, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter(&glyph).fillRect(QRect(2, 2, 12, 12), QColor(255, 0, 0));
+    QPainter(&glyph).fillRect(QRect(18, 2, 12, 12), QColor(0, 160, 0));
+    glyph.setPixel(0, 0, qRgb(255, 0, 255));
+    EXPECT_TRUE(TskButton::IsTwoImageGlyph(glyph.size()));
+    EXPECT_FALSE(TskButton::IsTwoImageGlyph(QSize(16, 16)));
+
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::WinXP);
+    b->SetGlyph(glyph);
+    auto count = [](const QImage& image, QRgb color) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += rgb(image, x, y) == color;
+        return n;
+    };
+    const QImage enabled = shot(b);
+    EXPECT_EQ(count(enabled, 0xFF0000), 144);
+    EXPECT_EQ(count(enabled, 0x00A000), 0);
+    b->setEnabled(false);
+    const QImage disabled = shot(b);
+    EXPECT_EQ(count(disabled, 0xFF0000), 0);
+    EXPECT_EQ(count(disabled, 0x00A000), 144); // drawn as is, not greyed
+}
+
+TEST(TskButton, FocusMarkIsARectangleOrABoldCaptionByStyle) {
+    Form f;
+    TskButton* b = f.button;
+    auto* other = new QLineEdit(&f.window);
+    other->move(120, 10);
+    b->SetCaption(QStringLiteral("Begin"));
+    ASSERT_TRUE(activate(&f.window));
+    other->setFocus();
+    QApplication::processEvents();
+
+    b->SetUIStyle(TskUIStyle::DeepBlue);
+    const QImage unfocused = shot(b);
+    b->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(b->hasFocus());
+    const QImage focused = shot(b);
+    // The dotted rectangle runs inset by FocusedRectMargin (2).
+    EXPECT_EQ(diffBounds(focused, unfocused), QRect(2, 2, 76, 23));
+    EXPECT_NE(rgb(focused, 2, 2), rgb(unfocused, 2, 2));
+    EXPECT_EQ(rgb(focused, 3, 2), rgb(unfocused, 3, 2));
+
+    b->SetUIStyle(TskUIStyle::MacOS);
+    const QImage bold = shot(b);
+    other->setFocus();
+    QApplication::processEvents();
+    const QImage plain = shot(b);
+    const QRect boldInk = diffBounds(bold, plain);
+    ASSERT_FALSE(boldInk.isNull());
+    EXPECT_GT(boldInk.left(), 5); // the caption changed, no rectangle at the edges
+
+    // Without TabStop no mark, and a press does not take the focus.
+    b->SetTabStop(false);
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(5, 5));
+    EXPECT_FALSE(b->hasFocus());
+}
+
+TEST(TskButton, HeldButtonRepeatsThenClicksOnceAtRelease) {
+    Form f;
+    TskButton* b = f.button;
+    QSignalSpy repeats(b, &TskCustomButton::OnMouseContinuouslyDown);
+    QSignalSpy clicks(b, &TCustomControl::OnClick);
+    QElapsedTimer held;
+    held.start();
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
+    QTest::qWait(350);
+    const qint64 elapsed = held.elapsed();
+    if (elapsed >= 395)
+        GTEST_SKIP() << "the machine stalled for " << elapsed << " ms";
+    EXPECT_EQ(repeats.count(), 3);
+    EXPECT_EQ(clicks.count(), 0);
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(5, 5));
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(b->MouseDown());
+    QTest::qWait(150);
+    EXPECT_EQ(repeats.count(), 3);
+}
+
+TEST(TskButton, ReleaseOutsideOrLeavingEndsTheRepeatsWithoutAClick) {
+    Form f;
+    TskButton* b = f.button;
+    QSignalSpy repeats(b, &TskCustomButton::OnMouseContinuouslyDown);
+    QSignalSpy clicks(b, &TCustomControl::OnClick);
+    b->SetMouseContinuouslyDownInterval(20);
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
+    QTRY_VERIFY(repeats.count() >= 1);
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(150, 5));
+    EXPECT_EQ(clicks.count(), 0);
+    const int after = repeats.count();
+    QTest::qWait(80);
+    EXPECT_EQ(repeats.count(), after);
+
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b, &leave);
+    EXPECT_EQ(b->findChild<QTimer*>(QStringLiteral("MouseRepeatTimer")), nullptr);
+    EXPECT_FALSE(b->MouseDown());
+
+    // An interval of 0 means no repeats at all (not a busy loop).
+    b->SetMouseContinuouslyDownInterval(0);
+    repeats.clear();
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
+    QTest::qWait(60);
+    EXPECT_EQ(repeats.count(), 0);
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(5, 5));
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(TskButton, ReturnGoesToTheDefaultButtonOrTheFocusedOneAndEscapeToCancel) {
+    Form f;
+    TskButton* ok = f.button;
+    auto* other = new TskButton(&f.window);
+    other->move(100, 10);
+    auto* edit = new QLineEdit(&f.window);
+    edit->move(10, 60);
+    ok->SetDefault(true);
+    other->SetCancel(true);
+    QSignalSpy okClicks(ok, &TCustomControl::OnClick);
+    QSignalSpy otherClicks(other, &TCustomControl::OnClick);
+    ASSERT_TRUE(activate(&f.window));
+    edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(edit->hasFocus());
+
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(okClicks.count(), 1);
+    QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(okClicks.count(), 1);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(otherClicks.count(), 1);
+
+    // A focused skinned button answers Return itself.
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(ok->Active());
+    QTest::keyClick(other, Qt::Key_Return);
+    EXPECT_EQ(otherClicks.count(), 2);
+    EXPECT_EQ(okClicks.count(), 1);
+    edit->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(ok->Active());
+    // Space on a focused button presses it until the key comes up.
+    ok->setFocus();
+    QTest::keyPress(ok, Qt::Key_Space);
+    EXPECT_TRUE(ok->MouseDown());
+    QTest::keyRelease(ok, Qt::Key_Space);
+    EXPECT_EQ(okClicks.count(), 2);
+}
+
+TEST(TskButton, AltAcceleratorClicksOnlyAnEnabledButton) {
+    Form f;
+    TskButton* b = f.button;
+    auto* edit = new QLineEdit(&f.window);
+    edit->move(10, 60);
+    b->SetCaption(QStringLiteral("&Start"));
+    QSignalSpy clicks(b, &TCustomControl::OnClick);
+    ASSERT_TRUE(activate(&f.window));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(edit->text().isEmpty()); // the accelerator is not typed into the edit
+    QTest::keyClick(edit, Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    b->setEnabled(false);
+    QTest::keyClick(edit, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    // "&&" is a literal ampersand, not an accelerator.
+    b->setEnabled(true);
+    b->SetCaption(QStringLiteral("Fish && &Chips"));
+    QTest::keyClick(edit, Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 2);
+    b->SetCaption(QStringLiteral("Fish && Chips"));
+    QTest::keyClick(edit, Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 2);
+}
+
+TEST(TskButton, StyleSetsTransparencyAndAutoSizeTakesOneFrameOfTheStrip) {
+    TskButton b;
+    b.SetUIStyle(TskUIStyle::MacOS);
+    EXPECT_TRUE(b.Transparent());
+    EXPECT_TRUE(b.FaceTransparent());
+    b.SetUIStyle(TskUIStyle::WinXP);
+    EXPECT_FALSE(b.Transparent());
+    b.SetUIStyle(TskUIStyle::MacOS);
+    b.SetAutoSize(true);
+    EXPECT_EQ(b.size(), QSize(84, 23));
+    b.SetUIStyle(TskUIStyle::WinXP);
+    EXPECT_EQ(b.size(), QSize(84, 23)); // a later style change does not resize
+    b.SetAutoSize(true);
+    EXPECT_EQ(b.size(), QSize(18, 21));
+    b.SetUIStyle(TskUIStyle::FromThemeFile);
+    b.SetAutoSize(true);
+    EXPECT_EQ(b.size(), QSize(24, 21));
+    b.setProperty("ResHandle", 1234u);
+    EXPECT_EQ(b.property("ResHandle").toUInt(), 0u);
+}
+
+TEST(TskButton, TransparentMacFaceShowsTheParentInItsCorners) {
+    SolidWidget parent(QColor(0, 200, 0));
+    parent.resize(120, 60);
+    auto* b = new TskButton(&parent);
+    b->SetUIStyle(TskUIStyle::MacOS);
+    const QImage image = shot(b);
+    EXPECT_EQ(rgb(image, 0, 0), 0x00C800u);
+    EXPECT_EQ(rgb(image, 79, 26), 0x00C800u);
+    EXPECT_NE(rgb(image, 40, 13), 0x00C800u);
+}
+
+TEST(TskButton, RemovedFileThemeFallsBackToDeepBlue) {
+    TskButton b;
+    auto* theme = new TskFileTheme;
+    b.SetFileTheme(theme);
+    b.SetUIStyle(TskUIStyle::WinXP);
+    delete theme;
+    EXPECT_EQ(b.FileTheme(), nullptr);
+    EXPECT_EQ(b.UIStyle(), TskUIStyle::DeepBlue);
+}
+
+TEST(TskButton, ClickHandsTheModalResultToTheDialog) {
+    QDialog dialog;
+    auto* b = new TskButton(&dialog);
+    b->SetModalResult(QDialog::Accepted + 5);
+    dialog.show();
+    b->Click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted + 5);
+    EXPECT_FALSE(dialog.isVisible());
+    // Without a parent form the click still happens.
+    TskButton lone;
+    QSignalSpy clicks(&lone, &TCustomControl::OnClick);
+    lone.SetModalResult(2);
+    lone.Click();
+    EXPECT_EQ(clicks.count(), 1);
+}

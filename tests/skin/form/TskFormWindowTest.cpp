@@ -1,0 +1,125 @@
+// The skinned window on a real X display, with and without a window manager,
+// handled with the X server's own pointer.
+
+#include "RealPointer.h"
+#include "skin/draw/SkinPublic.h"
+#include "skin/form/TskForm.h"
+#include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarPopupMenu.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A sizeable window carrying a skinned form, shown and placed.
+struct ShownWindow {
+    QPointer<QWidget> window = new QWidget;
+    TskForm* form = nullptr;
+    explicit ShownWindow(TskUIStyle style = TskUIStyle::MacOS) {
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(QStringLiteral("Skinned"));
+        window->resize(400, 260);
+        form = new TskForm(window);
+        form->SetUIStyle(style);
+        window->move(200, 150);
+        window->show();
+        window->activateWindow();
+    }
+    ~ShownWindow() { delete window.data(); }
+    QRect frame() const { return window->geometry(); }
+};
+
+class SkinnedWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!RealPointer::Available())
+            GTEST_SKIP() << "needs an X display and xdotool";
+    }
+    RealPointer pointer;
+};
+
+} // namespace
+
+TEST_F(SkinnedWindow, DraggingTheRightEdgeWidensTheWindowByTheDrag) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect before = w.frame();
+    const QPoint edge(before.right(), before.center().y());
+    pointer.Drag(edge, edge + QPoint(70, 0));
+    EXPECT_EQ(w.frame(), before.adjusted(0, 0, 70, 0));
+    // The layout follows: the form fills the window inside the ring.
+    EXPECT_EQ(w.form->geometry(), QRect(3, 3, before.width() + 70 - 6, before.height() - 6));
+}
+
+TEST_F(SkinnedWindow, DraggingTheTopLeftCornerKeepsTheOppositeCornerAndTheMinimumSize) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect before = w.frame();
+    pointer.Drag(before.topLeft(), before.topLeft() + QPoint(-40, -30));
+    EXPECT_EQ(w.frame(), before.adjusted(-40, -30, 0, 0));
+    // Far past the minimum: the window stops at it, its bottom-right corner stays.
+    const QRect grown = w.frame();
+    pointer.Drag(grown.topLeft(), grown.topLeft() + QPoint(grown.width(), grown.height()), 6);
+    EXPECT_EQ(w.frame().size(), w.window->minimumSize());
+    EXPECT_EQ(w.frame().bottomRight(), grown.bottomRight());
+}
+
+TEST_F(SkinnedWindow, ThePointerShowsWhichWayAnEdgeResizes) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect r = w.frame();
+    pointer.MoveTo(QPoint(r.right() - 1, r.center().y()));
+    EXPECT_EQ(w.window->cursor().shape(), Qt::SizeHorCursor);
+    pointer.MoveTo(QPoint(r.right(), r.bottom()));
+    EXPECT_EQ(w.window->cursor().shape(), Qt::SizeFDiagCursor);
+    pointer.MoveTo(QPoint(r.center().x(), r.top() + 1));
+    EXPECT_EQ(w.window->cursor().shape(), Qt::SizeVerCursor);
+    pointer.MoveTo(r.center());
+    EXPECT_EQ(w.window->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(SkinnedWindow, DraggingTheTitleBarKeepsTheGrabbedPointUnderThePointer) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect before = w.frame();
+    const QPoint grab = before.topLeft() + QPoint(150, 10);
+    pointer.Drag(grab, grab + QPoint(100, 70));
+    const QPoint moved = w.frame().topLeft() - before.topLeft();
+    EXPECT_NEAR(moved.x(), 100, 1);
+    EXPECT_NEAR(moved.y(), 70, 1);
+    EXPECT_EQ(w.frame().size(), before.size());
+}
+
+TEST_F(SkinnedWindow, DoubleClickOnTheControlBoxClosesTheWindow) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect box = w.form->TitleBar()->CurrentLayout().rects[0];
+    ASSERT_FALSE(box.isNull());
+    const QPoint at = w.form->TitleBar()->mapToGlobal(box.center());
+    // One click opens the system menu...
+    pointer.Click(at);
+    EXPECT_TRUE(w.form->TitleBar()->SystemMenu()->isVisible());
+    pointer.Click(at + QPoint(0, 300));
+    EXPECT_FALSE(w.form->TitleBar()->SystemMenu()->isVisible());
+    ASSERT_TRUE(w.window);
+    RealPointer::Settle(600);
+    // ...two close the window.
+    pointer.DoubleClick(at);
+    EXPECT_FALSE(w.window && w.window->isVisible());
+    EXPECT_FALSE(w.window && w.form->TitleBar()->SystemMenu()->isVisible());
+}
+
+TEST_F(SkinnedWindow, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
+    ShownWindow w;
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    const QRect normal = w.frame();
+    w.window->setWindowState(Qt::WindowMaximized);
+    RealPointer::Settle(300);
+    EXPECT_EQ(w.frame(), TskForm::MaximizedBounds(GetWorkAreaRect()));
+    w.window->setWindowState(Qt::WindowNoState);
+    RealPointer::Settle(300);
+    EXPECT_EQ(w.frame(), normal);
+}

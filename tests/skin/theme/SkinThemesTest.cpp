@@ -1,0 +1,161 @@
+#include "skin/theme/SkinThemes.h"
+#include "skin/draw/SkinPublic.h"
+#include "tests/skin/SkinTestComponents.h"
+
+#include <QVariant>
+#include <gtest/gtest.h>
+
+using skintest::TskForm;
+using skintest::TskStyleOnly;
+using skintest::TskTestButton;
+using skintest::TskTestPanel;
+
+TEST(SkinThemes, StylesKeepTheirOrdinalsAndNames) {
+    EXPECT_EQ(sizeof(TskUIStyle), 1u);
+    EXPECT_EQ(int(TskUIStyle::FromThemeFile), 0);
+    EXPECT_EQ(int(TskUIStyle::BlueGlass), 5);
+    // Layouts store styles by name: a property of the type takes the name.
+    TskTestButton button;
+    EXPECT_TRUE(button.setProperty("UIStyle", QStringLiteral("MacOS")));
+    EXPECT_EQ(button.UIStyle(), TskUIStyle::MacOS);
+    EXPECT_TRUE(SetPropertyByName(&button, "uistyle", QStringLiteral("BlueGlass")));
+    EXPECT_EQ(button.UIStyle(), TskUIStyle::BlueGlass);
+    EXPECT_EQ(button.property("UIStyle").toString(), QStringLiteral("BlueGlass"));
+    EXPECT_FALSE(button.setProperty("UIStyle", QStringLiteral("Motif")));
+    EXPECT_EQ(button.UIStyle(), TskUIStyle::BlueGlass);
+}
+
+TEST(SkinThemes, KeyNamesStateTheirKinds) {
+    for (TskThemeKey key = ThemeKey::First; key <= ThemeKey::Last; ++key) {
+        const QString name = QLatin1String(ThemeKeyNames[key - 1]);
+        const TskThemeValueKind kind = ThemeKeyKind(key);
+        const char* suffix = kind == TskThemeValueKind::tvImage   ? "Image"
+                             : kind == TskThemeValueKind::tvBool  ? "Bool"
+                             : kind == TskThemeValueKind::tvColor ? "Color"
+                                                                  : "Int";
+        EXPECT_TRUE(name.endsWith(QLatin1String(suffix))) << qPrintable(name);
+        EXPECT_EQ(ThemeKeyFromName(name.toUpper()), key);
+    }
+    EXPECT_EQ(ThemeKeyFromName(QStringLiteral("NoSuchKey")), 0);
+    EXPECT_STREQ(ThemeKeyNames[ThemeKey::TitleBarButtonTopInt - 1], "TitleBarButtonTopInt");
+}
+
+TEST(SkinThemes, BuiltinValuesByKind) {
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::MacOS, 15), 0xE7E7E7);
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::MacOS, 17), 0);
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::MacOS, 17), 1);
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::MacOS, 15), -1);
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::WinXP, 8), -2);
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::BlueGlass, 8), -3);
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::BlueGlass, 13), 270);
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::WinXP, ThemeKey::FormBorderColor), 0xC82C00);
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::Protein, ThemeKey::MenuMenuBarColor), 0xFBFBFB);
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::WinXP, ThemeKey::ControlFontColor), 0xCF4602);
+    EXPECT_TRUE(GetBuiltinBool(TskUIStyle::MacOS, 2));
+    EXPECT_FALSE(GetBuiltinBool(TskUIStyle::WinXP, 2));
+    EXPECT_TRUE(GetBuiltinBool(TskUIStyle::Protein, 6));
+    EXPECT_FALSE(GetBuiltinBool(TskUIStyle::MacOS, 7)); // an integer key holding 3
+
+    TskThemeValueKind kind = TskThemeValueKind::tvBool;
+    EXPECT_EQ(GetBuiltinThemeValue(TskUIStyle::WinXP, 14, kind), 13);
+    EXPECT_EQ(kind, TskThemeValueKind::tvInt);
+    EXPECT_EQ(GetBuiltinThemeValue(TskUIStyle::DeepBlue, 18, kind), 0xA04A44);
+    EXPECT_EQ(kind, TskThemeValueKind::tvColor);
+}
+
+TEST(SkinThemes, StylesOutsideTheTableGiveEmptyAnswers) {
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle::FromThemeFile, 7), -1);
+    EXPECT_EQ(GetBuiltinColor(TskUIStyle::FromThemeFile, 15), 0);
+    EXPECT_FALSE(GetBuiltinBool(TskUIStyle::FromThemeFile, 2));
+    TskThemeValueKind kind = TskThemeValueKind::tvColor;
+    EXPECT_EQ(GetBuiltinThemeValue(TskUIStyle(9), 15, kind), -1);
+    EXPECT_EQ(kind, TskThemeValueKind::tvInt);
+    // Only the low seven bits select the row.
+    EXPECT_EQ(GetBuiltinInt(TskUIStyle(0x80 | 2), 14), 13);
+    QImage untouched(3, 3, QImage::Format_RGB32);
+    LoadBuiltinBitmap(TskUIStyle::FromThemeFile, ThemeKey::ButtonImage, &untouched);
+    EXPECT_EQ(untouched.size(), QSize(3, 3));
+}
+
+TEST(SkinThemes, ImageNamesFollowStyleAndKey) {
+    EXPECT_EQ(GetBuiltinImageName(TskUIStyle::WinXP, ThemeKey::ButtonImage), "WINXP_BUTTON");
+    EXPECT_EQ(GetBuiltinImageName(TskUIStyle::MacOS, 38), "MACOS_SCROLLBUTTON");
+    EXPECT_EQ(GetBuiltinImageName(TskUIStyle::DeepBlue, 38), "MORE_SCROLLBUTTON");
+    EXPECT_EQ(GetBuiltinImageName(TskUIStyle::BlueGlass, 38), "MORE_SCROLLBUTTON");
+    EXPECT_EQ(GetBuiltinImageName(TskUIStyle::Protein, 41), "PROTEIN_SIDECHENNEL_HANDLE");
+    EXPECT_TRUE(GetBuiltinImageName(TskUIStyle::MacOS, 43).isEmpty());
+    EXPECT_TRUE(GetBuiltinImageName(TskUIStyle::MacOS, 45).isEmpty());
+    EXPECT_TRUE(GetBuiltinImageName(TskUIStyle::MacOS, 15).isEmpty());
+    EXPECT_TRUE(GetBuiltinImageName(TskUIStyle::FromThemeFile, 1).isEmpty());
+}
+
+TEST(SkinThemes, BuiltinBitmapsWholeAndFramed) {
+    QImage whole;
+    GetBuiltinBitmap(TskUIStyle::WinXP, ThemeKey::ButtonImage, &whole);
+    ASSERT_EQ(whole.size(), QSize(54, 21));
+    QImage frame;
+    GetBuiltinBitmap(TskUIStyle::WinXP, ThemeKey::ButtonImage, &frame, 3, 2);
+    ASSERT_EQ(frame.size(), QSize(18, 21));
+    EXPECT_EQ(frame, whole.copy(18, 0, 18, 21));
+
+    QImage scroll;
+    GetBuiltinBitmap(TskUIStyle::DeepBlue, 38, &scroll);
+    EXPECT_EQ(scroll.size(), QSize(72, 17));
+    GetBuiltinBitmap(TskUIStyle::MacOS, 38, &scroll);
+    EXPECT_EQ(scroll.size(), QSize(72, 18));
+
+    // No built-in image: whole requests leave the bitmap, framed ones empty it.
+    QImage kept(5, 5, QImage::Format_RGB32);
+    GetBuiltinBitmap(TskUIStyle::MacOS, ThemeKey::FormLeftBorderImage, &kept);
+    EXPECT_EQ(kept.size(), QSize(5, 5));
+    GetBuiltinBitmap(TskUIStyle::MacOS, ThemeKey::FormLeftBorderImage, &kept, 3, 1);
+    EXPECT_TRUE(kept.isNull());
+    GetBuiltinBitmap(TskUIStyle::MacOS, ThemeKey::ButtonImage, nullptr, 3, 1);
+}
+
+TEST(SkinThemes, UsingFileThemeFallsBackToDeepBlue) {
+    TskUIStyle effective = TskUIStyle::MacOS;
+    EXPECT_FALSE(UsingFileTheme(nullptr, TskUIStyle::FromThemeFile, effective));
+    EXPECT_EQ(effective, TskUIStyle::DeepBlue);
+    TskFileTheme unloaded;
+    EXPECT_FALSE(UsingFileTheme(&unloaded, TskUIStyle::FromThemeFile, effective));
+    EXPECT_EQ(effective, TskUIStyle::DeepBlue);
+    EXPECT_FALSE(UsingFileTheme(&unloaded, TskUIStyle::WinXP, effective));
+    EXPECT_EQ(effective, TskUIStyle::WinXP);
+    // Without a loaded theme the resolved value is DeepBlue's.
+    EXPECT_EQ(SkinGetColor(&unloaded, TskUIStyle::FromThemeFile, ThemeKey::MenuSelectedBorderColor),
+              0xA04A44);
+}
+
+TEST(SkinThemes, NewComponentsTakeTheOwnerFormsStyle) {
+    QWidget form;
+    auto* skinForm = new TskForm(&form);
+    skinForm->SetUIStyle(TskUIStyle::MacOS);
+    TskTestButton onSkinForm(&form);
+    EXPECT_EQ(onSkinForm.UIStyle(), TskUIStyle::MacOS);
+
+    QWidget plain;
+    TskTestButton onPlainForm(&plain);
+    EXPECT_EQ(onPlainForm.UIStyle(), TskUIStyle::DeepBlue);
+    // A panel is not a form, even with a skinned form beside it.
+    auto* panel = new TskTestPanel(&form);
+    EXPECT_EQ(GetOwnerFormUIStyle(panel), TskUIStyle::DeepBlue);
+    EXPECT_EQ(GetOwnerFormUIStyle(nullptr), TskUIStyle::DeepBlue);
+}
+
+TEST(SkinThemes, ContainerApplyUIStyleReachesDirectChildrenWithBothProperties) {
+    QWidget form;
+    auto* button = new TskTestButton(&form);
+    auto* panel = new TskTestPanel(&form);
+    auto* inPanel = new TskTestButton(panel);
+    auto* styleOnly = new TskStyleOnly(&form);
+    TskFileTheme theme;
+    ContainerApplyUIStyle(&form, TskUIStyle::WinXP, &theme);
+    EXPECT_EQ(button->UIStyle(), TskUIStyle::WinXP);
+    EXPECT_EQ(button->FileTheme(), &theme);
+    EXPECT_EQ(button->borderColor, 0xC82C00);
+    EXPECT_EQ(inPanel->UIStyle(), TskUIStyle::DeepBlue);
+    EXPECT_EQ(inPanel->FileTheme(), nullptr);
+    EXPECT_EQ(styleOnly->UIStyle(), TskUIStyle::DeepBlue);
+    EXPECT_FALSE(panel->Transparent());
+}

@@ -1,0 +1,50 @@
+// libFuzzer target: a theme file is untrusted input, so the reader must stop
+// cleanly on anything, and what it loaded must be safe to use.
+
+#include "skin/theme/TskThemeFileReader.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
+    TskThemeFileReader reader(device);
+
+    qint64 loaded = 0;
+    for (const TskThemeFileReader::LoadedEntry& entry : reader.Entries()) {
+        switch (entry.kind) {
+        case TskThemeFileReader::ValueKind::Image: {
+            QIODevice* stream = reader.GetImageStream(entry.name);
+            if (!stream)
+                __builtin_trap();
+            if (stream->pos() != 0)
+                __builtin_trap();
+            loaded += reader.ImageBytes(entry.imageIndex).size();
+            QImageReader image(stream, "BMP");
+            image.setAllocationLimit(16);
+            (void)image.read();
+            break;
+        }
+        case TskThemeFileReader::ValueKind::Integer:
+            (void)reader.GetInt(entry.name);
+            break;
+        case TskThemeFileReader::ValueKind::Boolean:
+            (void)reader.GetBool(entry.name);
+            break;
+        case TskThemeFileReader::ValueKind::Text:
+            loaded += entry.value.size();
+            (void)reader.GetText(entry.name);
+            break;
+        }
+    }
+    // The reader never holds more data than the file has bytes.
+    if (loaded > qint64(size))
+        __builtin_trap();
+    return 0;
+}
