@@ -57,6 +57,9 @@ start)
             fi
             sleep 0.1
         done
+        # It announces itself before it has finished starting up; a window
+        # mapped in between may wait long for its frame.
+        sleep 1
     fi
     echo "$display" >"$dir/display"
     echo "display $display"

@@ -4,6 +4,7 @@
 #include "component/LayoutCollection.h"
 #include "platform/MessageBoxSeam.h"
 #include "skin/draw/SkinPublic.h"
+#include "skin/form/SkinFormEdges.h"
 #include "skin/form/SkinFormRegion.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
@@ -138,6 +139,8 @@ void TskForm::takeOver() {
     applyClientMargins();
     if (!owner->layout())
         AlignLayout::manage(owner);
+    // The ring shows the resize pointer before any button is pressed.
+    owner->setMouseTracking(true);
     owner->installEventFilter(this);
     m_applicationKeys = new ApplicationKeys(this);
     SetFormRegion();
@@ -560,14 +563,23 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
             m_maximizedAtCreation = false;
         }
     } else if (maximized && !(oldState & Qt::WindowMaximized)) {
-        m_normalBounds = owner->geometry();
+        // A window manager may have sized the window before it says so:
+        // the bounds it had when the maximizing was asked for, when known.
+        const QRect normal = owner->normalGeometry();
+        m_normalBounds = normal.isValid() ? normal : owner->geometry();
     }
     if (maximized) {
         applyMaximizedBounds();
     } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
                m_normalBounds.isValid()) {
-        // Without a window manager nobody else puts the window back.
-        owner->setGeometry(m_normalBounds);
+        // Without a window manager nobody else puts the window back; with
+        // one, the maximized bounds asked for a moment ago may still be on
+        // their way, so the request goes out even when the window seems to
+        // be in place already.
+        if (QWindow* handle = owner->windowHandle())
+            handle->setGeometry(m_normalBounds);
+        else
+            owner->setGeometry(m_normalBounds);
     }
     PaintFormBorder();
     if (m_titleBar)
@@ -599,6 +611,16 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
                 m_titleBar->UpdateMaxButtons();
             SetFormRegion();
             break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            if (ringMouseEvent(static_cast<QMouseEvent*>(event)))
+                return true;
+            break;
+        case QEvent::Leave:
+            if (!m_resizeEdges)
+                m_owner->unsetCursor();
+            break;
         case QEvent::Show:
             // The window never carries a menu of its own: the menu bar shows it.
             if (HasProperty(m_owner, "Menu"))
@@ -610,6 +632,65 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TskForm::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    // Off the ring, onto the panel or a control on it: the window's own
+    // pointer again.
+    if (m_owner && !m_resizeEdges)
+        m_owner->unsetCursor();
+}
+
+bool TskForm::EdgesResizable() const {
+    QWidget* owner = m_owner;
+    if (!owner || owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return false;
+    if (owner->minimumSize() == owner->maximumSize())
+        return false;
+    if (HasProperty(owner, "BorderStyle")) {
+        const QString style = GetPropertyByName(owner, "BorderStyle").toString();
+        return style == QLatin1String("bsSizeable") || style == QLatin1String("bsSizeToolWin");
+    }
+    return true;
+}
+
+bool TskForm::ringMouseEvent(QMouseEvent* event) {
+    QWidget* owner = m_owner;
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_resizeEdges) {
+        // The window system had no resize of its own: the window follows
+        // the pointer until the button comes up.
+        if (event->type() == QEvent::MouseMove) {
+            owner->setGeometry(SkinFormEdges::Resized(m_resizeStart, m_resizeEdges,
+                                                      global - m_resizePressGlobal,
+                                                      owner->minimumSize(), owner->maximumSize()));
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   !(event->buttons() & Qt::LeftButton)) {
+            m_resizeEdges = {};
+            owner->unsetCursor();
+        }
+        return true;
+    }
+    const Qt::Edges edges = SkinFormEdges::HitTest(
+        owner->size(), event->position().toPoint(),
+        SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight),
+        EdgesResizable());
+    if (event->type() == QEvent::MouseMove && event->buttons() == Qt::NoButton) {
+        if (edges)
+            owner->setCursor(SkinFormEdges::CursorFor(edges));
+        else
+            owner->unsetCursor();
+        return false;
+    }
+    if (event->type() != QEvent::MouseButtonPress || event->button() != Qt::LeftButton || !edges)
+        return false;
+    if (QWindow* handle = owner->windowHandle(); handle && handle->startSystemResize(edges))
+        return true;
+    m_resizeEdges = edges;
+    m_resizeStart = owner->geometry();
+    m_resizePressGlobal = global;
+    return true;
 }
 
 bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {

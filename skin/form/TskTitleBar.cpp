@@ -478,27 +478,30 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
     update();
     QWidget* form = ParentForm();
     if (form && m_hotButton < 0 && !form->isMaximized()) {
-        // The window moves once the mouse does, so a double click still
-        // reaches the bar.
-        m_dragArmed = true;
-        m_manualDrag = false;
-        m_pressGlobal = event->globalPosition().toPoint();
-        m_formStart = form->pos();
         m_pressed = false;
+        m_formStart = form->pos();
+        StartWindowDrag(event->globalPosition().toPoint());
     }
 }
 
-void TskTitleBar::StartWindowDrag(QPoint pressGlobal, QPoint nowGlobal) {
-    QWidget* form = ParentForm();
+void TskTitleBar::StartWindowDrag(QPoint pressGlobal) {
+    // The window system's move starts at the press itself, as on a native
+    // caption: started later, it would take the pointer's position then as
+    // its anchor and the grabbed point would slip by the way travelled. A
+    // click without movement moves nothing, and a double click still
+    // reaches the bar.
     m_dragArmed = false;
+    m_manualDrag = false;
+    m_pressGlobal = pressGlobal;
+    QWidget* form = ParentForm();
     if (!form)
         return;
     QWindow* handle = form->windowHandle();
     if (handle && handle->startSystemMove())
         return;
+    // No window manager to ask: the bar moves the window itself once the
+    // pointer has travelled the drag distance.
     m_dragArmed = true;
-    m_manualDrag = true;
-    form->move(m_formStart + (nowGlobal - pressGlobal));
 }
 
 void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
@@ -506,11 +509,12 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     m_mouse = event->position().toPoint();
     if (m_dragArmed && (event->buttons() & Qt::LeftButton)) {
         const QPoint now = event->globalPosition().toPoint();
+        if (!m_manualDrag &&
+            (now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance())
+            m_manualDrag = true;
         if (m_manualDrag) {
             if (QWidget* form = ParentForm())
                 form->move(m_formStart + (now - m_pressGlobal));
-        } else if ((now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
-            StartWindowDrag(m_pressGlobal, now);
         }
     }
     updateHot();

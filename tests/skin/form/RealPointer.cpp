@@ -1,5 +1,6 @@
 #include "RealPointer.h"
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
@@ -37,7 +38,20 @@ void RealPointer::Settle(int ms) {
     } while (timer.elapsed() < ms);
 }
 
+bool RealPointer::SettleUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        Settle(20);
+    // A window manager may send one more configure after the wanted one.
+    Settle(100);
+    return done();
+}
+
 void RealPointer::MoveTo(QPoint global) {
+    // Waiting for the pointer to arrive where it already is would never end.
+    if (QCursor::pos() == global)
+        return Settle(30);
     run({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
     Settle(30);
 }
@@ -82,7 +96,7 @@ void RealPointer::DoubleClick(QPoint at) {
 }
 
 bool RealPointer::WaitPlaced(QWidget* window) {
-    if (!QTest::qWaitForWindowExposed(window))
+    if (!QTest::qWaitForWindowExposed(window, 10000))
         return false;
     // A window manager maps, then may move the window once more.
     Settle(300);

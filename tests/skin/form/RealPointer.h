@@ -8,6 +8,7 @@
 
 #include <QPoint>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -29,6 +30,9 @@ public:
 
     // Lets the application handle events for Ms milliseconds.
     static void Settle(int ms = 60);
+    // Handles events until Done answers true, at most Ms milliseconds; Done's
+    // last answer.
+    static bool SettleUntil(const std::function<bool()>& done, int ms = 4000);
     // Waits until the window has been placed where its geometry says (a
     // window manager may still be moving it) and is showing.
     static bool WaitPlaced(QWidget* window);

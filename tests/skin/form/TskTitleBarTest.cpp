@@ -58,9 +58,9 @@ public:
     int drags = 0;
 
 protected:
-    void StartWindowDrag(QPoint pressGlobal, QPoint nowGlobal) override {
+    void StartWindowDrag(QPoint pressGlobal) override {
         ++drags;
-        TskTitleBar::StartWindowDrag(pressGlobal, nowGlobal);
+        TskTitleBar::StartWindowDrag(pressGlobal);
     }
 };
 
