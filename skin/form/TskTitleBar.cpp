@@ -45,6 +45,7 @@ TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_systemMenu = new TskTitleBarPopupMenu(this);
+    m_systemMenu->installEventFilter(this);
     m_sections = new TskTitleBarSections(this);
     m_buttons = new TskTitleBarButtons(this);
     for (TskTitleBarBtnType type : {TskTitleBarButton::skControlBox, TskTitleBarButton::skClose,
@@ -233,6 +234,9 @@ void TskTitleBar::watchForm() {
 }
 
 bool TskTitleBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_systemMenu &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+        return systemMenuPress(static_cast<QMouseEvent*>(event));
     // A window maximized or restored by other means shows the right pictures too.
     if (watched == m_watchedForm && event->type() == QEvent::WindowStateChange)
         UpdateMaxButtons();
@@ -249,6 +253,30 @@ void TskTitleBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange)
         update();
     QWidget::changeEvent(event);
+}
+
+bool TskTitleBar::systemMenuPress(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_boxOnScreen.isNull())
+        return false;
+    const bool onBox = m_boxOnScreen.contains(event->globalPosition().toPoint());
+    const bool soon =
+        event->timestamp() >= m_boxClickTime &&
+        event->timestamp() - m_boxClickTime <= quint64(QApplication::doubleClickInterval());
+    m_boxOnScreen = QRect();
+    if (!onBox || !soon)
+        return false;
+    m_systemMenu->hide();
+    // Closed once the menu's press is over: the window may take the bar
+    // and its menu with it.
+    QPointer<QWidget> form = ParentForm();
+    QMetaObject::invokeMethod(
+        this,
+        [form] {
+            if (form)
+                form->close();
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 // ---- geometry ----
@@ -542,6 +570,9 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
             else if (type == TskTitleBarButton::skHelp)
                 emit OnHelpBtnClick(this, index);
         } else {
+            const QRect box = CurrentLayout().rects[size_t(index)];
+            m_boxOnScreen = QRect(mapToGlobal(box.topLeft()), box.size());
+            m_boxClickTime = event->timestamp();
             const QPoint at = mapToGlobal(QPoint(0, height()));
             m_systemMenu->Popup(at.x(), at.y());
         }

@@ -187,6 +187,9 @@ private:
         update();
     }
     void updateHot();
+    // A press that reaches the open system menu; true when it was the second
+    // click of a double click on the control box.
+    bool systemMenuPress(QMouseEvent* event);
     void watchForm();
     std::vector<ButtonSlot> buttonSlots() const;
     QImage appIcon() const;
@@ -219,4 +222,10 @@ private:
     QPoint m_pressGlobal;
     QPoint m_formStart;
     QPointer<QWidget> m_watchedForm;
+    // The control box's last click opened the system menu: where the box
+    // was on the screen and when the click ended, so that a second click on
+    // it, which lands on the open menu, makes the double click that closes
+    // the window.
+    QRect m_boxOnScreen;
+    quint64 m_boxClickTime = 0;
 };
