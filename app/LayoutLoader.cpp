@@ -2,6 +2,7 @@
 
 #include "component/AlignLayout.h"
 #include "component/ComponentState.h"
+#include "component/PropertyByName.h"
 
 #include <QColor>
 #include <QDir>
@@ -12,13 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-int findProperty(const QMetaObject* meta, const QString& name) {
-    for (int i = meta->propertyCount() - 1; i >= 0; --i)
-        if (name.compare(QLatin1String(meta->property(i).name()), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
 
 int findMethod(const QMetaObject* meta, const QString& name, QMetaMethod::MethodType type) {
     for (int i = meta->methodCount() - 1; i >= 0; --i) {
@@ -172,7 +166,7 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         const QString part = key.mid(5);
         if (part == "color") {
             // Font colours are a component's own property where it has one.
-            const int index = findProperty(component->metaObject(), "FontColor");
+            const int index = PropertyIndexByName(component->metaObject(), "FontColor");
             if (index >= 0) {
                 component->metaObject()->property(index).write(component, number());
             } else {
@@ -185,7 +179,7 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
             }
             return;
         }
-        const int index = findProperty(component->metaObject(), "font");
+        const int index = PropertyIndexByName(component->metaObject(), "font");
         if (index < 0)
             fail(property.line, QStringLiteral("%1 has no font").arg(component->objectName()));
         const QMetaProperty fontProperty = component->metaObject()->property(index);
@@ -222,7 +216,7 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         return;
     }
 
-    const int index = findProperty(component->metaObject(), name);
+    const int index = PropertyIndexByName(component->metaObject(), name);
     if (index < 0)
         fail(property.line,
              QStringLiteral("%1 (%2) has no property %3")

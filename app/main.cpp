@@ -2,7 +2,7 @@
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
 #include "platform/MessageBoxSeam.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/form/SkinMainForm.h"
 
 #include <QApplication>
 #include <QIcon>

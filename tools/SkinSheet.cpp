@@ -3,10 +3,12 @@
 // image, enlarged, frame by frame with a border round each frame, grouped by
 // style, with the key-colour pixels checkered so transparency is visible.
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
+#include "skin/menus/SkinMenuDrawing.h"
 #include "skin/theme/SkinImageCatalog.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
-#include "skin/theme/TskColor.h"
 #include "skin/theme/TskFileTheme.h"
 #include "skin/theme/TskSkinError.h"
 
@@ -64,10 +66,9 @@ QImage previewWindow(const Skin& skin, const QString& title) {
     const QImage side = skin.image(ThemeKey::FormLeftBorderImage);
     const QImage bottom = skin.image(ThemeKey::FormBottomBorderImage);
     // Body: the form's pattern or colour, then its border.
-    const QString pattern = style == TskUIStyle::MacOS ? QStringLiteral("MACOS_FORM_BACKGROUND")
-                            : style == TskUIStyle::Protein
-                                ? QStringLiteral("PROTEIN_FORM_BACKGROUND")
-                                : QString();
+    const SkinStyle* record = SkinStyleList::Find(style);
+    const QString pattern =
+        record && record->patternBackground ? record->imageName("FORM_BACKGROUND") : QString();
     p.fillRect(win.rect(), skin.color(ThemeKey::FormBackgroundColor));
     if (!pattern.isEmpty())
         p.fillRect(win.rect(), QBrush(LoadBuiltinImage(pattern)));
@@ -152,9 +153,9 @@ QImage previewWindow(const Skin& skin, const QString& title) {
     }
     // A menu item, selected and not, in the menu colours.
     const QRect menu(330, th + 14, 118, 66);
-    if (style == TskUIStyle::MacOS) {
-        DrawMacMenuBarTall(p, menu);
-        DrawMacMenuSelect(p, QRect(menu.x(), menu.y() + 22, menu.width(), 20));
+    if (record && record->menusFromImages) {
+        DrawMenuBarImageTall(p, menu, style);
+        DrawMenuSelectImage(p, QRect(menu.x(), menu.y() + 22, menu.width(), 20), style);
     } else {
         FillRectColor(p, menu, skin.value(ThemeKey::MenuBackgroundColor));
         const QRect sel(menu.x(), menu.y() + 22, menu.width(), 20);
@@ -262,11 +263,9 @@ int main(int argc, char** argv) {
     }
     // Mock windows of the styles on the sheet, in a row below the images.
     std::vector<QImage> previews;
-    for (int st = 1; st <= 5; ++st) {
-        const TskUIStyle style = TskUIStyle(st);
-        if (only.isEmpty() || BuiltinStylePrefix(style) == only)
-            previews.push_back(
-                previewWindow({nullptr, style}, QVariant::fromValue(style).toString()));
+    for (const SkinStyle& style : SkinStyleList::All()) {
+        if (only.isEmpty() || QLatin1String(style.prefix) == only)
+            previews.push_back(previewWindow({nullptr, style.style}, QLatin1String(style.name)));
     }
     const int previewTop = y + rowHeight + gap * 2;
     int previewRows = 0;

@@ -1,8 +1,8 @@
 #include "SkinThemePack.h"
 
 #include "TskThemeFileWriter.h"
+#include "skin/draw/TskColor.h"
 #include "skin/theme/SkinThemes.h"
-#include "skin/theme/TskColor.h"
 
 #include <QBuffer>
 #include <QDir>

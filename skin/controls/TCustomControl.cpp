@@ -1,9 +1,11 @@
 #include "skin/controls/TCustomControl.h"
 
 #include "component/ComponentState.h"
+#include "component/PropertyByName.h"
 #include "platform/SystemLanguage.h"
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,8 @@
 #include "skin/controls/TskButton.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/theme/SkinStyleList.h"
 
 #include <QPainter>
 
@@ -93,7 +95,7 @@ void TskButton::PaintCaption(QPainter& canvas, const QString& caption) {
 }
 
 void TskButton::PaintFocus(QPainter& canvas) {
-    if (UIStyle() == TskUIStyle::MacOS || UIStyle() == TskUIStyle::BlueGlass)
+    if (SkinStyleList::Has(UIStyle(), &SkinStyle::boldFocusCaption))
         m_boldCaption = true;
     else
         TskCustomButton::PaintFocus(canvas);

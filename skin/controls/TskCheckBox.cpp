@@ -1,7 +1,8 @@
 #include "skin/controls/TskCheckBox.h"
 
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,8 @@
 #include "skin/controls/TskCustomButton.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
 
 #include <QApplication>
 #include <QDialog>

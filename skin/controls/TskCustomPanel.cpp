@@ -1,7 +1,7 @@
 #include "skin/controls/TskCustomPanel.h"
 
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 
 #include <QMouseEvent>
 #include <QPainter>

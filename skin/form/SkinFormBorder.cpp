@@ -1,8 +1,10 @@
 #include "skin/form/SkinFormBorder.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/SkinFormRegion.h"
-#include "skin/theme/TskColor.h"
+#include "skin/theme/SkinStyle.h"
 
 #include <QPainter>
 
@@ -99,7 +101,7 @@ void SkinFormBorder::PaintRing(QPainter& canvas, const Input& in) {
             }
             canvas.drawImage(2, 0, strip);
         }
-        if (bw == 1 && in.roundCorner == 11 && !in.designMode)
+        if (bw == 1 && in.roundCorner == GlassArcsRoundCorner && !in.designMode)
             PaintGlassArcs(canvas, in);
     } else if (!in.titleBarVisible) {
         fill(canvas, 0, 0, W, 1, in.borderColor);

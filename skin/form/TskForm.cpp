@@ -2,16 +2,20 @@
 
 #include "component/AlignLayout.h"
 #include "component/LayoutCollection.h"
+#include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/SkinFormEdges.h"
 #include "skin/form/SkinFormRegion.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
 #include "skin/theme/SkinImageCatalog.h"
-#include "skin/theme/TskColor.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskSkinError.h"
 
 #include <QApplication>
@@ -457,13 +461,10 @@ void TskForm::paintEvent(QPaintEvent*) {
     QImage bitmap(size(), QImage::Format_RGB32);
     {
         QPainter canvas(&bitmap);
-        if (m_uiStyle == TskUIStyle::MacOS || m_uiStyle == TskUIStyle::Protein) {
+        const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
+        if (style && style->patternBackground) {
             // The pattern starts at the panel's top-left corner.
-            TileDraw(canvas,
-                     LoadBuiltinImage(m_uiStyle == TskUIStyle::MacOS
-                                          ? QStringLiteral("MACOS_FORM_BACKGROUND")
-                                          : QStringLiteral("PROTEIN_FORM_BACKGROUND")),
-                     bitmap.rect());
+            TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), bitmap.rect());
         } else {
             canvas.fillRect(bitmap.rect(), TskColor::toQColor(m_color));
         }

@@ -2,11 +2,14 @@
 
 #include "component/AlignLayout.h"
 #include "platform/SystemLanguage.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/form/TskTitleBarSections.h"
-#include "skin/theme/TskColor.h"
+#include "skin/theme/SkinStyleList.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -348,8 +351,9 @@ QString TskTitleBar::FitCaption(const QString& caption, int room,
 
 qint32 TskTitleBar::StyleFontColor(TskUIStyle uiStyle, bool usingTheme,
                                    qint32 themeTitleBarFontColor, qint32 themeControlFontColor) {
-    if (uiStyle == TskUIStyle::MacOS)
-        return kBlack;
+    // A built-in style has its caption colour among its values.
+    if (const SkinStyle* style = SkinStyleList::Find(uiStyle))
+        return style->titleBarFontColor;
     if (!usingTheme)
         return kWhite;
     if (themeTitleBarFontColor != -1)

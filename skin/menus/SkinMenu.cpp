@@ -1,8 +1,11 @@
 #include "skin/menus/SkinMenu.h"
 
 #include "platform/SystemLanguage.h"
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
+#include "skin/menus/SkinMenuDrawing.h"
+#include "skin/theme/SkinStyleList.h"
 
 #include <QActionEvent>
 #include <QApplication>
@@ -151,7 +154,7 @@ void SkinMenu::SetUIStyle(TskUIStyle style) {
     m_barWidth = 26;
     // The heights follow the style as given: FromThemeFile without a usable
     // theme draws DeepBlue's colours but keeps 21 and 5.
-    if (style == TskUIStyle::MacOS) {
+    if (SkinStyleList::Has(style, &SkinStyle::menusFromImages)) {
         m_menuItemHeight = 20;
         m_separatorHeight = 12;
         m_separatorColor = kBlack;
@@ -175,12 +178,12 @@ void SkinMenu::SetFileTheme(TskFileTheme* theme) {
 }
 
 void SkinMenu::SetMenuItemHeight(int value) {
-    if (m_uiStyle != TskUIStyle::MacOS)
+    if (!SkinStyleList::Has(m_uiStyle, &SkinStyle::menusFromImages))
         m_menuItemHeight = value;
 }
 
 void SkinMenu::SetSeparatorHeight(int value) {
-    if (m_uiStyle != TskUIStyle::MacOS)
+    if (!SkinStyleList::Has(m_uiStyle, &SkinStyle::menusFromImages))
         m_separatorHeight = value;
 }
 
@@ -255,8 +258,8 @@ bool SkinMenu::IsRightToLeft() const {
 }
 
 void SkinMenu::DrawMenuBackground(QPainter& canvas, const QRect& rect) const {
-    if (m_uiStyle == TskUIStyle::MacOS)
-        DrawMacMenuBarTall(canvas, rect);
+    if (SkinStyleList::Has(m_uiStyle, &SkinStyle::menusFromImages))
+        DrawMenuBarImageTall(canvas, rect, m_uiStyle);
     else
         FillRectColor(canvas, rect, m_color);
 }
@@ -298,14 +301,14 @@ void SkinMenu::drawItemImage(QPainter& canvas, const QImage& image, QPoint pos,
 void SkinMenu::DrawMenuItem(const ItemData& item, QPainter& canvas, const QRect& r,
                             bool selected) const {
     const bool rtl = IsRightToLeft();
-    const bool mac = m_uiStyle == TskUIStyle::MacOS;
+    const bool fromImages = SkinStyleList::Has(m_uiStyle, &SkinStyle::menusFromImages);
     const QFont baseFont = ItemFont();
     const int shortcutWidth = QFontMetrics(baseFont).horizontalAdvance(item.shortcut);
     const ItemGeometry g = LayoutItem(r, m_barWidth, rtl, shortcutWidth);
 
     if (item.separator) {
-        if (mac) {
-            DrawMacMenuBar(canvas, r);
+        if (fromImages) {
+            DrawMenuBarImage(canvas, r, m_uiStyle);
             return;
         }
         if (m_barWidth > 0)
@@ -318,14 +321,14 @@ void SkinMenu::DrawMenuItem(const ItemData& item, QPainter& canvas, const QRect&
     // A disabled item never shows as selected.
     const bool showSelected = selected && item.enabled;
     if (showSelected) {
-        if (mac) {
-            DrawMacMenuSelect(canvas, r);
+        if (fromImages) {
+            DrawMenuSelectImage(canvas, r, m_uiStyle);
         } else {
             FillRectColor(canvas, r, m_selectedColor);
             FrameRectColor(canvas, r, m_selectedBorderColor);
         }
-    } else if (mac) {
-        DrawMacMenuBarTall(canvas, r);
+    } else if (fromImages) {
+        DrawMenuBarImageTall(canvas, r, m_uiStyle);
     } else {
         if (m_barWidth > 0)
             FillRectColor(canvas, g.bar, m_barColor);

@@ -1,8 +1,11 @@
 #include "skin/menus/TskMenuBar.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/menus/SkinMenu.h"
-#include "skin/theme/TskColor.h"
+#include "skin/menus/SkinMenuDrawing.h"
+#include "skin/theme/SkinStyleList.h"
 
 #include <QEvent>
 #include <QMenu>
@@ -69,8 +72,8 @@ TskMenuBar::ButtonLook TskMenuBar::LookOf(TskUIStyle style, const TskFileTheme* 
     QRect r = bounds;
     if (state.hot || state.selected) {
         look.textColor = color(ThemeKey::MenuSelectedFontColor);
-        if (style == TskUIStyle::MacOS) {
-            look.macImage = true;
+        if (SkinStyleList::Has(style, &SkinStyle::menusFromImages)) {
+            look.selectImage = true;
             look.fill = r;
             look.text = QRect(r.left(), r.top(), r.width(), r.height() + 2);
             return look;
@@ -188,8 +191,9 @@ void TskMenuBar::paintEvent(QPaintEvent*) {
 void TskMenuBar::PaintBar(QPainter& canvas) {
     const QRect all = rect();
     canvas.fillRect(all, TskColor::toQColor(m_color));
-    if (DrawStyle() == TskUIStyle::MacOS)
-        canvas.drawImage(all, LoadBuiltinImage(QStringLiteral("MACOS_MENU_BAR")));
+    const SkinStyle* style = SkinStyleList::Find(DrawStyle());
+    if (style && style->menusFromImages)
+        canvas.drawImage(all, LoadBuiltinImage(style->imageName("MENU_BAR")));
     for (QAction* action : actions()) {
         const QRect bounds = actionGeometry(action);
         if (action->isVisible() && !bounds.isEmpty())
@@ -208,10 +212,12 @@ void TskMenuBar::paintButton(QPainter& canvas, QAction* action, const QRect& bou
     canvas.save();
     QFont font = DrawFont();
     canvas.setFont(font);
-    if (look.macImage) {
+    if (look.selectImage) {
         QImage button(bounds.size(), QImage::Format_RGB32);
         QPainter p(&button);
-        p.drawImage(button.rect(), LoadBuiltinImage(QStringLiteral("MACOS_MENU_SELECT")));
+        const SkinStyle* style = SkinStyleList::Find(DrawStyle());
+        p.drawImage(button.rect(),
+                    style ? LoadBuiltinImage(style->imageName("MENU_SELECT")) : QImage());
         p.setFont(font);
         p.setPen(TskColor::toQColor(look.textColor));
         p.drawText(look.text.translated(-bounds.topLeft()),

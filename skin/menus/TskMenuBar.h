@@ -23,8 +23,8 @@ class TskMenuBar : public QMenuBar {
 public:
     // What one button looks like: the pure colour and geometry rules.
     struct ButtonLook {
-        bool macImage = false; // the MACOS_MENU_SELECT image stretched over the button
-        bool filled = false;   // fill and frame `fill` (hot or selected, other styles)
+        bool selectImage = false; // the style's MENU_SELECT image stretched over the button
+        bool filled = false;      // fill and frame `fill` (hot or selected, other styles)
         QRect fill;
         qint32 fillColor = 0;
         qint32 frameColor = 0;

@@ -1,6 +1,9 @@
 #include "skin/theme/SkinThemes.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/theme/SkinImagePart.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskFileTheme.h"
 
 #include <QHash>
@@ -63,118 +66,6 @@ const char* const ThemeKeyNames[ThemeKeyCount] = {
 
 namespace {
 
-constexpr auto I = TskThemeValueKind::tvInt;
-constexpr auto C = TskThemeValueKind::tvColor;
-constexpr auto G = TskThemeValueKind::tvImage;
-constexpr auto B = TskThemeValueKind::tvBool;
-
-} // namespace
-
-const TskThemeValueKind ThemeKeyKinds[ThemeKeyCount] = {
-    G, B, G, G, G, B, I, I, I, G, //  1..10
-    G, G, I, I, C, C, I, C, C, C, // 11..20
-    C, C, C, G, C, C, C, G, G, G, // 21..30
-    C, G, G, G, C, C, C, G, G, G, // 31..40
-    G, G, G, C, G, G, I, C,       // 41..48
-};
-
-namespace {
-
-constexpr int StyleCount = 5;
-
-// Colours below are written 0x00BBGGRR; image keys hold 0 here and take their
-// resource name from BuiltinImageSuffixes.
-// clang-format off
-constexpr qint32 BuiltinValues[StyleCount][ThemeKeyCount] = {
-    // MacOS
-    {0, 1, 0, 0, 0, 0, 3, -2, 4, 0,
-     0, 0, 130, 0, 0xE7E7E7, 0x7F7F7F, 1, 0xC47339, 0xC47339, 0xFFFFFF,
-     0x000000, 0x000000, 0x000000, 0, 0x7F7F7F, 0xE7E7E7, 0x000000, 0, 0, 0,
-     0xC9C9C9, 0, 0, 0, 0x474747, 0xEFEFEF, 0xD8D8D8, 0, 0, 0,
-     0, 0, 0, 0x000000, 0, 0, 0, 0xE7E7E7},
-    // WinXP
-    {0, 0, 0, 0, 0, 0, 2, -2, 5, 0,
-     0, 0, 150, 13, 0xDEEBEF, 0xC82C00, 3, 0xC66931, 0xEFD3C6, 0x000000,
-     0xFFFFFF, 0x000000, 0xCED3D6, 0, 0x686868, 0xDEEBEF, 0xCF4602, 0, 0, 0,
-     0xF9F9F9, 0, 0, 0, 0xC66931, 0xEFD3C6, 0xE1AC93, 0, 0, 0,
-     0, 0, 0, 0xFFFFFF, 0, 0, 0, 0xDEEBEF},
-    // DeepBlue
-    {0, 0, 0, 0, 0, 0, 0, 0, 2, 0,
-     0, 0, 130, 0, 0xE8E8E8, 0x000000, 1, 0xA04A44, 0xA04A44, 0xFFFFFF,
-     0xFFFFFF, 0x000000, 0xCED3D6, 0, 0x000000, 0xE8E8E8, 0x000000, 0, 0, 0,
-     0xF5F5F5, 0, 0, 0, 0x474747, 0xEFEFEF, 0xD8D8D8, 0, 0, 0,
-     0, 0, 0, 0xFFFFFF, 0, 0, 0, 0xE8E8E8},
-    // Protein
-    {0, 0, 0, 0, 0, 1, 0, 0, 2, 0,
-     0, 0, 130, 0, 0xFBFBFB, 0x000000, 1, 0xC4302D, 0xC4302D, 0xFFFFFF,
-     0xFFFFFF, 0x000000, 0xCED3D6, 0, 0x000000, 0xFBFBFB, 0x000000, 0, 0, 0,
-     0xF5F5F5, 0, 0, 0, 0x474747, 0xEFEFEF, 0xD8D8D8, 0, 0, 0,
-     0, 0, 0, 0xFFFFFF, 0, 0, 0, 0xFBFBFB},
-    // BlueGlass
-    {0, 1, 0, 0, 0, 1, 4, -3, 6, 0,
-     0, 0, 270, 11, 0xE7E7E7, 0x000000, 1, 0xEC5E5E, 0xEC5E5E, 0xFFFFFF,
-     0xE7E7E7, 0x000000, 0xCED3D6, 0, 0x000000, 0xE7E7E7, 0x000000, 0, 0, 0,
-     0xF4F4F4, 0, 0, 0, 0x474747, 0xEFEFEF, 0xD8D8D8, 0, 0, 0,
-     0, 0, 0, 0xFFFFFF, 0, 0, 0, 0xE7E7E7},
-};
-// clang-format on
-
-const char* const StylePrefixes[StyleCount] = {"MACOS", "WINXP", "DEEPBLUE", "PROTEIN",
-                                               "BLUEGLASS"};
-
-// Resource suffix of each image key; null for keys that are no images or that
-// have no built-in image.
-const char* BuiltinImageSuffix(TskThemeKey key) {
-    switch (key) {
-    case ThemeKey::ButtonImage:
-        return "BUTTON";
-    case ThemeKey::CheckBoxImage:
-        return "CHECKBOX";
-    case ThemeKey::RadioButtonImage:
-        return "RADIOBUTTON";
-    case ThemeKey::TitleBarButtonImage:
-        return "TITLEBTN";
-    case ThemeKey::TitleBarLeftImage:
-        return "TITLE_LEFT";
-    case ThemeKey::TitleBarClientImage:
-        return "TITLE_CLIENT";
-    case ThemeKey::TitleBarRightImage:
-        return "TITLE_RIGHT";
-    case ThemeKey::ProgressBarImage:
-        return "PROGRESSBAR";
-    case ThemeKey::TrackBarBarImage:
-        return "TRACKBAR_BAR";
-    case ThemeKey::TrackBarSliderImage:
-        return "TRACKBAR_SLIDER";
-    case ThemeKey::TrackBarSliderVImage:
-        return "TRACKBAR_SLIDER_V";
-    case ThemeKey::ScrollBarButtonImage:
-        return "SCROLLBAR_BUTTON";
-    case ThemeKey::ScrollBarSliderImage:
-        return "SCROLLBAR_TRACK";
-    case ThemeKey::CheckListBoxImage:
-        return "CHECKLIST";
-    case ThemeKey::ScrollButtonImage:
-        return "SCROLLBUTTON";
-    case ThemeKey::TabControlTabImage:
-        return "TAB";
-    case ThemeKey::TabControlBarImage:
-        return "TAB_LINE";
-    case ThemeKey::SideChannelHandleImage:
-        return "SIDECHENNEL_HANDLE";
-    case ThemeKey::SideChannelBarImage:
-        return "SIDECHENNEL_BAR";
-    default:
-        return nullptr;
-    }
-}
-
-// Row 0..4 of a built-in style, or -1; only the low 7 bits of a style count.
-int StyleRow(TskUIStyle style) {
-    const int ordinal = static_cast<quint8>(style) & 0x7F;
-    return ordinal >= 1 && ordinal <= StyleCount ? ordinal - 1 : -1;
-}
-
 bool IsKey(TskThemeKey key) {
     return key >= ThemeKey::First && key <= ThemeKey::Last;
 }
@@ -194,13 +85,13 @@ TskThemeValueKind ThemeKeyKind(TskThemeKey key) {
 }
 
 qint32 GetBuiltinThemeValue(TskUIStyle style, TskThemeKey key, TskThemeValueKind& kind) {
-    const int row = StyleRow(style);
-    if (row < 0 || !IsKey(key)) {
+    const SkinStyle* record = SkinStyleList::Find(style);
+    if (!record || !IsKey(key)) {
         kind = TskThemeValueKind::tvInt;
         return -1;
     }
     kind = ThemeKeyKinds[key - 1];
-    return BuiltinValues[row][key - 1];
+    return record->value(key);
 }
 
 qint32 GetBuiltinThemeValue(TskUIStyle style, TskThemeKey key) {
@@ -227,19 +118,18 @@ bool GetBuiltinBool(TskUIStyle style, TskThemeKey key) {
 }
 
 QString BuiltinStylePrefix(TskUIStyle style) {
-    const int row = StyleRow(style);
-    return row < 0 ? QString() : QLatin1String(StylePrefixes[row]);
+    const SkinStyle* record = SkinStyleList::Find(style);
+    return record ? QLatin1String(record->prefix) : QString();
 }
 
 QString GetBuiltinImageName(TskUIStyle style, TskThemeKey key) {
-    const int row = StyleRow(style);
-    const char* suffix = BuiltinImageSuffix(key);
-    if (row < 0 || !suffix)
+    const SkinStyle* record = SkinStyleList::Find(style);
+    const SkinImagePart* part = SkinImagePart::ForKey(key);
+    if (!record || !part)
         return QString();
-    // DeepBlue, Protein and BlueGlass share one scroll-button strip.
-    if (key == ThemeKey::ScrollButtonImage && row >= 2)
-        return QStringLiteral("MORE_SCROLLBUTTON");
-    return QLatin1String(StylePrefixes[row]) + QLatin1Char('_') + QLatin1String(suffix);
+    if (!(record->images.*part->size).isEmpty())
+        return record->imageName(part->name);
+    return part->shared ? QLatin1String(part->shared) : QString();
 }
 
 QImage LoadBuiltinImage(const QString& resourceName) {

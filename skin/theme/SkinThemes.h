@@ -1,14 +1,15 @@
 #pragma once
 
-// The vocabulary every skinned component draws from: the five built-in styles,
-// the 48 theme keys, the built-in value table and the look-ups that turn a
-// (style, key) pair into an image or a value.
+// The vocabulary every skinned component draws from: the style ordinals, the
+// 48 theme keys and the look-ups that turn a (style, key) pair into an image
+// or a value. The styles themselves are records (SkinStyle, SkinStyleList).
 
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <functional>
 
 class QObject;
@@ -35,6 +36,9 @@ Q_ENUM_NS(TskThemeValueKind)
 
 using DeckvaneSkin::TskThemeValueKind;
 using DeckvaneSkin::TskUIStyle;
+
+// MacOS..BlueGlass; each has its record in SkinStyleList.
+constexpr int BuiltinStyleCount = 5;
 
 // A key is an index 1..48 into ThemeKeyNames.
 using TskThemeKey = int;
@@ -97,15 +101,29 @@ constexpr int ThemeKeyCount = 48;
 // The entry names of theme files; ThemeKeyNames[key - 1].
 extern const char* const ThemeKeyNames[ThemeKeyCount];
 // The fixed kind of every key; ThemeKeyKinds[key - 1].
-extern const TskThemeValueKind ThemeKeyKinds[ThemeKeyCount];
+inline constexpr std::array<TskThemeValueKind, ThemeKeyCount> ThemeKeyKinds = [] {
+    using enum TskThemeValueKind;
+    // clang-format off
+    return std::array<TskThemeValueKind, ThemeKeyCount>{
+        tvImage, tvBool, tvImage, tvImage, tvImage, tvBool, //  1..6
+        tvInt, tvInt, tvInt, tvImage, tvImage, tvImage, //  7..12
+        tvInt, tvInt, tvColor, tvColor, tvInt, tvColor, // 13..18
+        tvColor, tvColor, tvColor, tvColor, tvColor, tvImage, // 19..24
+        tvColor, tvColor, tvColor, tvImage, tvImage, tvImage, // 25..30
+        tvColor, tvImage, tvImage, tvImage, tvColor, tvColor, // 31..36
+        tvColor, tvImage, tvImage, tvImage, tvImage, tvImage, // 37..42
+        tvImage, tvColor, tvImage, tvImage, tvInt, tvColor, // 43..48
+    };
+    // clang-format on
+}();
 
 // The key whose name equals Name without regard to case, or 0.
 TskThemeKey ThemeKeyFromName(const QString& name);
 // The key's kind; tvInt for a key outside 1..48.
 TskThemeValueKind ThemeKeyKind(TskThemeKey key);
 
-// The table value of (Style, Key). Styles 1..5 give the value and the key's
-// kind (0 for image keys: their resource name comes from
+// The built-in value of (Style, Key). A style with a record gives the value
+// and the key's kind (0 for image keys: their resource name comes from
 // GetBuiltinImageName); any other style gives -1 and tvInt. Only the low 7
 // bits of the style count. Keys outside 1..48 give -1 and tvInt.
 qint32 GetBuiltinThemeValue(TskUIStyle style, TskThemeKey key, TskThemeValueKind& kind);
@@ -119,7 +137,8 @@ qint32 GetBuiltinInt(TskUIStyle style, TskThemeKey key);
 bool GetBuiltinBool(TskUIStyle style, TskThemeKey key);
 
 // The bitmap resource behind an image key in a built-in style ("WINXP_BUTTON",
-// "MORE_SCROLLBUTTON"); empty for other kinds, other styles and keys 43, 45, 46.
+// or the shared "MORE_SCROLLBUTTON" for a style without a strip of its own);
+// empty for other kinds, other styles and keys 43, 45, 46.
 QString GetBuiltinImageName(TskUIStyle style, TskThemeKey key);
 // A compiled-in bitmap by resource name; a null image when there is none.
 QImage LoadBuiltinImage(const QString& resourceName);

@@ -1,6 +1,7 @@
 #include "skin/theme/TskFileTheme.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
+#include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinThemeFile.h"
 #include "skin/theme/TskFileThemeMgr.h"
 #include "skin/theme/TskSkinError.h"

@@ -6,6 +6,7 @@
 #include "skin/controls/TskCheckBox.h"
 #include "skin/controls/TskImagePanel.h"
 #include "skin/controls/TskRadioButton.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
 
 #include <QApplication>
@@ -21,13 +22,6 @@
 #include <memory>
 
 namespace {
-
-const TskUIStyle kStyles[] = {TskUIStyle::MacOS, TskUIStyle::WinXP, TskUIStyle::DeepBlue,
-                              TskUIStyle::Protein, TskUIStyle::BlueGlass};
-
-QString styleName(TskUIStyle style) {
-    return QVariant::fromValue(style).toString();
-}
 
 bool save(const QImage& image, const QString& path) {
     if (image.save(path))
@@ -177,8 +171,9 @@ bool renderImageSheet(const QString& out) {
 
 bool render(const QString& out) {
     bool ok = true;
-    for (const TskUIStyle style : kStyles) {
-        const QString dir = out + QLatin1Char('/') + styleName(style);
+    for (const SkinStyle& record : SkinStyleList::All()) {
+        const TskUIStyle style = record.style;
+        const QString dir = out + QLatin1Char('/') + QLatin1String(record.name);
         if (!QDir().mkpath(dir)) {
             std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
             return false;

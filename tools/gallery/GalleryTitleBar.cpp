@@ -3,12 +3,12 @@
 // menu open) and menu-items.png (a popup menu showing each kind of item).
 #include "GalleryPage.h"
 
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskPopupMenu.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
-#include "skin/theme/TskColor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,13 +21,6 @@ namespace {
 
 constexpr int kWindowWidth = 320;
 constexpr int kBodyHeight = 36;
-
-const TskUIStyle kStyles[] = {TskUIStyle::MacOS, TskUIStyle::WinXP, TskUIStyle::DeepBlue,
-                              TskUIStyle::Protein, TskUIStyle::BlueGlass};
-
-QString styleName(TskUIStyle style) {
-    return QString::fromLatin1(QMetaEnum::fromType<TskUIStyle>().valueToKey(int(style)));
-}
 
 // An ordinary window of the gallery's width with a title bar on top and a
 // strip of the style's form colour below it.
@@ -131,8 +124,9 @@ bool renderMenuItems(TskUIStyle style, const QString& dir) {
 
 bool renderAll(const QString& outDir) {
     bool ok = true;
-    for (TskUIStyle style : kStyles) {
-        const QString dir = outDir + QLatin1Char('/') + styleName(style);
+    for (const SkinStyle& record : SkinStyleList::All()) {
+        const TskUIStyle style = record.style;
+        const QString dir = outDir + QLatin1Char('/') + QLatin1String(record.name);
         if (!QDir().mkpath(dir)) {
             std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
             return false;

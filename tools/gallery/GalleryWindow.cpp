@@ -9,10 +9,10 @@
 #include "GalleryPage.h"
 
 #include "app/TFMain.h"
-#include "skin/draw/SkinPublic.h"
 #include "skin/form/TskForm.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskFileTheme.h"
 
 #include <QApplication>
@@ -27,13 +27,6 @@
 #include <memory>
 
 namespace {
-
-const TskUIStyle kStyles[] = {TskUIStyle::MacOS, TskUIStyle::WinXP, TskUIStyle::DeepBlue,
-                              TskUIStyle::Protein, TskUIStyle::BlueGlass};
-
-QString styleName(TskUIStyle style) {
-    return QString::fromLatin1(QMetaEnum::fromType<TskUIStyle>().valueToKey(int(style)));
-}
 
 // Everything settles: layouts, the banner's page, pending repaints.
 void settle(int milliseconds = 0) {
@@ -88,8 +81,9 @@ struct SmallForm {
         form = new TskForm(&window);
         form->SetUIStyle(style);
         form->SetCaption(caption);
-        auto* text =
-            new QLabel(QStringLiteral("Skinned form, %1 style").arg(styleName(style)), form);
+        auto* text = new QLabel(QStringLiteral("Skinned form, %1 style")
+                                    .arg(QLatin1String(SkinStyleList::Find(style)->name)),
+                                form);
         text->setGeometry(16, 60, 260, 20);
     }
 };
@@ -160,8 +154,9 @@ bool renderAll(const QString& outDir) {
         auto window = mainWindow();
         ok &= save(grabWindow(*window, window->skForm1), outDir + QStringLiteral("/window.png"));
     }
-    for (TskUIStyle style : kStyles) {
-        const QString dir = outDir + QLatin1Char('/') + styleName(style);
+    for (const SkinStyle& record : SkinStyleList::All()) {
+        const TskUIStyle style = record.style;
+        const QString dir = outDir + QLatin1Char('/') + QLatin1String(record.name);
         if (!QDir().mkpath(dir)) {
             std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
             return false;

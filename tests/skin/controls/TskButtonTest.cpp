@@ -1,8 +1,8 @@
 #include "ControlTestSupport.h"
 
 #include "skin/controls/TskButton.h"
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 #include "skin/theme/TskFileTheme.h"
 
 #include <QDialog>

@@ -1,10 +1,11 @@
 #include "ControlTestSupport.h"
 
 #include "component/ComponentState.h"
+#include "component/PropertyByName.h"
 #include "skin/controls/TskCheckBox.h"
 #include "skin/controls/TskImagePanel.h"
 #include "skin/controls/TskRadioButton.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "ControlTestSupport.h"
 
 #include "skin/controls/TskImagePanel.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/TskColor.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

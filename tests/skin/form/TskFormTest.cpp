@@ -1,7 +1,8 @@
 #include "skin/form/TskForm.h"
 
 #include "TitleBarTestSupport.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/theme/TskFileTheme.h"

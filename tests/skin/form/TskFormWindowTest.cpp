@@ -2,7 +2,7 @@
 // handled with the X server's own pointer.
 
 #include "RealPointer.h"
-#include "skin/draw/SkinPublic.h"
+#include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarPopupMenu.h"

@@ -1,7 +1,7 @@
 #include "skin/form/TskTitleBar.h"
 #include "TitleBarTestSupport.h"
+#include "skin/draw/TskColor.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
-#include "skin/theme/TskColor.h"
 
 #include <QApplication>
 #include <QMouseEvent>

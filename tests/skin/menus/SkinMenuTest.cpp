@@ -1,7 +1,7 @@
-#include "skin/draw/SkinPublic.h"
+#include "skin/draw/SkinGeometry.h"
+#include "skin/draw/TskColor.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskPopupMenu.h"
-#include "skin/theme/TskColor.h"
 #include "tests/skin/form/TitleBarTestSupport.h"
 
 #include <QKeyEvent>

@@ -117,7 +117,7 @@ TEST(TskMenuBar, ButtonLooksByStyle) {
     EXPECT_EQ(look.textColor, 0x00FFFFFF);
     // MacOS hot: the selection image with the selected font colour.
     look = TskMenuBar::LookOf(TskUIStyle::MacOS, nullptr, r, state);
-    EXPECT_TRUE(look.macImage);
+    EXPECT_TRUE(look.selectImage);
     EXPECT_FALSE(look.filled);
     EXPECT_EQ(look.textColor, 0x00FFFFFF);
     EXPECT_EQ(look.text, QRect(10, 0, 40, 24));

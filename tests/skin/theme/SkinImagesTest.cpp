@@ -1,3 +1,4 @@
+#include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
 
 #include <QCoreApplication>
@@ -188,14 +189,14 @@ TEST(SkinImages, TheCompiledInPicturesAreWhatTheGeneratorDraws) {
 }
 
 TEST(SkinImages, EveryImageKeyOfEveryStyleResolvesToAResource) {
-    for (int s = 1; s <= 5; ++s) {
+    for (const SkinStyle& style : SkinStyleList::All()) {
         for (TskThemeKey key = ThemeKey::First; key <= ThemeKey::Last; ++key) {
             if (ThemeKeyKind(key) != TskThemeValueKind::tvImage || key == 43 || key == 45 ||
                 key == 46)
                 continue;
             QImage image;
-            LoadBuiltinBitmap(TskUIStyle(s), key, &image);
-            EXPECT_FALSE(image.isNull()) << s << " " << ThemeKeyNames[key - 1];
+            LoadBuiltinBitmap(style.style, key, &image);
+            EXPECT_FALSE(image.isNull()) << style.name << " " << ThemeKeyNames[key - 1];
         }
     }
 }
@@ -210,7 +211,8 @@ TEST(SkinImages, KeyColourWhereTheImagesAreTransparent) {
     };
     expectCorners("MACOS_BUTTON", 3, true);
     expectCorners("BLUEGLASS_BUTTON", 3, true);
-    for (const char* prefix : {"MACOS", "WINXP", "DEEPBLUE", "PROTEIN", "BLUEGLASS"}) {
+    for (const SkinStyle& style : SkinStyleList::All()) {
+        const char* prefix = style.prefix;
         expectCorners(qPrintable(QStringLiteral("%1_RADIOBUTTON").arg(prefix)), 4, true);
         expectCorners(qPrintable(QStringLiteral("%1_TRACKBAR_SLIDER").arg(prefix)), 1, true);
         expectCorners(qPrintable(QStringLiteral("%1_TAB").arg(prefix)), 1, false);

@@ -1,5 +1,5 @@
 #include "skin/theme/SkinThemes.h"
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
 #include "tests/skin/SkinTestComponents.h"
 
 #include <QVariant>

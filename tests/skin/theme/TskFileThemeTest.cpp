@@ -1,6 +1,6 @@
 #include "skin/theme/TskFileTheme.h"
 #include "TskThemeFileWriter.h"
-#include "skin/draw/SkinPublic.h"
+#include "component/PropertyByName.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskSkinError.h"
 #include "tests/skin/SkinTestComponents.h"

@@ -1,4 +1,4 @@
-#include "skin/theme/TskColor.h"
+#include "skin/draw/TskColor.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,5 +1,5 @@
-#include "skin/draw/SkinPublic.h"
-#include "skin/theme/TskColor.h"
+#include "skin/draw/SkinPainting.h"
+#include "skin/draw/TskColor.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -29,7 +29,7 @@ QImage blankCanvas(int w, int h, QRgb fill = qRgb(0, 200, 0)) {
 
 } // namespace
 
-TEST(SkinPublic, ExtractFrameCutsTheFrameColumns) {
+TEST(SkinPainting, ExtractFrameCutsTheFrameColumns) {
     EXPECT_EQ(FrameRect(QSize(231, 27), 3, 3), QRect(154, 0, 77, 27));
     EXPECT_EQ(FrameRect(QSize(54, 21), 3, 2), QRect(18, 0, 18, 21));
     const QImage strip = coordinateImage(231, 27);
@@ -47,57 +47,7 @@ TEST(SkinPublic, ExtractFrameCutsTheFrameColumns) {
     EXPECT_TRUE(dest.isNull());
 }
 
-TEST(SkinPublic, KeepCornersPiecesOf84x23Into100x30) {
-    const auto pieces = KeepCornersPieces(QSize(84, 23), QRect(0, 0, 100, 30));
-    ASSERT_EQ(pieces.size(), 9u);
-    auto expect = [&](size_t i, QRect src, QRect target, bool corner) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(pieces[i].source, src);
-        EXPECT_EQ(pieces[i].target, target);
-        EXPECT_EQ(pieces[i].corner, corner);
-    };
-    expect(0, RectLTRB(0, 0, 42, 11), RectLTRB(0, 0, 42, 11), true);       // TL
-    expect(1, RectLTRB(0, 13, 42, 23), RectLTRB(0, 20, 42, 30), true);     // BL
-    expect(2, RectLTRB(0, 11, 42, 12), RectLTRB(0, 11, 42, 20), false);    // left edge
-    expect(3, RectLTRB(43, 0, 84, 11), RectLTRB(59, 0, 100, 11), true);    // TR
-    expect(4, RectLTRB(43, 13, 84, 23), RectLTRB(59, 20, 100, 30), true);  // BR
-    expect(5, RectLTRB(43, 12, 84, 13), RectLTRB(59, 11, 100, 20), false); // right edge
-    expect(6, RectLTRB(42, 0, 43, 11), RectLTRB(42, 0, 59, 11), false);    // top edge
-    expect(7, RectLTRB(42, 11, 43, 12), RectLTRB(42, 11, 59, 19), false);  // centre
-    expect(8, RectLTRB(42, 12, 43, 23), RectLTRB(41, 19, 59, 30), false);  // bottom edge
-}
-
-TEST(SkinPublic, KeepCornersPiecesIntoASmallRectangle) {
-    const auto pieces = KeepCornersPieces(QSize(84, 23), QRect(0, 0, 20, 10));
-    std::vector<std::pair<QRect, QRect>> got;
-    for (const auto& p : pieces)
-        got.emplace_back(p.source, p.target);
-    const std::vector<std::pair<QRect, QRect>> want = {
-        {RectLTRB(0, 0, 10, 5), RectLTRB(0, 0, 10, 5)},      // TL
-        {RectLTRB(0, 19, 10, 23), RectLTRB(0, 6, 10, 10)},   // BL
-        {RectLTRB(0, 11, 10, 12), RectLTRB(0, 5, 10, 6)},    // left edge
-        {RectLTRB(75, 0, 84, 5), RectLTRB(11, 0, 20, 5)},    // TR
-        {RectLTRB(75, 19, 84, 23), RectLTRB(11, 6, 20, 10)}, // BR
-        {RectLTRB(75, 12, 84, 13), RectLTRB(11, 5, 20, 6)},  // right edge
-        {RectLTRB(42, 0, 43, 5), RectLTRB(10, 0, 11, 5)},    // top edge
-        // the centre (10, 5, 11, 5) has no height and is skipped
-        {RectLTRB(42, 18, 43, 23), RectLTRB(9, 5, 11, 10)}, // bottom edge
-    };
-    EXPECT_EQ(got, want);
-    // Rectangles smaller than the corners and sources too small to have
-    // corners leave out the empty pieces; no piece reaches outside its source.
-    for (QSize src : {QSize(84, 23), QSize(1, 1), QSize(2, 3), QSize(3, 2)}) {
-        for (QSize area : {QSize(1, 1), QSize(2, 2), QSize(50, 50), QSize(0, 7)}) {
-            for (const auto& p : KeepCornersPieces(src, QRect(QPoint(0, 0), area))) {
-                EXPECT_GT(p.target.width(), 0);
-                EXPECT_GT(p.target.height(), 0);
-                EXPECT_TRUE(QRect(QPoint(0, 0), src).contains(p.source));
-            }
-        }
-    }
-}
-
-TEST(SkinPublic, DrawStretchedKeepCornersPixels) {
+TEST(SkinPainting, DrawStretchedKeepCornersPixels) {
     const QImage source = coordinateImage(84, 23);
     QImage canvas = blankCanvas(100, 30);
     QPainter p(&canvas);
@@ -117,7 +67,7 @@ TEST(SkinPublic, DrawStretchedKeepCornersPixels) {
     EXPECT_EQ(sourceOf(canvas, 41, 29), QPoint(42, 22));
 }
 
-TEST(SkinPublic, KeyColourIsDroppedFromEdgesAlwaysAndCornersWhenAsked) {
+TEST(SkinPainting, KeyColourIsDroppedFromEdgesAlwaysAndCornersWhenAsked) {
     QImage source(84, 23, QImage::Format_RGB32);
     source.fill(qRgb(255, 0, 255));
     const QRgb green = qRgb(0, 200, 0);
@@ -133,7 +83,7 @@ TEST(SkinPublic, KeyColourIsDroppedFromEdgesAlwaysAndCornersWhenAsked) {
     }
 }
 
-TEST(SkinPublic, DrawThreePartHorizontalMasksEndsAndStretchesTheMiddle) {
+TEST(SkinPainting, DrawThreePartHorizontalMasksEndsAndStretchesTheMiddle) {
     QImage source(9, 2, QImage::Format_RGB32);
     source.fill(qRgb(10, 20, 30));
     source.setPixel(0, 1, qRgb(1, 2, 3)); // lower-left: the corner colour
@@ -149,7 +99,7 @@ TEST(SkinPublic, DrawThreePartHorizontalMasksEndsAndStretchesTheMiddle) {
     EXPECT_EQ(canvas.pixel(19, 1), qRgb(10, 20, 30));
 }
 
-TEST(SkinPublic, TileDrawStartsAtZeroAndCoversTheRectangle) {
+TEST(SkinPainting, TileDrawStartsAtZeroAndCoversTheRectangle) {
     const auto positions = TilePositions(QSize(8, 8), QSize(20, 20));
     EXPECT_EQ(positions.size(), 16u);
     for (const QPoint& pos : positions) {
@@ -167,51 +117,7 @@ TEST(SkinPublic, TileDrawStartsAtZeroAndCoversTheRectangle) {
     EXPECT_EQ(sourceOf(canvas, 19, 17), QPoint(3, 1));
 }
 
-TEST(SkinPublic, MenuSeparatorLeavesItsEndPoint) {
-    EXPECT_EQ(MenuSeparatorLine(QRect(0, 0, 100, 8), 20, true), QLine(24, 2, 98, 2));
-    EXPECT_EQ(MenuSeparatorLine(QRect(0, 0, 100, 8), 20, false), QLine(2, 2, 76, 2));
-    QImage canvas = blankCanvas(100, 8, qRgb(255, 255, 255));
-    QPainter p(&canvas);
-    DrawMenuSeparator(p, QRect(0, 0, 100, 8), 0x0000FF, 20, true); // red
-    p.end();
-    EXPECT_EQ(canvas.pixel(23, 2), qRgb(255, 255, 255));
-    EXPECT_EQ(canvas.pixel(24, 2), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(97, 2), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(98, 2), qRgb(255, 255, 255));
-    EXPECT_EQ(canvas.pixel(50, 1), qRgb(255, 255, 255));
-}
-
-TEST(SkinPublic, FramesFillsAndTheMenuWindowBorder) {
-    QImage canvas = blankCanvas(10, 10, qRgb(9, 9, 9));
-    QPainter p(&canvas);
-    FrameRectColor(p, RectLTRB(1, 1, 9, 9), TskColor::fromRgb(255, 0, 0));
-    p.end();
-    EXPECT_EQ(canvas.pixel(1, 1), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(8, 8), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(9, 9), qRgb(9, 9, 9));
-    EXPECT_EQ(canvas.pixel(4, 4), qRgb(9, 9, 9));
-
-    QImage menu = blankCanvas(20, 12, qRgb(9, 9, 9));
-    QPainter mp(&menu);
-    DrawMenuWindowBorder(mp, QRect(0, 0, 20, 12), TskColor::fromRgb(0, 0, 255),
-                         TskColor::fromRgb(0, 255, 0));
-    mp.end();
-    EXPECT_EQ(menu.pixel(0, 5), qRgb(0, 0, 255));     // outer frame, left side
-    EXPECT_EQ(menu.pixel(1, 5), qRgb(255, 255, 255)); // inner white frame
-    EXPECT_EQ(menu.pixel(5, 11), qRgb(0, 255, 0));    // line along the bottom
-    EXPECT_EQ(menu.pixel(19, 5), qRgb(0, 255, 0));    // and up the right side
-    EXPECT_EQ(menu.pixel(5, 0), qRgb(0, 255, 0));     // and back along the top
-    EXPECT_EQ(menu.pixel(0, 0), qRgb(9, 9, 9));       // whose end point is not drawn
-}
-
-TEST(SkinPublic, InRectIncludesAllFourEdges) {
-    EXPECT_TRUE(InRect(10, 10, RectLTRB(0, 0, 10, 10)));
-    EXPECT_TRUE(InRect(0, 0, RectLTRB(0, 0, 10, 10)));
-    EXPECT_FALSE(InRect(11, 10, RectLTRB(0, 0, 10, 10)));
-    EXPECT_FALSE(InRect(QPoint(5, -1), RectLTRB(0, 0, 10, 10)));
-}
-
-TEST(SkinPublic, RotateBitmap180MovesEveryPixel) {
+TEST(SkinPainting, RotateBitmap180MovesEveryPixel) {
     QImage image = coordinateImage(5, 3);
     RotateBitmap180(image);
     EXPECT_EQ(sourceOf(image, 0, 0), QPoint(4, 2));
@@ -219,24 +125,7 @@ TEST(SkinPublic, RotateBitmap180MovesEveryPixel) {
     EXPECT_EQ(sourceOf(image, 1, 2), QPoint(3, 0));
 }
 
-TEST(SkinPublic, PropertiesByNameIgnoreCase) {
-    QWidget w;
-    EXPECT_TRUE(HasProperty(&w, "WINDOWTITLE"));
-    EXPECT_FALSE(HasProperty(&w, "NoSuchThing"));
-    EXPECT_FALSE(HasProperty(nullptr, "enabled"));
-    EXPECT_TRUE(SetPropertyByName(&w, "windowtitle", QStringLiteral("x")));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("x"));
-    EXPECT_FALSE(SetPropertyByName(&w, "NoSuchThing", 1));
-}
-
-TEST(SkinPublic, SetControlBoundsTakesTheExclusiveEdges) {
-    QWidget parent;
-    QWidget child(&parent);
-    SetControlBounds(&child, RectLTRB(3, 4, 30, 24));
-    EXPECT_EQ(child.geometry(), QRect(3, 4, 27, 20));
-}
-
-TEST(SkinPublic, ColoursAreRedInTheLowByte) {
+TEST(SkinPainting, ColoursAreRedInTheLowByte) {
     EXPECT_EQ(TskColor::toQColor(0x0000FF), QColor(255, 0, 0));
     EXPECT_EQ(TskColor::toQColor(0xC47339), QColor(0x39, 0x73, 0xC4));
     EXPECT_EQ(TskColor::fromQColor(QColor(0x39, 0x73, 0xC4)), 0xC47339);
@@ -278,7 +167,7 @@ QImage paintBehind(const QWidget& control) {
 
 } // namespace
 
-TEST(SkinPublic, PaintParentBackgroundShowsWhatLiesBehind) {
+TEST(SkinPainting, PaintParentBackgroundShowsWhatLiesBehind) {
     PatternWidget form;
     form.resize(100, 80);
     QWidget control(&form);
