@@ -317,8 +317,9 @@ TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     QImage turned = side.copy();
     RotateBitmap180(turned);
     EXPECT_EQ(w.form->FrameInput().sideImageTurned, turned);
-    // The panel sits inside the border images.
-    EXPECT_EQ(w.form->geometry().left(), side.width());
+    // The panel sits inside the border images and their Color lines.
+    EXPECT_EQ(w.form->geometry().left(), side.width() + 1);
+    EXPECT_EQ(w.window.width() - w.form->geometry().right() - 1, side.width() + 1);
     EXPECT_EQ(w.window.height() - w.form->geometry().bottom() - 1, bottom.height() + 1);
     // Rounded at the bottom too.
     EXPECT_FALSE(w.form->FormRegion().contains(QPoint(0, w.window.height() - 1)));
