@@ -126,20 +126,39 @@ TskForm::~TskForm() {
 
 // ---- taking over the window ----
 
+namespace {
+
+// Set on a window while a skinned form holds it, or while the hand-back of
+// one that went is still pending: whether the window was frameless before
+// any skinned form took it.
+constexpr const char* kFramelessBeforeSkin = "_deckvane_frameless_before_skin";
+
+} // namespace
+
 void TskForm::takeOver() {
     QWidget* owner = m_owner;
-    const bool wasVisible = owner->isVisible();
-    m_ownerWasFrameless = owner->windowFlags().testFlag(Qt::FramelessWindowHint);
-    if (!m_ownerWasFrameless) {
-        owner->setWindowFlag(Qt::FramelessWindowHint, true);
-        if (wasVisible)
-            owner->show();
+    const QVariant before = owner->property(kFramelessBeforeSkin);
+    if (before.isValid()) {
+        // A skinned form on this window went a moment ago and its hand-back
+        // has not run: the window is still frameless and sized for the
+        // ring, and what it was before belongs to the first form.
+        m_ownerWasFrameless = before.toBool();
+    } else {
+        const bool wasVisible = owner->isVisible();
+        m_ownerWasFrameless = owner->windowFlags().testFlag(Qt::FramelessWindowHint);
+        owner->setProperty(kFramelessBeforeSkin, m_ownerWasFrameless);
+        if (!m_ownerWasFrameless) {
+            owner->setWindowFlag(Qt::FramelessWindowHint, true);
+            if (wasVisible)
+                owner->show();
+        }
+        // What was the window's client area stays its client area: the
+        // window grows by the ring the form now paints.
+        const QMargins ring =
+            SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
+        owner->resize(owner->width() + ring.left() + ring.right(),
+                      owner->height() + ring.top() + ring.bottom());
     }
-    // What was the window's client area stays its client area: the window
-    // grows by the ring the form now paints.
-    const QMargins ring = SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
-    owner->resize(owner->width() + ring.left() + ring.right(),
-                  owner->height() + ring.top() + ring.bottom());
     applyClientMargins();
     if (!owner->layout())
         AlignLayout::manage(owner);
@@ -161,18 +180,24 @@ void TskForm::releaseOwner() {
         return;
     // The window gets its frame back once control returns to the event loop:
     // a window that is itself being destroyed (its children go first) never
-    // sees the call.
+    // sees the call. A skinned form created on the window in between keeps
+    // it as it is.
     const bool restoreFrame = !m_ownerWasFrameless;
+    QPointer<QWidget> window = owner;
     QMetaObject::invokeMethod(
         owner,
-        [owner, restoreFrame] {
-            owner->clearMask();
-            AlignLayout::setClientMargins(owner, QMargins());
+        [window, restoreFrame] {
+            if (!window || skinFormOf(window))
+                return;
+            window->setProperty(kFramelessBeforeSkin, QVariant());
+            window->clearMask();
+            window->unsetCursor();
+            AlignLayout::setClientMargins(window, QMargins());
             if (restoreFrame) {
-                const bool wasVisible = owner->isVisible();
-                owner->setWindowFlag(Qt::FramelessWindowHint, false);
+                const bool wasVisible = window->isVisible();
+                window->setWindowFlag(Qt::FramelessWindowHint, false);
                 if (wasVisible)
-                    owner->show();
+                    window->show();
             }
         },
         Qt::QueuedConnection);

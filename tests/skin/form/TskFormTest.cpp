@@ -291,6 +291,27 @@ TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     QApplication::processEvents();
 }
 
+TEST(TskForm, ReplacingTheSkinnedFormKeepsTheWindowAsTheFirstOneMadeIt) {
+    Window w;
+    w.window.show();
+    QApplication::processEvents();
+    const QSize size = w.window.size();
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        delete w.form;
+        w.form = new TskForm(&w.window);
+        w.form->show();
+        QApplication::processEvents(); // the old form's hand-back comes now
+        EXPECT_TRUE(w.window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_EQ(w.window.size(), size);
+        EXPECT_EQ(w.form->geometry(), QRect(3, 3, size.width() - 6, size.height() - 6));
+    }
+    // The last one going gives the frame back.
+    delete w.form;
+    QApplication::processEvents();
+    EXPECT_FALSE(w.window.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
 TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     const QString source = qEnvironmentVariable("DECKVANE_SOURCE_DIR");
     const QString file = source + QStringLiteral("/resources/themes/Graphite.vsk");
