@@ -45,7 +45,7 @@ cd "$work"
 form_seconds=${FUZZ_FORM_SECONDS:-20}
 if ((10#$form_seconds > 0)); then
     mkdir -p "$work/form-corpus"
-    QT_QPA_PLATFORM=offscreen "$build/fuzz/theme-form-fuzz" "$work/form-corpus" \
+    ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen "$build/fuzz/theme-form-fuzz" "$work/form-corpus" \
         "$root/tests/skin/theme/fuzz/corpus" "$root/resources/themes" \
         -max_total_time="$form_seconds" -timeout=20 -rss_limit_mb=2048 -max_len=65536 \
         -print_final_stats=1 -artifact_prefix="$artifacts/form-" \
