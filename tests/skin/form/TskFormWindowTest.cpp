@@ -5,6 +5,7 @@
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 
 #include <QApplication>
@@ -119,6 +120,37 @@ TEST_F(SkinnedWindow, DoubleClickOnTheControlBoxClosesTheWindow) {
     pointer.DoubleClick(at);
     EXPECT_FALSE(w.window && w.window->isVisible());
     EXPECT_FALSE(w.window && w.form->TitleBar()->SystemMenu()->isVisible());
+}
+
+TEST_F(SkinnedWindow, TheMaximizeButtonOfATitleBarOnAnOrdinaryWindowUsesTheWorkArea) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Ordinary"));
+    window.resize(320, 100);
+    window.move(150, 120);
+    auto* bar = new TskTitleBar(&window);
+    bar->SetUIStyle(TskUIStyle::WinXP);
+    window.show();
+    ASSERT_TRUE(RealPointer::WaitPlaced(&window));
+    const QRect normal = window.geometry();
+    TskTitleBar::Layout layout = bar->CurrentLayout();
+    int max = -1;
+    for (int i = 0; i < bar->Buttons()->Count(); ++i)
+        if (bar->Buttons()->Items(i)->ButtonType() == TskTitleBarButton::skMax)
+            max = i;
+    ASSERT_GE(max, 0);
+    pointer.Click(bar->mapToGlobal(layout.rects[size_t(max)].center()));
+    const QRect widened = TskForm::MaximizedBounds(GetWorkAreaRect());
+    RealPointer::SettleUntil([&] { return window.geometry() == widened; });
+    EXPECT_TRUE(window.isMaximized());
+    if (RealPointer::WindowManagerRunning())
+        EXPECT_TRUE(window.geometry().contains(GetWorkAreaRect().adjusted(0, 0, 0, -1)));
+    else
+        EXPECT_EQ(window.geometry(), widened);
+    layout = bar->CurrentLayout();
+    pointer.Click(bar->mapToGlobal(layout.rects[size_t(max)].center()));
+    RealPointer::SettleUntil([&] { return window.geometry() == normal; });
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_EQ(window.geometry(), normal);
 }
 
 // Maximized: the work area with the frame pushed off the screen on the left,
