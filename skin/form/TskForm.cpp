@@ -47,16 +47,6 @@ QImage layoutPicture(const QString& text) {
     return picture;
 }
 
-// The skinned form carrying Window, if any.
-TskForm* skinFormOf(QWidget* window) {
-    if (!window)
-        return nullptr;
-    for (QObject* child : window->children())
-        if (auto* form = qobject_cast<TskForm*>(child); form && form->OwnerForm() == window)
-            return form;
-    return nullptr;
-}
-
 TskMainMenu* asMainMenu(QMenu* menu) {
     return qobject_cast<TskMainMenu*>(menu);
 }
@@ -237,9 +227,9 @@ void TskForm::SetUIStyle(TskUIStyle value) {
             qint32 barColor = theme->GetColor(ThemeKey::MenuMenuBarColor);
             if (barColor == -1) {
                 const qint32 fontColor = theme->GetColor(ThemeKey::ControlFontColor);
-                barColor = fontColor == 0x20000   ? 0x00AC5B3B
-                           : fontColor == 0x30000 ? 0x00996733
-                                                  : m_color;
+                barColor = fontColor == ThemeFamilyMarker(2)   ? 0x00AC5B3B
+                           : fontColor == ThemeFamilyMarker(3) ? 0x00996733
+                                                               : m_color;
             }
             SetMenuBarColor(barColor);
         }
@@ -727,9 +717,10 @@ bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {
         // The window the key came to answers; a window without a skinned
         // form hands it to the main window's.
         auto* widget = qobject_cast<QWidget*>(receiver);
-        TskForm* target = widget ? skinFormOf(widget->window()) : nullptr;
+        SkinFormInterface* target =
+            widget ? SkinFormInterface::skinFormOf(widget->window()) : nullptr;
         if (!target)
-            target = skinFormOf(ApplicationMainForm());
+            target = SkinFormInterface::skinFormOf(ApplicationMainForm());
         if (target != this)
             return false;
         if (shortcutOverride) {

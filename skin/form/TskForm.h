@@ -14,6 +14,7 @@
 // children here and no menu bar is ever withheld for one.
 
 #include "skin/form/SkinFormBorder.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -31,8 +32,9 @@ class QMouseEvent;
 class TskMenuBar;
 class TskTitleBar;
 
-class TskForm : public QWidget {
+class TskForm : public QWidget, public SkinFormInterface {
     Q_OBJECT
+    Q_INTERFACES(SkinFormInterface)
     Q_PROPERTY(bool TitleBarCustom READ TitleBarCustom WRITE SetTitleBarCustom)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
@@ -70,7 +72,7 @@ public:
     void SetTitleBarCustom(bool value);
     TskFileTheme* FileTheme() const { return m_fileTheme; }
     void SetFileTheme(TskFileTheme* theme);
-    TskUIStyle UIStyle() const { return m_uiStyle; }
+    TskUIStyle UIStyle() const override { return m_uiStyle; }
     // Colours, border, corners, side and bottom border images, title bar,
     // menu and, on request, the children, from the style or the theme.
     void SetUIStyle(TskUIStyle value);
@@ -99,7 +101,7 @@ public:
     int FontColor() const;
     void SetFontColor(int value);
     QMenu* Menu() const { return m_menu; }
-    Q_INVOKABLE void SetMenu(QMenu* menu);
+    void SetMenu(QMenu* menu) override;
     int MenuBarColor() const { return m_menuBarColor; }
     void SetMenuBarColor(int value);
     int MenuBarHeight() const { return m_menuBarHeight; }
@@ -114,10 +116,10 @@ public:
     TskTitleBar* TitleBar() const { return m_titleBar; }
     TskMenuBar* MenuBar() const { return m_menuBar; }
     // The window this form took over; null for a plain panel.
-    QWidget* OwnerForm() const { return m_owner; }
+    QWidget* OwnerForm() const override { return m_owner; }
     int GetTitleBarHeight() const;
     // The side-border image's width, 0 with the built-in styles.
-    Q_INVOKABLE int GetSideBorderWidth() const;
+    int GetSideBorderWidth() const override;
     int BottomBorderHeight() const { return m_bottomBorderHeight; }
     QImage SideBorderImage() const { return m_sideBorderImage; }
 
@@ -130,14 +132,14 @@ public:
     void SetFormRegion();
     QRegion FormRegion() const { return m_region; }
     // The file theme reloaded its file.
-    Q_INVOKABLE void RefreshFrame();
+    void RefreshFrame() override;
 
     // ---- menu bar ----
     void CreateMenuBar();
     void DestroyMenuBar();
-    Q_INVOKABLE void UpdateMenuBar();
-    Q_INVOKABLE void UpdateMenuBarItems();
-    Q_INVOKABLE void UpdateMenuBarFont();
+    void UpdateMenuBar() override;
+    void UpdateMenuBarItems() override;
+    void UpdateMenuBarFont() override;
     // Runs the menu item the key is a shortcut of, only while the window is
     // active; true when one ran.
     bool MenuShortCut(const QKeyEvent* key);

@@ -5,10 +5,12 @@
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
+#include "skin/form/SkinFormBorder.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/form/TskTitleBarSections.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinStyleList.h"
 
 #include <QApplication>
@@ -20,24 +22,6 @@
 #include <QWindow>
 
 namespace {
-
-bool hasMethod(const QObject* object, const char* signature) {
-    return object && object->metaObject()->indexOfMethod(signature) >= 0;
-}
-
-// The skinned form that carries Form's window: the window itself or its
-// first skinned-form child.
-QObject* skinFormOf(QWidget* form) {
-    if (!form)
-        return nullptr;
-    if (IsSkinForm(form))
-        return form;
-    for (QObject* child : form->children()) {
-        if (IsSkinForm(child))
-            return child;
-    }
-    return nullptr;
-}
 
 constexpr qint32 kBlack = 0;
 constexpr qint32 kWhite = 0x00FFFFFF;
@@ -117,7 +101,8 @@ void TskTitleBar::SetUIStyle(TskUIStyle value) {
     m_leftBtnXOffset = integer(ThemeKey::TitleBarButtonLeftOffsetInt);
     m_rightBtnXOffset = integer(ThemeKey::TitleBarButtonRightOffsetInt);
     m_buttonImageHeight = image(ThemeKey::TitleBarButtonImage).height();
-    m_buttonRowTop = integer(ThemeKey::TitleBarButtonTopInt) - (InSkinForm() ? 3 : 0);
+    m_buttonRowTop =
+        integer(ThemeKey::TitleBarButtonTopInt) - (InSkinForm() ? SkinFormBorder::kFrame : 0);
     if (QWidget* form = ParentForm())
         form->setMinimumWidth(qMax(0, integer(ThemeKey::FormMinWidthInt)));
     m_roundCorner = integer(ThemeKey::FormRoundCornerInt);
@@ -144,7 +129,8 @@ void TskTitleBar::SetAutoSize(bool value) {
         m_autoSize = false;
         return;
     }
-    const int h = qMax(0, m_sections->Items(0)->Picture().height() - (InSkinForm() ? 3 : 0));
+    const int h = qMax(0, m_sections->Items(0)->Picture().height() -
+                              (InSkinForm() ? SkinFormBorder::kFrame : 0));
     if (h == height())
         return;
     resize(width(), h);
@@ -163,11 +149,8 @@ bool TskTitleBar::InSkinForm() const {
 }
 
 int TskTitleBar::SideBorderWidth() const {
-    QObject* skinForm = skinFormOf(ParentForm());
-    int width = 0;
-    if (hasMethod(skinForm, "GetSideBorderWidth()"))
-        QMetaObject::invokeMethod(skinForm, "GetSideBorderWidth", Q_RETURN_ARG(int, width));
-    return width;
+    const SkinFormInterface* skinForm = SkinFormInterface::skinFormOf(ParentForm());
+    return skinForm ? skinForm->GetSideBorderWidth() : 0;
 }
 
 bool TskTitleBar::IsRightToLeft() const {
@@ -359,10 +342,10 @@ qint32 TskTitleBar::StyleFontColor(TskUIStyle uiStyle, bool usingTheme,
     if (themeTitleBarFontColor != -1)
         return themeTitleBarFontColor;
     switch (themeControlFontColor) {
-    case 0x10000:
-    case 0x30000:
-    case 0x40000:
-    case 0x50000:
+    case ThemeFamilyMarker(1):
+    case ThemeFamilyMarker(3):
+    case ThemeFamilyMarker(4):
+    case ThemeFamilyMarker(5):
         return kBlack;
     default:
         return kWhite;
@@ -416,8 +399,8 @@ void TskTitleBar::DrawSections(QImage& bitmap) {
     if (InSkinForm()) {
         // The images start at the window's corner, inside the form's frame.
         const int w = SideBorderWidth();
-        a = w != 0 ? -w : -3;
-        b = -3;
+        a = w != 0 ? -w : -SkinFormBorder::kFrame;
+        b = -SkinFormBorder::kFrame;
     }
     const int count = m_sections->Count();
     int leftEnd = a, rightStart = bitmap.width();

@@ -6,12 +6,10 @@
 // opens the system menu. A skinned form creates one along its top edge; it
 // also works on an ordinary window.
 //
-// What it asks of the window it sits on (found by name, so this layer does
-// not depend on the skinned form):
-//   - whether its parent is a skinned form (IsSkinForm: class "TskForm");
-//   - the width of the form's side-border image, from
-//     `Q_INVOKABLE int GetSideBorderWidth()` on the skinned form carrying
-//     the window (0 on any other window);
+// What it asks of the window it sits on (through SkinFormInterface):
+//   - whether its parent is a skinned form (IsSkinForm);
+//   - the width of the form's side-border image, from GetSideBorderWidth()
+//     of the skinned form carrying the window (0 on any other window);
 //   - maximize, restore, minimize and close act on the window itself.
 
 #include "skin/form/TskTitleBarButtons.h"
@@ -152,10 +150,11 @@ public:
     // "..." appended, and "..." alone when nothing does.
     static QString FitCaption(const QString& caption, int room,
                               const std::function<int(const QString&)>& textWidth);
-    // The caption colour from the style or theme: black for MacOS; with a
-    // theme its TitleBarFontColor, or when that is missing (-1) black for
-    // ControlFontColor 0x10000, 0x30000, 0x40000, 0x50000 and white else;
-    // white for the other built-in styles.
+    // The caption colour from the style or theme: a built-in style's own
+    // TitleBarFontColor (black for MacOS, white for the others); with a theme
+    // its TitleBarFontColor, or when that is missing (-1) black for the theme
+    // family markers 1, 3, 4 and 5 (ThemeFamilyMarker) and white else; white
+    // without a usable theme.
     static qint32 StyleFontColor(TskUIStyle uiStyle, bool usingTheme, qint32 themeTitleBarFontColor,
                                  qint32 themeControlFontColor);
 

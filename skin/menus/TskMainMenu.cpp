@@ -1,13 +1,10 @@
 #include "skin/menus/TskMainMenu.h"
+#include "skin/theme/SkinFormInterface.h"
 
 #include <QKeyEvent>
 #include <QMetaObject>
 
 namespace {
-
-bool hasMethod(const QObject* object, const char* signature) {
-    return object && object->metaObject()->indexOfMethod(signature) >= 0;
-}
 
 QAction* findShortcut(const QMenu* menu, const QKeySequence& key) {
     for (QAction* action : menu->actions()) {
@@ -32,32 +29,30 @@ TskMainMenu::TskMainMenu(QWidget* owner) : SkinMenu(owner), m_checkMark(MakeChec
     if (!owner || !owner->isWindow())
         return;
     for (QObject* child : owner->children()) {
-        if (IsSkinForm(child)) {
-            if (hasMethod(child, "SetMenu(QMenu*)"))
-                QMetaObject::invokeMethod(child, "SetMenu", Q_ARG(QMenu*, this));
+        if (SkinFormInterface* form = SkinFormInterface::cast(child)) {
+            form->SetMenu(this);
             break;
         }
     }
 }
 
-void TskMainMenu::callForm(const char* method) {
-    const QByteArray signature = QByteArray(method) + "()";
-    if (hasMethod(m_skinForm, signature.constData()))
-        QMetaObject::invokeMethod(m_skinForm, method);
+void TskMainMenu::callForm(void (SkinFormInterface::*method)()) {
+    if (SkinFormInterface* form = SkinFormInterface::cast(m_skinForm))
+        (form->*method)();
 }
 
 void TskMainMenu::HookMenuItems() {
     SkinMenu::HookMenuItems();
-    callForm("UpdateMenuBar");
+    callForm(&SkinFormInterface::UpdateMenuBar);
 }
 
 void TskMainMenu::SetUseSystemFont(bool value) {
     SkinMenu::SetUseSystemFont(value);
-    callForm("UpdateMenuBarFont");
+    callForm(&SkinFormInterface::UpdateMenuBarFont);
 }
 
 void TskMainMenu::MenuChanged() {
-    callForm("UpdateMenuBarItems");
+    callForm(&SkinFormInterface::UpdateMenuBarItems);
 }
 
 bool TskMainMenu::IsShortCut(const QKeyEvent* key) {

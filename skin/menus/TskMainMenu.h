@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <optional>
 
+class SkinFormInterface;
 class QKeyEvent;
 
 // A main menu drawn in the skin's style. It is never shown itself: its
@@ -14,11 +15,10 @@ class QKeyEvent;
 // skinned form shows as buttons of its menu bar; the drop-downs are drawn
 // by this menu.
 //
-// The skinned form is reached by name, so this layer does not depend on it:
-//   Q_INVOKABLE void SetMenu(QMenu*)        -- take this menu (after construction)
-//   Q_INVOKABLE void UpdateMenuBar()        -- rebuild the bar's buttons
-//   Q_INVOKABLE void UpdateMenuBarItems()   -- refresh captions and enabled state
-//   Q_INVOKABLE void UpdateMenuBarFont()    -- the menu's font setting changed
+// The skinned form is reached through SkinFormInterface, so this layer does
+// not depend on it: SetMenu takes this menu (after construction),
+// UpdateMenuBar rebuilds the bar's buttons, UpdateMenuBarItems refreshes
+// captions and enabled state, UpdateMenuBarFont follows the font setting.
 class TskMainMenu : public SkinMenu {
     Q_OBJECT
     Q_PROPERTY(bool OwnerDraw READ OwnerDraw WRITE SetOwnerDraw)
@@ -54,7 +54,7 @@ protected:
     void MenuChanged() override;
 
 private:
-    void callForm(const char* method);
+    void callForm(void (SkinFormInterface::*method)());
 
     std::optional<QList<QImage>> m_images;
     QImage m_checkMark;

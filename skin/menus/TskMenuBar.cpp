@@ -5,6 +5,7 @@
 #include "skin/draw/TskColor.h"
 #include "skin/menus/SkinMenu.h"
 #include "skin/menus/SkinMenuDrawing.h"
+#include "skin/menus/TskMainMenu.h"
 #include "skin/theme/SkinStyleList.h"
 
 #include <QEvent>
@@ -46,10 +47,8 @@ private:
     const TskMenuBar* m_bar;
 };
 
-QObject* mainMenuOf(const QMenu* menu) {
-    return menu && UnqualifiedClassName(menu->metaObject()) == "TskMainMenu"
-               ? const_cast<QMenu*>(menu)
-               : nullptr;
+const TskMainMenu* mainMenuOf(const QMenu* menu) {
+    return qobject_cast<const TskMainMenu*>(menu);
 }
 
 } // namespace
@@ -93,7 +92,7 @@ TskMenuBar::ButtonLook TskMenuBar::LookOf(TskUIStyle style, const TskFileTheme* 
         look.textColor = kDisabledTextColor;
     else if (!usingTheme)
         look.textColor = GetBuiltinColor(effective, ThemeKey::MenuFontColor);
-    else if (theme->GetColor(ThemeKey::ControlFontColor) == 0x30000)
+    else if (theme->GetColor(ThemeKey::ControlFontColor) == ThemeFamilyMarker(3))
         look.textColor = 0x00FFFFFF;
     else
         look.textColor = theme->GetColor(ThemeKey::MenuFontColor);
@@ -142,13 +141,13 @@ void TskMenuBar::SetColor(qint32 color) {
 }
 
 TskUIStyle TskMenuBar::DrawStyle() const {
-    if (QObject* menu = mainMenuOf(m_menu))
+    if (const QObject* menu = mainMenuOf(m_menu))
         return menu->property("UIStyle").value<TskUIStyle>();
     return m_form ? m_form->property("UIStyle").value<TskUIStyle>() : TskUIStyle::DeepBlue;
 }
 
 TskFileTheme* TskMenuBar::DrawTheme() const {
-    if (QObject* menu = mainMenuOf(m_menu))
+    if (const QObject* menu = mainMenuOf(m_menu))
         return menu->property("FileTheme").value<TskFileTheme*>();
     return m_form ? m_form->property("FileTheme").value<TskFileTheme*>() : nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "component/PropertyByName.h"
 #include "skin/draw/SkinPainting.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinImagePart.h"
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskFileTheme.h"
@@ -191,13 +192,7 @@ QByteArray UnqualifiedClassName(const QMetaObject* meta) {
 }
 
 bool IsSkinForm(const QObject* object) {
-    if (!object)
-        return false;
-    for (const QMetaObject* meta = object->metaObject(); meta; meta = meta->superClass()) {
-        if (UnqualifiedClassName(meta) == "TskForm")
-            return true;
-    }
-    return false;
+    return SkinFormInterface::cast(object) != nullptr;
 }
 
 TskUIStyle GetOwnerFormUIStyle(const QObject* owner) {
@@ -205,12 +200,8 @@ TskUIStyle GetOwnerFormUIStyle(const QObject* owner) {
     if (!form || !form->isWindow())
         return TskUIStyle::DeepBlue;
     for (const QObject* child : form->children()) {
-        if (IsSkinForm(child)) {
-            const QVariant style = child->property("UIStyle");
-            if (style.canConvert<TskUIStyle>())
-                return style.value<TskUIStyle>();
-            return TskUIStyle::DeepBlue;
-        }
+        if (const SkinFormInterface* skinForm = SkinFormInterface::cast(child))
+            return skinForm->UIStyle();
     }
     return TskUIStyle::DeepBlue;
 }

@@ -98,6 +98,14 @@ constexpr TskThemeKey Last = 48;
 
 constexpr int ThemeKeyCount = 48;
 
+// A theme file's ControlFontColor of 0x10000 * N (N = 1..5) is read as a
+// marker of the family the theme belongs to, not only as a colour: where the
+// theme leaves the menu bar colour or the caption colour out, and for the
+// menu bar's text, the marker decides.
+constexpr qint32 ThemeFamilyMarker(int family) {
+    return family * 0x10000;
+}
+
 // The entry names of theme files; ThemeKeyNames[key - 1].
 extern const char* const ThemeKeyNames[ThemeKeyCount];
 // The fixed kind of every key; ThemeKeyKinds[key - 1].
@@ -182,7 +190,7 @@ void ContainerApplyUIStyle(QObject* container, TskUIStyle uiStyle, TskFileTheme*
 
 // The class name without namespace qualifiers ("TskButton").
 QByteArray UnqualifiedClassName(const QMetaObject* meta);
-// Whether the object is a skinned form: its class or an ancestor is TskForm.
+// Whether the object is a skinned form (implements SkinFormInterface).
 bool IsSkinForm(const QObject* object);
 
 // The style prefix of built-in resource names ("MACOS"...); empty otherwise.

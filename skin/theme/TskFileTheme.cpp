@@ -2,6 +2,7 @@
 
 #include "component/PropertyByName.h"
 #include "skin/draw/SkinPainting.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemeFile.h"
 #include "skin/theme/TskFileThemeMgr.h"
 #include "skin/theme/TskSkinError.h"
@@ -122,11 +123,7 @@ void TskFileTheme::reassignUsers(bool hadFileBefore) {
     }
     if (skinForm && hadFileBefore) {
         emit frameRefreshRequested(skinForm);
-        // A skinned form offers RefreshFrame to recompute and repaint its frame.
-        if (skinForm->metaObject()->indexOfMethod("RefreshFrame()") >= 0)
-            QMetaObject::invokeMethod(skinForm, "RefreshFrame", Qt::DirectConnection);
-        else
-            form->update();
+        SkinFormInterface::cast(skinForm)->RefreshFrame();
     }
 }
 

@@ -3,6 +3,7 @@
 // Small components that keep the skinned-component contract, standing in for
 // the real skinned controls in the theme and propagation tests.
 
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -49,19 +50,26 @@ private:
     QPointer<TskFileTheme> m_theme;
 };
 
-// Stands in for the skinned form: found by its class name.
-class TskForm : public QObject {
+// Stands in for the skinned form: found by its interface.
+class TskForm : public QObject, public SkinFormInterface {
     Q_OBJECT
+    Q_INTERFACES(SkinFormInterface)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
 
 public:
     explicit TskForm(QObject* parent = nullptr) : QObject(parent) {}
-    TskUIStyle UIStyle() const { return m_style; }
+    TskUIStyle UIStyle() const override { return m_style; }
     void SetUIStyle(TskUIStyle style) { m_style = style; }
     TskFileTheme* FileTheme() const { return m_theme; }
     void SetFileTheme(TskFileTheme* theme) { m_theme = theme; }
-    Q_INVOKABLE void RefreshFrame() { ++frameRefreshes; }
+    QWidget* OwnerForm() const override { return qobject_cast<QWidget*>(parent()); }
+    int GetSideBorderWidth() const override { return 0; }
+    void RefreshFrame() override { ++frameRefreshes; }
+    void SetMenu(QMenu*) override {}
+    void UpdateMenuBar() override {}
+    void UpdateMenuBarItems() override {}
+    void UpdateMenuBarFont() override {}
 
     int frameRefreshes = 0;
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // Shared pieces of the title-bar and menu tests: a stand-in skinned form (the
-// title bar finds it by class name), message capture and strip frames.
+// title bar finds it by its interface), message capture and strip frames.
 
 #include "platform/MessageBoxSeam.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemes.h"
 
 #include <QImage>
@@ -12,18 +13,27 @@
 
 namespace titlebartest {
 
-// Stands in for the skinned form: its class name makes a title bar on it
+// Stands in for the skinned form: its interface makes a title bar on it
 // count as being on a skin form, and it answers the side-border question.
-class TskForm : public QWidget {
+class TskForm : public QWidget, public SkinFormInterface {
     Q_OBJECT
+    Q_INTERFACES(SkinFormInterface)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
 
 public:
     explicit TskForm(QWidget* parent = nullptr) : QWidget(parent) {}
-    TskUIStyle UIStyle() const { return m_style; }
+    TskUIStyle UIStyle() const override { return m_style; }
     void SetUIStyle(TskUIStyle style) { m_style = style; }
-    Q_INVOKABLE int GetSideBorderWidth() { return sideBorderWidth; }
-    Q_INVOKABLE void SetMenu(QMenu* menu) { assignedMenu = menu; }
+    // Like the real form, it takes over the window it is put on.
+    QWidget* OwnerForm() const override {
+        return parentWidget() && parentWidget()->isWindow() ? parentWidget() : nullptr;
+    }
+    int GetSideBorderWidth() const override { return sideBorderWidth; }
+    void RefreshFrame() override {}
+    void SetMenu(QMenu* menu) override { assignedMenu = menu; }
+    void UpdateMenuBar() override {}
+    void UpdateMenuBarItems() override {}
+    void UpdateMenuBarFont() override {}
 
     int sideBorderWidth = 0;
     QMenu* assignedMenu = nullptr;
