@@ -35,9 +35,16 @@ bool StartupProbe::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && widget && widget->window() == parent()) {
         qApp->removeEventFilter(this);
         // After this paint has reached the screen.
-        QTimer::singleShot(0, this, [this] {
+        QWidget* window = widget->window();
+        QTimer::singleShot(0, this, [this, window] {
             m_shown = true;
             report("shown");
+            // Where the window landed, in device pixels.
+            const qreal ratio = window->devicePixelRatioF();
+            const QRect g = window->geometry();
+            std::printf("window %g %g %g %g scale %g\n", g.x() * ratio, g.y() * ratio,
+                        g.width() * ratio, g.height() * ratio, ratio);
+            std::fflush(stdout);
             quitWhenDone();
         });
     }

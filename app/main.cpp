@@ -60,6 +60,14 @@ int main(int argc, char** argv) {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
+    // The stored layout is in pixels and the skin pictures are drawn one to
+    // one: a screen's resolution must neither grow the window, nor move it,
+    // nor stretch the pictures. Desktops often set per-screen factors for
+    // every program; those are left out here too.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deckvane"));
     QApplication::setApplicationDisplayName(MessageBoxSeam::applicationTitle());

@@ -25,7 +25,7 @@ if [[ ! -f "$build/build.ninja" ]]; then
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDECKVANE_FUZZ=ON >/dev/null
 fi
-cmake --build "$build" --target theme-reader-fuzz -j "${FUZZ_JOBS:-2}"
+cmake --build "$build" --target theme-reader-fuzz theme-form-fuzz -j "${FUZZ_JOBS:-2}"
 
 # New inputs go to a scratch corpus; the committed seeds stay untouched.
 # Findings are kept in the build tree.
@@ -38,3 +38,16 @@ cd "$work"
 "$build/fuzz/theme-reader-fuzz" "$work/corpus" "$root/tests/skin/theme/fuzz/corpus" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" ${FUZZ_ARGS:-}
+
+# The same seeds, and the sample themes, into a real skinned window that
+# paints itself (FUZZ_FORM_SECONDS, default 20). Leak checks are off here: the
+# font library keeps caches for the life of the process.
+form_seconds=${FUZZ_FORM_SECONDS:-20}
+if ((10#$form_seconds > 0)); then
+    mkdir -p "$work/form-corpus"
+    ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen "$build/fuzz/theme-form-fuzz" "$work/form-corpus" \
+        "$root/tests/skin/theme/fuzz/corpus" "$root/resources/themes" \
+        -max_total_time="$form_seconds" -timeout=20 -rss_limit_mb=2048 -max_len=65536 \
+        -print_final_stats=1 -artifact_prefix="$artifacts/form-" \
+        -detect_leaks=0 ${FUZZ_ARGS:-}
+fi

@@ -1,9 +1,22 @@
 #include <QApplication>
+#include <QFile>
 #include <gtest/gtest.h>
 
 // Widget tests need an application object; without a display they run on the
-// offscreen platform so CI needs no X server.
+// offscreen platform so CI needs no X server. Tests that need a real display
+// are told where the virtual X server of their fixture is.
 int main(int argc, char** argv) {
+    const QString displayFile = qEnvironmentVariable("DECKVANE_DISPLAY_FILE");
+    if (!displayFile.isEmpty()) {
+        QFile file(displayFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            fprintf(stderr, "no display: %s is missing (is the X server fixture running?)\n",
+                    qPrintable(displayFile));
+            return 1;
+        }
+        qputenv("DISPLAY", file.readAll().trimmed());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // CTest hands discovered tests only the first entry of a multi-entry

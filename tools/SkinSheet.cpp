@@ -175,12 +175,33 @@ QImage previewWindow(const Skin& skin, const QString& title) {
 
 } // namespace
 
+namespace {
+
+constexpr const char* kUsage = "usage: skin-sheet OUT.png [SCALE [STYLE]]\n"
+                               "       skin-sheet OUT.png SCALE --theme FILE\n"
+                               "The review sheet of every compiled-in skin image (STYLE: one\n"
+                               "style's images only), or a mock window in a theme file's skin.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: skin-sheet OUT.png [SCALE [STYLE]]\n");
+    // Asking for help, or naming an option where the output file goes,
+    // writes nothing.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    if (argc < 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    // Pictures only: no window is ever shown, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int scale = argc > 2 ? qMax(1, atoi(argv[2])) : 3;
     if (argc > 4 && QByteArray(argv[3]) == "--theme") {
         // A preview of a theme file instead of the built-in images.

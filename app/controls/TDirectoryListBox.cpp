@@ -98,7 +98,7 @@ bool TDirectoryListBox::setDirectory(const QString& path) {
 }
 
 QString TDirectoryListBox::drive() const {
-    return MountTable::driveOf(m_directory, MountTable::mountedDrives());
+    return MountTable::driveOf(m_directory, m_drives ? *m_drives : MountTable::mountedDrives());
 }
 
 void TDirectoryListBox::setDrive(const QString& mountPoint) {

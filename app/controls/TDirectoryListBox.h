@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/MountTable.h"
+
 #include <QHash>
 #include <QListWidget>
+#include <optional>
 
 // The folder list: the path from the root down to the current folder, then
 // the current folder's subfolders. Double click or Enter opens a folder; a
@@ -40,6 +43,9 @@ public:
     // one changes nothing.
     QString drive() const;
     void setDrive(const QString& mountPoint);
+    // The drives the folders lie on: the mounted ones unless given here
+    // (tests, with folders standing in for mount points).
+    void setDrives(const QList<MountTable::Drive>& drives) { m_drives = drives; }
 
     int itemHeight() const { return m_itemHeight; }
     void setItemHeight(int height);
@@ -58,5 +64,6 @@ private:
     QString m_directory;
     QList<Entry> m_entries;
     QHash<QString, QString> m_lastFolderOnDrive;
+    std::optional<QList<MountTable::Drive>> m_drives;
     int m_itemHeight = 16;
 };

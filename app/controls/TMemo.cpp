@@ -2,7 +2,11 @@
 
 #include <QScrollBar>
 
-TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    // Tab moves on along the window's tab order, as in every other field;
+    // a tab character never gets into the log from the keyboard.
+    setTabChangesFocus(true);
+}
 
 void TMemo::appendLine(const QString& line) {
     appendPlainText(line);

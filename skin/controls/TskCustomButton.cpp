@@ -219,23 +219,36 @@ void TskCustomButton::stopRepeat() {
 
 void TskCustomButton::enterEvent(QEnterEvent* event) {
     TskStyledControl::enterEvent(event);
+    pointerEntered();
+}
+
+void TskCustomButton::leaveEvent(QEvent* event) {
+    TskStyledControl::leaveEvent(event);
+    pointerLeft();
+}
+
+void TskCustomButton::pointerEntered() {
+    if (m_mouseIn)
+        return;
     m_mouseIn = true;
     repaint();
     emit OnMouseEnter(this);
 }
 
-void TskCustomButton::leaveEvent(QEvent* event) {
-    TskStyledControl::leaveEvent(event);
+void TskCustomButton::pointerLeft() {
+    const bool wasIn = m_mouseIn;
     m_mouseIn = false;
     m_mouseDown = false;
     stopRepeat();
     repaint();
-    emit OnMouseExit(this);
+    if (wasIn)
+        emit OnMouseExit(this);
 }
 
 void TskCustomButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_mouseDown = true;
+        m_mouseIn = true;
         m_clickPending = true;
         if (!m_timer) {
             // Parented to the button so it can never outlive it; it still
@@ -260,11 +273,23 @@ void TskCustomButton::mousePressEvent(QMouseEvent* event) {
 void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
     emit OnMouseMove(this);
     const QPoint p = event->position().toPoint();
-    if (p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height()) {
-        m_mouseIn = false;
-        m_mouseDown = false;
-        update();
+    const bool outside = p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height();
+    if (!m_clickPending) {
+        if (outside) {
+            m_mouseIn = false;
+            m_mouseDown = false;
+            update();
+        }
+        return;
     }
+    // While the button is held the toolkit keeps sending the pointer here
+    // and reports no leaving or entering until the release: crossing the
+    // edge counts as leaving (the repeats end, the face goes back) and
+    // coming back as entering (the hover face; the press itself is over).
+    if (outside)
+        pointerLeft();
+    else
+        pointerEntered();
 }
 
 void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
@@ -272,12 +297,13 @@ void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_clickPending)
         return;
     m_clickPending = false;
+    // The press is over, whatever happened on the way: no repeat outlives it.
+    stopRepeat();
     if (rect().contains(event->position().toPoint())) {
         Click();
         return;
     }
-    // Released elsewhere: the press ends without a click, and so do the repeats.
-    stopRepeat();
+    // Released elsewhere: the press ends without a click.
     m_mouseDown = false;
     update();
 }

@@ -96,6 +96,10 @@ protected:
 
 private:
     void stopRepeat();
+    // The pointer came over the button / went off it (also while held,
+    // when the toolkit sends no crossing events).
+    void pointerEntered();
+    void pointerLeft();
     void updateActive(QWidget* focused);
 
     bool m_autoSize = false;

@@ -33,8 +33,12 @@ void stretch(QPainter& canvas, const QImage& image, const QRect& target) {
 QMargins SkinFormBorder::ClientMargins(int sideBorderWidth, int bottomBorderHeight) {
     if (sideBorderWidth <= 0)
         return QMargins(kFrame, kFrame, kFrame, kFrame);
-    // The one-pixel Color lines inside the images belong to the panel's colour anyway.
-    return QMargins(sideBorderWidth, kFrame, sideBorderWidth, qMax(0, bottomBorderHeight) + 1);
+    // The side images and the bottom image each have a one-pixel Color line
+    // inside them that belongs to the frame: the window system's 3-pixel
+    // frame on a rectangle widened by w - 2 on each side and by the bottom
+    // height - 2 at the bottom leaves w + 1 at the sides and h + 1 below.
+    return QMargins(sideBorderWidth + 1, kFrame, sideBorderWidth + 1,
+                    qMax(0, bottomBorderHeight) + 1);
 }
 
 void SkinFormBorder::Paint(QPainter& canvas, const Input& in) {

@@ -7,6 +7,7 @@
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
+#include "skin/form/SkinFormEdges.h"
 #include "skin/form/SkinFormRegion.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -115,23 +116,44 @@ TskForm::~TskForm() {
 
 // ---- taking over the window ----
 
+namespace {
+
+// Set on a window while a skinned form holds it, or while the hand-back of
+// one that went is still pending: whether the window was frameless before
+// any skinned form took it.
+constexpr const char* kFramelessBeforeSkin = "_deckvane_frameless_before_skin";
+
+} // namespace
+
 void TskForm::takeOver() {
     QWidget* owner = m_owner;
-    const bool wasVisible = owner->isVisible();
-    m_ownerWasFrameless = owner->windowFlags().testFlag(Qt::FramelessWindowHint);
-    if (!m_ownerWasFrameless) {
-        owner->setWindowFlag(Qt::FramelessWindowHint, true);
-        if (wasVisible)
-            owner->show();
+    const QVariant before = owner->property(kFramelessBeforeSkin);
+    if (before.isValid()) {
+        // A skinned form on this window went a moment ago and its hand-back
+        // has not run: the window is still frameless and sized for the
+        // ring, and what it was before belongs to the first form.
+        m_ownerWasFrameless = before.toBool();
+    } else {
+        const bool wasVisible = owner->isVisible();
+        m_ownerWasFrameless = owner->windowFlags().testFlag(Qt::FramelessWindowHint);
+        owner->setProperty(kFramelessBeforeSkin, m_ownerWasFrameless);
+        if (!m_ownerWasFrameless) {
+            owner->setWindowFlag(Qt::FramelessWindowHint, true);
+            if (wasVisible)
+                owner->show();
+        }
+        // What was the window's client area stays its client area: the
+        // window grows by the ring the form now paints.
+        const QMargins ring =
+            SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
+        owner->resize(owner->width() + ring.left() + ring.right(),
+                      owner->height() + ring.top() + ring.bottom());
     }
-    // What was the window's client area stays its client area: the window
-    // grows by the ring the form now paints.
-    const QMargins ring = SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
-    owner->resize(owner->width() + ring.left() + ring.right(),
-                  owner->height() + ring.top() + ring.bottom());
     applyClientMargins();
     if (!owner->layout())
         AlignLayout::manage(owner);
+    // The ring shows the resize pointer before any button is pressed.
+    owner->setMouseTracking(true);
     owner->installEventFilter(this);
     m_applicationKeys = new ApplicationKeys(this);
     SetFormRegion();
@@ -148,18 +170,24 @@ void TskForm::releaseOwner() {
         return;
     // The window gets its frame back once control returns to the event loop:
     // a window that is itself being destroyed (its children go first) never
-    // sees the call.
+    // sees the call. A skinned form created on the window in between keeps
+    // it as it is.
     const bool restoreFrame = !m_ownerWasFrameless;
+    QPointer<QWidget> window = owner;
     QMetaObject::invokeMethod(
         owner,
-        [owner, restoreFrame] {
-            owner->clearMask();
-            AlignLayout::setClientMargins(owner, QMargins());
+        [window, restoreFrame] {
+            if (!window || skinFormOf(window))
+                return;
+            window->setProperty(kFramelessBeforeSkin, QVariant());
+            window->clearMask();
+            window->unsetCursor();
+            AlignLayout::setClientMargins(window, QMargins());
             if (restoreFrame) {
-                const bool wasVisible = owner->isVisible();
-                owner->setWindowFlag(Qt::FramelessWindowHint, false);
+                const bool wasVisible = window->isVisible();
+                window->setWindowFlag(Qt::FramelessWindowHint, false);
                 if (wasVisible)
-                    owner->show();
+                    window->show();
             }
         },
         Qt::QueuedConnection);
@@ -551,14 +579,23 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
             m_maximizedAtCreation = false;
         }
     } else if (maximized && !(oldState & Qt::WindowMaximized)) {
-        m_normalBounds = owner->geometry();
+        // A window manager may have sized the window before it says so:
+        // the bounds it had when the maximizing was asked for, when known.
+        const QRect normal = owner->normalGeometry();
+        m_normalBounds = normal.isValid() ? normal : owner->geometry();
     }
     if (maximized) {
         applyMaximizedBounds();
     } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
                m_normalBounds.isValid()) {
-        // Without a window manager nobody else puts the window back.
-        owner->setGeometry(m_normalBounds);
+        // Without a window manager nobody else puts the window back; with
+        // one, the maximized bounds asked for a moment ago may still be on
+        // their way, so the request goes out even when the window seems to
+        // be in place already.
+        if (QWindow* handle = owner->windowHandle())
+            handle->setGeometry(m_normalBounds);
+        else
+            owner->setGeometry(m_normalBounds);
     }
     PaintFormBorder();
     if (m_titleBar)
@@ -590,6 +627,16 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
                 m_titleBar->UpdateMaxButtons();
             SetFormRegion();
             break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            if (ringMouseEvent(static_cast<QMouseEvent*>(event)))
+                return true;
+            break;
+        case QEvent::Leave:
+            if (!m_resizeEdges)
+                m_owner->unsetCursor();
+            break;
         case QEvent::Show:
             // The window never carries a menu of its own: the menu bar shows it.
             if (HasProperty(m_owner, "Menu"))
@@ -601,6 +648,65 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TskForm::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    // Off the ring, onto the panel or a control on it: the window's own
+    // pointer again.
+    if (m_owner && !m_resizeEdges)
+        m_owner->unsetCursor();
+}
+
+bool TskForm::EdgesResizable() const {
+    QWidget* owner = m_owner;
+    if (!owner || owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return false;
+    if (owner->minimumSize() == owner->maximumSize())
+        return false;
+    if (HasProperty(owner, "BorderStyle")) {
+        const QString style = GetPropertyByName(owner, "BorderStyle").toString();
+        return style == QLatin1String("bsSizeable") || style == QLatin1String("bsSizeToolWin");
+    }
+    return true;
+}
+
+bool TskForm::ringMouseEvent(QMouseEvent* event) {
+    QWidget* owner = m_owner;
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_resizeEdges) {
+        // The window system had no resize of its own: the window follows
+        // the pointer until the button comes up.
+        if (event->type() == QEvent::MouseMove) {
+            owner->setGeometry(SkinFormEdges::Resized(m_resizeStart, m_resizeEdges,
+                                                      global - m_resizePressGlobal,
+                                                      owner->minimumSize(), owner->maximumSize()));
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   !(event->buttons() & Qt::LeftButton)) {
+            m_resizeEdges = {};
+            owner->unsetCursor();
+        }
+        return true;
+    }
+    const Qt::Edges edges = SkinFormEdges::HitTest(
+        owner->size(), event->position().toPoint(),
+        SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight),
+        EdgesResizable());
+    if (event->type() == QEvent::MouseMove && event->buttons() == Qt::NoButton) {
+        if (edges)
+            owner->setCursor(SkinFormEdges::CursorFor(edges));
+        else
+            owner->unsetCursor();
+        return false;
+    }
+    if (event->type() != QEvent::MouseButtonPress || event->button() != Qt::LeftButton || !edges)
+        return false;
+    if (QWindow* handle = owner->windowHandle(); handle && handle->startSystemResize(edges))
+        return true;
+    m_resizeEdges = edges;
+    m_resizeStart = owner->geometry();
+    m_resizePressGlobal = global;
+    return true;
 }
 
 bool TskForm::ApplicationKeyEvent(QObject* receiver, QKeyEvent* key) {

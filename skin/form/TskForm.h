@@ -27,6 +27,7 @@
 #include <QWidget>
 
 class QKeyEvent;
+class QMouseEvent;
 
 class TskMenuBar;
 class TskTitleBar;
@@ -147,6 +148,10 @@ public:
     // A maximized window covers the work area with its frame pushed off the
     // screen on the left, top and right, and stops 1 pixel short of the bottom.
     static QRect MaximizedBounds(const QRect& workArea);
+    // The window can be resized by its edges: not while maximized or full
+    // screen, nor with a fixed border (a BorderStyle other than bsSizeable
+    // or bsSizeToolWin, or a minimum size equal to the maximum).
+    bool EdgesResizable() const;
     // Alt+Space, as the keyboard gives it.
     static bool IsSystemMenuKey(const QKeyEvent* key);
     // Every key press of the application passes here first: Alt+Space opens
@@ -159,6 +164,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -166,6 +172,8 @@ private:
     void releaseOwner();
     void applyClientMargins();
     void ownerStateChanged(Qt::WindowStates oldState);
+    // Edge resizing on the ring; true when the event was used up.
+    bool ringMouseEvent(QMouseEvent* event);
     void applyMaximizedBounds();
     void paintOwner();
     void themeGone();
@@ -197,4 +205,8 @@ private:
     QRegion m_region;
     bool m_ownerWasFrameless = false;
     QObject* m_applicationKeys = nullptr;
+    // A resize by the ring that the window system could not take over.
+    Qt::Edges m_resizeEdges;
+    QRect m_resizeStart;
+    QPoint m_resizePressGlobal;
 };

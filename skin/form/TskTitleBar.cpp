@@ -32,6 +32,7 @@ TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_systemMenu = new TskTitleBarPopupMenu(this);
+    m_systemMenu->installEventFilter(this);
     m_sections = new TskTitleBarSections(this);
     m_buttons = new TskTitleBarButtons(this);
     for (TskTitleBarBtnType type : {TskTitleBarButton::skControlBox, TskTitleBarButton::skClose,
@@ -219,6 +220,9 @@ void TskTitleBar::watchForm() {
 }
 
 bool TskTitleBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_systemMenu &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+        return systemMenuPress(static_cast<QMouseEvent*>(event));
     // A window maximized or restored by other means shows the right pictures too.
     if (watched == m_watchedForm && event->type() == QEvent::WindowStateChange)
         UpdateMaxButtons();
@@ -235,6 +239,30 @@ void TskTitleBar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange)
         update();
     QWidget::changeEvent(event);
+}
+
+bool TskTitleBar::systemMenuPress(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_boxOnScreen.isNull())
+        return false;
+    const bool onBox = m_boxOnScreen.contains(event->globalPosition().toPoint());
+    const bool soon =
+        event->timestamp() >= m_boxClickTime &&
+        event->timestamp() - m_boxClickTime <= quint64(QApplication::doubleClickInterval());
+    m_boxOnScreen = QRect();
+    if (!onBox || !soon)
+        return false;
+    m_systemMenu->hide();
+    // Closed once the menu's press is over: the window may take the bar
+    // and its menu with it.
+    QPointer<QWidget> form = ParentForm();
+    QMetaObject::invokeMethod(
+        this,
+        [form] {
+            if (form)
+                form->close();
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 // ---- geometry ----
@@ -465,27 +493,30 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
     update();
     QWidget* form = ParentForm();
     if (form && m_hotButton < 0 && !form->isMaximized()) {
-        // The window moves once the mouse does, so a double click still
-        // reaches the bar.
-        m_dragArmed = true;
-        m_manualDrag = false;
-        m_pressGlobal = event->globalPosition().toPoint();
-        m_formStart = form->pos();
         m_pressed = false;
+        m_formStart = form->pos();
+        StartWindowDrag(event->globalPosition().toPoint());
     }
 }
 
-void TskTitleBar::StartWindowDrag(QPoint pressGlobal, QPoint nowGlobal) {
-    QWidget* form = ParentForm();
+void TskTitleBar::StartWindowDrag(QPoint pressGlobal) {
+    // The window system's move starts at the press itself, as on a native
+    // caption: started later, it would take the pointer's position then as
+    // its anchor and the grabbed point would slip by the way travelled. A
+    // click without movement moves nothing, and a double click still
+    // reaches the bar.
     m_dragArmed = false;
+    m_manualDrag = false;
+    m_pressGlobal = pressGlobal;
+    QWidget* form = ParentForm();
     if (!form)
         return;
     QWindow* handle = form->windowHandle();
     if (handle && handle->startSystemMove())
         return;
+    // No window manager to ask: the bar moves the window itself once the
+    // pointer has travelled the drag distance.
     m_dragArmed = true;
-    m_manualDrag = true;
-    form->move(m_formStart + (nowGlobal - pressGlobal));
 }
 
 void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
@@ -493,11 +524,12 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     m_mouse = event->position().toPoint();
     if (m_dragArmed && (event->buttons() & Qt::LeftButton)) {
         const QPoint now = event->globalPosition().toPoint();
+        if (!m_manualDrag &&
+            (now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance())
+            m_manualDrag = true;
         if (m_manualDrag) {
             if (QWidget* form = ParentForm())
                 form->move(m_formStart + (now - m_pressGlobal));
-        } else if ((now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
-            StartWindowDrag(m_pressGlobal, now);
         }
     }
     updateHot();
@@ -525,6 +557,9 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
             else if (type == TskTitleBarButton::skHelp)
                 emit OnHelpBtnClick(this, index);
         } else {
+            const QRect box = CurrentLayout().rects[size_t(index)];
+            m_boxOnScreen = QRect(mapToGlobal(box.topLeft()), box.size());
+            m_boxClickTime = event->timestamp();
             const QPoint at = mapToGlobal(QPoint(0, height()));
             m_systemMenu->Popup(at.x(), at.y());
         }

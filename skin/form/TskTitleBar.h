@@ -165,9 +165,10 @@ signals:
 protected:
     virtual void DrawSections(QImage& bitmap);
     virtual void DrawButtons(QImage& bitmap);
-    // Hands the window to the window system's move (or moves it by hand when
-    // that is not available); the press that armed it came at PressGlobal.
-    virtual void StartWindowDrag(QPoint pressGlobal, QPoint nowGlobal);
+    // Hands the window to the window system's move at the press (at
+    // PressGlobal), or arms the bar to move it by the mouse when the window
+    // system has no move to offer.
+    virtual void StartWindowDrag(QPoint pressGlobal);
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -185,6 +186,9 @@ private:
         update();
     }
     void updateHot();
+    // A press that reaches the open system menu; true when it was the second
+    // click of a double click on the control box.
+    bool systemMenuPress(QMouseEvent* event);
     void watchForm();
     std::vector<ButtonSlot> buttonSlots() const;
     QImage appIcon() const;
@@ -213,8 +217,14 @@ private:
 
     std::optional<QPoint> m_mouse; // last known mouse position in the bar
     bool m_dragArmed = false;      // a press on an empty part may move the window
-    bool m_manualDrag = false;     // the window system could not move it: we do
+    bool m_manualDrag = false;     // past the drag distance: the window follows
     QPoint m_pressGlobal;
     QPoint m_formStart;
     QPointer<QWidget> m_watchedForm;
+    // The control box's last click opened the system menu: where the box
+    // was on the screen and when the click ended, so that a second click on
+    // it, which lands on the open menu, makes the double click that closes
+    // the window.
+    QRect m_boxOnScreen;
+    quint64 m_boxClickTime = 0;
 };

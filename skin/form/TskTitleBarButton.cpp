@@ -1,9 +1,13 @@
 #include "skin/form/TskTitleBarButton.h"
 
 #include "platform/MessageBoxSeam.h"
+#include "skin/form/SkinMainForm.h"
+#include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/menus/SkinMenu.h"
+
+#include <QWindow>
 
 TskTitleBarButton::TskTitleBarButton(TskTitleBarButtons* collection) : m_collection(collection) {
     SetUIStyle(TskUIStyle::DeepBlue);
@@ -133,16 +137,43 @@ void TskTitleBarButton::UpdateMaxPictures() {
     loadFrames(FirstFrame(skMax, form && form->isMaximized()));
 }
 
+namespace {
+
+// Where a window that a title-bar button maximized goes back to.
+constexpr const char* kNormalBounds = "_deckvane_normal_bounds";
+
+} // namespace
+
 void TskTitleBarButton::DoClick() {
     TskTitleBar* bar = TitleBar();
     QWidget* form = bar ? bar->ParentForm() : nullptr;
     if (!form)
         return;
     switch (m_buttonType) {
-    case skMax:
+    case skMax: {
+        const bool maximizing = !form->isMaximized();
+        // On a skinned form the form places a maximized window itself; on
+        // any other the button does: the work area widened by the frame,
+        // and back to where it was (nobody else does that without a window
+        // manager).
+        const bool placeIt = !bar->InSkinForm();
+        if (placeIt && maximizing)
+            form->setProperty(kNormalBounds, form->geometry());
         TskTitleBar::ToggleMaximized(form);
+        if (placeIt) {
+            const QRect normal = form->property(kNormalBounds).toRect();
+            const QRect target = maximizing ? TskForm::MaximizedBounds(GetWorkAreaRect()) : normal;
+            if (target.isValid()) {
+                // Through the native window, which keeps the maximized state.
+                if (QWindow* handle = form->windowHandle())
+                    handle->setGeometry(target);
+                else
+                    form->setGeometry(target);
+            }
+        }
         UpdateMaxPictures();
         break;
+    }
     case skMin:
         TskTitleBar::MinimizeForm(form);
         break;

@@ -1,22 +1,10 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 
+#include "app/StringTable.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 
 #include <QAction>
-
-namespace {
-struct Captions {
-    // Copies of the string-table entries 65249, 65250 and 65251.
-    QString minimize = QStringLiteral("Mi&nimize");
-    QString maximizeRestore = QStringLiteral("Ma&ximize/Restore");
-    QString close = QStringLiteral("&Close");
-};
-Captions& captions() {
-    static Captions texts;
-    return texts;
-}
-} // namespace
 
 TskTitleBarPopupMenu::TskTitleBarPopupMenu(TskTitleBar* titleBar)
     : TskPopupMenu(titleBar), m_titleBar(titleBar) {
@@ -28,21 +16,16 @@ TskTitleBarPopupMenu::TskTitleBarPopupMenu(TskTitleBar* titleBar)
     HookMenuItems();
 }
 
-void TskTitleBarPopupMenu::SetCaptions(const QString& minimize, const QString& maximizeRestore,
-                                       const QString& close) {
-    captions() = {minimize, maximizeRestore, close};
-}
-
 QString TskTitleBarPopupMenu::MinimizeCaption() {
-    return captions().minimize;
+    return StringTable::text(StringTable::kMenuMinimize);
 }
 
 QString TskTitleBarPopupMenu::MaximizeRestoreCaption() {
-    return captions().maximizeRestore;
+    return StringTable::text(StringTable::kMenuMaximizeRestore);
 }
 
 QString TskTitleBarPopupMenu::CloseCaption() {
-    return captions().close;
+    return StringTable::text(StringTable::kMenuClose);
 }
 
 QPoint TskTitleBarPopupMenu::PopupPoint(QPoint requested, bool rightToLeftMiddleEast) {

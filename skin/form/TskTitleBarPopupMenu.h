@@ -30,12 +30,7 @@ public:
     QAction* MaximizeItem() const { return m_maximize; }
     QAction* CloseItem() const { return m_close; }
 
-    // The captions: the program's string-table texts 65249-65251. Skin does
-    // not reach the string table, so it keeps a copy ("Mi&nimize",
-    // "Ma&ximize/Restore", "&Close"); the program may hand over others
-    // before any title bar is created.
-    static void SetCaptions(const QString& minimize, const QString& maximizeRestore,
-                            const QString& close);
+    // The captions: the program's string-table texts 65249-65251.
     static QString MinimizeCaption();
     static QString MaximizeRestoreCaption();
     static QString CloseCaption();

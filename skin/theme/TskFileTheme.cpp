@@ -81,7 +81,16 @@ void TskFileTheme::SetThemeFile(const QString& value) {
     if (!IsValidThemeFile(path))
         throw TskSkinError(QStringLiteral("Invalid skin file for Deckvane!"));
     m_themeFile = path;
-    m_themeLoaded = m_mgr->LoadFile(path);
+    try {
+        m_themeLoaded = m_mgr->LoadFile(path);
+    } catch (const TskSkinError&) {
+        // The previous file is gone and this one could not be read: the
+        // theme counts as not loaded, and whoever draws from it goes back
+        // to the fallback style rather than keep half of either file.
+        m_themeLoaded = false;
+        reassignUsers(false);
+        throw;
+    }
     if (m_themeLoaded)
         reassignUsers(!wasEmpty);
 }
@@ -132,5 +141,14 @@ qint32 TskFileTheme::GetColor(TskThemeKey key) const {
     return m_mgr->GetColor(key);
 }
 qint32 TskFileTheme::GetInt(TskThemeKey key) const {
-    return m_mgr->GetInt(key);
+    return ClampThemeInt(key, m_mgr->GetInt(key));
+}
+
+qint32 TskFileTheme::ClampThemeInt(TskThemeKey key, qint32 value) {
+    // Integers feed geometry (sizes, offsets, corners, minimum widths): a
+    // theme can't make a window millions of pixels wide or overflow the
+    // arithmetic on them. -1 (the key is missing) keeps its meaning.
+    if (ThemeKeyKind(key) != TskThemeValueKind::tvInt || value == -1)
+        return value;
+    return qBound(-kThemeIntLimit, value, kThemeIntLimit);
 }

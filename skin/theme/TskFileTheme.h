@@ -43,7 +43,11 @@ public:
     void GetBitmap(TskThemeKey key, QImage& graphic, int frameCount, int frameIndex) const;
     bool GetBool(TskThemeKey key) const;
     qint32 GetColor(TskThemeKey key) const;
+    // Integer keys are held to [-kThemeIntLimit, kThemeIntLimit] (-1, for a
+    // missing key, stays); colours are not touched.
     qint32 GetInt(TskThemeKey key) const;
+    static constexpr qint32 kThemeIntLimit = 4096;
+    static qint32 ClampThemeInt(TskThemeKey key, qint32 value);
 
     // The folders searched after the given path, each ending in "/":
     // the running program's folder, the user's theme folder

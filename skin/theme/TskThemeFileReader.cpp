@@ -28,38 +28,42 @@ void TskThemeFileReader::LoadThemeFile(const QString& fileName) {
 
 namespace {
 
-// Reads exactly Count bytes at Offset; false on a seek or short read.
-bool readAt(QIODevice& device, qint64 offset, qint64 count, QByteArray& out) {
-    // Checked before seeking: a device refuses (and complains about) a seek
-    // past its end, and nothing past the end can be read anyway.
-    if (offset < 0 || count < 0 || offset > device.size() - count || !device.seek(offset))
+// The Count bytes at Offset of the file held in memory; false when they do
+// not all lie inside it.
+bool slice(const QByteArray& file, qint64 offset, qint64 count, QByteArray& out) {
+    if (offset < 0 || count < 0 || offset > file.size() - count)
         return false;
-    out = device.read(count);
-    return out.size() == count;
+    // No copy: the slice points into the file the reader keeps, so entries
+    // that share their data (legal: only the offsets link the records) cost
+    // nothing more, and the reader never holds more than the file's bytes.
+    out = QByteArray::fromRawData(file.constData() + offset, count);
+    return true;
 }
 
 } // namespace
 
 void TskThemeFileReader::load(QIODevice& device) {
-    const qint64 fileSize = device.size();
+    if (!device.seek(0))
+        return stop(QStringLiteral("the file cannot be read"));
+    m_file = device.readAll();
+    const qint64 fileSize = m_file.size();
     QByteArray bytes;
-    if (!readAt(device, 0, HeaderProbeSize, bytes))
+    if (!slice(m_file, 0, HeaderProbeSize, bytes))
         return stop(QStringLiteral("the header is cut short"));
     const qint32 headerSize = readInt32(bytes.constData() + SignatureFieldSize);
     if (headerSize != HeaderSize)
         return stop(QStringLiteral("header size %1 instead of %2").arg(headerSize).arg(HeaderSize));
-    if (!readAt(device, 0, HeaderSize, bytes))
+    if (!slice(m_file, 0, HeaderSize, bytes))
         return stop(QStringLiteral("the header is cut short"));
     const Header header = decodeHeader(bytes.constData());
 
-    // Work and memory stay linear in the file's size: no more entries than
-    // records fit, no more data than the file holds, each record once.
+    // Work stays linear in the file's size: no more entries than records
+    // fit, each record once.
     const qint64 maxEntries = fileSize / EntrySize;
-    qint64 dataBudget = fileSize;
     QSet<qint64> visited;
 
     qint64 offset = header.firstEntry;
-    if (!readAt(device, offset, EntrySize, bytes))
+    if (!slice(m_file, offset, EntrySize, bytes))
         return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
     visited.insert(offset);
     Entry entry = decodeEntry(bytes.constData());
@@ -71,21 +75,23 @@ void TskThemeFileReader::load(QIODevice& device) {
         const qint64 dataSize = entry.dataSize;
         const QString name = QString::fromLocal8Bit(entry.name);
         if (entry.type <= quint8(EntryType::Text)) {
-            if (dataSize < 0 || dataOffset < 0 || dataOffset + dataSize > fileSize)
-                return stop(QStringLiteral("data of \"%1\" lies outside the file").arg(name));
-            if (dataSize > dataBudget)
-                return stop(QStringLiteral("entries hold more data than the file"));
-            QByteArray data;
             const auto type = EntryType(entry.type);
+            QByteArray data;
+            const bool inside = slice(m_file, dataOffset, dataSize, data);
+            // An image is copied whole or not at all: one that runs past the
+            // end of the file makes the file unreadable, not half a theme.
+            if (!inside && type == EntryType::Image)
+                throw TskSkinError(
+                    QStringLiteral("The image \"%1\" runs past the end of the theme file.")
+                        .arg(name));
+            if (!inside)
+                return stop(QStringLiteral("data of \"%1\" lies outside the file").arg(name));
             const bool sizeFits = (type == EntryType::Image && dataSize > 0) ||
                                   (type == EntryType::Integer && dataSize == 4) ||
                                   (type == EntryType::Boolean && dataSize == 1) ||
                                   type == EntryType::Text;
             if (!sizeFits)
                 return stop(QStringLiteral("\"%1\" has a data size of %2").arg(name).arg(dataSize));
-            if (!readAt(device, dataOffset, dataSize, data))
-                return stop(QStringLiteral("data of \"%1\" is cut short").arg(name));
-            dataBudget -= dataSize;
             switch (type) {
             case EntryType::Image: {
                 auto stream = std::make_unique<QBuffer>();
@@ -118,7 +124,7 @@ void TskThemeFileReader::load(QIODevice& device) {
         offset = entry.next;
         if (visited.contains(offset))
             return stop(QStringLiteral("the entry chain loops back to %1").arg(offset));
-        if (!readAt(device, offset, EntrySize, bytes))
+        if (!slice(m_file, offset, EntrySize, bytes))
             return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
         visited.insert(offset);
         entry = decodeEntry(bytes.constData());

@@ -15,8 +15,11 @@ class QIODevice;
 // Theme files are untrusted. A damaged chain (a loop, an offset or size past
 // the end, a short read, a header size other than 24, a DataSize that does not
 // fit the entry's type) stops the walk; what was loaded before stays, and
-// StopReason() says why. The reader never reads more than a field's width and
-// never holds more data than the file has bytes.
+// StopReason() says why. An image whose data runs past the end of the file is
+// an error (TskSkinError out of the constructor), as a copy of it would fail.
+// The reader keeps the file's bytes once and every entry's data points into
+// them, so entries sharing a data block are fine and memory stays the file's
+// size.
 class TskThemeFileReader {
 public:
     enum class ValueKind { Image, Integer, Boolean, Text };
@@ -27,7 +30,8 @@ public:
         int imageIndex; // into the image list; -1 for other kinds
     };
 
-    // Throws TskSkinError when the file cannot be opened.
+    // Throws TskSkinError when the file cannot be opened or an image runs
+    // past its end.
     explicit TskThemeFileReader(const QString& fileName);
     // Reads from an open device (an in-memory file, for instance).
     explicit TskThemeFileReader(QIODevice& device);
@@ -50,6 +54,8 @@ public:
     // Every loaded entry in file order.
     const std::vector<LoadedEntry>& Entries() const { return m_entries; }
     QByteArray ImageBytes(int imageIndex) const;
+    // The bytes the reader keeps: the file's, once.
+    qint64 HeldBytes() const { return m_file.size(); }
     // Empty when the chain ended at its terminator; otherwise why it stopped.
     const QString& StopReason() const { return m_stopReason; }
     bool Complete() const { return m_stopReason.isEmpty(); }
@@ -63,6 +69,7 @@ private:
     void stop(const QString& reason) { m_stopReason = reason; }
     static const Line* findLine(const std::vector<Line>& list, const QString& name);
 
+    QByteArray m_file; // first: the image streams point into it
     std::vector<std::pair<QString, std::unique_ptr<QBuffer>>> m_images;
     std::vector<Line> m_integers;
     std::vector<Line> m_booleans;

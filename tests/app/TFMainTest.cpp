@@ -16,6 +16,7 @@
 #include "skin/form/TskTitleBarSections.h"
 #include "tests/app/banner/FakeBannerBrowser.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -172,13 +173,36 @@ TEST(TFMain, BannerScrollBarsGoOnlyWhenTheBrowserIsNoLongerBusy) {
     EXPECT_EQ(browser->scrollBarsHidden, 2);
 }
 
-TEST(TFMain, DriveChangeToTheSameDriveKeepsTheFolderList) {
+TEST(TFMain, ChoosingAnotherDriveMovesTheFolderListAndTheSameDriveKeepsIt) {
     FakeBannerBrowser* browser = nullptr;
     auto w = makeWindow(1033, &browser);
-    const QString before = w->DirectoryListBox1->directory();
-    w->DirectoryListBox1->setDrive(w->DirectoryListBox1->drive());
+    // Two folders stand in for two mounted drives.
+    QTemporaryDir root;
+    const QString first = root.filePath("first"), second = root.filePath("second");
+    ASSERT_TRUE(QDir().mkpath(first + "/deep/er"));
+    ASSERT_TRUE(QDir().mkpath(second + "/other"));
+    const QList<MountTable::Drive> drives = {
+        {first, "one", "/dev/sdx1", "ext4", MountTable::Kind::Fixed},
+        {second, "two", "/dev/sdy1", "ext4", MountTable::Kind::Fixed}};
+    w->DirectoryListBox1->setDrives(drives);
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(first + "/deep/er"));
+    w->DriveComboBox1->setDrives(drives);
+    w->DriveComboBox1->setDrive(first);
+    ASSERT_EQ(w->DriveComboBox1->drive(), first);
+
+    // The user picks the other drive in the combo: the list moves to its root.
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(second));
+    EXPECT_EQ(w->DirectoryListBox1->directory(), second);
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(second + "/other"));
+    // Back on the first drive, the folder last open there.
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(first));
+    EXPECT_EQ(w->DirectoryListBox1->directory(), first + "/deep/er");
+    // The drive already chosen changes nothing, even with the list moved on.
+    ASSERT_TRUE(w->DirectoryListBox1->setDirectory(first + "/deep"));
+    w->DriveComboBox1->setCurrentIndex(w->DriveComboBox1->findData(first));
     w->DriveComboBox1Change();
-    EXPECT_EQ(w->DirectoryListBox1->directory(), before);
+    EXPECT_EQ(w->DirectoryListBox1->directory(), first + "/deep");
+    QDir::setCurrent(QDir::tempPath());
 }
 
 TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
@@ -204,6 +228,23 @@ TEST(TFMain, SkinnedControlsKeepTheirStoredLookOverTheFormBackground) {
                       0xFFFFFF)
             << at.x() << "," << at.y();
     }
+}
+
+TEST(TFMain, TabInTheLogMovesOnAlongTheStoredTabOrder) {
+    FakeBannerBrowser* browser = nullptr;
+    auto w = makeWindow(1033, &browser);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->Memo1->setFocus();
+    w->Memo1->setPlainText("log");
+    w->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(w->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(w->Memo1->toPlainText(), "log");
+    // The banner (TabOrder 3) takes no focus here, so the folder list
+    // (TabOrder 4) is next after the log (TabOrder 2).
+    EXPECT_EQ(QApplication::focusWidget(), w->DirectoryListBox1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), w->Memo1);
 }
 
 TEST(TFMain, ALayoutWithoutAControlNamesTheFileItCameFrom) {

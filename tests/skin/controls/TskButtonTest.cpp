@@ -210,12 +210,6 @@ TEST(TskButton, ReleaseOutsideOrLeavingEndsTheRepeatsWithoutAClick) {
     QTest::qWait(80);
     EXPECT_EQ(repeats.count(), after);
 
-    sendMouse(b, QEvent::MouseButtonPress, QPoint(5, 5));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(b, &leave);
-    EXPECT_EQ(b->findChild<QTimer*>(QStringLiteral("MouseRepeatTimer")), nullptr);
-    EXPECT_FALSE(b->MouseDown());
-
     // An interval of 0 means no repeats at all (not a busy loop).
     b->SetMouseContinuouslyDownInterval(0);
     repeats.clear();
@@ -224,6 +218,45 @@ TEST(TskButton, ReleaseOutsideOrLeavingEndsTheRepeatsWithoutAClick) {
     EXPECT_EQ(repeats.count(), 0);
     sendMouse(b, QEvent::MouseButtonRelease, QPoint(5, 5));
     EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST(TskButton, DraggedOutWhileHeldTheRepeatsStopAndBackInItHoversAndClicksOnce) {
+    Form f;
+    TskButton* b = f.button;
+    f.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+    QSignalSpy repeats(b, &TskCustomButton::OnMouseContinuouslyDown);
+    QSignalSpy clicks(b, &TCustomControl::OnClick);
+    QSignalSpy exits(b, &TskCustomButton::OnMouseExit);
+    b->SetMouseContinuouslyDownInterval(20);
+    // As a mouse gives it: moves to the button, press, moves out while held
+    // (the toolkit sends no leaving until the release), back in, release.
+    QTest::mouseMove(b, QPoint(5, 5));
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_VERIFY(repeats.count() >= 1);
+    QTest::mouseMove(b, QPoint(150, 5));
+    EXPECT_FALSE(b->MouseIn());
+    EXPECT_FALSE(b->MouseDown());
+    EXPECT_EQ(exits.count(), 1);
+    const int outside = repeats.count();
+    QTest::qWait(80);
+    EXPECT_EQ(repeats.count(), outside) << "repeats went on outside the button";
+    QTest::mouseMove(b, QPoint(6, 6));
+    EXPECT_TRUE(b->MouseIn()); // the hover face, not the normal one
+    EXPECT_FALSE(b->MouseDown());
+    EXPECT_EQ(TskCustomButton::FaceFrameIndex(true, b->MouseDown(), b->MouseIn()), 2);
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(b->findChild<QTimer*>(QStringLiteral("MouseRepeatTimer")), nullptr);
+    const int released = repeats.count();
+    QTest::qWait(80);
+    EXPECT_EQ(repeats.count(), released) << "the repeat timer outlived the click";
+    // Out once more, released outside: no click, and one exit only.
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseMove(b, QPoint(150, 5));
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(150, 5));
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(exits.count(), 2);
 }
 
 TEST(TskButton, ReturnGoesToTheDefaultButtonOrTheFocusedOneAndEscapeToCancel) {

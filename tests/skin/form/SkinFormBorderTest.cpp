@@ -154,6 +154,9 @@ TEST(SkinFormBorder, ThemeSideImagesReplaceTheRing) {
     EXPECT_EQ(qRed(image.pixel(79, 40)), 8);
     EXPECT_EQ(image.pixel(5, 40), rgb(kColor));
     EXPECT_EQ(image.pixel(74, 40), rgb(kColor));
-    EXPECT_EQ(SkinFormBorder::ClientMargins(5, 0), QMargins(5, 3, 5, 1));
+    // The panel starts inside the Color lines: w + 1 at the sides, like the
+    // bottom's h + 1.
+    EXPECT_EQ(SkinFormBorder::ClientMargins(5, 0), QMargins(6, 3, 6, 1));
+    EXPECT_EQ(SkinFormBorder::ClientMargins(5, 9), QMargins(6, 3, 6, 10));
     EXPECT_EQ(SkinFormBorder::ClientMargins(0, 9), QMargins(3, 3, 3, 3));
 }

@@ -291,6 +291,27 @@ TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     QApplication::processEvents();
 }
 
+TEST(TskForm, ReplacingTheSkinnedFormKeepsTheWindowAsTheFirstOneMadeIt) {
+    Window w;
+    w.window.show();
+    QApplication::processEvents();
+    const QSize size = w.window.size();
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        delete w.form;
+        w.form = new TskForm(&w.window);
+        w.form->show();
+        QApplication::processEvents(); // the old form's hand-back comes now
+        EXPECT_TRUE(w.window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_EQ(w.window.size(), size);
+        EXPECT_EQ(w.form->geometry(), QRect(3, 3, size.width() - 6, size.height() - 6));
+    }
+    // The last one going gives the frame back.
+    delete w.form;
+    QApplication::processEvents();
+    EXPECT_FALSE(w.window.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
 TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     const QString source = qEnvironmentVariable("DECKVANE_SOURCE_DIR");
     const QString file = source + QStringLiteral("/resources/themes/Graphite.vsk");
@@ -317,8 +338,9 @@ TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     QImage turned = side.copy();
     RotateBitmap180(turned);
     EXPECT_EQ(w.form->FrameInput().sideImageTurned, turned);
-    // The panel sits inside the border images.
-    EXPECT_EQ(w.form->geometry().left(), side.width());
+    // The panel sits inside the border images and their Color lines.
+    EXPECT_EQ(w.form->geometry().left(), side.width() + 1);
+    EXPECT_EQ(w.window.width() - w.form->geometry().right() - 1, side.width() + 1);
     EXPECT_EQ(w.window.height() - w.form->geometry().bottom() - 1, bottom.height() + 1);
     // Rounded at the bottom too.
     EXPECT_FALSE(w.form->FormRegion().contains(QPoint(0, w.window.height() - 1)));

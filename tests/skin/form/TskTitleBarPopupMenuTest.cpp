@@ -1,5 +1,6 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "TitleBarTestSupport.h"
+#include "app/StringTable.h"
 #include "skin/form/TskTitleBar.h"
 
 #include <QAction>
@@ -38,6 +39,10 @@ TEST(TskTitleBarPopupMenu, FourEntriesWithTheirAccelerators) {
     EXPECT_EQ(items[1]->text(), "Ma&ximize/Restore");
     EXPECT_TRUE(items[2]->isSeparator());
     EXPECT_EQ(items[3]->text(), "&Close");
+    // They are the program's string-table texts, not copies of them.
+    EXPECT_EQ(items[0]->text(), StringTable::text(65249));
+    EXPECT_EQ(items[1]->text(), StringTable::text(65250));
+    EXPECT_EQ(items[3]->text(), StringTable::text(65251));
     EXPECT_EQ(items[0], w.menu->MinimizeItem());
     EXPECT_EQ(items[3], w.menu->CloseItem());
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace titlebartest;
@@ -58,9 +59,9 @@ public:
     int drags = 0;
 
 protected:
-    void StartWindowDrag(QPoint pressGlobal, QPoint nowGlobal) override {
+    void StartWindowDrag(QPoint pressGlobal) override {
         ++drags;
-        TskTitleBar::StartWindowDrag(pressGlobal, nowGlobal);
+        TskTitleBar::StartWindowDrag(pressGlobal);
     }
 };
 
@@ -267,13 +268,39 @@ TEST(TskTitleBar, ControlBoxOpensTheSystemMenuOrItsOwnMenu) {
 TEST(TskTitleBar, DoubleClickMaximizesRestoresAndClosesFromTheControlBox) {
     SkinFormBar s;
     s.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s.window));
+    // As a mouse gives them: press, release, press (a double click), release.
     const QPoint empty(150, 10);
-    SendMouse(s.bar, QEvent::MouseButtonDblClick, empty);
+    QTest::mouseDClick(s.bar, Qt::LeftButton, {}, empty);
     EXPECT_TRUE(s.window.isMaximized());
-    SendMouse(s.bar, QEvent::MouseButtonDblClick, empty);
+    QTest::mouseDClick(s.bar, Qt::LeftButton, {}, empty);
     EXPECT_FALSE(s.window.isMaximized());
-    SendMouse(s.bar, QEvent::MouseButtonDblClick, QPoint(8, 8));
+    // On the control box the first click opens the system menu; the second
+    // lands on the open menu and closes the window.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QPoint box = s.bar->CurrentLayout()
+                           .rects[size_t(IndexOfType(s.bar, TskTitleBarButton::skControlBox))]
+                           .center();
+    QTest::mouseDClick(s.bar, Qt::LeftButton, {}, box);
+    QApplication::processEvents();
+    EXPECT_FALSE(s.bar->SystemMenu()->isVisible());
     EXPECT_FALSE(s.window.isVisible());
+}
+
+TEST(TskTitleBar, TwoSlowClicksOnTheControlBoxOpenAndDismissTheMenu) {
+    SkinFormBar s;
+    s.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&s.window));
+    const QPoint box = s.bar->CurrentLayout()
+                           .rects[size_t(IndexOfType(s.bar, TskTitleBarButton::skControlBox))]
+                           .center();
+    QTest::mouseClick(s.bar, Qt::LeftButton, {}, box);
+    EXPECT_TRUE(s.bar->SystemMenu()->isVisible());
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(s.bar, Qt::LeftButton, {}, box);
+    QApplication::processEvents();
+    EXPECT_TRUE(s.window.isVisible());
+    s.bar->SystemMenu()->hide();
 }
 
 TEST(TskTitleBar, DragMovesTheWindowButNotWhenMaximized) {

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -183,4 +184,32 @@ TEST(SkinThemeTool, SampleThemesArePackedFromTheirFoldersAndComplete) {
             EXPECT_EQ(strip.width() % frames, 0) << ThemeKeyNames[key - 1];
         }
     }
+}
+
+TEST(SkinSheetTool, HelpPrintsTheUsageAndWritesNothingWithoutADisplay) {
+    QTemporaryDir dir;
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(env);
+    const QString tool =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/skin-sheet");
+    process.start(tool, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("usage: skin-sheet"));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    // An option where the output file goes is a usage error, not a file name.
+    process.start(tool, {"--out", "sheet.png"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    // The sheet itself draws without a display too.
+    process.start(tool, {"sheet.png", "1", "MacOS"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_FALSE(QImage(dir.filePath("sheet.png")).isNull());
 }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <climits>
 #include <gtest/gtest.h>
 
 using skintest::TskForm;
@@ -231,4 +232,47 @@ TEST(FileTheme, ThemeFilePropertyWorksThroughTheMetaObject) {
     EXPECT_EQ(theme.GetInt(ThemeKey::FormBorderColor), 7);
     EXPECT_EQ(theme.property("themefile").toString(), QString()); // names are exact here
     EXPECT_EQ(GetPropertyByName(&theme, "themefile").toString(), path);
+}
+
+TEST(FileTheme, AnImageCutShortLeavesTheThemeUnloadedAndItsUsersOnTheFallback) {
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.vsk"));
+    const QString cut = dir.filePath(QStringLiteral("cut.vsk"));
+    writeFile(good, themeBytes(0x112233));
+    QByteArray bytes = themeBytes(0x445566);
+    bytes.chop(10); // the image's last pixels (the image data comes last)
+    writeFile(cut, bytes);
+    QWidget form;
+    auto* theme = new TskFileTheme(&form);
+    auto* button = new TskTestButton(&form);
+    theme->SetThemeFile(good);
+    button->SetFileTheme(theme);
+    button->SetUIStyle(TskUIStyle::FromThemeFile);
+    EXPECT_EQ(button->borderColor, 0x112233);
+    EXPECT_THROW(theme->SetThemeFile(cut), TskSkinError);
+    EXPECT_FALSE(theme->IsThemeLoaded());
+    EXPECT_EQ(theme->GetInt(ThemeKey::FormBorderColor), 0); // no reader: nothing half-read
+    TskUIStyle effective;
+    EXPECT_FALSE(UsingFileTheme(theme, TskUIStyle::FromThemeFile, effective));
+    EXPECT_EQ(effective, TskUIStyle::DeepBlue);
+    // The button was told, so it re-read its skin: the fallback's now.
+    EXPECT_EQ(button->borderColor,
+              GetBuiltinColor(TskUIStyle::DeepBlue, ThemeKey::FormBorderColor));
+}
+
+TEST(FileTheme, IntegersThatFeedGeometryAreHeldToASaneRange) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wild.vsk"));
+    TskThemeFileWriter writer;
+    writer.AddInt(QStringLiteral("FormMinWidthInt"), 2147483647);
+    writer.AddInt(QStringLiteral("FormRoundCornerInt"), INT_MIN);
+    writer.AddInt(QStringLiteral("TitleBarButtonTopInt"), -1);
+    writer.AddInt(QStringLiteral("FormBorderColor"), 0x7FFFFFFF);
+    writeFile(path, writer.Bytes());
+    TskFileTheme theme;
+    theme.SetThemeFile(path);
+    EXPECT_EQ(theme.GetInt(ThemeKey::FormMinWidthInt), TskFileTheme::kThemeIntLimit);
+    EXPECT_EQ(theme.GetInt(ThemeKey::FormRoundCornerInt), -TskFileTheme::kThemeIntLimit);
+    EXPECT_EQ(theme.GetInt(ThemeKey::TitleBarButtonTopInt), -1);      // "missing" keeps its meaning
+    EXPECT_EQ(theme.GetColor(ThemeKey::FormBorderColor), 0x7FFFFFFF); // colours untouched
 }

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using skintest::rec;
 using skintest::ThemeFileBytes;
@@ -152,22 +153,6 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
     }
     {
         ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1))
-            .entry(rec(1), "Img", 0, 300, 0x7FFFFFFF, rec(2))
-            .entry(rec(2), "", 0, 0, 0, 0)
-            .put(300, four);
-        cases.push_back({"huge image size", f, {"A"}});
-    }
-    {
-        ThemeFileBytes f;
-        f.entry(rec(0), "A", 1, 300, 4, rec(1))
-            .entry(rec(1), "Img", 0, -8, 4, rec(2))
-            .entry(rec(2), "", 0, 0, 0, 0)
-            .put(300, four);
-        cases.push_back({"negative offset", f, {"A"}});
-    }
-    {
-        ThemeFileBytes f;
         f.entry(rec(0), "Wide", 1, 300, 8, rec(1))
             .entry(rec(1), "", 0, 0, 0, 0)
             .put(300, four + four);
@@ -211,6 +196,40 @@ TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
     }
     EXPECT_FALSE(readBytes(QByteArray("VaneSkinTB"))->Complete());
     EXPECT_TRUE(readBytes(QByteArray())->Entries().empty());
+}
+
+TEST(ThemeFileReader, AnImageRunningPastTheEndMakesTheFileUnreadable) {
+    const QByteArray four = ThemeFileBytes::int32(7);
+    for (const auto& [what, offset, size] :
+         {std::tuple{"huge size", 300, 0x7FFFFFFF}, std::tuple{"one byte too many", 300, 5},
+          std::tuple{"negative offset", -8, 4}}) {
+        SCOPED_TRACE(what);
+        ThemeFileBytes f;
+        f.entry(rec(0), "A", 1, 300, 4, rec(1))
+            .entry(rec(1), "Img", 0, offset, size, rec(2))
+            .entry(rec(2), "", 0, 0, 0, 0)
+            .put(300, four);
+        EXPECT_THROW(readBytes(f.bytes), TskSkinError);
+    }
+}
+
+TEST(ThemeFileReader, EntriesMayShareTheirDataAndCostNoMoreThanTheFile) {
+    // 300 entries, every one pointing at the same 4 KB picture block.
+    const QByteArray picture(4096, 'p');
+    ThemeFileBytes f;
+    const int count = 300;
+    const int data = rec(count + 2);
+    for (int i = 0; i < count; ++i)
+        f.entry(rec(i), QByteArray("Img") + QByteArray::number(i), 0, data, picture.size(),
+                rec(i + 1));
+    f.entry(rec(count), "Shared", 1, data, 4, rec(count + 1));
+    f.entry(rec(count + 1), "", 0, 0, 0, 0);
+    f.put(data, picture);
+    const auto reader = readBytes(f.bytes);
+    EXPECT_EQ(reader->Entries().size(), size_t(count) + 1) << reader->StopReason().toStdString();
+    EXPECT_EQ(reader->ImageBytes(count - 1), picture);
+    EXPECT_EQ(reader->GetInt("Shared"), 0x70707070);
+    EXPECT_LE(reader->HeldBytes(), f.bytes.size());
 }
 
 TEST(ThemeFileReader, NamesFillTheirFieldAndNoMore) {
