@@ -50,6 +50,9 @@ protected:
         return result;
     }
 
+    // Qt cannot remove names that are not UTF-8: the folder goes byte by byte.
+    void TearDown() override { PosixFiles::removeTree(temp.path()); }
+
     QTemporaryDir temp;
     QString root;
     QString out;
