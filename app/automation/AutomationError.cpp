@@ -1,7 +1,7 @@
 #include "app/automation/AutomationError.h"
 
 AutomationError::AutomationError(QString message)
-    : message_(std::move(message)), utf8_(message_.toUtf8()) {}
+    : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
 AutomationError AutomationError::fromServerDescription(const QString& description) {
     return AutomationError(trimServerDescription(description));
@@ -24,5 +24,5 @@ AutomationError AutomationError::unknownMember(const QString& name) {
 }
 
 const char* AutomationError::what() const noexcept {
-    return utf8_.constData();
+    return m_utf8.constData();
 }

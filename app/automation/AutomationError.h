@@ -17,10 +17,10 @@ public:
     // A call naming a member the object does not have.
     static AutomationError unknownMember(const QString& name);
 
-    const QString& message() const { return message_; }
+    const QString& message() const { return m_message; }
     const char* what() const noexcept override;
 
 private:
-    QString message_;
-    QByteArray utf8_;
+    QString m_message;
+    QByteArray m_utf8;
 };

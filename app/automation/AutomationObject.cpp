@@ -6,8 +6,8 @@ AutomationObject::~AutomationObject() = default;
 
 AutomationValue AutomationObject::invoke(const QString& name, CallKind kind,
                                          const AutomationArgs& args) {
-    const auto it = members_.constFind(name.toCaseFolded());
-    if (it == members_.constEnd())
+    const auto it = m_members.constFind(name.toCaseFolded());
+    if (it == m_members.constEnd())
         throw AutomationError::unknownMember(name);
     return it.value()(kind, args);
 }
@@ -37,7 +37,7 @@ QString AutomationObject::toText(const AutomationValue& value, const QString& wh
 }
 
 void AutomationObject::addMember(const QString& name, Member member) {
-    members_.insert(name.toCaseFolded(), std::move(member));
+    m_members.insert(name.toCaseFolded(), std::move(member));
 }
 
 void AutomationObject::requireArgCount(const AutomationArgs& args, qsizetype count) {

@@ -39,5 +39,5 @@ protected:
     static bool boolArg(const AutomationArgs& args, qsizetype index);
 
 private:
-    QHash<QString, Member> members_;
+    QHash<QString, Member> m_members;
 };

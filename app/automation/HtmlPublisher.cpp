@@ -78,42 +78,43 @@ bool endsWhole(const QString& path, qint64 size) {
 class FolderLock {
 public:
     explicit FolderLock(const QString& folder)
-        : fd_(::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        : m_fd(
+              ::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
             }
         }
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
     ~FolderLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 } // namespace
 
-HtmlPublisher::HtmlPublisher(QString outputPath) : outputPath_(std::move(outputPath)) {
-    const qsizetype slash = outputPath_.lastIndexOf(QLatin1Char('/'));
-    folder_ = slash >= 0 ? outputPath_.left(slash) : QStringLiteral(".");
-    if (folder_.isEmpty())
-        folder_ = QStringLiteral("/");
-    QByteArray pattern = LocalPath::toNative(folder_) + "/.deckvane-XXXXXX";
+HtmlPublisher::HtmlPublisher(QString outputPath) : m_outputPath(std::move(outputPath)) {
+    const qsizetype slash = m_outputPath.lastIndexOf(QLatin1Char('/'));
+    m_folder = slash >= 0 ? m_outputPath.left(slash) : QStringLiteral(".");
+    if (m_folder.isEmpty())
+        m_folder = QStringLiteral("/");
+    QByteArray pattern = LocalPath::toNative(m_folder) + "/.deckvane-XXXXXX";
     if (!::mkdtemp(pattern.data()))
         throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
-                                  .arg(folder_, PosixFiles::errorText(errno)));
-    staging_ = LocalPath::fromNative(pattern);
+                                  .arg(m_folder, PosixFiles::errorText(errno)));
+    m_staging = LocalPath::fromNative(pattern);
     std::lock_guard lock(liveMutex);
-    liveStaging().insert(staging_);
+    liveStaging().insert(m_staging);
 }
 
 HtmlPublisher::~HtmlPublisher() {
-    PosixFiles::removeTree(staging_);
+    PosixFiles::removeTree(m_staging);
     std::lock_guard lock(liveMutex);
-    liveStaging().remove(staging_);
+    liveStaging().remove(m_staging);
 }
 
 void HtmlPublisher::discardAllStaging() {
@@ -155,7 +156,7 @@ void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::secon
 void HtmlPublisher::checkComplete(const QStringList& companions) const {
     const auto incomplete = [this](const QString& name) {
         struct statvfs disk {};
-        if (::statvfs(LocalPath::toNative(staging_).constData(), &disk) == 0 && disk.f_bavail == 0)
+        if (::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 && disk.f_bavail == 0)
             return AutomationError(
                 QStringLiteral("The output folder's disk is full: the page was not written"));
         return AutomationError(
@@ -164,7 +165,7 @@ void HtmlPublisher::checkComplete(const QStringList& companions) const {
     };
     const auto whole = [this](const QString& name) {
         struct stat info {};
-        const QString path = staging_ + QLatin1Char('/') + name;
+        const QString path = m_staging + QLatin1Char('/') + name;
         return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
                info.st_size > 0 && endsWhole(path, info.st_size);
     };
@@ -185,7 +186,7 @@ void HtmlPublisher::checkComplete(const QStringList& companions) const {
     QSet<QString> checked;
     for (const QString& page : pages) {
         const QString text =
-            QString::fromLatin1(PosixFiles::readAll(staging_ + QLatin1Char('/') + page));
+            QString::fromLatin1(PosixFiles::readAll(m_staging + QLatin1Char('/') + page));
         auto it = link.globalMatch(text);
         while (it.hasNext()) {
             const QString target = LocalPath::fromNative(
@@ -204,7 +205,7 @@ void HtmlPublisher::checkComplete(const QStringList& companions) const {
 }
 
 QString HtmlPublisher::stagingPage() const {
-    return staging_ + QLatin1Char('/') + kStagedPage;
+    return m_staging + QLatin1Char('/') + kStagedPage;
 }
 
 QString HtmlPublisher::companionFolderName(const QString& outputPath) {
@@ -240,11 +241,11 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
 }
 
 void HtmlPublisher::commit() {
-    QStringList companions = PosixFiles::names(staging_);
+    QStringList companions = PosixFiles::names(m_staging);
     companions.removeAll(kStagedPage);
-    const QString pageName = LocalPath::fileName(outputPath_);
-    const QString folderName = companionFolderName(outputPath_);
-    const QString stagedFolder = staging_ + QLatin1Char('/') + kStagedCompanions;
+    const QString pageName = LocalPath::fileName(m_outputPath);
+    const QString folderName = companionFolderName(m_outputPath);
+    const QString stagedFolder = m_staging + QLatin1Char('/') + kStagedCompanions;
     if (!PosixFiles::exists(stagingPage()))
         throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
     checkComplete(companions);
@@ -259,7 +260,7 @@ void HtmlPublisher::commit() {
     const QHash<QByteArray, QByteArray> up{{kStagedPage.toLatin1(), "../" + encoded(pageName)}};
     PosixFiles::writeAll(stagingPage(), relink(PosixFiles::readAll(stagingPage()), down));
     for (const QString& name : companions) {
-        const QString from = staging_ + QLatin1Char('/') + name;
+        const QString from = m_staging + QLatin1Char('/') + name;
         if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
             name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
             PosixFiles::writeAll(from, relink(PosixFiles::readAll(from), up));
@@ -270,16 +271,16 @@ void HtmlPublisher::commit() {
     // companions until the page is in place so a failure can put them back.
     // Runs side by side may publish the same name into one folder: the swap
     // holds a lock on the folder, so one swap never meets half of another.
-    const FolderLock lock(folder_);
-    const QString finalFolder = folder_ + QLatin1Char('/') + folderName;
-    const QString replaced = staging_ + QLatin1Char('/') + kReplaced;
+    const FolderLock lock(m_folder);
+    const QString finalFolder = m_folder + QLatin1Char('/') + folderName;
+    const QString replaced = m_staging + QLatin1Char('/') + kReplaced;
     const bool hadOld = PosixFiles::exists(finalFolder);
     if (hadOld)
         PosixFiles::rename(finalFolder, replaced);
     try {
         PosixFiles::rename(stagedFolder, finalFolder);
         try {
-            PosixFiles::rename(stagingPage(), outputPath_);
+            PosixFiles::rename(stagingPage(), m_outputPath);
         } catch (const AutomationError&) {
             PosixFiles::rename(finalFolder, stagedFolder);
             throw;

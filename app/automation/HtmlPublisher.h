@@ -45,7 +45,7 @@ public:
 private:
     void checkComplete(const QStringList& companions) const;
 
-    QString outputPath_;
-    QString folder_;
-    QString staging_;
+    QString m_outputPath;
+    QString m_folder;
+    QString m_staging;
 };

@@ -6,25 +6,25 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 
 ImpressApplication::ImpressApplication(std::shared_ptr<ImpressConnection> connection)
-    : connection_(std::move(connection)),
-      presentations_(std::make_shared<ImpressPresentations>(connection_)) {
+    : m_connection(std::move(connection)),
+      m_presentations(std::make_shared<ImpressPresentations>(m_connection)) {
     // The office runs headless, so there is no window to show; the property
     // is kept so that it reads back what was set.
     addMember(QStringLiteral("visible"), [this](CallKind kind, const AutomationArgs& args) {
         if (kind == CallKind::PropertyPut) {
-            visible_ = boolArg(args, 0);
+            m_visible = boolArg(args, 0);
             return AutomationValue();
         }
-        return AutomationValue(visible_);
+        return AutomationValue(m_visible);
     });
     addMember(QStringLiteral("Presentations"), [this](CallKind, const AutomationArgs& args) {
         requireArgCount(args, 0);
-        return AutomationValue(presentations_);
+        return AutomationValue(m_presentations);
     });
     addMember(QStringLiteral("Quit"), [this](CallKind, const AutomationArgs& args) {
         requireArgCount(args, 0);
         try {
-            connection_->desktop()->terminate();
+            m_connection->desktop()->terminate();
         } catch (const css::lang::DisposedException&) {
             // The bridge went down with the office: that is the quit done.
         } catch (const css::uno::Exception& error) {

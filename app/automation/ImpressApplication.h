@@ -11,7 +11,7 @@ public:
     explicit ImpressApplication(std::shared_ptr<ImpressConnection> connection);
 
 private:
-    std::shared_ptr<ImpressConnection> connection_;
-    AutomationObjectPtr presentations_;
-    bool visible_ = false;
+    std::shared_ptr<ImpressConnection> m_connection;
+    AutomationObjectPtr m_presentations;
+    bool m_visible = false;
 };

@@ -87,11 +87,11 @@ uno::Reference<uno::XComponentContext> localContext(const QString& officeDir) {
 namespace {
 class DisposeWatch : public cppu::WeakImplHelper1<lang::XEventListener> {
 public:
-    explicit DisposeWatch(std::shared_ptr<std::atomic<bool>> flag) : flag_(std::move(flag)) {}
-    void SAL_CALL disposing(const lang::EventObject&) override { *flag_ = true; }
+    explicit DisposeWatch(std::shared_ptr<std::atomic<bool>> flag) : m_flag(std::move(flag)) {}
+    void SAL_CALL disposing(const lang::EventObject&) override { *m_flag = true; }
 
 private:
-    std::shared_ptr<std::atomic<bool>> flag_;
+    std::shared_ptr<std::atomic<bool>> m_flag;
 };
 } // namespace
 
@@ -148,14 +148,14 @@ std::shared_ptr<ImpressConnection> ImpressConnection::connect(const QString& off
                 bridge::BridgeFactory::create(local)->createBridge("", "urp", link, nullptr);
             {
                 std::lock_guard lock(attempt->mutex);
-                connection->bridge_.set(bridge, uno::UNO_QUERY_THROW);
+                connection->m_bridge.set(bridge, uno::UNO_QUERY_THROW);
                 if (attempt->abandoned)
                     connection->cut();
             }
-            connection->bridge_->addEventListener(new DisposeWatch(connection->disposed_));
+            connection->m_bridge->addEventListener(new DisposeWatch(connection->m_disposed));
             uno::Reference<uno::XComponentContext> remote(
                 bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
-            connection->desktop_ = frame::Desktop::create(remote);
+            connection->m_desktop = frame::Desktop::create(remote);
         } catch (const uno::Exception& failure) {
             error = readableMessage(fromOUString(failure.Message));
             if (error.trimmed().isEmpty())
@@ -189,14 +189,14 @@ ImpressConnection::~ImpressConnection() {
 }
 
 bool ImpressConnection::alive() const {
-    return bridge_.is() && !*disposed_;
+    return m_bridge.is() && !*m_disposed;
 }
 
 void ImpressConnection::cut() {
-    if (!bridge_.is())
+    if (!m_bridge.is())
         return;
     try {
-        bridge_->dispose();
+        m_bridge->dispose();
     } catch (const uno::Exception&) {
     }
 }
@@ -204,12 +204,12 @@ void ImpressConnection::cut() {
 QString ImpressConnection::fileUrl(const QString& path) {
     QString target = path;
     if (!LocalPath::isPlainText(path)) {
-        std::lock_guard lock(linkMutex_);
-        if (!links_)
-            links_ = std::make_unique<QTemporaryDir>();
+        std::lock_guard lock(m_linkMutex);
+        if (!m_links)
+            m_links = std::make_unique<QTemporaryDir>();
         const QString name = LocalPath::fileName(path);
         const QString folder = path.left(path.size() - name.size());
-        QString link = links_->path() + QStringLiteral("/link%1").arg(++linkCount_);
+        QString link = m_links->path() + QStringLiteral("/link%1").arg(++m_linkCount);
         QString linked = path;
         if (LocalPath::isPlainText(name) && !name.isEmpty() && folder.size() > 1) {
             // Only the folder is odd: link the folder and keep the name, so

@@ -36,7 +36,7 @@ public:
     // Drops the bridge; calls blocked in it return with an error. Any thread.
     void cut();
 
-    css::uno::Reference<css::frame::XDesktop2> desktop() const { return desktop_; }
+    css::uno::Reference<css::frame::XDesktop2> desktop() const { return m_desktop; }
 
     // A file URL the office can open for the path. Paths whose bytes are not
     // UTF-8 cannot be spelled as office text; they are reached through a
@@ -61,10 +61,10 @@ public:
 private:
     ImpressConnection() = default;
 
-    css::uno::Reference<css::lang::XComponent> bridge_;
-    css::uno::Reference<css::frame::XDesktop2> desktop_;
-    std::shared_ptr<std::atomic<bool>> disposed_ = std::make_shared<std::atomic<bool>>(false);
-    std::unique_ptr<QTemporaryDir> links_;
-    int linkCount_ = 0;
-    std::mutex linkMutex_;
+    css::uno::Reference<css::lang::XComponent> m_bridge;
+    css::uno::Reference<css::frame::XDesktop2> m_desktop;
+    std::shared_ptr<std::atomic<bool>> m_disposed = std::make_shared<std::atomic<bool>>(false);
+    std::unique_ptr<QTemporaryDir> m_links;
+    int m_linkCount = 0;
+    std::mutex m_linkMutex;
 };

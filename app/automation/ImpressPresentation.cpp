@@ -13,10 +13,11 @@ using namespace css;
 
 ImpressPresentation::ImpressPresentation(std::shared_ptr<ImpressConnection> connection,
                                          uno::Reference<lang::XComponent> document, QString path)
-    : connection_(std::move(connection)), document_(std::move(document)), path_(std::move(path)) {
+    : m_connection(std::move(connection)), m_document(std::move(document)),
+      m_path(std::move(path)) {
     addMember(QStringLiteral("name"), [this](CallKind, const AutomationArgs& args) {
         requireArgCount(args, 0);
-        return AutomationValue(LocalPath::fileName(path_));
+        return AutomationValue(LocalPath::fileName(m_path));
     });
     addMember(QStringLiteral("SaveAs"), [this](CallKind, const AutomationArgs& args) {
         const QString outputPath = textArg(args, 0);
@@ -35,7 +36,7 @@ ImpressPresentation::ImpressPresentation(std::shared_ptr<ImpressConnection> conn
 }
 
 void ImpressPresentation::saveAsHtml(const QString& outputPath) {
-    if (!document_.is())
+    if (!m_document.is())
         throw AutomationError(QStringLiteral("The presentation is closed"));
     // Pages with a picture of every slide (JPEG) and a text version with the
     // notes; the export writes into a private staging folder first.
@@ -54,9 +55,9 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
         ImpressConnection::property("Overwrite", uno::Any(true)),
     });
     HtmlPublisher publisher(outputPath);
-    const QString url = connection_->fileUrl(publisher.stagingPage());
+    const QString url = m_connection->fileUrl(publisher.stagingPage());
     try {
-        uno::Reference<frame::XStorable>(document_, uno::UNO_QUERY_THROW)
+        uno::Reference<frame::XStorable>(m_document, uno::UNO_QUERY_THROW)
             ->storeToURL(ImpressConnection::toOUString(url), options);
     } catch (const uno::Exception& error) {
         ImpressConnection::rethrow(error);
@@ -65,12 +66,12 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
 }
 
 void ImpressPresentation::close() {
-    if (!document_.is())
+    if (!m_document.is())
         return;
     try {
-        uno::Reference<util::XCloseable>(document_, uno::UNO_QUERY_THROW)->close(true);
+        uno::Reference<util::XCloseable>(m_document, uno::UNO_QUERY_THROW)->close(true);
     } catch (const uno::Exception& error) {
         ImpressConnection::rethrow(error);
     }
-    document_.clear();
+    m_document.clear();
 }

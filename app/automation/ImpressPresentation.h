@@ -19,7 +19,7 @@ private:
     void saveAsHtml(const QString& outputPath);
     void close();
 
-    std::shared_ptr<ImpressConnection> connection_;
-    css::uno::Reference<css::lang::XComponent> document_;
-    QString path_;
+    std::shared_ptr<ImpressConnection> m_connection;
+    css::uno::Reference<css::lang::XComponent> m_document;
+    QString m_path;
 };

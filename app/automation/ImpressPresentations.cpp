@@ -16,7 +16,7 @@
 using namespace css;
 
 ImpressPresentations::ImpressPresentations(std::shared_ptr<ImpressConnection> connection)
-    : connection_(std::move(connection)) {
+    : m_connection(std::move(connection)) {
     addMember(QStringLiteral("Open"), [this](CallKind, const AutomationArgs& args) {
         requireArgCount(args, 1);
         return open(textArg(args, 0));
@@ -40,11 +40,11 @@ AutomationValue ImpressPresentations::open(const QString& path) {
     if (::stat(LocalPath::toNative(path).constData(), &file) == 0 && S_ISREG(file.st_mode) &&
         file.st_size == 0)
         throw AutomationError(QStringLiteral("The file is empty"));
-    const QString url = connection_->fileUrl(path);
+    const QString url = m_connection->fileUrl(path);
     uno::Reference<lang::XComponent> document;
     try {
-        document = connection_->desktop()->loadComponentFromURL(ImpressConnection::toOUString(url),
-                                                                "_blank", 0, options);
+        document = m_connection->desktop()->loadComponentFromURL(ImpressConnection::toOUString(url),
+                                                                 "_blank", 0, options);
     } catch (const uno::Exception& error) {
         ImpressConnection::rethrow(error);
     }
@@ -59,5 +59,5 @@ AutomationValue ImpressPresentations::open(const QString& path) {
         throw AutomationError(QStringLiteral("The file is not a presentation"));
     }
     return AutomationValue(
-        AutomationObjectPtr(std::make_shared<ImpressPresentation>(connection_, document, path)));
+        AutomationObjectPtr(std::make_shared<ImpressPresentation>(m_connection, document, path)));
 }

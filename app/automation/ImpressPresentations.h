@@ -12,5 +12,5 @@ public:
 private:
     AutomationValue open(const QString& path);
 
-    std::shared_ptr<ImpressConnection> connection_;
+    std::shared_ptr<ImpressConnection> m_connection;
 };

@@ -33,15 +33,15 @@ ImpressServer::Settings ImpressServer::defaultSettings() {
     return settings;
 }
 
-ImpressServer::ImpressServer(Settings settings) : settings_(std::move(settings)) {}
+ImpressServer::ImpressServer(Settings settings) : m_settings(std::move(settings)) {}
 
 ImpressServer::~ImpressServer() {
     std::shared_ptr<ImpressConnection> connection;
     std::shared_ptr<SofficeProcess> process;
     {
-        std::lock_guard lock(mutex_);
-        connection.swap(connection_);
-        process.swap(process_);
+        std::lock_guard lock(m_mutex);
+        connection.swap(m_connection);
+        process.swap(m_process);
     }
     if (connection)
         connection->cut();
@@ -51,14 +51,14 @@ ImpressServer::~ImpressServer() {
 }
 
 AutomationObjectPtr ImpressServer::adopt(std::shared_ptr<ImpressConnection> connection) {
-    std::lock_guard lock(mutex_);
-    connection_ = connection;
+    std::lock_guard lock(m_mutex);
+    m_connection = connection;
     return std::make_shared<ImpressApplication>(std::move(connection));
 }
 
 AutomationObjectPtr ImpressServer::attach() {
-    return adopt(ImpressConnection::connect(settings_.officeDir, settings_.pipeName,
-                                            settings_.attachTimeout));
+    return adopt(ImpressConnection::connect(m_settings.officeDir, m_settings.pipeName,
+                                            m_settings.attachTimeout));
 }
 
 QStringList ImpressServer::startArguments(const QString& pipeName,
@@ -79,20 +79,20 @@ QString ImpressServer::pipeSocketPath(const QString& pipeName) {
 }
 
 QString ImpressServer::startedPipeName() const {
-    std::lock_guard lock(mutex_);
-    return startedPipe_;
+    std::lock_guard lock(m_mutex);
+    return m_startedPipe;
 }
 
 QString ImpressServer::startedProfileDir() const {
-    std::lock_guard lock(mutex_);
-    return startedProfile_;
+    std::lock_guard lock(m_mutex);
+    return m_startedProfile;
 }
 
 void ImpressServer::takeProfileSlot() {
     for (int slot = 0; slot < kProfileSlots; ++slot) {
         const QString profile = slot == 0
-                                    ? settings_.profileDir
-                                    : settings_.profileDir + QStringLiteral("-%1").arg(slot + 1);
+                                    ? m_settings.profileDir
+                                    : m_settings.profileDir + QStringLiteral("-%1").arg(slot + 1);
         const QString parent = profile.left(profile.lastIndexOf(QLatin1Char('/')));
         if (!parent.isEmpty())
             PosixFiles::makePath(parent);
@@ -104,23 +104,23 @@ void ImpressServer::takeProfileSlot() {
             ::close(fd);
             continue;
         }
-        std::lock_guard lock(mutex_);
-        profileLock_ = fd;
-        startedProfile_ = profile;
+        std::lock_guard lock(m_mutex);
+        m_profileLock = fd;
+        m_startedProfile = profile;
         return;
     }
     throw AutomationError(
         QStringLiteral("LibreOffice could not be started: all %1 office profiles under '%2' are "
                        "in use or cannot be written")
             .arg(kProfileSlots)
-            .arg(settings_.profileDir));
+            .arg(m_settings.profileDir));
 }
 
 void ImpressServer::releaseProfileSlot() {
-    std::lock_guard lock(mutex_);
-    if (profileLock_ >= 0)
-        ::close(profileLock_);
-    profileLock_ = -1;
+    std::lock_guard lock(m_mutex);
+    if (m_profileLock >= 0)
+        ::close(m_profileLock);
+    m_profileLock = -1;
 }
 
 namespace {
@@ -142,43 +142,43 @@ QString unguessableSuffix() {
 } // namespace
 
 AutomationObjectPtr ImpressServer::start() {
-    const QString program = settings_.officeDir + QStringLiteral("/program/soffice");
+    const QString program = m_settings.officeDir + QStringLiteral("/program/soffice");
     if (::access(LocalPath::toNative(program).constData(), X_OK) != 0)
         throw AutomationError(
             QStringLiteral("LibreOffice is not installed: %1 was not found").arg(program));
-    ImpressConnection::prepare(settings_.officeDir);
+    ImpressConnection::prepare(m_settings.officeDir);
     auto process = std::make_shared<SofficeProcess>();
     {
-        std::lock_guard lock(mutex_);
-        if (process_)
-            process_->kill();
-        process_ = process;
+        std::lock_guard lock(m_mutex);
+        if (m_process)
+            m_process->kill();
+        m_process = process;
     }
     // The office before this one is gone, and its profile with it.
     releaseProfileSlot();
     takeProfileSlot();
-    const QString pipe = settings_.startOnSharedPipe
-                             ? settings_.pipeName
-                             : settings_.pipeName + QLatin1Char('-') + unguessableSuffix();
+    const QString pipe = m_settings.startOnSharedPipe
+                             ? m_settings.pipeName
+                             : m_settings.pipeName + QLatin1Char('-') + unguessableSuffix();
     QString profile;
     int profileLock = -1;
     {
-        std::lock_guard lock(mutex_);
-        startedPipe_ = pipe;
-        profile = startedProfile_;
-        profileLock = profileLock_;
+        std::lock_guard lock(m_mutex);
+        m_startedPipe = pipe;
+        profile = m_startedProfile;
+        profileLock = m_profileLock;
     }
     PosixFiles::makePath(profile);
     process->start(program, startArguments(pipe, profile), profileLock);
 
-    const auto deadline = std::chrono::steady_clock::now() + settings_.startTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + m_settings.startTimeout;
     for (;;) {
         try {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             return adopt(ImpressConnection::connect(
-                settings_.officeDir, pipe,
-                std::clamp(left, std::chrono::milliseconds(100), settings_.attachTimeout)));
+                m_settings.officeDir, pipe,
+                std::clamp(left, std::chrono::milliseconds(100), m_settings.attachTimeout)));
         } catch (const AutomationError&) {
             if (!process->running())
                 throw AutomationError(
@@ -188,7 +188,7 @@ AutomationObjectPtr ImpressServer::start() {
                 process->kill();
                 throw AutomationError(
                     QStringLiteral("LibreOffice did not answer within %1 seconds of starting")
-                        .arg(double(settings_.startTimeout.count()) / 1000.0));
+                        .arg(double(m_settings.startTimeout.count()) / 1000.0));
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -196,19 +196,19 @@ AutomationObjectPtr ImpressServer::start() {
 }
 
 bool ImpressServer::alive() const {
-    std::lock_guard lock(mutex_);
-    if (!connection_ || !connection_->alive())
+    std::lock_guard lock(m_mutex);
+    if (!m_connection || !m_connection->alive())
         return false;
-    return !process_ || process_->running();
+    return !m_process || m_process->running();
 }
 
 void ImpressServer::kill() {
     std::shared_ptr<ImpressConnection> connection;
     std::shared_ptr<SofficeProcess> process;
     {
-        std::lock_guard lock(mutex_);
-        connection = connection_;
-        process = process_;
+        std::lock_guard lock(m_mutex);
+        connection = m_connection;
+        process = m_process;
     }
     if (process)
         process->kill();
@@ -222,11 +222,11 @@ void ImpressServer::finish() {
     std::shared_ptr<ImpressConnection> connection;
     std::shared_ptr<SofficeProcess> process;
     {
-        std::lock_guard lock(mutex_);
-        connection.swap(connection_);
-        process.swap(process_);
+        std::lock_guard lock(m_mutex);
+        connection.swap(m_connection);
+        process.swap(m_process);
     }
-    if (process && !process->waitForExit(settings_.quitTimeout))
+    if (process && !process->waitForExit(m_settings.quitTimeout))
         process->kill();
     if (connection)
         connection->cut();
@@ -234,15 +234,15 @@ void ImpressServer::finish() {
 }
 
 bool ImpressServer::startedHere() const {
-    std::lock_guard lock(mutex_);
-    return connection_ && process_;
+    std::lock_guard lock(m_mutex);
+    return m_connection && m_process;
 }
 
 qint64 ImpressServer::residentBytes() const {
     std::shared_ptr<SofficeProcess> process;
     {
-        std::lock_guard lock(mutex_);
-        process = process_;
+        std::lock_guard lock(m_mutex);
+        process = m_process;
     }
     return process ? ProcessGroupMemory::residentBytes(process->groupId()) : -1;
 }

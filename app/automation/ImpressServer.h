@@ -49,7 +49,7 @@ public:
     bool startedHere() const override;
     qint64 residentBytes() const override;
 
-    const Settings& settings() const { return settings_; }
+    const Settings& settings() const { return m_settings; }
     QStringList startArguments(const QString& pipeName, const QString& profileDir) const;
     // The pipe and profile of the office this object started last.
     QString startedPipeName() const;
@@ -67,11 +67,11 @@ private:
     void takeProfileSlot();
     void releaseProfileSlot();
 
-    Settings settings_;
-    mutable std::mutex mutex_;
-    std::shared_ptr<ImpressConnection> connection_;
-    std::shared_ptr<SofficeProcess> process_;
-    QString startedPipe_;
-    QString startedProfile_;
-    int profileLock_ = -1;
+    Settings m_settings;
+    mutable std::mutex m_mutex;
+    std::shared_ptr<ImpressConnection> m_connection;
+    std::shared_ptr<SofficeProcess> m_process;
+    QString m_startedPipe;
+    QString m_startedProfile;
+    int m_profileLock = -1;
 };

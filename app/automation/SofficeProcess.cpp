@@ -164,27 +164,27 @@ void SofficeProcess::start(const QString& program, const QStringList& arguments,
         throw AutomationError(QStringLiteral("Could not start %1: %2")
                                   .arg(program, QString::fromLocal8Bit(std::strerror(error))));
     }
-    std::lock_guard lock(mutex_);
-    pid_ = pid;
-    reaped_ = false;
-    lifeline_ = lifeline[1];
+    std::lock_guard lock(m_mutex);
+    m_pid = pid;
+    m_reaped = false;
+    m_lifeline = lifeline[1];
 }
 
 bool SofficeProcess::started() const {
-    return pid_ != 0;
+    return m_pid != 0;
 }
 
 bool SofficeProcess::running() {
-    std::lock_guard lock(mutex_);
-    return !reaped_ && !exitedLocked();
+    std::lock_guard lock(m_mutex);
+    return !m_reaped && !exitedLocked();
 }
 
 bool SofficeProcess::waitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         {
-            std::lock_guard lock(mutex_);
-            if (reaped_ || exitedLocked()) {
+            std::lock_guard lock(m_mutex);
+            if (m_reaped || exitedLocked()) {
                 // The leader is gone; take anything it left in its group along.
                 reapLocked();
                 return true;
@@ -197,7 +197,7 @@ bool SofficeProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 void SofficeProcess::kill() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     reapLocked();
 }
 
@@ -206,28 +206,28 @@ void SofficeProcess::kill() {
 // Members outliving the leader keep the id in use, so the signal after the
 // reap still reaches only them.
 void SofficeProcess::reapLocked() {
-    if (reaped_)
+    if (m_reaped)
         return;
-    ::killpg(pid_, SIGKILL);
+    ::killpg(m_pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
-    reaped_ = true;
-    if (lifeline_ >= 0)
-        ::close(lifeline_);
-    lifeline_ = -1;
+    m_reaped = true;
+    if (m_lifeline >= 0)
+        ::close(m_lifeline);
+    m_lifeline = -1;
     // A killed process takes a moment to go: wait until the office itself,
     // not only its launcher, has ended.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (groupHasLiveMembers(pid_) && std::chrono::steady_clock::now() < deadline) {
-        ::killpg(pid_, SIGKILL);
+    while (groupHasLiveMembers(m_pid) && std::chrono::steady_clock::now() < deadline) {
+        ::killpg(m_pid, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
 bool SofficeProcess::exitedLocked() {
     siginfo_t info{};
-    if (::waitid(P_PID, id_t(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return true;
-    return info.si_pid == pid_;
+    return info.si_pid == m_pid;
 }

@@ -32,7 +32,7 @@ public:
     // Kills the whole process group and waits until no member of it is left
     // running. Safe from any thread, and when nothing runs.
     void kill();
-    pid_t groupId() const { return pid_; }
+    pid_t groupId() const { return m_pid; }
 
     // The office needs a UTF-8 character locale to spell file names; when the
     // caller's locale is not a working UTF-8 one (LC_ALL=C, or a locale that
@@ -46,8 +46,8 @@ private:
     bool exitedLocked();
     void reapLocked();
 
-    std::mutex mutex_;
-    pid_t pid_ = 0;
-    bool reaped_ = true;
-    int lifeline_ = -1; // our end of the guard's pipe
+    std::mutex m_mutex;
+    pid_t m_pid = 0;
+    bool m_reaped = true;
+    int m_lifeline = -1; // our end of the guard's pipe
 };

@@ -48,35 +48,35 @@ std::shared_ptr<PresentationServer> makeServer(int worker) {
 // (a log file, a pipe) it is a line per file, as before.
 class ProgressOutput {
 public:
-    explicit ProgressOutput(bool terminal) : terminal_(terminal) {}
+    explicit ProgressOutput(bool terminal) : m_terminal(terminal) {}
 
     void show(const QString& text) {
-        if (!terminal_ || (shown_ && text == last_))
+        if (!m_terminal || (m_shown && text == m_last))
             return;
-        last_ = text;
+        m_last = text;
         const QByteArray bytes = "\r" + LocalPath::toNative(text) + "\x1b[K";
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
         std::fflush(stderr);
-        shown_ = true;
+        m_shown = true;
     }
     void perFile(const QString& text) {
-        if (!terminal_)
+        if (!m_terminal)
             writeLine(stderr, QStringLiteral("[%1]").arg(text));
     }
     // Clears the line before other text goes to the terminal.
     void clear() {
-        if (terminal_ && shown_) {
+        if (m_terminal && m_shown) {
             std::fputs("\r\x1b[K", stderr);
             std::fflush(stderr);
-            shown_ = false;
+            m_shown = false;
         }
     }
-    bool terminal() const { return terminal_; }
+    bool terminal() const { return m_terminal; }
 
 private:
-    bool terminal_;
-    bool shown_ = false;
-    QString last_;
+    bool m_terminal;
+    bool m_shown = false;
+    QString m_last;
 };
 
 } // namespace

@@ -11,8 +11,8 @@
 
 BatchRun::BatchRun(BatchCommandLine options, QString successText,
                    ConversionPool::ServerFactory factory, Sinks sinks)
-    : options_(std::move(options)), successText_(std::move(successText)),
-      factory_(std::move(factory)), sinks_(std::move(sinks)) {}
+    : m_options(std::move(options)), m_successText(std::move(successText)),
+      m_factory(std::move(factory)), m_sinks(std::move(sinks)) {}
 
 int BatchRun::defaultJobs(int cores, qint64 availableBytes) {
     int jobs = std::max(1, cores);
@@ -40,120 +40,120 @@ qint64 BatchRun::availableMemory() {
 
 std::chrono::milliseconds BatchRun::elapsed() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 started_);
+                                                                 m_started);
 }
 
 bool BatchRun::officeStarted() const {
-    return pool_ && pool_->started();
+    return m_pool && m_pool->started();
 }
 
 void BatchRun::killOffices() {
-    if (pool_)
-        pool_->killOffices();
+    if (m_pool)
+        m_pool->killOffices();
 }
 
 QString BatchRun::progressText() const {
-    return ProgressLine::format(done_, total_, failed_, elapsed());
+    return ProgressLine::format(m_done, m_total, m_failed, elapsed());
 }
 
 void BatchRun::listFile(const QString& path, FolderListing::Kind kind) {
-    const OutputLayout layout(options_.folder, options_.outputFolder, options_.tree);
-    if (!options_.shard.contains(layout.relativePath(path)))
+    const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
+    if (!m_options.shard.contains(layout.relativePath(path)))
         return;
-    ++done_;
+    ++m_done;
     const QString refusal = ConversionEngine::refusalFor(kind);
-    failed_ += refusal.isEmpty() ? 0 : 1;
-    sinks_.logLine(ConversionEngine::printable(path + refusal));
+    m_failed += refusal.isEmpty() ? 0 : 1;
+    m_sinks.logLine(ConversionEngine::printable(path + refusal));
 }
 
 void BatchRun::takeFile(const QString& path, FolderListing::Kind kind) {
-    const OutputLayout layout(options_.folder, options_.outputFolder, options_.tree);
+    const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
     // Files of other shards belong to other machines: not even a line here.
-    if (!options_.shard.contains(layout.relativePath(path)))
+    if (!m_options.shard.contains(layout.relativePath(path)))
         return;
-    ++found_;
+    ++m_found;
     const QString page = layout.pageFor(path);
     if (kind != FolderListing::Kind::File)
-        pool_->submitLine(ConversionEngine::printable(path + ConversionEngine::refusalFor(kind)),
-                          false);
-    else if (options_.update && OutputLayout::isUpToDate(path, page))
-        pool_->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
+        m_pool->submitLine(ConversionEngine::printable(path + ConversionEngine::refusalFor(kind)),
+                           false);
+    else if (m_options.update && OutputLayout::isUpToDate(path, page))
+        m_pool->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
     else
-        pool_->submit(path, layout.folderFor(path), page);
+        m_pool->submit(path, layout.folderFor(path), page);
     emitLines(std::chrono::milliseconds(0));
 }
 
 void BatchRun::emitLines(std::chrono::milliseconds wait) {
-    for (const ReorderBuffer::Line& line : pool_->takeReady(wait)) {
-        ++done_;
-        failed_ += line.converted ? 0 : 1;
-        sinks_.logLine(line.text);
-        sinks_.progress(progressText());
+    for (const ReorderBuffer::Line& line : m_pool->takeReady(wait)) {
+        ++m_done;
+        m_failed += line.converted ? 0 : 1;
+        m_sinks.logLine(line.text);
+        m_sinks.progress(progressText());
     }
 }
 
 int BatchRun::run() {
-    started_ = std::chrono::steady_clock::now();
+    m_started = std::chrono::steady_clock::now();
     // Relative texts are taken against the folder the run starts in.
     const QString base = ConversionEngine::currentFolder();
-    options_.folder = ConversionEngine::absolutePath(options_.folder, base);
-    options_.outputFolder = ConversionEngine::absolutePath(options_.outputFolder, base);
+    m_options.folder = ConversionEngine::absolutePath(m_options.folder, base);
+    m_options.outputFolder = ConversionEngine::absolutePath(m_options.outputFolder, base);
     ConversionEngine walker(nullptr);
-    walker.setMaskTextSource([this] { return options_.masks; });
+    walker.setMaskTextSource([this] { return m_options.masks; });
     QObject::connect(&walker, &ConversionEngine::statusChanged,
-                     [this](const QString& text) { sinks_.status(text); });
+                     [this](const QString& text) { m_sinks.status(text); });
 
-    if (options_.listOnly) {
+    if (m_options.listOnly) {
         walker.setFileHandler(
             [this](const QString& path, FolderListing::Kind kind) { listFile(path, kind); });
-        walker.WalkFolders(options_.folder);
-        total_ = done_;
+        walker.WalkFolders(m_options.folder);
+        m_total = m_done;
         return 0;
     }
 
     try {
-        ConversionEngine::CreateOutputFolder(options_.outputFolder);
-        HtmlPublisher::removeStaleStaging(options_.outputFolder, HtmlPublisher::kStaleStagingAge);
+        ConversionEngine::CreateOutputFolder(m_options.outputFolder);
+        HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
     } catch (const AutomationError& error) {
-        sinks_.error(error.message());
+        m_sinks.error(error.message());
         return 2;
     }
     ConversionPool::Settings settings;
-    settings.workers = options_.jobs > 0 ? options_.jobs : 1;
-    settings.successText = successText_;
+    settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
+    settings.successText = m_successText;
     settings.onConverted = [](const QString& source, const QString& page) {
         ArchiveIndex::writeSourceNote(source, page);
     };
-    pool_ = std::make_unique<ConversionPool>(settings, factory_);
+    m_pool = std::make_unique<ConversionPool>(settings, m_factory);
 
     walker.setFileHandler(
         [this](const QString& path, FolderListing::Kind kind) { takeFile(path, kind); });
-    walker.WalkFolders(options_.folder);
-    total_ = found_;
-    pool_->close();
-    sinks_.progress(progressText());
+    walker.WalkFolders(m_options.folder);
+    m_total = m_found;
+    m_pool->close();
+    m_sinks.progress(progressText());
 
     int status = 0;
-    while (!pool_->finished()) {
-        if (pool_->failed()) {
-            sinks_.error(pool_->failure());
+    while (!m_pool->finished()) {
+        if (m_pool->failed()) {
+            m_sinks.error(m_pool->failure());
             status = 2;
             break;
         }
         emitLines(std::chrono::milliseconds(200));
-        if (sinks_.idle)
-            sinks_.idle();
-        sinks_.progress(progressText());
+        if (m_sinks.idle)
+            m_sinks.idle();
+        m_sinks.progress(progressText());
     }
-    pool_->requestStop();
-    pool_->join();
-    if (status == 0 && failed_ > 0)
+    m_pool->requestStop();
+    m_pool->join();
+    if (status == 0 && m_failed > 0)
         status = 1;
-    if (options_.index && status != 2) {
+    if (m_options.index && status != 2) {
         try {
-            ArchiveIndex::write(options_.outputFolder);
+            ArchiveIndex::write(m_options.outputFolder);
         } catch (const AutomationError& error) {
-            sinks_.error(error.message());
+            m_sinks.error(error.message());
             status = std::max(status, 1);
         }
     }

@@ -42,11 +42,11 @@ public:
     // The free memory the system reports (MemAvailable), -1 when unknown.
     static qint64 availableMemory();
 
-    int done() const { return done_; }
-    int failed() const { return failed_; }
-    int total() const { return total_; }
+    int done() const { return m_done; }
+    int failed() const { return m_failed; }
+    int total() const { return m_total; }
     bool officeStarted() const;
-    const ConversionPool* pool() const { return pool_.get(); }
+    const ConversionPool* pool() const { return m_pool.get(); }
     std::chrono::milliseconds elapsed() const;
 
 private:
@@ -55,14 +55,14 @@ private:
     void emitLines(std::chrono::milliseconds wait);
     QString progressText() const;
 
-    BatchCommandLine options_;
-    QString successText_;
-    ConversionPool::ServerFactory factory_;
-    Sinks sinks_;
-    std::unique_ptr<ConversionPool> pool_;
-    std::chrono::steady_clock::time_point started_;
-    int done_ = 0;
-    int failed_ = 0;
-    int total_ = -1;
-    int found_ = 0;
+    BatchCommandLine m_options;
+    QString m_successText;
+    ConversionPool::ServerFactory m_factory;
+    Sinks m_sinks;
+    std::unique_ptr<ConversionPool> m_pool;
+    std::chrono::steady_clock::time_point m_started;
+    int m_done = 0;
+    int m_failed = 0;
+    int m_total = -1;
+    int m_found = 0;
 };

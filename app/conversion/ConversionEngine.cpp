@@ -3,10 +3,10 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
 #include "app/automation/HtmlPublisher.h"
-#include "platform/LocalPath.h"
 #include "app/automation/PresentationServer.h"
 #include "app/conversion/MaskMatcher.h"
 #include "app/conversion/ServerCallRunner.h"
+#include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
 #include <QCoreApplication>
@@ -18,8 +18,8 @@ const QLatin1Char kSeparator('/');
 } // namespace
 
 ConversionEngine::ConversionEngine(std::shared_ptr<PresentationServer> server, QObject* parent)
-    : QObject(parent), server_(std::move(server)),
-      maskText_([] { return QString::fromLatin1(kDefaultMasks); }) {}
+    : QObject(parent), m_server(std::move(server)),
+      m_maskText([] { return QString::fromLatin1(kDefaultMasks); }) {}
 
 ConversionEngine::~ConversionEngine() {
     Release();
@@ -73,20 +73,20 @@ QString ConversionEngine::currentFolder() {
 }
 
 QString ConversionEngine::outputFolder() const {
-    return runBase_.isEmpty() ? outputFolder_() : absolutePath(outputFolder_(), runBase_);
+    return m_runBase.isEmpty() ? m_outputFolder() : absolutePath(m_outputFolder(), m_runBase);
 }
 
 void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
-    runBase_ = currentFolder();
-    const QString start = absolutePath(folder, runBase_);
+    m_runBase = currentFolder();
+    const QString start = absolutePath(folder, m_runBase);
     struct EndOfRun {
         ConversionEngine* engine;
         ~EndOfRun() {
             engine->Release();
-            engine->runBase_.clear();
+            engine->m_runBase.clear();
         }
     } endOfRun{this};
-    if (listOnly_) {
+    if (m_listOnly) {
         WalkFolders(start);
         return;
     }
@@ -119,21 +119,21 @@ R ConversionEngine::serverCall(std::function<R()> job, Clock::time_point deadlin
         bool loadStore;
         ~Tally() {
             const auto spent = Clock::now() - started;
-            engine->serverTime_ += spent;
+            engine->m_serverTime += spent;
             if (loadStore)
-                engine->loadStoreTime_ += spent;
+                engine->m_loadStoreTime += spent;
         }
     } tally{this, started, loadStore};
     return ServerCallRunner::run<R>(
-        std::move(job), deadline, [this] { server_->kill(); },
+        std::move(job), deadline, [this] { m_server->kill(); },
         QStringLiteral("LibreOffice gave no answer within %1 seconds and was stopped")
             .arg(double(limit.count()) / 1000.0));
 }
 
 void ConversionEngine::AttachOrStart() {
-    auto server = server_;
-    filesOnServer_ = 0;
-    application_ = serverCall<AutomationObjectPtr>([server] {
+    auto server = m_server;
+    m_filesOnServer = 0;
+    m_application = serverCall<AutomationObjectPtr>([server] {
         try {
             return server->attach();
         } catch (const AutomationError&) {
@@ -143,7 +143,7 @@ void ConversionEngine::AttachOrStart() {
 }
 
 void ConversionEngine::MakeVisible() {
-    auto application = application_;
+    auto application = m_application;
     serverCall<bool>([application] {
         AutomationObject::toObject(application, QStringLiteral("application"))
             ->put(QStringLiteral("visible"), true);
@@ -152,8 +152,8 @@ void ConversionEngine::MakeVisible() {
 }
 
 void ConversionEngine::WalkFolders(const QString& folder) {
-    if (depth_ == 0)
-        visited_.clear();
+    if (m_depth == 0)
+        m_visited.clear();
     walk(folder);
 }
 
@@ -164,18 +164,18 @@ void ConversionEngine::walk(const QString& folder) {
     // Symbolic links may lead back into the tree; a folder reached a second
     // time is not walked again, which also ends any loop.
     const QPair<dev_t, ino_t> identity(listing.device(), listing.inode());
-    if (visited_.contains(identity))
+    if (m_visited.contains(identity))
         return;
     // A link to "/" must not lead the walk through the kernel's own file
     // systems (other processes' folders under /proc, devices under /dev);
     // only a start folder chosen there is walked.
-    if (depth_ > 0 && listing.onPseudoFileSystem())
+    if (m_depth > 0 && listing.onPseudoFileSystem())
         return;
-    visited_.insert(identity);
-    ++depth_;
+    m_visited.insert(identity);
+    ++m_depth;
     scan(folder, listing.entries());
     for (const FolderListing::Entry& entry : listing.entries()) {
-        if (stopRequested_)
+        if (m_stopRequested)
             break;
         if (entry.kind != FolderListing::Kind::Folder || FolderListing::isHidden(entry.name))
             continue;
@@ -184,7 +184,7 @@ void ConversionEngine::walk(const QString& folder) {
         walk(subfolder);
         pumpEvents();
     }
-    --depth_;
+    --m_depth;
 }
 
 void ConversionEngine::ScanFolder(const QString& folder) {
@@ -194,7 +194,7 @@ void ConversionEngine::ScanFolder(const QString& folder) {
 }
 
 void ConversionEngine::scan(const QString& folder, const QList<FolderListing::Entry>& entries) {
-    const QStringList masks = SplitString(trimBlanks(maskText_()), QStringLiteral(","));
+    const QStringList masks = SplitString(trimBlanks(m_maskText()), QStringLiteral(","));
     for (const QString& mask : masks) {
         emit statusChanged(printable(folder + kSeparator + mask));
         pumpEvents();
@@ -203,17 +203,17 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
                 !MaskMatcher::matches(mask, entry.name))
                 continue;
             pumpEvents();
-            if (stopRequested_)
+            if (m_stopRequested)
                 return;
             const QString path = folder + kSeparator + entry.name;
             emit statusChanged(printable(path));
             // Opening a FIFO would block and a device may have side effects:
             // only regular files are handed to the server.
-            if (fileHandler_)
-                fileHandler_(path, entry.kind);
+            if (m_fileHandler)
+                m_fileHandler(path, entry.kind);
             else if (entry.kind != FolderListing::Kind::File)
                 log(path, refusalFor(entry.kind), false);
-            else if (listOnly_)
+            else if (m_listOnly)
                 log(path, QString(), true);
             else
                 ConvertFile(path);
@@ -235,7 +235,7 @@ QString ConversionEngine::refusalFor(FolderListing::Kind kind) {
 void ConversionEngine::ConvertFile(const QString& sourcePath) {
     try {
         convert(sourcePath);
-        log(sourcePath, successText_, true);
+        log(sourcePath, m_successText, true);
     } catch (const AutomationError& error) {
         log(sourcePath, error.message(), false);
     } catch (const std::exception& error) {
@@ -248,9 +248,9 @@ void ConversionEngine::ConvertFile(const QString& sourcePath) {
 void ConversionEngine::convert(const QString& sourcePath) {
     replaceWornServer();
     replaceDeadServer();
-    ++filesOnServer_;
-    const Clock::time_point deadline = Clock::now() + fileTimeLimit_;
-    auto application = AutomationObject::toObject(application_, QStringLiteral("application"));
+    ++m_filesOnServer;
+    const Clock::time_point deadline = Clock::now() + m_fileTimeLimit;
+    auto application = AutomationObject::toObject(m_application, QStringLiteral("application"));
     auto presentation = serverCall<AutomationObjectPtr>(
         [application, sourcePath] {
             auto presentations = AutomationObject::toObject(
@@ -259,14 +259,14 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentations->call(QStringLiteral("Open"), {sourcePath}),
                 QStringLiteral("presentation"));
         },
-        deadline, fileTimeLimit_, true);
+        deadline, m_fileTimeLimit, true);
     try {
         const QString name = serverCall<QString>(
             [presentation] {
                 return AutomationObject::toText(presentation->get(QStringLiteral("name")),
                                                 QStringLiteral("name"));
             },
-            deadline, fileTimeLimit_);
+            deadline, m_fileTimeLimit);
         const QString outputPath =
             outputFolder() + kSeparator + baseName(name) + QStringLiteral(".htm");
         serverCall<bool>(
@@ -276,11 +276,11 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 presentation->call(QStringLiteral("Close"));
                 return true;
             },
-            deadline, fileTimeLimit_, true);
+            deadline, m_fileTimeLimit, true);
     } catch (const AutomationError&) {
         // Leaving a failed deck open would pile them up in the server for
         // the rest of the run.
-        if (server_->alive()) {
+        if (m_server->alive()) {
             try {
                 serverCall<bool>(
                     [presentation] {
@@ -296,13 +296,13 @@ void ConversionEngine::convert(const QString& sourcePath) {
 }
 
 void ConversionEngine::replaceDeadServer() {
-    if (application_ && server_->alive())
+    if (m_application && m_server->alive())
         return;
-    auto server = server_;
-    application_.reset();
+    auto server = m_server;
+    m_application.reset();
     server->kill();
-    filesOnServer_ = 0;
-    application_ = serverCall<AutomationObjectPtr>([server] { return server->start(); });
+    m_filesOnServer = 0;
+    m_application = serverCall<AutomationObjectPtr>([server] { return server->start(); });
     MakeVisible();
 }
 
@@ -310,23 +310,23 @@ void ConversionEngine::replaceDeadServer() {
 // quit between two files once it is worn, and replaceDeadServer() starts
 // the next. An office the user runs is never replaced.
 void ConversionEngine::replaceWornServer() {
-    if (!application_ || !server_->startedHere() || !server_->alive() ||
-        !recyclePolicy_.due(filesOnServer_, server_->residentBytes()))
+    if (!m_application || !m_server->startedHere() || !m_server->alive() ||
+        !m_recyclePolicy.due(m_filesOnServer, m_server->residentBytes()))
         return;
     quitServer();
-    application_.reset();
-    ++serversReplaced_;
+    m_application.reset();
+    ++m_serversReplaced;
 }
 
 void ConversionEngine::Quit() {
-    if (!application_)
+    if (!m_application)
         return;
     quitServer();
 }
 
 void ConversionEngine::quitServer() {
-    auto application = application_;
-    auto server = server_;
+    auto application = m_application;
+    auto server = m_server;
     try {
         serverCall<bool>([application, server] {
             if (server->alive())
@@ -343,9 +343,9 @@ void ConversionEngine::quitServer() {
 }
 
 void ConversionEngine::Release() {
-    application_.reset();
-    if (server_)
-        server_->kill();
+    m_application.reset();
+    if (m_server)
+        m_server->kill();
 }
 
 QString ConversionEngine::printable(const QString& text) {

@@ -39,29 +39,29 @@ public:
                               QObject* parent = nullptr);
     ~ConversionEngine() override;
 
-    void setMaskTextSource(TextSource source) { maskText_ = std::move(source); }
-    void setOutputFolderSource(TextSource source) { outputFolder_ = std::move(source); }
+    void setMaskTextSource(TextSource source) { m_maskText = std::move(source); }
+    void setOutputFolderSource(TextSource source) { m_outputFolder = std::move(source); }
     // The text a successful log line ends in.
-    void setSuccessText(QString text) { successText_ = std::move(text); }
-    void setFileTimeLimit(std::chrono::milliseconds limit) { fileTimeLimit_ = limit; }
+    void setSuccessText(QString text) { m_successText = std::move(text); }
+    void setFileTimeLimit(std::chrono::milliseconds limit) { m_fileTimeLimit = limit; }
     // Walks and reports the matching files as log lines without converting
     // them (no server needed).
-    void setListOnly(bool listOnly) { listOnly_ = listOnly; }
+    void setListOnly(bool listOnly) { m_listOnly = listOnly; }
     // Hands every matching entry of the walk to the handler instead of
     // converting or logging it (for a front end that schedules the files
     // itself); refusalFor() says what the engine would have logged.
     using FileHandler = std::function<void(const QString& path, FolderListing::Kind kind)>;
-    void setFileHandler(FileHandler handler) { fileHandler_ = std::move(handler); }
+    void setFileHandler(FileHandler handler) { m_fileHandler = std::move(handler); }
     // The failure text for an entry that is not converted, empty for a file.
     static QString refusalFor(FolderListing::Kind kind);
     // When a server this engine started is replaced by a fresh one.
-    void setRecyclePolicy(OfficeRecyclePolicy policy) { recyclePolicy_ = policy; }
-    int serversReplaced() const { return serversReplaced_; }
+    void setRecyclePolicy(OfficeRecyclePolicy policy) { m_recyclePolicy = policy; }
+    int serversReplaced() const { return m_serversReplaced; }
 
     // Time spent waiting for the server: in all calls, and in the calls that
     // load and store decks (Open, SaveAs and Close) alone.
-    std::chrono::nanoseconds serverTime() const { return serverTime_; }
-    std::chrono::nanoseconds loadStoreTime() const { return loadStoreTime_; }
+    std::chrono::nanoseconds serverTime() const { return m_serverTime; }
+    std::chrono::nanoseconds loadStoreTime() const { return m_loadStoreTime; }
 
     // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
     // empty text gives an empty list.
@@ -108,12 +108,12 @@ public:
     // still there is ended, so none outlives the run.
     void Release();
 
-    bool hasServer() const { return static_cast<bool>(application_); }
+    bool hasServer() const { return static_cast<bool>(m_application); }
 
     // Ends the walk before the next file or folder (the file being converted
     // finishes first). For a window closed during a run.
-    void requestStop() { stopRequested_ = true; }
-    bool stopRequested() const { return stopRequested_; }
+    void requestStop() { m_stopRequested = true; }
+    bool stopRequested() const { return m_stopRequested; }
 
 signals:
     void statusChanged(const QString& text);
@@ -143,21 +143,21 @@ private:
         return serverCall<R>(std::move(job), Clock::now() + kServerTimeLimit, kServerTimeLimit);
     }
 
-    std::shared_ptr<PresentationServer> server_;
-    AutomationObjectPtr application_;
-    TextSource maskText_;
-    TextSource outputFolder_;
-    QString runBase_; // the current folder when the run started
-    QString successText_;
-    std::chrono::milliseconds fileTimeLimit_ = kFileTimeLimit;
-    bool listOnly_ = false;
-    FileHandler fileHandler_;
-    OfficeRecyclePolicy recyclePolicy_;
-    int filesOnServer_ = 0;
-    int serversReplaced_ = 0;
-    bool stopRequested_ = false;
-    std::chrono::nanoseconds serverTime_{0};
-    std::chrono::nanoseconds loadStoreTime_{0};
-    QSet<QPair<dev_t, ino_t>> visited_;
-    int depth_ = 0;
+    std::shared_ptr<PresentationServer> m_server;
+    AutomationObjectPtr m_application;
+    TextSource m_maskText;
+    TextSource m_outputFolder;
+    QString m_runBase; // the current folder when the run started
+    QString m_successText;
+    std::chrono::milliseconds m_fileTimeLimit = kFileTimeLimit;
+    bool m_listOnly = false;
+    FileHandler m_fileHandler;
+    OfficeRecyclePolicy m_recyclePolicy;
+    int m_filesOnServer = 0;
+    int m_serversReplaced = 0;
+    bool m_stopRequested = false;
+    std::chrono::nanoseconds m_serverTime{0};
+    std::chrono::nanoseconds m_loadStoreTime{0};
+    QSet<QPair<dev_t, ino_t>> m_visited;
+    int m_depth = 0;
 };

@@ -6,9 +6,9 @@
 #include "platform/PosixFiles.h"
 
 ConversionPool::ConversionPool(Settings settings, ServerFactory factory)
-    : settings_(std::move(settings)), factory_(std::move(factory)),
-      buffer_(settings_.reorderCapacity) {
-    settings_.workers = std::max(1, settings_.workers);
+    : m_settings(std::move(settings)), m_factory(std::move(factory)),
+      m_buffer(m_settings.reorderCapacity) {
+    m_settings.workers = std::max(1, m_settings.workers);
 }
 
 ConversionPool::~ConversionPool() {
@@ -18,95 +18,95 @@ ConversionPool::~ConversionPool() {
 
 void ConversionPool::submit(const QString& sourcePath, const QString& outputFolder,
                             const QString& page) {
-    std::lock_guard lock(mutex_);
-    queue_.push_back({submitted_++, sourcePath, outputFolder, page});
+    std::lock_guard lock(m_mutex);
+    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page});
     // The offices start as soon as there is something for them to do, while
     // the walk goes on looking for more, and not at all when there is none.
-    if (!started_)
+    if (!m_started)
         startWorkers();
-    jobsChanged_.notify_all();
+    m_jobsChanged.notify_all();
 }
 
 void ConversionPool::submitLine(const QString& line, bool converted) {
-    std::lock_guard lock(mutex_);
-    buffer_.put(submitted_++, {line, converted});
-    linesChanged_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_buffer.put(m_submitted++, {line, converted});
+    m_linesChanged.notify_all();
 }
 
 void ConversionPool::close() {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-    jobsChanged_.notify_all();
-    linesChanged_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_closed = true;
+    m_jobsChanged.notify_all();
+    m_linesChanged.notify_all();
 }
 
 void ConversionPool::startWorkers() {
-    started_ = true;
-    workersLeft_ = settings_.workers;
-    servers_.resize(size_t(settings_.workers));
-    for (int i = 0; i < settings_.workers; ++i)
-        threads_.emplace_back([this, i] { work(i); });
+    m_started = true;
+    m_workersLeft = m_settings.workers;
+    m_servers.resize(size_t(m_settings.workers));
+    for (int i = 0; i < m_settings.workers; ++i)
+        m_threads.emplace_back([this, i] { work(i); });
 }
 
 bool ConversionPool::started() const {
-    std::lock_guard lock(mutex_);
-    return started_;
+    std::lock_guard lock(m_mutex);
+    return m_started;
 }
 
 QList<ReorderBuffer::Line> ConversionPool::takeReady(std::chrono::milliseconds wait) {
-    std::unique_lock lock(mutex_);
-    linesChanged_.wait_for(lock, wait, [this] {
-        return buffer_.hasReady() || (closed_ && buffer_.next() == submitted_) ||
-               (started_ && workersLeft_ == 0);
+    std::unique_lock lock(m_mutex);
+    m_linesChanged.wait_for(lock, wait, [this] {
+        return m_buffer.hasReady() || (m_closed && m_buffer.next() == m_submitted) ||
+               (m_started && m_workersLeft == 0);
     });
-    const QList<ReorderBuffer::Line> ready = buffer_.takeReady();
+    const QList<ReorderBuffer::Line> ready = m_buffer.takeReady();
     // Room in the buffer may let a worker take the next file.
     if (!ready.isEmpty())
-        jobsChanged_.notify_all();
+        m_jobsChanged.notify_all();
     return ready;
 }
 
 bool ConversionPool::finished() const {
-    std::lock_guard lock(mutex_);
-    return closed_ && buffer_.next() == submitted_;
+    std::lock_guard lock(m_mutex);
+    return m_closed && m_buffer.next() == m_submitted;
 }
 
 bool ConversionPool::failed() const {
-    std::lock_guard lock(mutex_);
-    return !stop_ && started_ && workersLeft_ == 0 && !queue_.empty();
+    std::lock_guard lock(m_mutex);
+    return !m_stop && m_started && m_workersLeft == 0 && !m_queue.empty();
 }
 
 QString ConversionPool::failure() const {
-    std::lock_guard lock(mutex_);
-    return failure_;
+    std::lock_guard lock(m_mutex);
+    return m_failure;
 }
 
 int ConversionPool::serversReplaced() const {
-    std::lock_guard lock(mutex_);
-    return replaced_;
+    std::lock_guard lock(m_mutex);
+    return m_replaced;
 }
 
 std::chrono::nanoseconds ConversionPool::serverTime() const {
-    std::lock_guard lock(mutex_);
-    return serverTime_;
+    std::lock_guard lock(m_mutex);
+    return m_serverTime;
 }
 
 std::chrono::nanoseconds ConversionPool::loadStoreTime() const {
-    std::lock_guard lock(mutex_);
-    return loadStoreTime_;
+    std::lock_guard lock(m_mutex);
+    return m_loadStoreTime;
 }
 
 void ConversionPool::requestStop() {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-    jobsChanged_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_stop = true;
+    m_jobsChanged.notify_all();
 }
 
 void ConversionPool::killOffices() {
     std::vector<std::shared_ptr<PresentationServer>> servers;
     {
-        std::lock_guard lock(mutex_);
-        servers = servers_;
+        std::lock_guard lock(m_mutex);
+        servers = m_servers;
     }
     for (const auto& server : servers)
         if (server)
@@ -116,53 +116,53 @@ void ConversionPool::killOffices() {
 void ConversionPool::join() {
     std::vector<std::thread> threads;
     {
-        std::lock_guard lock(mutex_);
-        threads.swap(threads_);
+        std::lock_guard lock(m_mutex);
+        threads.swap(m_threads);
     }
     for (std::thread& thread : threads)
         thread.join();
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     // Joined workers no longer count as started, but the pool must not start
     // new ones for a late submit either.
-    stop_ = true;
+    m_stop = true;
 }
 
 bool ConversionPool::nextJob(Job* job) {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     // Strictly in walk order: the next file waits while a file with the same
     // page is in work, so the later deck's page is the one that stays.
-    jobsChanged_.wait(lock, [this] {
-        if (stop_ || (closed_ && queue_.empty()))
+    m_jobsChanged.wait(lock, [this] {
+        if (m_stop || (m_closed && m_queue.empty()))
             return true;
-        return !queue_.empty() && buffer_.admits(queue_.front().sequence) &&
-               !pagesInWork_.contains(queue_.front().page);
+        return !m_queue.empty() && m_buffer.admits(m_queue.front().sequence) &&
+               !m_pagesInWork.contains(m_queue.front().page);
     });
-    if (stop_ || queue_.empty())
+    if (m_stop || m_queue.empty())
         return false;
-    *job = std::move(queue_.front());
-    queue_.pop_front();
-    pagesInWork_.insert(job->page);
+    *job = std::move(m_queue.front());
+    m_queue.pop_front();
+    m_pagesInWork.insert(job->page);
     return true;
 }
 
 void ConversionPool::finishJob(const Job& job, ReorderBuffer::Line line) {
-    std::lock_guard lock(mutex_);
-    pagesInWork_.remove(job.page);
-    buffer_.put(job.sequence, std::move(line));
-    linesChanged_.notify_all();
-    jobsChanged_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_pagesInWork.remove(job.page);
+    m_buffer.put(job.sequence, std::move(line));
+    m_linesChanged.notify_all();
+    m_jobsChanged.notify_all();
 }
 
 void ConversionPool::work(int index) {
-    std::shared_ptr<PresentationServer> server = factory_(index);
+    std::shared_ptr<PresentationServer> server = m_factory(index);
     {
-        std::lock_guard lock(mutex_);
-        servers_[size_t(index)] = server;
+        std::lock_guard lock(m_mutex);
+        m_servers[size_t(index)] = server;
     }
     ConversionEngine engine(server);
-    engine.setSuccessText(settings_.successText);
-    engine.setFileTimeLimit(settings_.fileTimeLimit);
-    engine.setRecyclePolicy(settings_.recyclePolicy);
+    engine.setSuccessText(m_settings.successText);
+    engine.setFileTimeLimit(m_settings.fileTimeLimit);
+    engine.setRecyclePolicy(m_settings.recyclePolicy);
     QString outputFolder;
     engine.setOutputFolderSource([&outputFolder] { return outputFolder; });
     ReorderBuffer::Line line;
@@ -177,8 +177,8 @@ void ConversionPool::work(int index) {
         engine.MakeVisible();
         ready = true;
     } catch (const AutomationError& error) {
-        std::lock_guard lock(mutex_);
-        failure_ = error.message();
+        std::lock_guard lock(m_mutex);
+        m_failure = error.message();
     }
     Job job;
     while (ready && nextJob(&job)) {
@@ -188,8 +188,8 @@ void ConversionPool::work(int index) {
         PosixFiles::makePath(outputFolder);
         line = {};
         engine.ConvertFile(job.source);
-        if (line.converted && settings_.onConverted)
-            settings_.onConverted(job.source, job.page);
+        if (line.converted && m_settings.onConverted)
+            m_settings.onConverted(job.source, job.page);
         finishJob(job, std::move(line));
     }
     if (ready) {
@@ -199,11 +199,11 @@ void ConversionPool::work(int index) {
         }
     }
     engine.Release();
-    std::lock_guard lock(mutex_);
-    replaced_ += engine.serversReplaced();
-    serverTime_ += engine.serverTime();
-    loadStoreTime_ += engine.loadStoreTime();
-    --workersLeft_;
-    linesChanged_.notify_all();
-    jobsChanged_.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_replaced += engine.serversReplaced();
+    m_serverTime += engine.serverTime();
+    m_loadStoreTime += engine.loadStoreTime();
+    --m_workersLeft;
+    m_linesChanged.notify_all();
+    m_jobsChanged.notify_all();
 }

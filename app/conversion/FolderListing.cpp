@@ -20,7 +20,7 @@ FolderListing::Kind kindOf(mode_t mode) {
 } // namespace
 
 bool FolderListing::read(const QString& folder) {
-    entries_.clear();
+    m_entries.clear();
     const int fd = ::open(LocalPath::toNative(folder).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -31,9 +31,9 @@ bool FolderListing::read(const QString& folder) {
         ::close(fd);
         return false;
     }
-    device_ = info.st_dev;
-    inode_ = info.st_ino;
-    pseudo_ = PseudoFileSystem::holds(fd);
+    m_device = info.st_dev;
+    m_inode = info.st_ino;
+    m_pseudo = PseudoFileSystem::holds(fd);
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
@@ -56,7 +56,7 @@ bool FolderListing::read(const QString& folder) {
         default:
             kind = Kind::Other;
         }
-        entries_.append({LocalPath::fromNative(QByteArray(name)), kind});
+        m_entries.append({LocalPath::fromNative(QByteArray(name)), kind});
     }
     ::closedir(dir);
     return true;

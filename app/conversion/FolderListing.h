@@ -18,20 +18,20 @@ public:
     // folder, no permission), with nothing listed.
     bool read(const QString& folder);
 
-    const QList<Entry>& entries() const { return entries_; }
+    const QList<Entry>& entries() const { return m_entries; }
     // Identity of the folder read (symbolic links followed), to tell when
     // two paths reach the same folder.
-    dev_t device() const { return device_; }
-    ino_t inode() const { return inode_; }
+    dev_t device() const { return m_device; }
+    ino_t inode() const { return m_inode; }
     // The folder lies on a file system of the kernel's (proc, sysfs, ...).
-    bool onPseudoFileSystem() const { return pseudo_; }
+    bool onPseudoFileSystem() const { return m_pseudo; }
 
     // Hidden entries are the ones whose name begins with ".".
     static bool isHidden(const QString& name) { return name.startsWith(QLatin1Char('.')); }
 
 private:
-    QList<Entry> entries_;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
-    bool pseudo_ = false;
+    QList<Entry> m_entries;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    bool m_pseudo = false;
 };

@@ -21,21 +21,21 @@ public:
 
     OfficeRecyclePolicy() = default;
     OfficeRecyclePolicy(int filesPerOffice, qint64 memoryCeiling)
-        : filesPerOffice_(filesPerOffice), memoryCeiling_(memoryCeiling) {}
+        : m_filesPerOffice(filesPerOffice), m_memoryCeiling(memoryCeiling) {}
 
     // filesDone: files converted by the office since it started;
     // residentBytes: its memory now, < 0 when unknown.
     bool due(int filesDone, qint64 residentBytes) const {
         // A fresh office is as lean as an office gets: replacing it gains
         // nothing, whatever it holds.
-        return filesDone > 0 && ((filesPerOffice_ > 0 && filesDone >= filesPerOffice_) ||
-                                 (memoryCeiling_ > 0 && residentBytes > memoryCeiling_));
+        return filesDone > 0 && ((m_filesPerOffice > 0 && filesDone >= m_filesPerOffice) ||
+                                 (m_memoryCeiling > 0 && residentBytes > m_memoryCeiling));
     }
 
-    int filesPerOffice() const { return filesPerOffice_; }
-    qint64 memoryCeiling() const { return memoryCeiling_; }
+    int filesPerOffice() const { return m_filesPerOffice; }
+    qint64 memoryCeiling() const { return m_memoryCeiling; }
 
 private:
-    int filesPerOffice_ = kFilesPerOffice;
-    qint64 memoryCeiling_ = kMemoryCeiling;
+    int m_filesPerOffice = kFilesPerOffice;
+    qint64 m_memoryCeiling = kMemoryCeiling;
 };

@@ -6,18 +6,18 @@
 #include <sys/stat.h>
 
 QString OutputLayout::relativePath(const QString& sourcePath) const {
-    if (sourcePath.size() > walked_.size() + 1 && sourcePath.startsWith(walked_) &&
-        sourcePath.at(walked_.size()) == QLatin1Char('/'))
-        return sourcePath.mid(walked_.size() + 1);
+    if (sourcePath.size() > m_walked.size() + 1 && sourcePath.startsWith(m_walked) &&
+        sourcePath.at(m_walked.size()) == QLatin1Char('/'))
+        return sourcePath.mid(m_walked.size() + 1);
     return sourcePath;
 }
 
 QString OutputLayout::folderFor(const QString& sourcePath) const {
-    if (!tree_)
-        return output_;
+    if (!m_tree)
+        return m_output;
     const QString relative = relativePath(sourcePath);
     const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? output_ : output_ + QLatin1Char('/') + relative.left(slash);
+    return slash < 0 ? m_output : m_output + QLatin1Char('/') + relative.left(slash);
 }
 
 QString OutputLayout::pageFor(const QString& sourcePath) const {

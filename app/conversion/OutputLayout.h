@@ -9,7 +9,7 @@
 class OutputLayout {
 public:
     OutputLayout(QString walkedFolder, QString outputFolder, bool tree)
-        : walked_(std::move(walkedFolder)), output_(std::move(outputFolder)), tree_(tree) {}
+        : m_walked(std::move(walkedFolder)), m_output(std::move(outputFolder)), m_tree(tree) {}
 
     // The path below the walked folder, as the walk spells it (the walk
     // joins with exactly one "/"); the path itself when it is not below.
@@ -24,11 +24,11 @@ public:
     // nanosecond); false when either cannot be read.
     static bool isUpToDate(const QString& sourcePath, const QString& pagePath);
 
-    bool tree() const { return tree_; }
-    const QString& outputFolder() const { return output_; }
+    bool tree() const { return m_tree; }
+    const QString& outputFolder() const { return m_output; }
 
 private:
-    QString walked_;
-    QString output_;
-    bool tree_;
+    QString m_walked;
+    QString m_output;
+    bool m_tree;
 };

@@ -3,16 +3,17 @@
 void ReorderBuffer::put(qint64 sequence, Line line) {
     // A number already released or given twice would break the order for
     // good; it is a programming error, so it is dropped rather than queued.
-    if (sequence < next_ || held_.contains(sequence))
+    if (sequence < m_next || m_held.contains(sequence))
         return;
-    held_.insert(sequence, std::move(line));
+    m_held.insert(sequence, std::move(line));
 }
 
 QList<ReorderBuffer::Line> ReorderBuffer::takeReady() {
     QList<Line> ready;
-    for (auto it = held_.begin(); it != held_.end() && it.key() == next_; it = held_.erase(it)) {
+    for (auto it = m_held.begin(); it != m_held.end() && it.key() == m_next;
+         it = m_held.erase(it)) {
         ready.append(std::move(it.value()));
-        ++next_;
+        ++m_next;
     }
     return ready;
 }

@@ -17,23 +17,23 @@ public:
         bool converted = false;
     };
 
-    explicit ReorderBuffer(int capacity) : capacity_(capacity < 1 ? 1 : capacity) {}
+    explicit ReorderBuffer(int capacity) : m_capacity(capacity < 1 ? 1 : capacity) {}
 
     // Whether the file with this sequence number may be started now.
-    bool admits(qint64 sequence) const { return sequence < next_ + capacity_; }
+    bool admits(qint64 sequence) const { return sequence < m_next + m_capacity; }
     void put(qint64 sequence, Line line);
     // Whether takeReady() would release anything.
-    bool hasReady() const { return !held_.isEmpty() && held_.firstKey() == next_; }
+    bool hasReady() const { return !m_held.isEmpty() && m_held.firstKey() == m_next; }
     // The lines now in order, oldest first; they are released.
     QList<Line> takeReady();
 
     // Sequence number of the oldest file whose line is not yet released.
-    qint64 next() const { return next_; }
-    int held() const { return int(held_.size()); }
-    int capacity() const { return capacity_; }
+    qint64 next() const { return m_next; }
+    int held() const { return int(m_held.size()); }
+    int capacity() const { return m_capacity; }
 
 private:
-    int capacity_;
-    qint64 next_ = 0;
-    QMap<qint64, Line> held_;
+    int m_capacity;
+    qint64 m_next = 0;
+    QMap<qint64, Line> m_held;
 };

@@ -32,5 +32,5 @@ int ShardSelector::shardOf(const QString& relativePath, int count) {
 }
 
 bool ShardSelector::contains(const QString& relativePath) const {
-    return count_ == 1 || shardOf(relativePath, count_) == index_;
+    return m_count == 1 || shardOf(relativePath, m_count) == m_index;
 }

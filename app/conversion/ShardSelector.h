@@ -12,7 +12,7 @@ public:
     // Every file (no sharding).
     ShardSelector() = default;
     // Shard index (1..count) of count; both checked by parse().
-    ShardSelector(int index, int count) : index_(index), count_(count) {}
+    ShardSelector(int index, int count) : m_index(index), m_count(count) {}
 
     // "K/N" with 1 <= K <= N; false (and *error set) otherwise.
     static bool parse(const QString& text, ShardSelector* selector, QString* error);
@@ -22,11 +22,11 @@ public:
     static int shardOf(const QString& relativePath, int count);
     static std::uint64_t hash(const QByteArray& bytes);
 
-    int index() const { return index_; }
-    int count() const { return count_; }
-    bool isWhole() const { return count_ == 1; }
+    int index() const { return m_index; }
+    int count() const { return m_count; }
+    bool isWhole() const { return m_count == 1; }
 
 private:
-    int index_ = 1;
-    int count_ = 1;
+    int m_index = 1;
+    int m_count = 1;
 };

@@ -10,16 +10,16 @@
 class StartOnlyServer : public PresentationServer {
 public:
     explicit StartOnlyServer(std::shared_ptr<PresentationServer> server)
-        : server_(std::move(server)) {}
+        : m_server(std::move(server)) {}
 
     AutomationObjectPtr attach() override;
-    AutomationObjectPtr start() override { return server_->start(); }
-    bool alive() const override { return server_->alive(); }
-    void kill() override { server_->kill(); }
-    void finish() override { server_->finish(); }
-    bool startedHere() const override { return server_->startedHere(); }
-    qint64 residentBytes() const override { return server_->residentBytes(); }
+    AutomationObjectPtr start() override { return m_server->start(); }
+    bool alive() const override { return m_server->alive(); }
+    void kill() override { m_server->kill(); }
+    void finish() override { m_server->finish(); }
+    bool startedHere() const override { return m_server->startedHere(); }
+    qint64 residentBytes() const override { return m_server->residentBytes(); }
 
 private:
-    std::shared_ptr<PresentationServer> server_;
+    std::shared_ptr<PresentationServer> m_server;
 };

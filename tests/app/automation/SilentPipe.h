@@ -12,27 +12,27 @@
 // as a frozen office or a squatter would.
 class SilentPipe {
 public:
-    explicit SilentPipe(const QString& name) : path_(ImpressServer::pipeSocketPath(name)) {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    explicit SilentPipe(const QString& name) : m_path(ImpressServer::pipeSocketPath(name)) {
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        const QByteArray native = LocalPath::toNative(path_);
+        const QByteArray native = LocalPath::toNative(m_path);
         std::strncpy(address.sun_path, native.constData(), sizeof address.sun_path - 1);
         ::unlink(native.constData());
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                 ::listen(fd_, 8) == 0;
+        m_bound = ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                  ::listen(m_fd, 8) == 0;
     }
     SilentPipe(const SilentPipe&) = delete;
     SilentPipe& operator=(const SilentPipe&) = delete;
     ~SilentPipe() {
-        ::close(fd_);
-        ::unlink(LocalPath::toNative(path_).constData());
+        ::close(m_fd);
+        ::unlink(LocalPath::toNative(m_path).constData());
     }
-    bool bound() const { return bound_; }
-    QByteArray native() const { return LocalPath::toNative(path_); }
+    bool bound() const { return m_bound; }
+    QByteArray native() const { return LocalPath::toNative(m_path); }
 
 private:
-    QString path_;
-    int fd_ = -1;
-    bool bound_ = false;
+    QString m_path;
+    int m_fd = -1;
+    bool m_bound = false;
 };

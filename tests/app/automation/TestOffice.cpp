@@ -18,7 +18,7 @@ using namespace css;
 
 TestOffice::TestOffice() {
     static std::atomic<int> counter{0};
-    pipe_ = QStringLiteral("deckvane-test-%1-%2").arg(::getpid()).arg(counter++);
+    m_pipe = QStringLiteral("deckvane-test-%1-%2").arg(::getpid()).arg(counter++);
 }
 
 TestOffice::~TestOffice() = default;
@@ -30,8 +30,8 @@ QString TestOffice::sourceDir() {
 
 ImpressServer::Settings TestOffice::settings() const {
     ImpressServer::Settings settings = ImpressServer::defaultSettings();
-    settings.pipeName = pipe_;
-    settings.profileDir = temp_.path() + QStringLiteral("/profile");
+    settings.pipeName = m_pipe;
+    settings.profileDir = m_temp.path() + QStringLiteral("/profile");
     return settings;
 }
 
@@ -68,7 +68,7 @@ void TestOffice::saveDeckOnce(const QString& pptPath, const char* password, int 
     // fresh and its process count is not disturbed.
     ImpressServer::Settings side = settings();
     side.pipeName += QStringLiteral("-decks%1").arg(attempt);
-    side.profileDir = temp_.path() + QStringLiteral("/deck-maker%1").arg(attempt);
+    side.profileDir = m_temp.path() + QStringLiteral("/deck-maker%1").arg(attempt);
     side.startOnSharedPipe = true;
     ImpressServer server(side);
     server.start();
@@ -125,7 +125,7 @@ QList<int> TestOffice::processes() const {
         // from it; the deck maker's ("-decks...") is left out.
         static const QRegularExpression ours(QStringLiteral("pipe,name=(.*?)(-[0-9a-f]{32})?;"));
         const auto match = ours.match(QString::fromUtf8(cmdline.readAll()));
-        if (match.hasMatch() && match.captured(1) == pipe_)
+        if (match.hasMatch() && match.captured(1) == m_pipe)
             found.append(pid.toInt());
     }
     return found;

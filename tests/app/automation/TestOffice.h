@@ -39,6 +39,6 @@ private:
     QList<int> processes() const;
     static void store(ImpressConnection& connection, const QString& pptPath, const char* password);
 
-    QTemporaryDir temp_;
-    QString pipe_;
+    QTemporaryDir m_temp;
+    QString m_pipe;
 };

@@ -199,19 +199,19 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
 // A file system of 2 MB that the test fills up, where mounting is allowed.
 class SmallDisk {
 public:
-    explicit SmallDisk(const QString& mountPoint) : mountPoint_(mountPoint) {
+    explicit SmallDisk(const QString& mountPoint) : m_mountPoint(mountPoint) {
         PosixFiles::makePath(mountPoint);
-        mounted_ = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0755", "tmpfs",
-                                               mountPoint}) == 0;
+        m_mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0755", "tmpfs",
+                                                mountPoint}) == 0;
     }
     ~SmallDisk() {
-        if (mounted_)
-            QProcess::execute("umount", {"-l", mountPoint_});
+        if (m_mounted)
+            QProcess::execute("umount", {"-l", m_mountPoint});
     }
-    bool mounted() const { return mounted_; }
+    bool mounted() const { return m_mounted; }
     // Leaves about `room` bytes free.
     void fill(qint64 room) const {
-        const QByteArray path = QFile::encodeName(mountPoint_ + "/filler");
+        const QByteArray path = QFile::encodeName(m_mountPoint + "/filler");
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const QByteArray block(65536, 'x');
         qint64 written = 0;
@@ -224,8 +224,8 @@ public:
     }
 
 private:
-    QString mountPoint_;
-    bool mounted_ = false;
+    QString m_mountPoint;
+    bool m_mounted = false;
 };
 
 TEST(BatchFrontEndTest, AFullDiskOrAnEmptyFileFailsTheFileAndKeepsTheEarlierPage) {

@@ -21,20 +21,20 @@ public:
 } // namespace
 
 void FakePresentationServer::record(const QString& call) {
-    std::lock_guard lock(mutex_);
-    calls_.append(call);
+    std::lock_guard lock(m_mutex);
+    m_calls.append(call);
 }
 
 QStringList FakePresentationServer::calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
+    std::lock_guard lock(m_mutex);
+    return m_calls;
 }
 
 AutomationObjectPtr FakePresentationServer::attach() {
     record(QStringLiteral("attach"));
     if (!attachable)
         throw AutomationError(QStringLiteral("Operation unavailable"));
-    attached_ = true;
+    m_attached = true;
     return makeApplication();
 }
 
@@ -42,27 +42,27 @@ AutomationObjectPtr FakePresentationServer::start() {
     record(QStringLiteral("start"));
     if (!startable)
         throw AutomationError(QStringLiteral("LibreOffice is not installed"));
-    ++starts_;
-    attached_ = false;
+    ++m_starts;
+    m_attached = false;
     return makeApplication();
 }
 
 bool FakePresentationServer::alive() const {
-    return alive_;
+    return m_alive;
 }
 
 void FakePresentationServer::kill() {
-    if (alive_.exchange(false))
+    if (m_alive.exchange(false))
         record(QStringLiteral("kill"));
 }
 
 void FakePresentationServer::finish() {
     record(QStringLiteral("finish"));
-    alive_ = false;
+    m_alive = false;
 }
 
 AutomationObjectPtr FakePresentationServer::makeApplication() {
-    alive_ = true;
+    m_alive = true;
     auto application = std::make_shared<FakeObject>();
     auto presentations = std::make_shared<FakeObject>();
     application->addMember("visible", [this](AutomationObject::CallKind,
@@ -76,32 +76,32 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
                            });
     application->addMember("Quit", [this](AutomationObject::CallKind, const AutomationArgs&) {
         record(QStringLiteral("Quit"));
-        alive_ = false;
+        m_alive = false;
         return AutomationValue();
     });
     presentations->addMember("Open", [this](AutomationObject::CallKind,
                                             const AutomationArgs& args) {
         const QString path = FakeObject::textArg(args, 0);
         record(QStringLiteral("Open ") + path);
-        if (!alive_)
+        if (!m_alive)
             throw AutomationError(QStringLiteral("The server is gone"));
         if (onOpen)
             onOpen(path);
         const QString name = LocalPath::fileName(path);
         if (name.contains(QLatin1String("hang"))) {
-            while (alive_)
+            while (m_alive)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             throw AutomationError(QStringLiteral("The bridge was disposed"));
         }
         if (name.contains(QLatin1String("slow")))
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         if (name.contains(QLatin1String("crash"))) {
-            alive_ = false;
+            m_alive = false;
             throw AutomationError(QStringLiteral("The bridge was disposed"));
         }
         if (name.contains(QLatin1String("broken")))
             throw AutomationError::fromServerDescription(QStringLiteral("Cannot open file.  \n"));
-        ++openDecks_;
+        ++m_openDecks;
         auto presentation = std::make_shared<FakeObject>();
         presentation->addMember("name",
                                 [this, name](AutomationObject::CallKind, const AutomationArgs&) {
@@ -119,7 +119,7 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
             });
         presentation->addMember("Close", [this](AutomationObject::CallKind, const AutomationArgs&) {
             record(QStringLiteral("Close"));
-            --openDecks_;
+            --m_openDecks;
             return AutomationValue();
         });
         return AutomationValue(AutomationObjectPtr(presentation));

@@ -26,7 +26,7 @@ public:
     bool alive() const override;
     void kill() override;
     void finish() override;
-    bool startedHere() const override { return alive_ && !attached_; }
+    bool startedHere() const override { return m_alive && !m_attached; }
     qint64 residentBytes() const override { return memory; }
 
     // What residentBytes() reports.
@@ -35,18 +35,18 @@ public:
     // Every call made, in order, e.g. "attach", "start", "visible=true",
     // "Open /x/a.ppt", "name", "SaveAs /out/a.htm 12", "Close", "Quit".
     QStringList calls() const;
-    int starts() const { return starts_; }
-    int openDecks() const { return openDecks_; }
+    int starts() const { return m_starts; }
+    int openDecks() const { return m_openDecks; }
     void record(const QString& call);
 
-    std::atomic<int> openDecks_{0};
+    std::atomic<int> m_openDecks{0};
 
 private:
     AutomationObjectPtr makeApplication();
 
-    mutable std::mutex mutex_;
-    QStringList calls_;
-    std::atomic<bool> alive_{false};
-    std::atomic<bool> attached_{false};
-    std::atomic<int> starts_{0};
+    mutable std::mutex m_mutex;
+    QStringList m_calls;
+    std::atomic<bool> m_alive{false};
+    std::atomic<bool> m_attached{false};
+    std::atomic<int> m_starts{0};
 };
