@@ -38,10 +38,11 @@ function(deckvane_add_test name)
         deckvane_display_fixture(${kind})
         # Only the first ENVIRONMENT entry reaches discovered tests; the shared
         # main takes the rest from there. The tests of one display share its
-        # pointer, so they take turns.
+        # pointer, so they take turns; and they run alone, since their timing
+        # is a real pointer's and the office tests can load both cores.
         gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
             TEST_PREFIX "${kind}."
-            PROPERTIES ${props} LABELS display
+            PROPERTIES ${props} LABELS display RUN_SERIAL TRUE
             FIXTURES_REQUIRED xvfb_${kind} RESOURCE_LOCK xvfb_${kind}
             ENVIRONMENT "DECKVANE_DISPLAY_FILE=${CMAKE_BINARY_DIR}/xvfb/${kind}/display")
     endforeach()
