@@ -9,8 +9,8 @@
 
 QString InstallLayout::prefixOf(const QString& programDir, const QString& fallbackPrefix) {
     const QString dir = QDir::cleanPath(programDir);
-    for (const QLatin1String programFolder :
-         {QLatin1String("/bin"), QLatin1String("/lib/deckvane")}) {
+    for (const QString programFolder :
+         {QStringLiteral("/bin"), QLatin1Char('/') + QLatin1String(kHelperFolder)}) {
         if (dir.endsWith(programFolder)) {
             const QString prefix = dir.chopped(programFolder.size());
             // A program installed straight under "/" (as /bin) has the root as prefix.

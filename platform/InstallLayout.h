@@ -8,6 +8,9 @@
 // the PATH); data lives in <prefix>/share/deckvane.
 class InstallLayout {
 public:
+    // The helper folder below the prefix, beside bin/.
+    static constexpr char kHelperFolder[] = "lib/deckvane";
+
     // The prefix a program in programDir was installed under, without a
     // trailing "/"; fallbackPrefix when programDir is no program folder of an
     // installation (a build tree, a test folder).

@@ -1,5 +1,7 @@
 #include "app/banner/WebEngineBannerModule.h"
 
+#include "platform/InstallLayout.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibrary>
@@ -44,8 +46,10 @@ void ensureGlobalShareContext() {
 QString modulePath() {
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString name = QLatin1String(DECKVANE_WEBBANNER_FILE_NAME);
-    for (const QString& candidate : {programDir + QLatin1Char('/') + name,
-                                     programDir + QLatin1String("/../lib/deckvane/") + name}) {
+    for (const QString& candidate :
+         {programDir + QLatin1Char('/') + name, programDir + QLatin1String("/../") +
+                                                    QLatin1String(InstallLayout::kHelperFolder) +
+                                                    QLatin1Char('/') + name}) {
         if (QFileInfo::exists(candidate))
             return candidate;
     }
