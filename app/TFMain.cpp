@@ -4,8 +4,6 @@
 #include <QScopeGuard>
 
 #include "app/LayoutLoader.h"
-#include "app/StringTable.h"
-#include "app/automation/AutomationError.h"
 #include "app/automation/ImpressServer.h"
 #include "app/controls/TDirectoryListBox.h"
 #include "app/controls/TDriveComboBox.h"
@@ -16,11 +14,13 @@
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/ConversionEngine.h"
 #include "platform/MessageBoxSeam.h"
+#include "platform/ReportableError.h"
 #include "platform/SystemLanguage.h"
 #include "skin/controls/TskButton.h"
 #include "skin/controls/TskImagePanel.h"
 #include "skin/controls/TskRadioButton.h"
 #include "skin/form/TskForm.h"
+#include "strings/StringTable.h"
 
 TFMain::TFMain(QWidget* parent)
     : QWidget(parent), languageIdSource(&SystemLanguage::defaultLanguageId) {}
@@ -117,7 +117,7 @@ void TFMain::skButton2Click() {
                                                         skButton2->setEnabled(false);
                                                     },
                                                     [this] { skButton2->setEnabled(true); }});
-    } catch (const AutomationError& error) {
+    } catch (const ReportableError& error) {
         // The walk keeps its own paths and never fails on the way back up,
         // so an error here never leaves the start button disabled.
         skButton2->setEnabled(true);

@@ -1,6 +1,6 @@
 #include "platform/PosixFiles.h"
 
-#include "app/automation/AutomationError.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 
 #include <cerrno>
@@ -14,8 +14,7 @@
 namespace {
 
 [[noreturn]] void fail(const QString& what, const QString& path, int error) {
-    throw AutomationError(
-        QStringLiteral("%1 '%2': %3").arg(what, path, PosixFiles::errorText(error)));
+    throw FileError(QStringLiteral("%1 '%2': %3").arg(what, path, PosixFiles::errorText(error)));
 }
 
 void removeAt(int parent, const char* name) {

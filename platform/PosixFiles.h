@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // File operations on exact byte paths (see LocalPath): Qt's file classes
-// would mangle names that are not valid UTF-8. Failures raise
-// AutomationError carrying the system's text.
+// would mangle names that are not valid UTF-8. Failures raise FileError
+// carrying the system's text.
 class PosixFiles {
 public:
     static QString errorText(int error);

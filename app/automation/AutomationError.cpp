@@ -1,8 +1,5 @@
 #include "app/automation/AutomationError.h"
 
-AutomationError::AutomationError(QString message)
-    : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-
 AutomationError AutomationError::fromServerDescription(const QString& description) {
     return AutomationError(trimServerDescription(description));
 }
@@ -21,8 +18,4 @@ QString AutomationError::trimServerDescription(const QString& description) {
 AutomationError AutomationError::unknownMember(const QString& name) {
     return AutomationError(
         QStringLiteral("Method '%1' not supported by automation object").arg(name));
-}
-
-const char* AutomationError::what() const noexcept {
-    return m_utf8.constData();
 }

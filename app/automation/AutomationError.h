@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/ReportableError.h"
+
 #include <QString>
-#include <exception>
 
 // An error raised by a late-bound call. It carries the message the
 // conversion log shows for the file that failed.
-class AutomationError : public std::exception {
+class AutomationError : public ReportableError {
 public:
-    explicit AutomationError(QString message);
+    using ReportableError::ReportableError;
 
     // A description reported by the server, with trailing blanks, control
     // characters and full stops removed, so the log line ends cleanly.
@@ -16,11 +17,4 @@ public:
 
     // A call naming a member the object does not have.
     static AutomationError unknownMember(const QString& name);
-
-    const QString& message() const { return m_message; }
-    const char* what() const noexcept override;
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
 };

@@ -1,6 +1,7 @@
 #include "app/automation/HtmlPublisher.h"
 
 #include "app/automation/AutomationError.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -281,11 +282,11 @@ void HtmlPublisher::commit() {
         PosixFiles::rename(stagedFolder, finalFolder);
         try {
             PosixFiles::rename(stagingPage(), m_outputPath);
-        } catch (const AutomationError&) {
+        } catch (const FileError&) {
             PosixFiles::rename(finalFolder, stagedFolder);
             throw;
         }
-    } catch (const AutomationError&) {
+    } catch (const FileError&) {
         if (hadOld)
             PosixFiles::rename(replaced, finalFolder);
         throw;

@@ -1,8 +1,8 @@
 #include "app/conversion/ArchiveIndex.h"
 
-#include "app/automation/AutomationError.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/FolderListing.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -125,7 +125,7 @@ void ArchiveIndex::writeSourceNote(const QString& sourcePath, const QString& pag
         PosixFiles::writeAll(staged, LocalPath::toNative(sourcePath) + '\n' +
                                          QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n');
         PosixFiles::rename(staged, note);
-    } catch (const AutomationError&) {
+    } catch (const FileError&) {
         PosixFiles::removeTree(staged);
     }
 }
@@ -209,7 +209,7 @@ int ArchiveIndex::write(const QString& outputFolder) {
     try {
         PosixFiles::writeAll(staged, render(pages));
         PosixFiles::rename(staged, target);
-    } catch (const AutomationError&) {
+    } catch (const FileError&) {
         PosixFiles::removeTree(staged);
         throw;
     }

@@ -6,6 +6,7 @@
 #include "app/automation/PresentationServer.h"
 #include "app/conversion/MaskMatcher.h"
 #include "app/conversion/ServerCallRunner.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -105,7 +106,7 @@ void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
 
 void ConversionEngine::CreateOutputFolder(const QString& text) {
     if (text.isEmpty())
-        throw AutomationError(QStringLiteral("Unable to create directory"));
+        throw FileError(QStringLiteral("Unable to create directory"));
     PosixFiles::makePath(text);
 }
 
@@ -236,7 +237,7 @@ void ConversionEngine::ConvertFile(const QString& sourcePath) {
     try {
         convert(sourcePath);
         log(sourcePath, m_successText, true);
-    } catch (const AutomationError& error) {
+    } catch (const ReportableError& error) {
         log(sourcePath, error.message(), false);
     } catch (const std::exception& error) {
         log(sourcePath, QString::fromLocal8Bit(error.what()), false);
@@ -277,7 +278,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 return true;
             },
             deadline, m_fileTimeLimit, true);
-    } catch (const AutomationError&) {
+    } catch (const ReportableError&) {
         // Leaving a failed deck open would pile them up in the server for
         // the rest of the run.
         if (m_server->alive()) {

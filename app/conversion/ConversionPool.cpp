@@ -176,7 +176,7 @@ void ConversionPool::work(int index) {
         engine.AttachOrStart();
         engine.MakeVisible();
         ready = true;
-    } catch (const AutomationError& error) {
+    } catch (const ReportableError& error) {
         std::lock_guard lock(m_mutex);
         m_failure = error.message();
     }

@@ -1,8 +1,8 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 
-#include "app/StringTable.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
+#include "strings/StringTable.h"
 
 #include <QAction>
 

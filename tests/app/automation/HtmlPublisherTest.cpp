@@ -1,6 +1,7 @@
 #include "app/automation/HtmlPublisher.h"
 #include "QStringPrinter.h"
 #include "app/automation/AutomationError.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -162,7 +163,7 @@ TEST_F(HtmlPublisherTest, APageThatCannotBeMovedIntoPlacePutsTheOldCompanionsBac
     ASSERT_TRUE(PosixFiles::makePath(out() + "/a.htm/in-the-way"));
     HtmlPublisher publisher(out() + "/a.htm");
     fakeExport(publisher, "new");
-    EXPECT_THROW(publisher.commit(), AutomationError);
+    EXPECT_THROW(publisher.commit(), FileError);
     EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
 }
 

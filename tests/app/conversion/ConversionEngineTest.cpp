@@ -3,6 +3,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -180,7 +181,7 @@ TEST_F(ConversionEngineTest, MissingOutputFolderIsCreatedWithItsParentsAndEmptyT
     try {
         ConversionEngine::CreateOutputFolder("");
         FAIL() << "an empty output folder text must be refused";
-    } catch (const AutomationError& error) {
+    } catch (const FileError& error) {
         EXPECT_EQ(error.message(), "Unable to create directory");
     }
 }

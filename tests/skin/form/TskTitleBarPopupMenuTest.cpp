@@ -1,7 +1,7 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "TitleBarTestSupport.h"
-#include "app/StringTable.h"
 #include "skin/form/TskTitleBar.h"
+#include "strings/StringTable.h"
 
 #include <QAction>
 #include <gtest/gtest.h>

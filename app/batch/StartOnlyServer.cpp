@@ -1,4 +1,4 @@
-#include "app/conversion/StartOnlyServer.h"
+#include "app/batch/StartOnlyServer.h"
 
 #include "app/automation/AutomationError.h"
 

@@ -1,13 +1,13 @@
 // deckvane-batch: the headless front end of the conversion engine.
 
-#include "app/StringTable.h"
 #include "app/automation/ImpressServer.h"
-#include "app/conversion/BatchCommandLine.h"
-#include "app/conversion/BatchRun.h"
-#include "app/conversion/StartOnlyServer.h"
+#include "app/batch/BatchCommandLine.h"
+#include "app/batch/BatchRun.h"
+#include "app/batch/StartOnlyServer.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/LocalPath.h"
 #include "platform/SystemLanguage.h"
+#include "strings/StringTable.h"
 
 #include <QCoreApplication>
 #include <QDir>

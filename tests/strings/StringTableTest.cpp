@@ -1,4 +1,4 @@
-#include "app/StringTable.h"
+#include "strings/StringTable.h"
 
 #include <gtest/gtest.h>
 

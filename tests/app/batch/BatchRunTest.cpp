@@ -1,7 +1,7 @@
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
 
-#include "app/conversion/BatchRun.h"
+#include "app/batch/BatchRun.h"
 #include "app/conversion/ConversionPool.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"

@@ -1,6 +1,6 @@
 #include "tests/app/automation/QStringPrinter.h"
 
-#include "app/conversion/ProgressLine.h"
+#include "app/batch/ProgressLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "app/conversion/BatchRun.h"
+#include "app/batch/BatchRun.h"
 
-#include "app/automation/AutomationError.h"
 #include "app/automation/HtmlPublisher.h"
+#include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionEngine.h"
 #include "app/conversion/OutputLayout.h"
-#include "app/conversion/ProgressLine.h"
+#include "platform/ReportableError.h"
 
 #include <cstdio>
 
@@ -114,7 +114,7 @@ int BatchRun::run() {
     try {
         ConversionEngine::CreateOutputFolder(m_options.outputFolder);
         HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
-    } catch (const AutomationError& error) {
+    } catch (const ReportableError& error) {
         m_sinks.error(error.message());
         return 2;
     }
@@ -152,7 +152,7 @@ int BatchRun::run() {
     if (m_options.index && status != 2) {
         try {
             ArchiveIndex::write(m_options.outputFolder);
-        } catch (const AutomationError& error) {
+        } catch (const ReportableError& error) {
             m_sinks.error(error.message());
             status = std::max(status, 1);
         }

@@ -1,4 +1,4 @@
-#include "app/conversion/ProgressLine.h"
+#include "app/batch/ProgressLine.h"
 
 QString ProgressLine::clock(std::chrono::seconds time) {
     const qint64 seconds = std::max<qint64>(0, time.count());

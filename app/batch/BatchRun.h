@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/conversion/BatchCommandLine.h"
+#include "app/batch/BatchCommandLine.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 

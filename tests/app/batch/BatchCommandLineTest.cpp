@@ -1,4 +1,4 @@
-#include "app/conversion/BatchCommandLine.h"
+#include "app/batch/BatchCommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,8 @@
+#include "platform/ReportableError.h"
+
+ReportableError::ReportableError(QString message)
+    : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+const char* ReportableError::what() const noexcept {
+    return m_utf8.constData();
+}
