@@ -1,6 +1,7 @@
 #pragma once
 
 #include "skin/controls/TCustomControl.h"
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -10,8 +11,9 @@
 // theme: it keeps the UIStyle / FileTheme pair every skinned component keeps,
 // starts in its owner form's style, and falls back to DeepBlue when its theme
 // goes away.
-class TskStyledControl : public TCustomControl {
+class TskStyledControl : public TCustomControl, public SkinThemeUser {
     Q_OBJECT
+    Q_INTERFACES(SkinThemeUser)
 
 public:
     explicit TskStyledControl(QWidget* parent = nullptr);
@@ -19,10 +21,10 @@ public:
     TskUIStyle UIStyle() const { return m_style; }
     // Stores the style, runs UIStyleChanged, repaints.
     void SetUIStyle(TskUIStyle style);
-    TskFileTheme* FileTheme() const { return m_theme; }
+    TskFileTheme* FileTheme() const override { return m_theme; }
     // Stores the reference, then writes UIStyle again so the style change
     // re-reads the skin.
-    void SetFileTheme(TskFileTheme* theme);
+    void SetFileTheme(TskFileTheme* theme) override;
 
     // The form the control belongs to, as the starting style reads it.
     static QWidget* OwnerForm(QWidget* parent);

@@ -15,6 +15,7 @@
 
 #include "skin/form/SkinFormBorder.h"
 #include "skin/theme/SkinFormInterface.h"
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -32,9 +33,9 @@ class QMouseEvent;
 class TskMenuBar;
 class TskTitleBar;
 
-class TskForm : public QWidget, public SkinFormInterface {
+class TskForm : public QWidget, public SkinFormInterface, public SkinThemeUser {
     Q_OBJECT
-    Q_INTERFACES(SkinFormInterface)
+    Q_INTERFACES(SkinFormInterface SkinThemeUser)
     Q_PROPERTY(bool TitleBarCustom READ TitleBarCustom WRITE SetTitleBarCustom)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
@@ -70,8 +71,8 @@ public:
 
     bool TitleBarCustom() const;
     void SetTitleBarCustom(bool value);
-    TskFileTheme* FileTheme() const { return m_fileTheme; }
-    void SetFileTheme(TskFileTheme* theme);
+    TskFileTheme* FileTheme() const override { return m_fileTheme; }
+    void SetFileTheme(TskFileTheme* theme) override;
     TskUIStyle UIStyle() const override { return m_uiStyle; }
     // Colours, border, corners, side and bottom border images, title bar,
     // menu and, on request, the children, from the style or the theme.

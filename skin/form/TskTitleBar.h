@@ -14,6 +14,7 @@
 
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarSections.h"
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -26,8 +27,9 @@
 
 class TskTitleBarPopupMenu;
 
-class TskTitleBar : public QWidget {
+class TskTitleBar : public QWidget, public SkinThemeUser {
     Q_OBJECT
+    Q_INTERFACES(SkinThemeUser)
     Q_PROPERTY(bool Custom READ Custom WRITE SetCustom)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
@@ -74,8 +76,8 @@ public:
 
     bool Custom() const { return m_custom; }
     void SetCustom(bool value) { m_custom = value; }
-    TskFileTheme* FileTheme() const { return m_fileTheme; }
-    void SetFileTheme(TskFileTheme* theme);
+    TskFileTheme* FileTheme() const override { return m_fileTheme; }
+    void SetFileTheme(TskFileTheme* theme) override;
     TskUIStyle UIStyle() const { return m_uiStyle; }
     void SetUIStyle(TskUIStyle value);
     bool AutoSize() const { return m_autoSize; }

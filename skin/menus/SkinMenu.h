@@ -6,6 +6,7 @@
 // and mnemonics behave as users expect; a per-menu proxy style hands each
 // item to this class to be measured and drawn.
 
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -22,8 +23,9 @@ class QAction;
 class QPainter;
 class QStyle;
 
-class SkinMenu : public QMenu {
+class SkinMenu : public QMenu, public SkinThemeUser {
     Q_OBJECT
+    Q_INTERFACES(SkinThemeUser)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(int MenuItemHeight READ MenuItemHeight WRITE SetMenuItemHeight)
@@ -80,8 +82,8 @@ public:
 
     TskUIStyle UIStyle() const { return m_uiStyle; }
     void SetUIStyle(TskUIStyle style);
-    TskFileTheme* FileTheme() const { return m_fileTheme; }
-    void SetFileTheme(TskFileTheme* theme);
+    TskFileTheme* FileTheme() const override { return m_fileTheme; }
+    void SetFileTheme(TskFileTheme* theme) override;
 
     int MenuItemHeight() const { return m_menuItemHeight; }
     void SetMenuItemHeight(int value);

@@ -183,14 +183,6 @@ bool UsingFileTheme(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskUIStyl
     return false;
 }
 
-QByteArray UnqualifiedClassName(const QMetaObject* meta) {
-    if (!meta)
-        return QByteArray();
-    const QByteArray name(meta->className());
-    const qsizetype cut = name.lastIndexOf("::");
-    return cut < 0 ? name : name.mid(cut + 2);
-}
-
 bool IsSkinForm(const QObject* object) {
     return SkinFormInterface::cast(object) != nullptr;
 }

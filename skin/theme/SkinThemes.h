@@ -188,8 +188,6 @@ void WatchFileTheme(QObject* user, QPointer<TskFileTheme>& slot, TskFileTheme* t
 // properties so each control's own setters run.
 void ContainerApplyUIStyle(QObject* container, TskUIStyle uiStyle, TskFileTheme* fileTheme);
 
-// The class name without namespace qualifiers ("TskButton").
-QByteArray UnqualifiedClassName(const QMetaObject* meta);
 // Whether the object is a skinned form (implements SkinFormInterface).
 bool IsSkinForm(const QObject* object);
 

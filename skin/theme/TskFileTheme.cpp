@@ -5,6 +5,7 @@
 #include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemeFile.h"
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/TskFileThemeMgr.h"
 #include "skin/theme/TskSkinError.h"
 
@@ -100,22 +101,17 @@ void TskFileTheme::reassignUsers(bool hadFileBefore) {
     if (!form || !form->isWindow())
         return;
     QObject* skinForm = nullptr;
-    const QVariant self = QVariant::fromValue(this);
     // Guard every component: a setter may delete others while we walk.
     QList<QPointer<QObject>> components;
     for (QObject* c : form->findChildren<QObject*>())
         components.append(c);
     for (const QPointer<QObject>& comp : components) {
-        if (!comp)
-            continue;
-        const bool usesThis = HasProperty(comp, "FileTheme") &&
-                              GetPropertyByName(comp, "FileTheme").value<QObject*>() == this;
-        if (!usesThis)
+        SkinThemeUser* user = comp ? SkinThemeUser::cast(comp) : nullptr;
+        if (!user || user->FileTheme() != this)
             continue;
         if (IsSkinForm(comp) && !skinForm)
             skinForm = comp;
-        if (UnqualifiedClassName(comp->metaObject()).startsWith("Tsk"))
-            SetPropertyByName(comp, "FileTheme", self);
+        user->SetFileTheme(this);
     }
     if (skinForm && hadFileBefore) {
         emit frameRefreshRequested(skinForm);

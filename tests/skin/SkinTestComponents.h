@@ -4,6 +4,7 @@
 // the real skinned controls in the theme and propagation tests.
 
 #include "skin/theme/SkinFormInterface.h"
+#include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskFileTheme.h"
 
@@ -14,8 +15,9 @@ namespace skintest {
 
 // Publishes UIStyle and FileTheme like every skinned control: setting the
 // theme re-applies the style; a destroyed theme turns it to DeepBlue.
-class TskTestButton : public QWidget {
+class TskTestButton : public QWidget, public SkinThemeUser {
     Q_OBJECT
+    Q_INTERFACES(SkinThemeUser)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
 
@@ -29,8 +31,8 @@ public:
         ++applyCount;
         borderColor = SkinGetColor(m_theme, m_style, ThemeKey::FormBorderColor);
     }
-    TskFileTheme* FileTheme() const { return m_theme; }
-    void SetFileTheme(TskFileTheme* theme) {
+    TskFileTheme* FileTheme() const override { return m_theme; }
+    void SetFileTheme(TskFileTheme* theme) override {
         if (m_theme)
             disconnect(m_theme, nullptr, this, nullptr);
         m_theme = theme;
@@ -51,9 +53,9 @@ private:
 };
 
 // Stands in for the skinned form: found by its interface.
-class TskForm : public QObject, public SkinFormInterface {
+class TskForm : public QObject, public SkinFormInterface, public SkinThemeUser {
     Q_OBJECT
-    Q_INTERFACES(SkinFormInterface)
+    Q_INTERFACES(SkinFormInterface SkinThemeUser)
     Q_PROPERTY(TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
 
@@ -61,8 +63,8 @@ public:
     explicit TskForm(QObject* parent = nullptr) : QObject(parent) {}
     TskUIStyle UIStyle() const override { return m_style; }
     void SetUIStyle(TskUIStyle style) { m_style = style; }
-    TskFileTheme* FileTheme() const { return m_theme; }
-    void SetFileTheme(TskFileTheme* theme) { m_theme = theme; }
+    TskFileTheme* FileTheme() const override { return m_theme; }
+    void SetFileTheme(TskFileTheme* theme) override { m_theme = theme; }
     QWidget* OwnerForm() const override { return qobject_cast<QWidget*>(parent()); }
     int GetSideBorderWidth() const override { return 0; }
     void RefreshFrame() override { ++frameRefreshes; }
@@ -75,6 +77,26 @@ public:
 
 private:
     TskUIStyle m_style = TskUIStyle::DeepBlue;
+    QPointer<TskFileTheme> m_theme;
+};
+
+// Publishes a FileTheme property, as some other component might, without
+// being a skinned component: a theme's reload never hands itself to it.
+class ThemePropertyOnly : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
+
+public:
+    explicit ThemePropertyOnly(QObject* parent = nullptr) : QObject(parent) {}
+    TskFileTheme* FileTheme() const { return m_theme; }
+    void SetFileTheme(TskFileTheme* theme) {
+        m_theme = theme;
+        ++assignments;
+    }
+
+    int assignments = 0;
+
+private:
     QPointer<TskFileTheme> m_theme;
 };
 

@@ -1,6 +1,11 @@
 #include "skin/theme/TskFileTheme.h"
 #include "TskThemeFileWriter.h"
 #include "component/PropertyByName.h"
+#include "skin/controls/TskButton.h"
+#include "skin/form/TskTitleBar.h"
+#include "skin/form/TskTitleBarSection.h"
+#include "skin/form/TskTitleBarSections.h"
+#include "skin/menus/TskPopupMenu.h"
 #include "skin/theme/SkinThemes.h"
 #include "skin/theme/TskSkinError.h"
 #include "tests/skin/SkinTestComponents.h"
@@ -14,7 +19,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 
-using skintest::TskForm;
+using skintest::ThemePropertyOnly;
 using skintest::TskTestButton;
 
 namespace {
@@ -169,7 +174,7 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     writeFile(second, themeBytes(0x222222));
 
     QWidget form;
-    auto* skinForm = new TskForm(&form);
+    auto* skinForm = new skintest::TskForm(&form);
     auto* theme = new TskFileTheme(&form);
     auto* other = new TskFileTheme(&form);
     skinForm->SetFileTheme(theme);
@@ -183,6 +188,8 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     auto* stranger = new TskTestButton(&form);
     stranger->SetFileTheme(other);
     stranger->SetUIStyle(TskUIStyle::FromThemeFile);
+    auto* notSkinned = new ThemePropertyOnly(&form);
+    notSkinned->SetFileTheme(theme);
     QSignalSpy refreshes(theme, &TskFileTheme::frameRefreshRequested);
 
     const int before = user->applyCount, strangerBefore = stranger->applyCount;
@@ -191,6 +198,7 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     EXPECT_EQ(user->borderColor, 0x111111);
     EXPECT_EQ(nested->borderColor, 0x111111);
     EXPECT_EQ(stranger->applyCount, strangerBefore);
+    EXPECT_EQ(notSkinned->assignments, 1);
     EXPECT_EQ(refreshes.count(), 0); // no frame refresh on the first load
     EXPECT_EQ(skinForm->frameRefreshes, 0);
 
@@ -206,6 +214,47 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     EXPECT_EQ(user->borderColor, 0x000000);
     EXPECT_EQ(nested->UIStyle(), TskUIStyle::DeepBlue);
     EXPECT_EQ(stranger->UIStyle(), TskUIStyle::FromThemeFile);
+}
+
+// Each kind of skinned component keeps values it read from the file; a
+// reload must reach every kind, or it keeps showing the old file.
+TEST(FileTheme, AReloadReachesEveryKindOfSkinnedComponent) {
+    QTemporaryDir dir;
+    const auto themeFile = [&](const char* name, qint32 colour, bool transparent, int width) {
+        TskThemeFileWriter writer;
+        writer.AddInt(QStringLiteral("FormBorderColor"), colour);
+        writer.AddInt(QStringLiteral("MenuFontColor"), colour);
+        writer.AddBool(QStringLiteral("ButtonTransparentBool"), transparent);
+        QImage left(width, 20, QImage::Format_RGB32);
+        left.fill(qRgb(90, 90, 90));
+        writer.AddImage(QStringLiteral("TitleBarLeftImage"), bmpOf(left));
+        const QString path = dir.filePath(QLatin1String(name));
+        writeFile(path, writer.Bytes());
+        return path;
+    };
+    const QString first = themeFile("1.vsk", 0x111111, true, 7);
+    const QString second = themeFile("2.vsk", 0x222222, false, 11);
+
+    QWidget window;
+    auto* theme = new TskFileTheme(&window);
+    auto* panel = new QWidget(&window);
+    auto* button = new TskButton(panel);
+    auto* bar = new TskTitleBar(panel);
+    auto* menu = new TskPopupMenu(&window);
+    theme->SetThemeFile(first);
+    for (QObject* user :
+         {static_cast<QObject*>(button), static_cast<QObject*>(bar), static_cast<QObject*>(menu)}) {
+        SetPropertyByName(user, "FileTheme", QVariant::fromValue(theme));
+        SetPropertyByName(user, "UIStyle", QVariant::fromValue(TskUIStyle::FromThemeFile));
+    }
+    ASSERT_TRUE(button->Transparent());
+    ASSERT_EQ(menu->FontColor(), 0x111111);
+    ASSERT_EQ(bar->Sections()->Items(0)->Picture().width(), 7);
+
+    theme->SetThemeFile(second);
+    EXPECT_FALSE(button->Transparent());
+    EXPECT_EQ(menu->FontColor(), 0x222222);
+    EXPECT_EQ(bar->Sections()->Items(0)->Picture().width(), 11);
 }
 
 TEST(FileTheme, WithoutAFormOwnerNothingIsReassigned) {

@@ -1,0 +1,7 @@
+#include "skin/theme/SkinThemeUser.h"
+
+#include <QObject>
+
+SkinThemeUser* SkinThemeUser::cast(QObject* object) {
+    return qobject_cast<SkinThemeUser*>(object);
+}
