@@ -12,6 +12,28 @@ TskButton::TskButton(QWidget* parent) : TskCustomButton(parent) {
     SetUIStyle(UIStyle());
 }
 
+void TskButton::SetGlyph(const QImage& glyph) {
+    // Equal images compare pixel by pixel: a copy of the same picture is no change.
+    if (glyph == m_glyph)
+        return;
+    m_glyph = glyph;
+    update();
+}
+
+void TskButton::SetLayout(TButtonLayout layout) {
+    if (layout == m_layout)
+        return;
+    m_layout = layout;
+    update();
+}
+
+void TskButton::SetSpacing(int spacing) {
+    if (spacing == m_spacing)
+        return;
+    m_spacing = spacing;
+    update();
+}
+
 TskButton::GlyphPlacement TskButton::PlaceGlyph(TButtonLayout layout, QSize button, QSize text,
                                                 QSize glyph, int spacing) {
     const int W = button.width(), H = button.height();

@@ -27,11 +27,12 @@ public:
     explicit TskButton(QWidget* parent = nullptr);
 
     QImage Glyph() const { return m_glyph; }
-    void SetGlyph(const QImage& glyph) { m_glyph = glyph; }
+    // The look writers repaint only when the value really changes.
+    void SetGlyph(const QImage& glyph);
     TButtonLayout Layout() const { return m_layout; }
-    void SetLayout(TButtonLayout layout) { m_layout = layout; }
+    void SetLayout(TButtonLayout layout);
     int Spacing() const { return m_spacing; }
-    void SetSpacing(int spacing) { m_spacing = spacing; }
+    void SetSpacing(int spacing);
     // Kept for stored layouts; it names nothing here.
     uint ResHandle() const { return 0; }
     void SetResHandle(uint) {}

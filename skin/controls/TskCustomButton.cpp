@@ -60,6 +60,13 @@ void TskCustomButton::SetTransparent(bool on) {
     update();
 }
 
+void TskCustomButton::SetFocusedRectMargin(int margin) {
+    if (margin == m_focusedRectMargin)
+        return;
+    m_focusedRectMargin = margin;
+    update();
+}
+
 void TskCustomButton::SetEnabled(bool on) {
     setEnabled(on); // EnabledChanged and the repaint follow from the change event
 }

@@ -38,7 +38,7 @@ public:
     int MouseContinuouslyDownInterval() const { return m_repeatInterval; }
     void SetMouseContinuouslyDownInterval(int ms) { m_repeatInterval = ms; }
     int FocusedRectMargin() const { return m_focusedRectMargin; }
-    void SetFocusedRectMargin(int margin) { m_focusedRectMargin = margin; }
+    void SetFocusedRectMargin(int margin);
     void SetEnabled(bool on);
 
     // The click: ends a press, hands ModalResult to the form, fires OnClick.

@@ -138,6 +138,52 @@ TEST(TskButton, TwoImageGlyphShowsItsLeftHalfEnabledAndRightHalfDisabled) {
     EXPECT_EQ(count(disabled, 0x00A000), 144); // drawn as is, not greyed
 }
 
+TEST(TskButton, LookWritersRepaintOnAChangeAndOnlyThen) {
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::DeepBlue);
+    b->SetCaption(QStringLiteral("Go"));
+    QImage glyph(12, 12, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter(&glyph).fillRect(QRect(2, 2, 8, 8), QColor(200, 0, 0));
+    ASSERT_TRUE(activate(&f.window));
+    b->setFocus();
+    PaintCounter paints(b);
+    paints.paintsSinceLastCall();
+
+    // Each writer: the same value again paints nothing; a new one repaints,
+    // and the picture shows the new value.
+    auto check = [&](const char* what, const std::function<void()>& same,
+                     const std::function<void()>& changed) {
+        same();
+        EXPECT_EQ(paints.paintsSinceLastCall(), 0) << what << " set to the same value";
+        const QImage before = shot(b);
+        paints.paintsSinceLastCall();
+        changed();
+        EXPECT_GE(paints.paintsSinceLastCall(), 1) << what << " changed";
+        EXPECT_NE(shot(b), before) << what << " changed";
+        paints.paintsSinceLastCall(); // grab() paints too
+    };
+    check(
+        "Glyph", [&] { b->SetGlyph(QImage()); }, [&] { b->SetGlyph(glyph); });
+    check(
+        "Glyph copy", [&] { b->SetGlyph(glyph.copy()); },
+        [&] {
+            QImage other = glyph;
+            QPainter(&other).fillRect(QRect(4, 4, 4, 4), QColor(0, 0, 200));
+            b->SetGlyph(other);
+        });
+    check(
+        "Layout", [&] { b->SetLayout(TButtonLayout::blGlyphLeft); },
+        [&] { b->SetLayout(TButtonLayout::blGlyphRight); });
+    check(
+        "Spacing", [&] { b->SetSpacing(4); }, [&] { b->SetSpacing(10); });
+    ASSERT_TRUE(b->hasFocus());
+    check(
+        "FocusedRectMargin", [&] { b->SetFocusedRectMargin(2); },
+        [&] { b->SetFocusedRectMargin(5); });
+}
+
 TEST(TskButton, FocusMarkIsARectangleOrABoldCaptionByStyle) {
     Form f;
     TskButton* b = f.button;
