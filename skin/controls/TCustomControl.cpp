@@ -14,6 +14,7 @@
 #include <QShortcutEvent>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 
 namespace {
 int& middleEastOverride() {
@@ -100,6 +101,29 @@ bool TCustomControl::UseRightToLeftLayout() const {
         return false;
     const int forced = middleEastOverride();
     return forced >= 0 ? forced != 0 : SystemLanguage::isMiddleEast();
+}
+
+bool TCustomControl::ShowHint() const {
+    if (!m_parentShowHint)
+        return m_showHint;
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        const QVariant inherited = GetPropertyByName(w, "ShowHint");
+        if (inherited.isValid())
+            return inherited.toBool();
+    }
+    return true;
+}
+
+void TCustomControl::SetShowHint(bool on) {
+    m_showHint = on;
+    m_parentShowHint = false;
+}
+
+void TCustomControl::SetParentShowHint(bool on) {
+    // Leaving the parent keeps what was shown until now.
+    if (!on && m_parentShowHint)
+        m_showHint = ShowHint();
+    m_parentShowHint = on;
 }
 
 void TCustomControl::SetTabStop(bool on) {
@@ -216,6 +240,19 @@ bool TCustomControl::event(QEvent* event) {
     case QEvent::EnabledChange:
         update();
         break;
+    case QEvent::ToolTip:
+        // A control that shows no hints hands the question to its parent,
+        // whose hint shows instead; one that shows hints but has none shows
+        // nothing.
+        if (!ShowHint()) {
+            event->ignore();
+            return false;
+        }
+        if (m_hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_hint, this);
+        return true;
     default:
         break;
     }

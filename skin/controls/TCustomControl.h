@@ -16,6 +16,7 @@ class QPainter;
 // (Return, Escape, Alt + accelerator) routed to the controls that answer them.
 class TCustomControl : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
 
 public:
     explicit TCustomControl(QWidget* parent = nullptr);
@@ -43,6 +44,17 @@ public:
     void SetParentBiDiMode(bool on);
     // Right-to-left drawing: bdRightToLeft on a Middle-East system locale only.
     bool UseRightToLeftLayout() const;
+
+    // The hint shows as the control's tool tip while ShowHint holds.
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint) { m_hint = hint; }
+    // With ParentShowHint the nearest ancestor that has a ShowHint of its
+    // own decides (a window without one lets hints show); setting ShowHint
+    // gives the control its own value and ends the inheritance.
+    bool ShowHint() const;
+    void SetShowHint(bool on);
+    bool ParentShowHint() const { return m_parentShowHint; }
+    void SetParentShowHint(bool on);
 
     bool TabStop() const { return focusPolicy() & Qt::TabFocus; }
     void SetTabStop(bool on);
@@ -109,6 +121,9 @@ private:
     void watchWindow();
 
     QString m_caption;
+    QString m_hint;
+    bool m_showHint = false;
+    bool m_parentShowHint = true;
     qint32 m_color;
     bool m_parentColor = true;
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;

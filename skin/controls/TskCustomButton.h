@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class QAction;
 class QTimer;
 
 // The push button's behaviour: pressed / mouse-over / normal state, the
@@ -41,6 +42,13 @@ public:
     void SetFocusedRectMargin(int margin);
     void SetEnabled(bool on);
 
+    // The linked action: the button shows its caption, enabled state, hint
+    // and visibility, follows its later changes, and a click triggers it.
+    // What the button is given of its own after the link holds until the
+    // action next changes. The link ends when the action is destroyed.
+    QAction* Action() const { return m_action; }
+    void SetAction(QAction* action);
+
     // The click: ends a press, hands ModalResult to the form, fires OnClick.
     virtual void Click();
 
@@ -66,6 +74,8 @@ protected:
     virtual void FontChanged();
     virtual void TransparentChanged();
     virtual void EnabledChanged() {}
+    // Copies the linked action's state onto the button.
+    virtual void ActionChange();
     virtual void PaintFace(QPainter& canvas, const QImage& face);
     virtual void PaintCaption(QPainter& canvas, const QString& caption);
     virtual void PaintFocus(QPainter& canvas);
@@ -112,4 +122,6 @@ private:
     bool m_active = false;
     bool m_clickPending = false;
     QPointer<QTimer> m_timer;
+    QPointer<QAction> m_action;
+    QMetaObject::Connection m_actionChanged;
 };
