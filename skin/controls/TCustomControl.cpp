@@ -2,12 +2,14 @@
 
 #include "component/ComponentState.h"
 #include "component/PropertyByName.h"
+#include "component/TabChain.h"
 #include "platform/SystemLanguage.h"
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
@@ -28,6 +30,7 @@ TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent), m_color(TskCo
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     watchWindow();
+    TabChain::enlist(this);
 }
 
 TCustomControl::~TCustomControl() {
@@ -124,6 +127,24 @@ void TCustomControl::SetParentShowHint(bool on) {
     if (!on && m_parentShowHint)
         m_showHint = ShowHint();
     m_parentShowHint = on;
+}
+
+bool TCustomControl::Visible() const {
+    if (isWindow() || !parentWidget())
+        return isVisible();
+    return isVisibleTo(parentWidget());
+}
+
+int TCustomControl::TabOrder() const {
+    return TabChain::order(this);
+}
+
+void TCustomControl::SetTabOrder(int order) {
+    // Stored places are settled together once every control exists.
+    if (IsLoading())
+        TabChain::setStoredOrder(this, order);
+    else
+        TabChain::setOrder(this, order);
 }
 
 void TCustomControl::SetTabStop(bool on) {
@@ -233,6 +254,11 @@ bool TCustomControl::event(QEvent* event) {
         }
         break;
     case QEvent::ParentChange:
+        // A new parent: the end of its tab order, and its edges to keep.
+        TabChain::enlist(this);
+        AlignLayout::setAnchors(this, Anchors());
+        watchWindow();
+        break;
     case QEvent::Show:
         watchWindow();
         break;
@@ -291,6 +317,15 @@ void TCustomControl::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     emit OnExit(this);
     update();
+}
+
+void TCustomControl::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_popupMenu) {
+        event->ignore();
+        return;
+    }
+    m_popupMenu->Popup(event->globalPos().x(), event->globalPos().y());
+    event->accept();
 }
 
 void TCustomControl::resizeEvent(QResizeEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "component/AlignLayout.h"
 #include "skin/controls/SkinControlTypes.h"
+#include "skin/menus/TskPopupMenu.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -55,6 +57,24 @@ public:
     void SetShowHint(bool on);
     bool ParentShowHint() const { return m_parentShowHint; }
     void SetParentShowHint(bool on);
+
+    // The menu a context-menu request (right click, the menu key) opens;
+    // without one the request goes on to the parent.
+    TskPopupMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(TskPopupMenu* menu) { m_popupMenu = menu; }
+
+    // The control's own shown flag, whether or not its parent is shown yet.
+    bool Visible() const;
+    void SetVisible(bool on) { setVisible(on); }
+
+    // The control's place in its parent's tab order (-1 without a parent).
+    int TabOrder() const;
+    void SetTabOrder(int order);
+
+    // The parent's edges the control keeps its distance to as the parent
+    // resizes; [akLeft, akTop] keeps it where it is.
+    AlignLayout::Anchors Anchors() const { return AlignLayout::anchors(this); }
+    void SetAnchors(AlignLayout::Anchors anchors) { AlignLayout::setAnchors(this, anchors); }
 
     bool TabStop() const { return focusPolicy() & Qt::TabFocus; }
     void SetTabStop(bool on);
@@ -116,6 +136,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void watchWindow();
@@ -129,5 +150,6 @@ private:
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;
     bool m_parentBiDiMode = true;
     QPointer<QWidget> m_keyWindow;
+    QPointer<TskPopupMenu> m_popupMenu;
     int m_accelerator = 0;
 };

@@ -17,6 +17,7 @@ class TskButton : public TskCustomButton {
     Q_PROPERTY(bool Default READ Default WRITE SetDefault)
     Q_PROPERTY(QAction* Action READ Action WRITE SetAction)
     Q_PROPERTY(bool Enabled READ isEnabled WRITE SetEnabled)
+    Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
     Q_PROPERTY(int ModalResult READ ModalResult WRITE SetModalResult)
     Q_PROPERTY(int FocusedRectMargin READ FocusedRectMargin WRITE SetFocusedRectMargin)

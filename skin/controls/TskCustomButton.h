@@ -14,10 +14,15 @@ class QTimer;
 class TskCustomButton : public TskStyledControl {
     Q_OBJECT
     Q_PROPERTY(TBiDiMode BiDiMode READ BiDiMode WRITE SetBiDiMode)
+    Q_PROPERTY(AlignLayout::Anchors Anchors READ Anchors WRITE SetAnchors)
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
     Q_PROPERTY(QFont Font READ font WRITE setFont)
+    Q_PROPERTY(TskPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
     Q_PROPERTY(bool ParentBiDiMode READ ParentBiDiMode WRITE SetParentBiDiMode)
     Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
     Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
