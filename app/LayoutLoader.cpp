@@ -225,7 +225,7 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         // Another component, by name; it may not exist yet.
         const QString target = value.toString();
         if (target.compare(QLatin1String("nil"), Qt::CaseInsensitive) == 0)
-            converted = QVariant::fromValue<QObject*>(nullptr);
+            converted = QVariant(meta.metaType()); // a null reference
         else {
             m_references.append({component, index, target, property.line});
             return;
