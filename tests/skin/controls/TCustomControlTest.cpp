@@ -28,7 +28,8 @@ public:
 // The tool tip a hint request at the control brings up ("" for none).
 QString toolTipFor(QWidget* control) {
     QToolTip::hideText();
-    QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
+        return QStringLiteral("(the last tip never went away)");
     QHelpEvent help(QEvent::ToolTip, QPoint(3, 3), control->mapToGlobal(QPoint(3, 3)));
     QApplication::sendEvent(control, &help);
     return QToolTip::isVisible() ? QToolTip::text() : QString();
