@@ -3,6 +3,7 @@
 #include "component/AlignLayout.h"
 #include "component/ComponentState.h"
 #include "component/PropertyByName.h"
+#include "component/TabChain.h"
 
 #include <QColor>
 #include <QDir>
@@ -35,7 +36,7 @@ void LayoutLoader::loadFile(QWidget* root, const QString& fileName) {
 
 void LayoutLoader::load(QWidget* root, const LayoutNode& layout, const QString& fileName) {
     m_file = fileName;
-    m_tabOrder.clear();
+    m_references.clear();
     m_created.clear();
     if (layout.className != QLatin1String(root->metaObject()->className()))
         fail(layout.line, QStringLiteral("the layout is for class %1, not %2")
@@ -45,16 +46,8 @@ void LayoutLoader::load(QWidget* root, const LayoutNode& layout, const QString& 
     m_created.append(root);
     apply(root, layout, root);
     createChildren(root, layout, root);
-
-    {
-        // Qt 6.4 cannot swap two neighbours when nothing focusable follows
-        // them in the chain; a focusable stop at the end, removed afterwards,
-        // keeps every reordering possible.
-        QWidget stop(root);
-        stop.setFocusPolicy(Qt::TabFocus);
-        QWidget* previous = nullptr;
-        chainTabOrder(root, previous);
-    }
+    resolveReferences();
+    TabChain::settle(root);
 
     // Components see their final stored state before the window goes live.
     for (QObject* component : m_created) {
@@ -73,8 +66,10 @@ void LayoutLoader::createChildren(QWidget* parent, const LayoutNode& node, QWidg
         child->setObjectName(childNode.name);
         ComponentState::setLoading(child, true);
         m_created.append(child);
-        apply(child, childNode, root);
         auto* widget = qobject_cast<QWidget*>(child);
+        if (widget)
+            TabChain::enlist(widget);
+        apply(child, childNode, root);
         if (!childNode.children.isEmpty()) {
             if (!widget)
                 fail(childNode.line, QStringLiteral("%1 cannot hold controls").arg(childNode.name));
@@ -142,9 +137,9 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         AlignLayout::setAlign(widget, align);
         return;
     }
-    if (key == "taborder") {
+    if (key == "taborder" && !HasProperty(component, "TabOrder")) {
         needWidget();
-        m_tabOrder.insert(widget, number());
+        TabChain::setStoredOrder(widget, number());
         return;
     }
     if (key.startsWith("constraints.")) {
@@ -225,7 +220,25 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
     if (!meta.isWritable())
         fail(property.line, QStringLiteral("%1 cannot be written").arg(name));
     QVariant converted = value;
-    if (meta.isEnumType() && value.typeId() == QMetaType::QString) {
+    if (meta.metaType().flags() & QMetaType::PointerToQObject &&
+        value.typeId() == QMetaType::QString) {
+        // Another component, by name; it may not exist yet.
+        const QString target = value.toString();
+        if (target.compare(QLatin1String("nil"), Qt::CaseInsensitive) == 0)
+            converted = QVariant(meta.metaType()); // a null reference
+        else {
+            m_references.append({component, index, target, property.line});
+            return;
+        }
+    } else if (meta.isFlagType() && value.typeId() == QMetaType::QStringList) {
+        bool ok = false;
+        const QByteArray keys = value.toStringList().join(QLatin1Char('|')).toLatin1();
+        const int v = keys.isEmpty() ? 0 : meta.enumerator().keysToValue(keys.constData(), &ok);
+        if (!keys.isEmpty() && !ok)
+            fail(property.line, QStringLiteral("[%1] is not a set of %2")
+                                    .arg(value.toStringList().join(", "), name));
+        converted = v;
+    } else if (meta.isEnumType() && value.typeId() == QMetaType::QString) {
         bool ok = false;
         const int v = meta.enumerator().keyToValue(value.toString().toLatin1().constData(), &ok);
         if (!ok)
@@ -237,22 +250,20 @@ void LayoutLoader::applyProperty(QObject* component, const LayoutProperty& prope
         fail(property.line, QStringLiteral("%1 cannot be set to %2").arg(name, value.toString()));
 }
 
-void LayoutLoader::chainTabOrder(QWidget* container, QWidget*& previous) {
-    QList<QWidget*> ordered;
-    for (QObject* object : container->children())
-        if (auto* w = qobject_cast<QWidget*>(object); w && !w->isWindow() && m_created.contains(w))
-            ordered.append(w);
-    // Controls with a stored tab order come first, in that order; the rest
-    // keep creation order after them.
-    std::stable_sort(ordered.begin(), ordered.end(), [&](QWidget* a, QWidget* b) {
-        return m_tabOrder.value(a, 1 << 30) < m_tabOrder.value(b, 1 << 30);
-    });
-    for (QWidget* w : ordered) {
-        if (w->focusPolicy() & Qt::TabFocus) {
-            if (previous)
-                QWidget::setTabOrder(previous, w);
-            previous = w;
-        }
-        chainTabOrder(w, previous);
+void LayoutLoader::resolveReferences() {
+    for (const Reference& ref : m_references) {
+        QObject* target = nullptr;
+        for (QObject* candidate : m_created)
+            if (candidate->objectName().compare(ref.target, Qt::CaseInsensitive) == 0) {
+                target = candidate;
+                break;
+            }
+        const QMetaProperty meta = ref.component->metaObject()->property(ref.property);
+        if (!target)
+            fail(ref.line,
+                 QStringLiteral("%1: no component named %2").arg(meta.name(), ref.target));
+        if (!meta.write(ref.component, QVariant::fromValue(target)))
+            fail(ref.line, QStringLiteral("%1 (%2) cannot be %3")
+                               .arg(ref.target, target->metaObject()->className(), meta.name()));
     }
 }

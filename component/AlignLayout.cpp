@@ -3,14 +3,46 @@
 #include <QEvent>
 #include <QMargins>
 #include <QMetaEnum>
+#include <QSize>
 #include <QWidget>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace {
 const char* const kAlignProperty = "_deckvane_align";
 const char* const kMarginsProperty = "_deckvane_client_margins";
 const char* const kManagedProperty = "_deckvane_align_managed";
+// An anchored control's reference: its place and the client size it was
+// taken at, and where anchoring last put it at which client size (a control
+// found elsewhere was moved by someone else and takes a new reference).
+const char* const kAnchorsProperty = "_deckvane_anchors";
+const char* const kAnchorRectProperty = "_deckvane_anchor_rect";
+const char* const kAnchorClientProperty = "_deckvane_anchor_client";
+const char* const kAnchorPlacedProperty = "_deckvane_anchor_placed";
+const char* const kAnchorPlacedClientProperty = "_deckvane_anchor_placed_client";
+
+constexpr AlignLayout::Anchors kDefaultAnchors = AlignLayout::akLeft | AlignLayout::akTop;
+
+// One axis of the anchoring rule: position and length along it.
+std::pair<int, int> anchorAxis(bool near, bool far, int pos, int length, int originalExtent,
+                               int extent) {
+    const int delta = extent - originalExtent;
+    if (near && far)
+        return {pos, std::max(0, length + delta)};
+    if (far)
+        return {pos + delta, length};
+    if (near || originalExtent <= 0)
+        return {pos, length};
+    // Neither side: the centre stays at the same share of the extent.
+    const qint64 centre = qint64(pos) + length / 2;
+    return {int(centre * extent / originalExtent - length / 2), length};
+}
+
+QRect clientRectOf(const QWidget* container) {
+    return container->rect().marginsRemoved(
+        container->property(kMarginsProperty).value<QMargins>());
+}
 } // namespace
 
 QList<QRect> AlignLayout::arrange(const QRect& client, const QList<Item>& items) {
@@ -88,6 +120,54 @@ AlignLayout::Align AlignLayout::align(const QWidget* control) {
     return Align(control->property(kAlignProperty).toInt());
 }
 
+QRect AlignLayout::anchored(Anchors anchors, const QRect& original, QSize originalClient,
+                            QSize client) {
+    const auto [x, w] = anchorAxis(anchors & akLeft, anchors & akRight, original.x(),
+                                   original.width(), originalClient.width(), client.width());
+    const auto [y, h] = anchorAxis(anchors & akTop, anchors & akBottom, original.y(),
+                                   original.height(), originalClient.height(), client.height());
+    return QRect(x, y, w, h);
+}
+
+void AlignLayout::setAnchors(QWidget* control, Anchors anchors) {
+    control->setProperty(kAnchorsProperty, int(anchors));
+    QWidget* parent = control->parentWidget();
+    if (!parent || control->isWindow())
+        return;
+    const QRect client = clientRectOf(parent);
+    const QRect place = control->geometry().translated(-client.topLeft());
+    control->setProperty(kAnchorRectProperty, place);
+    control->setProperty(kAnchorClientProperty, client.size());
+    control->setProperty(kAnchorPlacedProperty, place);
+    control->setProperty(kAnchorPlacedClientProperty, client.size());
+    if (anchors != kDefaultAnchors && !parent->property(kManagedProperty).toBool()) {
+        parent->setProperty(kManagedProperty, true);
+        parent->installEventFilter(filter());
+    }
+}
+
+AlignLayout::Anchors AlignLayout::anchors(const QWidget* control) {
+    const QVariant stored = control->property(kAnchorsProperty);
+    return stored.isValid() ? Anchors(stored.toInt()) : kDefaultAnchors;
+}
+
+void AlignLayout::placeAnchored(QWidget* control, const QRect& client) {
+    const Anchors anchors = AlignLayout::anchors(control);
+    if (anchors == kDefaultAnchors || !control->property(kAnchorRectProperty).isValid())
+        return;
+    const QRect now = control->geometry().translated(-client.topLeft());
+    if (now != control->property(kAnchorPlacedProperty).toRect()) {
+        control->setProperty(kAnchorRectProperty, now);
+        control->setProperty(kAnchorClientProperty, control->property(kAnchorPlacedClientProperty));
+    }
+    const QRect place = anchored(anchors, control->property(kAnchorRectProperty).toRect(),
+                                 control->property(kAnchorClientProperty).toSize(), client.size());
+    control->setProperty(kAnchorPlacedProperty, place);
+    control->setProperty(kAnchorPlacedClientProperty, client.size());
+    if (place != now)
+        control->setGeometry(place.translated(client.topLeft()));
+}
+
 void AlignLayout::setClientMargins(QWidget* container, const QMargins& margins) {
     container->setProperty(kMarginsProperty, QVariant::fromValue(margins));
     realign(container);
@@ -96,20 +176,25 @@ void AlignLayout::setClientMargins(QWidget* container, const QMargins& margins) 
 void AlignLayout::realign(QWidget* container) {
     QList<QWidget*> children;
     QList<Item> items;
+    QList<QWidget*> free;
     for (QObject* object : container->children()) {
         auto* child = qobject_cast<QWidget*>(object);
-        if (!child || child->isWindow() || child->isHidden() || align(child) == alNone)
+        if (!child || child->isWindow())
             continue;
-        children.append(child);
-        items.append({align(child), child->geometry()});
+        if (align(child) == alNone)
+            free.append(child); // hidden ones too: they keep their anchors
+        else if (!child->isHidden()) {
+            children.append(child);
+            items.append({align(child), child->geometry()});
+        }
     }
-    if (children.isEmpty())
-        return;
-    const QMargins margins = container->property(kMarginsProperty).value<QMargins>();
-    const QList<QRect> placed = arrange(container->rect().marginsRemoved(margins), items);
+    const QRect client = clientRectOf(container);
+    const QList<QRect> placed = arrange(client, items);
     for (int i = 0; i < children.size(); ++i)
         if (children[i]->geometry() != placed[i])
             children[i]->setGeometry(placed[i]);
+    for (QWidget* child : free)
+        placeAnchored(child, client);
 }
 
 AlignLayout* AlignLayout::filter() {

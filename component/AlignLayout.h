@@ -10,11 +10,20 @@ class QWidget;
 // Edge alignment of child controls: top-aligned controls stack down from the
 // top, bottom-aligned ones up from the bottom, then left, right, and one
 // client control takes what is left. Containers re-arrange on every resize.
+//
+// Controls that are not aligned keep their anchors instead: the edges they
+// are anchored to keep their distance to the same edges of the container's
+// client area, so a control anchored left and right stretches with it, one
+// anchored right only moves with the right edge, and one anchored to neither
+// side keeps its centre at the same share of the container's width.
 class AlignLayout : public QObject {
     Q_OBJECT
 public:
     enum Align { alNone, alTop, alBottom, alLeft, alRight, alClient };
     Q_ENUM(Align)
+    enum Anchor { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+    Q_DECLARE_FLAGS(Anchors, Anchor)
+    Q_FLAG(Anchors)
 
     struct Item {
         Align align = alNone;
@@ -31,6 +40,17 @@ public:
     static void setAlign(QWidget* control, Align align);
     static Align align(const QWidget* control);
 
+    // Pure anchoring: where a control that stood at Original while the
+    // container's client area had the size OriginalClient goes when that
+    // area has the size Client.
+    static QRect anchored(Anchors anchors, const QRect& original, QSize originalClient,
+                          QSize client);
+
+    // Anchors of a control ([akLeft, akTop] unless set). Setting them takes
+    // the control's place in its container as the one to keep.
+    static void setAnchors(QWidget* control, Anchors anchors);
+    static Anchors anchors(const QWidget* control);
+
     // Places the aligned children of `container` now, and again whenever the
     // container changes size or gains or loses a child.
     static void manage(QWidget* container);
@@ -45,4 +65,7 @@ protected:
 
 private:
     static AlignLayout* filter();
+    static void placeAnchored(QWidget* control, const QRect& client);
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(AlignLayout::Anchors)

@@ -2,18 +2,21 @@
 
 #include "component/ComponentState.h"
 #include "component/PropertyByName.h"
+#include "component/TabChain.h"
 #include "platform/SystemLanguage.h"
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
 #include <QShortcutEvent>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 
 namespace {
 int& middleEastOverride() {
@@ -27,6 +30,7 @@ TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent), m_color(TskCo
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     watchWindow();
+    TabChain::enlist(this);
 }
 
 TCustomControl::~TCustomControl() {
@@ -100,6 +104,47 @@ bool TCustomControl::UseRightToLeftLayout() const {
         return false;
     const int forced = middleEastOverride();
     return forced >= 0 ? forced != 0 : SystemLanguage::isMiddleEast();
+}
+
+bool TCustomControl::ShowHint() const {
+    if (!m_parentShowHint)
+        return m_showHint;
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        const QVariant inherited = GetPropertyByName(w, "ShowHint");
+        if (inherited.isValid())
+            return inherited.toBool();
+    }
+    return true;
+}
+
+void TCustomControl::SetShowHint(bool on) {
+    m_showHint = on;
+    m_parentShowHint = false;
+}
+
+void TCustomControl::SetParentShowHint(bool on) {
+    // Leaving the parent keeps what was shown until now.
+    if (!on && m_parentShowHint)
+        m_showHint = ShowHint();
+    m_parentShowHint = on;
+}
+
+bool TCustomControl::Visible() const {
+    if (isWindow() || !parentWidget())
+        return isVisible();
+    return isVisibleTo(parentWidget());
+}
+
+int TCustomControl::TabOrder() const {
+    return TabChain::order(this);
+}
+
+void TCustomControl::SetTabOrder(int order) {
+    // Stored places are settled together once every control exists.
+    if (IsLoading())
+        TabChain::setStoredOrder(this, order);
+    else
+        TabChain::setOrder(this, order);
 }
 
 void TCustomControl::SetTabStop(bool on) {
@@ -209,6 +254,11 @@ bool TCustomControl::event(QEvent* event) {
         }
         break;
     case QEvent::ParentChange:
+        // A new parent: the end of its tab order, and its edges to keep.
+        TabChain::enlist(this);
+        AlignLayout::setAnchors(this, Anchors());
+        watchWindow();
+        break;
     case QEvent::Show:
         watchWindow();
         break;
@@ -216,6 +266,19 @@ bool TCustomControl::event(QEvent* event) {
     case QEvent::EnabledChange:
         update();
         break;
+    case QEvent::ToolTip:
+        // A control that shows no hints hands the question to its parent,
+        // whose hint shows instead; one that shows hints but has none shows
+        // nothing.
+        if (!ShowHint()) {
+            event->ignore();
+            return false;
+        }
+        if (m_hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_hint, this);
+        return true;
     default:
         break;
     }
@@ -254,6 +317,15 @@ void TCustomControl::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     emit OnExit(this);
     update();
+}
+
+void TCustomControl::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_popupMenu) {
+        event->ignore();
+        return;
+    }
+    m_popupMenu->Popup(event->globalPos().x(), event->globalPos().y());
+    event->accept();
 }
 
 void TCustomControl::resizeEvent(QResizeEvent* event) {

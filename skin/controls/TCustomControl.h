@@ -1,6 +1,8 @@
 #pragma once
 
+#include "component/AlignLayout.h"
 #include "skin/controls/SkinControlTypes.h"
+#include "skin/menus/TskPopupMenu.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +18,7 @@ class QPainter;
 // (Return, Escape, Alt + accelerator) routed to the controls that answer them.
 class TCustomControl : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
 
 public:
     explicit TCustomControl(QWidget* parent = nullptr);
@@ -43,6 +46,35 @@ public:
     void SetParentBiDiMode(bool on);
     // Right-to-left drawing: bdRightToLeft on a Middle-East system locale only.
     bool UseRightToLeftLayout() const;
+
+    // The hint shows as the control's tool tip while ShowHint holds.
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint) { m_hint = hint; }
+    // With ParentShowHint the nearest ancestor that has a ShowHint of its
+    // own decides (a window without one lets hints show); setting ShowHint
+    // gives the control its own value and ends the inheritance.
+    bool ShowHint() const;
+    void SetShowHint(bool on);
+    bool ParentShowHint() const { return m_parentShowHint; }
+    void SetParentShowHint(bool on);
+
+    // The menu a context-menu request (right click, the menu key) opens;
+    // without one the request goes on to the parent.
+    TskPopupMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(TskPopupMenu* menu) { m_popupMenu = menu; }
+
+    // The control's own shown flag, whether or not its parent is shown yet.
+    bool Visible() const;
+    void SetVisible(bool on) { setVisible(on); }
+
+    // The control's place in its parent's tab order (-1 without a parent).
+    int TabOrder() const;
+    void SetTabOrder(int order);
+
+    // The parent's edges the control keeps its distance to as the parent
+    // resizes; [akLeft, akTop] keeps it where it is.
+    AlignLayout::Anchors Anchors() const { return AlignLayout::anchors(this); }
+    void SetAnchors(AlignLayout::Anchors anchors) { AlignLayout::setAnchors(this, anchors); }
 
     bool TabStop() const { return focusPolicy() & Qt::TabFocus; }
     void SetTabStop(bool on);
@@ -104,15 +136,20 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void watchWindow();
 
     QString m_caption;
+    QString m_hint;
+    bool m_showHint = false;
+    bool m_parentShowHint = true;
     qint32 m_color;
     bool m_parentColor = true;
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;
     bool m_parentBiDiMode = true;
     QPointer<QWidget> m_keyWindow;
+    QPointer<TskPopupMenu> m_popupMenu;
     int m_accelerator = 0;
 };

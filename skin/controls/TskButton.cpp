@@ -12,6 +12,33 @@ TskButton::TskButton(QWidget* parent) : TskCustomButton(parent) {
     SetUIStyle(UIStyle());
 }
 
+void TskButton::SetGlyph(const QImage& glyph) {
+    m_glyphFromAction = false;
+    storeGlyph(glyph);
+}
+
+void TskButton::storeGlyph(const QImage& glyph) {
+    // Equal images compare pixel by pixel: a copy of the same picture is no change.
+    if (glyph == m_glyph)
+        return;
+    m_glyph = glyph;
+    update();
+}
+
+void TskButton::SetLayout(TButtonLayout layout) {
+    if (layout == m_layout)
+        return;
+    m_layout = layout;
+    update();
+}
+
+void TskButton::SetSpacing(int spacing) {
+    if (spacing == m_spacing)
+        return;
+    m_spacing = spacing;
+    update();
+}
+
 TskButton::GlyphPlacement TskButton::PlaceGlyph(TButtonLayout layout, QSize button, QSize text,
                                                 QSize glyph, int spacing) {
     const int W = button.width(), H = button.height();
@@ -38,6 +65,33 @@ TskButton::GlyphPlacement TskButton::PlaceGlyph(TButtonLayout layout, QSize butt
         break;
     }
     return p;
+}
+
+QImage TskButton::GlyphFromIcon(const QIcon& icon) {
+    if (icon.isNull())
+        return QImage();
+    QImage glyph = icon.pixmap(QSize(16, 16), 1.0).toImage();
+    if (glyph.isNull())
+        return glyph;
+    glyph = glyph.convertToFormat(QImage::Format_ARGB32);
+    const QRgb open = qRgba(255, 0, 255, 0);
+    for (int y = 0; y < glyph.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(glyph.scanLine(y));
+        for (int x = 0; x < glyph.width(); ++x)
+            if (qAlpha(line[x]) == 0)
+                line[x] = open;
+    }
+    return glyph;
+}
+
+void TskButton::ActionChange() {
+    TskCustomButton::ActionChange();
+    const QAction* action = Action();
+    if (!action || (!m_glyph.isNull() && !m_glyphFromAction))
+        return;
+    const QImage glyph = GlyphFromIcon(action->icon());
+    m_glyphFromAction = !glyph.isNull();
+    storeGlyph(glyph);
 }
 
 void TskButton::UIStyleChanged() {

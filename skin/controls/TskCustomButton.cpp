@@ -4,6 +4,7 @@
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
@@ -60,8 +61,37 @@ void TskCustomButton::SetTransparent(bool on) {
     update();
 }
 
+void TskCustomButton::SetFocusedRectMargin(int margin) {
+    if (margin == m_focusedRectMargin)
+        return;
+    m_focusedRectMargin = margin;
+    update();
+}
+
 void TskCustomButton::SetEnabled(bool on) {
     setEnabled(on); // EnabledChanged and the repaint follow from the change event
+}
+
+void TskCustomButton::SetAction(QAction* action) {
+    if (action == m_action)
+        return;
+    disconnect(m_actionChanged);
+    m_action = action;
+    if (!action)
+        return;
+    m_actionChanged = connect(action, &QAction::changed, this, [this] { ActionChange(); });
+    ActionChange();
+}
+
+void TskCustomButton::ActionChange() {
+    if (!m_action)
+        return;
+    SetCaption(m_action->text());
+    setEnabled(m_action->isEnabled());
+    SetHint(m_action->toolTip());
+    // A hidden action hides the button; a shown one shows it wherever its
+    // parent is shown.
+    setVisible(m_action->isVisible());
 }
 
 void TskCustomButton::UpdateAutoSize() {
@@ -178,6 +208,9 @@ void TskCustomButton::Click() {
             dialog->done(m_modalResult);
     }
     emit OnClick(this);
+    // The action may go away in its own handler; the guard sees that.
+    if (QAction* action = m_action)
+        action->trigger();
 }
 
 void TskCustomButton::AfterLoad() {

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class QAction;
 class QTimer;
 
 // The push button's behaviour: pressed / mouse-over / normal state, the
@@ -13,10 +14,15 @@ class QTimer;
 class TskCustomButton : public TskStyledControl {
     Q_OBJECT
     Q_PROPERTY(TBiDiMode BiDiMode READ BiDiMode WRITE SetBiDiMode)
+    Q_PROPERTY(AlignLayout::Anchors Anchors READ Anchors WRITE SetAnchors)
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
     Q_PROPERTY(QFont Font READ font WRITE setFont)
+    Q_PROPERTY(TskPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
+    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
     Q_PROPERTY(bool ParentBiDiMode READ ParentBiDiMode WRITE SetParentBiDiMode)
     Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
     Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
@@ -38,8 +44,15 @@ public:
     int MouseContinuouslyDownInterval() const { return m_repeatInterval; }
     void SetMouseContinuouslyDownInterval(int ms) { m_repeatInterval = ms; }
     int FocusedRectMargin() const { return m_focusedRectMargin; }
-    void SetFocusedRectMargin(int margin) { m_focusedRectMargin = margin; }
+    void SetFocusedRectMargin(int margin);
     void SetEnabled(bool on);
+
+    // The linked action: the button shows its caption, enabled state, hint
+    // and visibility, follows its later changes, and a click triggers it.
+    // What the button is given of its own after the link holds until the
+    // action next changes. The link ends when the action is destroyed.
+    QAction* Action() const { return m_action; }
+    void SetAction(QAction* action);
 
     // The click: ends a press, hands ModalResult to the form, fires OnClick.
     virtual void Click();
@@ -66,6 +79,8 @@ protected:
     virtual void FontChanged();
     virtual void TransparentChanged();
     virtual void EnabledChanged() {}
+    // Copies the linked action's state onto the button.
+    virtual void ActionChange();
     virtual void PaintFace(QPainter& canvas, const QImage& face);
     virtual void PaintCaption(QPainter& canvas, const QString& caption);
     virtual void PaintFocus(QPainter& canvas);
@@ -112,4 +127,6 @@ private:
     bool m_active = false;
     bool m_clickPending = false;
     QPointer<QTimer> m_timer;
+    QPointer<QAction> m_action;
+    QMetaObject::Connection m_actionChanged;
 };

@@ -2,7 +2,12 @@
 #include "app/LayoutReader.h"
 #include "component/ComponentState.h"
 #include "component/LayoutCollection.h"
+#include "skin/controls/TskButton.h"
+#include "skin/controls/TskCheckBox.h"
+#include "skin/controls/TskImagePanel.h"
+#include "skin/menus/TskPopupMenu.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -181,6 +186,132 @@ TEST(Layout, FaultsNameFileAndLine) {
     EXPECT_EQ(errorOf("object R: Other\nend").first, 1);
     EXPECT_EQ(errorOf("object R: Root\n  Align = alMiddle\nend").first, 2);
     EXPECT_EQ(errorOf("object R: Root\nend\nextra").first, 3);
+}
+
+namespace {
+
+ComponentRegistry skinRegistry() {
+    ComponentRegistry r;
+    r.add<TskImagePanel>("TskImagePanel");
+    r.add<TskButton>("TskButton");
+    r.add<TskCheckBox>("TskCheckBox");
+    r.add<TskPopupMenu>("TskPopupMenu");
+    r.add("TAction", [](QWidget* parent) -> QObject* { return new QAction(parent); });
+    return r;
+}
+
+const char* const kSkinLayout = R"(object R: Root
+  ClientWidth = 300
+  ClientHeight = 200
+  object pmPanel: TskPopupMenu
+  end
+  object pmButton: TskPopupMenu
+  end
+  object pnl: TskImagePanel
+    Left = 0
+    Top = 0
+    Width = 300
+    Height = 100
+    Anchors = [akLeft, akTop, akRight]
+    TabOrder = 1
+    Visible = true
+    PopupMenu = pmPanel
+    object btn: TskButton
+      Left = 200
+      Top = 10
+      Width = 80
+      Height = 27
+      Anchors = [akTop, akRight]
+      PopupMenu = pmButton
+      ShowHint = true
+      Action = acStart
+      TabOrder = 1
+    end
+    object box: TskCheckBox
+      Left = 10
+      Top = 10
+      Anchors = []
+      PopupMenu = nil
+      ShowHint = false
+      Visible = false
+      ParentShowHint = false
+      TabOrder = 0
+    end
+  end
+  object pnl2: TskImagePanel
+    Left = 0
+    Top = 100
+    Width = 300
+    Height = 100
+    TabOrder = 0
+    Visible = false
+  end
+  object acStart: TAction
+    Text = 'Start'
+    ToolTip = 'Convert'
+  end
+end
+)";
+
+} // namespace
+
+TEST(Layout, SkinnedControlsTakeAnchorsMenusHintsPlacesAndActionsFromTheLayout) {
+    Root root;
+    LayoutLoader(skinRegistry())
+        .load(&root, LayoutReader::parse(kSkinLayout, "s.layout"), "s.layout");
+    auto* pnl = root.findChild<TskImagePanel*>("pnl");
+    auto* pnl2 = root.findChild<TskImagePanel*>("pnl2");
+    auto* btn = root.findChild<TskButton*>("btn");
+    auto* box = root.findChild<TskCheckBox*>("box");
+    ASSERT_TRUE(pnl && pnl2 && btn && box);
+
+    EXPECT_EQ(pnl->PopupMenu(), root.findChild<TskPopupMenu*>("pmPanel"));
+    EXPECT_EQ(btn->PopupMenu(), root.findChild<TskPopupMenu*>("pmButton"));
+    EXPECT_EQ(box->PopupMenu(), nullptr);
+    // The action is named before it exists in the layout.
+    EXPECT_EQ(btn->Action(), root.findChild<QAction*>("acStart"));
+    EXPECT_EQ(btn->Caption(), "Start");
+    EXPECT_EQ(btn->Hint(), "Convert");
+
+    EXPECT_TRUE(btn->ShowHint());
+    EXPECT_FALSE(btn->ParentShowHint());
+    EXPECT_FALSE(box->ShowHint());
+    EXPECT_FALSE(box->ParentShowHint());
+    EXPECT_TRUE(pnl->Visible());
+    EXPECT_FALSE(pnl2->Visible());
+    EXPECT_FALSE(box->Visible());
+
+    EXPECT_EQ(pnl2->TabOrder(), 0);
+    EXPECT_EQ(pnl->TabOrder(), 1);
+    EXPECT_EQ(box->TabOrder(), 0);
+    EXPECT_EQ(btn->TabOrder(), 1);
+
+    EXPECT_EQ(box->Anchors(), AlignLayout::Anchors());
+    EXPECT_EQ(btn->Anchors(), AlignLayout::akTop | AlignLayout::akRight);
+    root.show();
+    root.resize(400, 200);
+    EXPECT_EQ(pnl->geometry(), QRect(0, 0, 400, 100));
+    EXPECT_EQ(btn->geometry(), QRect(300, 10, 80, 27));
+}
+
+TEST(Layout, BadSetsAndReferencesNameTheirLine) {
+    Root root;
+    auto lineOf = [&](const QString& body) {
+        const QString text = "object R: Root\n  object pm: TskPopupMenu\n  end\n"
+                             "  object b: TskButton\n" +
+                             body + "  end\nend\n";
+        try {
+            LayoutLoader(skinRegistry())
+                .load(&root, LayoutReader::parse(text, "b.layout"), "b.layout");
+        } catch (const LayoutError& e) {
+            return e.line;
+        }
+        return -1;
+    };
+    EXPECT_EQ(lineOf("    Anchors = [akLeft, akMiddle]\n"), 5);
+    EXPECT_EQ(lineOf("    Left = 1\n    PopupMenu = nobody\n"), 6);
+    EXPECT_EQ(lineOf("    Action = pm\n"), 5); // a menu is no action
+    EXPECT_EQ(lineOf("    Anchors = []\n    PopupMenu = pm\n"), -1);
 }
 
 TEST(Layout, AMissingFileIsALayoutError) {

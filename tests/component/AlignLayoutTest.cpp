@@ -56,3 +56,60 @@ TEST(AlignLayout, ManagedContainerFollowsResizes) {
     A::fromName("bottom", &ok);
     EXPECT_FALSE(ok);
 }
+
+TEST(AlignLayout, AnchorsKeepTheirEdgesAndAnUnanchoredAxisKeepsItsCentresShare) {
+    const QRect r(20, 10, 40, 30);
+    const QSize was(200, 100), now(300, 160);
+    EXPECT_EQ(A::anchored(A::akLeft | A::akTop, r, was, now), r);
+    EXPECT_EQ(A::anchored(A::akRight | A::akBottom, r, was, now), QRect(120, 70, 40, 30));
+    EXPECT_EQ(A::anchored(A::akLeft | A::akRight | A::akTop, r, was, now), QRect(20, 10, 140, 30));
+    EXPECT_EQ(A::anchored(A::akTop | A::akBottom, r, was, now), QRect(40, 10, 40, 90));
+    // Neither side: centre 40 of 200 becomes 60 of 300; 25 of 100 becomes 40 of 160.
+    EXPECT_EQ(A::anchored(A::Anchors(), r, was, now), QRect(40, 25, 40, 30));
+    // Shrinking past the stretched length leaves it empty, never negative.
+    EXPECT_EQ(A::anchored(A::akLeft | A::akRight, r, was, QSize(20, 100)).width(), 0);
+    // A container that had no size yet can't scale a centre.
+    EXPECT_EQ(A::anchored(A::Anchors(), r, QSize(0, 0), now), r);
+}
+
+TEST(AlignLayout, AnchoredChildrenFollowTheirContainersResizes) {
+    QWidget box;
+    box.resize(200, 100);
+    auto* right = new QWidget(&box);
+    right->setGeometry(150, 10, 40, 20);
+    auto* stretched = new QWidget(&box);
+    stretched->setGeometry(10, 40, 180, 20);
+    auto* corner = new QWidget(&box);
+    corner->setGeometry(170, 80, 20, 10);
+    auto* plain = new QWidget(&box);
+    plain->setGeometry(5, 5, 10, 10);
+    auto* top = new QWidget(&box);
+    top->setGeometry(0, 0, 10, 4);
+    A::setAlign(top, A::alTop);
+    A::setAnchors(right, A::akTop | A::akRight);
+    A::setAnchors(stretched, A::akLeft | A::akTop | A::akRight);
+    A::setAnchors(corner, A::akRight | A::akBottom);
+    EXPECT_EQ(A::anchors(plain), A::akLeft | A::akTop);
+    // Anchoring needs nobody to manage the container first. While the box is
+    // hidden Qt holds its resize events back; two resizes in a row must not
+    // lose the reference.
+    box.resize(250, 110);
+    box.resize(300, 150);
+    box.show();
+    EXPECT_EQ(right->geometry(), QRect(250, 10, 40, 20));
+    EXPECT_EQ(stretched->geometry(), QRect(10, 40, 280, 20));
+    EXPECT_EQ(corner->geometry(), QRect(270, 130, 20, 10));
+    EXPECT_EQ(plain->geometry(), QRect(5, 5, 10, 10));
+    EXPECT_EQ(top->geometry(), QRect(0, 0, 300, 4));
+
+    // Moved by the program: the new place is the one kept from now on.
+    right->move(100, 10);
+    box.resize(320, 150);
+    EXPECT_EQ(right->geometry(), QRect(120, 10, 40, 20));
+    box.resize(300, 150);
+    EXPECT_EQ(right->geometry(), QRect(100, 10, 40, 20));
+
+    // Client margins count: the edges kept are the client area's.
+    A::setClientMargins(&box, QMargins(0, 0, 10, 0));
+    EXPECT_EQ(right->geometry(), QRect(90, 10, 40, 20));
+}

@@ -57,6 +57,30 @@ inline bool activate(QWidget* window) {
     return QTest::qWaitForWindowActive(window);
 }
 
+// Counts the paint events a widget receives after the posted ones ran.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    // Paints caused since the last call, once pending updates are delivered.
+    int paintsSinceLastCall() {
+        QApplication::processEvents();
+        const int n = m_paints;
+        m_paints = 0;
+        return n;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint)
+            ++m_paints;
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    int m_paints = 0;
+};
+
 // A parent that paints one flat colour, to see what shows through.
 class SolidWidget : public QWidget {
 public:

@@ -5,6 +5,7 @@
 #include "skin/draw/TskColor.h"
 #include "skin/theme/TskFileTheme.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -136,6 +137,52 @@ TEST(TskButton, TwoImageGlyphShowsItsLeftHalfEnabledAndRightHalfDisabled) {
     const QImage disabled = shot(b);
     EXPECT_EQ(count(disabled, 0xFF0000), 0);
     EXPECT_EQ(count(disabled, 0x00A000), 144); // drawn as is, not greyed
+}
+
+TEST(TskButton, LookWritersRepaintOnAChangeAndOnlyThen) {
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::DeepBlue);
+    b->SetCaption(QStringLiteral("Go"));
+    QImage glyph(12, 12, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter(&glyph).fillRect(QRect(2, 2, 8, 8), QColor(200, 0, 0));
+    ASSERT_TRUE(activate(&f.window));
+    b->setFocus();
+    PaintCounter paints(b);
+    paints.paintsSinceLastCall();
+
+    // Each writer: the same value again paints nothing; a new one repaints,
+    // and the picture shows the new value.
+    auto check = [&](const char* what, const std::function<void()>& same,
+                     const std::function<void()>& changed) {
+        same();
+        EXPECT_EQ(paints.paintsSinceLastCall(), 0) << what << " set to the same value";
+        const QImage before = shot(b);
+        paints.paintsSinceLastCall();
+        changed();
+        EXPECT_GE(paints.paintsSinceLastCall(), 1) << what << " changed";
+        EXPECT_NE(shot(b), before) << what << " changed";
+        paints.paintsSinceLastCall(); // grab() paints too
+    };
+    check(
+        "Glyph", [&] { b->SetGlyph(QImage()); }, [&] { b->SetGlyph(glyph); });
+    check(
+        "Glyph copy", [&] { b->SetGlyph(glyph.copy()); },
+        [&] {
+            QImage other = glyph;
+            QPainter(&other).fillRect(QRect(4, 4, 4, 4), QColor(0, 0, 200));
+            b->SetGlyph(other);
+        });
+    check(
+        "Layout", [&] { b->SetLayout(TButtonLayout::blGlyphLeft); },
+        [&] { b->SetLayout(TButtonLayout::blGlyphRight); });
+    check(
+        "Spacing", [&] { b->SetSpacing(4); }, [&] { b->SetSpacing(10); });
+    ASSERT_TRUE(b->hasFocus());
+    check(
+        "FocusedRectMargin", [&] { b->SetFocusedRectMargin(2); },
+        [&] { b->SetFocusedRectMargin(5); });
 }
 
 TEST(TskButton, FocusMarkIsARectangleOrABoldCaptionByStyle) {
@@ -383,4 +430,119 @@ TEST(TskButton, ClickHandsTheModalResultToTheDialog) {
     lone.SetModalResult(2);
     lone.Click();
     EXPECT_EQ(clicks.count(), 1);
+}
+
+namespace {
+
+// A 16 x 16 icon, open except for a square of Fill with a 2 x 2 spot of Spot.
+QIcon squareIcon(QColor fill, QColor spot) {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.fillRect(QRect(4, 4, 8, 8), fill);
+    p.fillRect(QRect(6, 6, 2, 2), spot);
+    p.end();
+    return QIcon(QPixmap::fromImage(image));
+}
+
+int countColor(const QImage& image, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += rgb(image, x, y) == (color & 0xFFFFFF);
+    return n;
+}
+
+} // namespace
+
+TEST(TskButton, LinkedActionGivesCaptionStateHintAndGlyphAndFollowsItsChanges) {
+    Form f;
+    TskButton* b = f.button;
+    b->SetUIStyle(TskUIStyle::WinXP);
+    QAction action(QStringLiteral("&Start"), &f.window);
+    action.setToolTip(QStringLiteral("Convert the folder"));
+    action.setIcon(squareIcon(QColor(201, 13, 17), QColor(0, 0, 0)));
+    b->SetCaption(QStringLiteral("Old"));
+    b->SetAction(&action);
+    EXPECT_EQ(b->Action(), &action);
+    EXPECT_EQ(b->Caption(), "&Start");
+    EXPECT_EQ(b->Hint(), "Convert the folder");
+    EXPECT_EQ(b->Glyph().size(), QSize(16, 16));
+    QImage image = shot(b);
+    // The icon's open pixels stay open; its black spot is not taken for them.
+    EXPECT_EQ(countColor(image, qRgb(201, 13, 17)), 60);
+    const QRect square =
+        boundsOf(image, [&](int x, int y) { return rgb(image, x, y) == 0xC90D11; });
+    EXPECT_EQ(square.size(), QSize(8, 8));
+    EXPECT_EQ(countColor(image.copy(square), qRgb(0, 0, 0)), 4);
+
+    action.setEnabled(false);
+    EXPECT_FALSE(b->isEnabled());
+    EXPECT_EQ(countColor(shot(b), qRgb(201, 13, 17)), 0); // greyed
+    action.setEnabled(true);
+    EXPECT_TRUE(b->isEnabled());
+    action.setVisible(false);
+    EXPECT_FALSE(b->isVisibleTo(&f.window));
+    action.setVisible(true);
+    EXPECT_TRUE(b->isVisibleTo(&f.window));
+
+    // The button's own value holds until the action changes again.
+    b->SetCaption(QStringLiteral("Mine"));
+    EXPECT_EQ(b->Caption(), "Mine");
+    action.setText(QStringLiteral("&Go"));
+    EXPECT_EQ(b->Caption(), "&Go");
+    // A glyph that came from the action follows its icon.
+    action.setIcon(squareIcon(QColor(13, 201, 17), QColor(13, 201, 17)));
+    EXPECT_EQ(countColor(shot(b), qRgb(13, 201, 17)), 64);
+    EXPECT_EQ(countColor(shot(b), qRgb(201, 13, 17)), 0);
+
+    // A glyph of the button's own is never replaced by the action's icon.
+    TskButton own(&f.window);
+    QImage glyph(12, 12, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    own.SetGlyph(glyph);
+    own.SetAction(&action);
+    EXPECT_EQ(own.Glyph(), glyph);
+    action.setIcon(squareIcon(QColor(1, 2, 3), QColor(1, 2, 3)));
+    EXPECT_EQ(own.Glyph(), glyph);
+}
+
+TEST(TskButton, ClickTriggersTheLinkedActionOnce) {
+    Form f;
+    TskButton* b = f.button;
+    QAction action(QStringLiteral("Run"), &f.window);
+    b->SetAction(&action);
+    QSignalSpy triggered(&action, &QAction::triggered);
+    QSignalSpy clicks(b, &TCustomControl::OnClick);
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(3, 3));
+    EXPECT_EQ(triggered.count(), 1);
+    EXPECT_EQ(clicks.count(), 1);
+    // Released elsewhere: no click, no action.
+    sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
+    sendMouse(b, QEvent::MouseButtonRelease, QPoint(300, 3));
+    EXPECT_EQ(triggered.count(), 1);
+}
+
+TEST(TskButton, ClearedOrDestroyedActionLeavesNoLink) {
+    Form f;
+    TskButton* b = f.button;
+    QAction kept(QStringLiteral("Kept"));
+    b->SetAction(&kept);
+    b->SetAction(nullptr);
+    QSignalSpy triggered(&kept, &QAction::triggered);
+    kept.setText(QStringLiteral("Changed"));
+    kept.setEnabled(false);
+    EXPECT_EQ(b->Caption(), "Kept");
+    EXPECT_TRUE(b->isEnabled());
+    b->Click();
+    EXPECT_EQ(triggered.count(), 0);
+
+    auto* gone = new QAction(QStringLiteral("Gone"));
+    b->SetAction(gone);
+    delete gone;
+    EXPECT_EQ(b->Action(), nullptr);
+    EXPECT_EQ(b->property("Action").value<QAction*>(), nullptr);
+    b->Click(); // must not reach the destroyed action
+    EXPECT_EQ(b->Caption(), "Gone");
 }
