@@ -6,7 +6,9 @@
 #include "skin/menus/SkinMenu.h"
 #include "skin/menus/SkinMenuDrawing.h"
 #include "skin/menus/TskMainMenu.h"
+#include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinStyleList.h"
+#include "skin/theme/SkinThemeUser.h"
 
 #include <QEvent>
 #include <QMenu>
@@ -141,15 +143,17 @@ void TskMenuBar::SetColor(qint32 color) {
 }
 
 TskUIStyle TskMenuBar::DrawStyle() const {
-    if (const QObject* menu = mainMenuOf(m_menu))
-        return menu->property("UIStyle").value<TskUIStyle>();
-    return m_form ? m_form->property("UIStyle").value<TskUIStyle>() : TskUIStyle::DeepBlue;
+    if (const TskMainMenu* menu = mainMenuOf(m_menu))
+        return menu->UIStyle();
+    const SkinFormInterface* form = SkinFormInterface::cast(m_form);
+    return form ? form->UIStyle() : TskUIStyle::DeepBlue;
 }
 
 TskFileTheme* TskMenuBar::DrawTheme() const {
-    if (const QObject* menu = mainMenuOf(m_menu))
-        return menu->property("FileTheme").value<TskFileTheme*>();
-    return m_form ? m_form->property("FileTheme").value<TskFileTheme*>() : nullptr;
+    if (const TskMainMenu* menu = mainMenuOf(m_menu))
+        return menu->FileTheme();
+    const SkinThemeUser* form = SkinThemeUser::cast(m_form);
+    return form ? form->FileTheme() : nullptr;
 }
 
 QFont TskMenuBar::DrawFont() const {
