@@ -11,6 +11,9 @@ namespace {
 
 class PosixFilesTest : public ::testing::Test {
 protected:
+    // Qt cannot remove a name that is not text.
+    void TearDown() override { PosixFiles::removeTree(temp.path()); }
+
     QTemporaryDir temp;
     QString at(const char* name) const { return temp.path() + QLatin1Char('/') + name; }
 };

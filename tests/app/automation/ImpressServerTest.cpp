@@ -100,7 +100,8 @@ TEST(ImpressServerTest, UnloadableFilesFailWithAMessageAndNothingWaits) {
 }
 
 TEST(ImpressServerTest, AMissingOfficeIsReportedAsSuch) {
-    ImpressServer::Settings settings = TestOffice().settings();
+    const TestOffice office; // lives as long as the folders its settings name
+    ImpressServer::Settings settings = office.settings();
     settings.officeDir = "/nonexistent/office";
     ImpressServer server(settings);
     const QString message = messageOf([&] { server.start(); });
@@ -149,7 +150,8 @@ public:
 };
 
 TEST(ImpressServerTest, AnOfficeThatEndsAtOnceOrNeverAnswersIsReportedAsSuch) {
-    ImpressServer::Settings settings = TestOffice().settings();
+    const TestOffice office; // lives as long as the folders its settings name
+    ImpressServer::Settings settings = office.settings();
     FakeOfficeDir quitter("exit 1");
     settings.officeDir = quitter.temp.path();
     EXPECT_EQ(messageOf([&] { ImpressServer(settings).start(); }),
