@@ -2,6 +2,7 @@
 
 #include "component/AlignLayout.h"
 #include "platform/SystemLanguage.h"
+#include "platform/WindowManager.h"
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
@@ -188,7 +189,10 @@ void TskTitleBar::ToggleMaximized(QWidget* form) {
 }
 
 void TskTitleBar::MinimizeForm(QWidget* form) {
-    if (!form)
+    // With no window manager to take the window off the screen it would stay
+    // where it is, flagged minimized, its children hidden (the banner's web
+    // view stops drawing) until something clears the flag: it stays as it is.
+    if (!form || WindowManager::MissingOnX())
         return;
     if (form != ApplicationMainForm()) {
         form->setWindowState(form->windowState() | Qt::WindowMinimized);
