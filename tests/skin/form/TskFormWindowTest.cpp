@@ -2,6 +2,7 @@
 // handled with the X server's own pointer.
 
 #include "RealPointer.h"
+#include "platform/WindowManager.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -49,6 +50,12 @@ protected:
 };
 
 } // namespace
+
+TEST_F(SkinnedWindow, TheWindowManagerIsSeenWhereOneRuns) {
+    const bool running = RealPointer::WindowManagerRunning();
+    EXPECT_EQ(WindowManager::RunningOnX(), running);
+    EXPECT_EQ(WindowManager::MissingOnX(), !running);
+}
 
 TEST_F(SkinnedWindow, DraggingTheRightEdgeWidensTheWindowByTheDrag) {
     ShownWindow w;
