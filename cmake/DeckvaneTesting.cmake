@@ -51,9 +51,12 @@ endfunction()
 # The virtual X server (and window manager) of one display kind, started
 # once before the first test that needs it and ended after the last.
 function(deckvane_display_fixture kind)
-    if(TEST xvfb_${kind}_start)
+    # Once for the whole project: test names are seen only in their own folder.
+    get_property(made GLOBAL PROPERTY deckvane_display_fixture_${kind})
+    if(made)
         return()
     endif()
+    set_property(GLOBAL PROPERTY deckvane_display_fixture_${kind} TRUE)
     set(dir ${CMAKE_BINARY_DIR}/xvfb/${kind})
     set(script ${PROJECT_SOURCE_DIR}/cmake/XvfbFixture.sh)
     if(kind STREQUAL "openbox")

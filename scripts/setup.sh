@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev libxcb1-dev
     libreoffice-impress libreoffice-dev libreoffice-dev-common
     libgtest-dev libgmock-dev
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core

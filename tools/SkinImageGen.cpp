@@ -377,16 +377,12 @@ void macOS(Images& out) {
             const QRectF ball(1, 0.5, s - 2.5, s - 2.5);
             QPainterPath shape;
             shape.addEllipse(ball);
+            // A lit ball for the pointer, held down or not: this strip has
+            // one picture for both.
             Gel gel = gelOf(0xD8DCE4, 0x868E9C, 0x5C626E, 0.8, 0.55);
-            if (st != State::Normal) {
+            if (st != State::Normal)
                 gel = g == Glyph::Close ? gelOf(0xFFB0A6, 0xD83A2E, 0x90221A, 0.8, 0.55)
                                         : gelOf(0xB8D6FA, 0x3973C4, 0x244E8C, 0.8, 0.55);
-                if (st == State::Pressed) {
-                    gel.top = darker(gel.top, 0.2);
-                    gel.bottom = darker(gel.bottom, 0.25);
-                    gel.gloss = 0.45;
-                }
-            }
             paintGel(p, shape, gel);
             const QColor ink =
                 st == State::Normal ? QColor(0x3A, 0x3E, 0x46) : QColor(255, 255, 255);

@@ -4,6 +4,7 @@
 #include "component/LayoutCollection.h"
 #include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
+#include "platform/WindowManager.h"
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
@@ -559,6 +560,11 @@ bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
 }
 
 void TskForm::applyMaximizedBounds() {
+    // A window manager sizes the windows it maximizes itself, and answers a
+    // resize asked of one (openbox, depending on timing) by restoring it:
+    // the frame goes off the screen only where nobody else places windows.
+    if (WindowManager::RunningOnX())
+        return;
     const QRect target = MaximizedBounds(GetWorkAreaRect());
     if (m_owner->geometry() == target)
         return;

@@ -2,6 +2,7 @@
 
 #include "component/AlignLayout.h"
 #include "platform/SystemLanguage.h"
+#include "platform/WindowManager.h"
 #include "skin/draw/SkinGeometry.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
@@ -188,7 +189,10 @@ void TskTitleBar::ToggleMaximized(QWidget* form) {
 }
 
 void TskTitleBar::MinimizeForm(QWidget* form) {
-    if (!form)
+    // With no window manager to take the window off the screen it would stay
+    // where it is, flagged minimized, its children hidden (the banner's web
+    // view stops drawing) until something clears the flag: it stays as it is.
+    if (!form || WindowManager::MissingOnX())
         return;
     if (form != ApplicationMainForm()) {
         form->setWindowState(form->windowState() | Qt::WindowMinimized);
@@ -500,23 +504,9 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
 }
 
 void TskTitleBar::StartWindowDrag(QPoint pressGlobal) {
-    // The window system's move starts at the press itself, as on a native
-    // caption: started later, it would take the pointer's position then as
-    // its anchor and the grabbed point would slip by the way travelled. A
-    // click without movement moves nothing, and a double click still
-    // reaches the bar.
-    m_dragArmed = false;
+    m_dragArmed = ParentForm() != nullptr;
     m_manualDrag = false;
     m_pressGlobal = pressGlobal;
-    QWidget* form = ParentForm();
-    if (!form)
-        return;
-    QWindow* handle = form->windowHandle();
-    if (handle && handle->startSystemMove())
-        return;
-    // No window manager to ask: the bar moves the window itself once the
-    // pointer has travelled the drag distance.
-    m_dragArmed = true;
 }
 
 void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
@@ -524,13 +514,21 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     m_mouse = event->position().toPoint();
     if (m_dragArmed && (event->buttons() & Qt::LeftButton)) {
         const QPoint now = event->globalPosition().toPoint();
-        if (!m_manualDrag &&
-            (now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance())
-            m_manualDrag = true;
-        if (m_manualDrag) {
-            if (QWidget* form = ParentForm())
-                form->move(m_formStart + (now - m_pressGlobal));
+        QWidget* form = ParentForm();
+        if (form && !m_manualDrag &&
+            (now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+            // Not at the press: a window manager that gets round to a move
+            // only after the button is up again keeps moving with no button
+            // held, misses the release, and un-maximizes the window the
+            // double click just maximized. Begun from the press point, the
+            // move keeps the grabbed point under the pointer all the same.
+            if (WindowManager::StartMove(form->windowHandle(), m_pressGlobal))
+                m_dragArmed = false;
+            else
+                m_manualDrag = true; // no window manager to ask: the bar moves it
         }
+        if (form && m_manualDrag)
+            form->move(m_formStart + (now - m_pressGlobal));
     }
     updateHot();
     update();

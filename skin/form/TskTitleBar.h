@@ -167,9 +167,10 @@ signals:
 protected:
     virtual void DrawSections(QImage& bitmap);
     virtual void DrawButtons(QImage& bitmap);
-    // Hands the window to the window system's move at the press (at
-    // PressGlobal), or arms the bar to move it by the mouse when the window
-    // system has no move to offer.
+    // Arms the bar at a press (at PressGlobal) on its empty part: once the
+    // pointer has travelled the drag distance with the button held, the
+    // window goes to the window system's move, or, when that has no move to
+    // offer, follows the pointer by the bar's own hand.
     virtual void StartWindowDrag(QPoint pressGlobal);
 
     void paintEvent(QPaintEvent* event) override;
@@ -219,7 +220,7 @@ private:
 
     std::optional<QPoint> m_mouse; // last known mouse position in the bar
     bool m_dragArmed = false;      // a press on an empty part may move the window
-    bool m_manualDrag = false;     // past the drag distance: the window follows
+    bool m_manualDrag = false;     // past the drag distance, no system move: the bar moves it
     QPoint m_pressGlobal;
     QPoint m_formStart;
     QPointer<QWidget> m_watchedForm;

@@ -197,3 +197,23 @@ TEST(SkinPainting, PaintParentBackgroundShowsWhatLiesBehind) {
     orphan.resize(4, 4);
     EXPECT_EQ(paintBehind(orphan).pixel(0, 0), qRgb(0, 0, 0));
 }
+
+TEST(SkinPainting, FrameRectColorDrawsTheRectanglesOutermostPixels) {
+    // Right and bottom are exclusive: the frame's lines are the rectangle's
+    // first and last columns and rows, nothing outside and nothing within.
+    for (const QRect& rect : {QRect(2, 1, 6, 5), QRect(3, 3, 2, 2), QRect(1, 2, 7, 1)}) {
+        QImage canvas = blankCanvas(10, 8);
+        {
+            QPainter p(&canvas);
+            FrameRectColor(p, rect, TskColor::fromRgb(255, 0, 0));
+        }
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x) {
+                const bool edge = rect.contains(x, y) && (x == rect.left() || x == rect.right() ||
+                                                          y == rect.top() || y == rect.bottom());
+                EXPECT_EQ(canvas.pixel(x, y), edge ? qRgb(255, 0, 0) : qRgb(0, 200, 0))
+                    << x << "," << y << " of " << rect.x() << "," << rect.y() << " " << rect.width()
+                    << "x" << rect.height();
+            }
+    }
+}

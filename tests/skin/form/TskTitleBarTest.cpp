@@ -138,6 +138,28 @@ TEST(TskTitleBar, CaptionIsCutWithDots) {
     const QString emoji = QString::fromUtf8("ab\xF0\x9F\x98\x80"
                                             "cd");
     EXPECT_EQ(TskTitleBar::FitCaption(emoji, 55, width), "ab...");
+    // Room for "ab", half the pair and the dots: the cut lands inside the
+    // pair and takes the whole character.
+    const QString longer = emoji + QStringLiteral("ef");
+    EXPECT_EQ(TskTitleBar::FitCaption(longer, 65, width), "ab...");
+    EXPECT_EQ(TskTitleBar::FitCaption(longer, 70, width),
+              QString::fromUtf8("ab\xF0\x9F\x98\x80..."));
+}
+
+TEST(TskTitleBar, CaptionAtTheBarsLeftEdgeMovesInToSix) {
+    // Neither a control box nor an offset: the caption would touch the edge.
+    TskTitleBar::LayoutInput input;
+    input.barWidth = 300;
+    input.sideBorderWidth = 1;
+    const std::vector<TskTitleBar::ButtonSlot> closeOnly = {{true, false, QSize(17, 17)}};
+    EXPECT_EQ(TskTitleBar::ComputeLayout(input, closeOnly).captionLeft, 6);
+    // An offset the side border swallows ends at the edge too.
+    input.leftBtnXOffset = 2;
+    input.sideBorderWidth = 4;
+    EXPECT_EQ(TskTitleBar::ComputeLayout(input, closeOnly).captionLeft, 6);
+    // Any other start stays where it is.
+    input.sideBorderWidth = 2;
+    EXPECT_EQ(TskTitleBar::ComputeLayout(input, closeOnly).captionLeft, 1);
 }
 
 TEST(TskTitleBar, InactiveCaptionTakesTheSystemColour) {

@@ -1,14 +1,20 @@
 #include "skin/menus/TskMenuBar.h"
 
+#include "TskThemeFileWriter.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/menus/TskMainMenu.h"
+#include "skin/menus/TskPopupMenu.h"
+#include "skin/theme/TskFileTheme.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -121,6 +127,45 @@ TEST(TskMenuBar, ButtonLooksByStyle) {
     EXPECT_FALSE(look.filled);
     EXPECT_EQ(look.textColor, 0x00FFFFFF);
     EXPECT_EQ(look.text, QRect(10, 0, 40, 24));
+}
+
+TEST(TskMenuBar, ThemeFilesGiveTheCaptionColourUnlessTheyMarkTheWhiteFamily) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A theme file with its own menu text colour and a family marker.
+    auto themeMarked = [&](qint32 marker) {
+        TskThemeFileWriter writer;
+        writer.AddInt(QStringLiteral("MenuFontColor"), 0x123456);
+        writer.AddInt(QStringLiteral("ControlFontColor"), marker);
+        const QString path = dir.filePath(QStringLiteral("marker%1.vsk").arg(marker, 0, 16));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(writer.Bytes()) > 0);
+        file.close();
+        auto* theme = new TskFileTheme;
+        theme->SetThemeFile(path);
+        EXPECT_TRUE(theme->IsThemeLoaded());
+        return std::unique_ptr<TskFileTheme>(theme);
+    };
+    const QRect r(10, 0, 40, 22);
+    TskMenuBar::ButtonState normal;
+    TskMenuBar::ButtonState disabled;
+    disabled.enabled = false;
+    const auto own = themeMarked(0x20000);
+    EXPECT_EQ(TskMenuBar::LookOf(TskUIStyle::FromThemeFile, own.get(), r, normal).textColor,
+              0x123456);
+    EXPECT_EQ(TskMenuBar::LookOf(TskUIStyle::FromThemeFile, own.get(), r, disabled).textColor,
+              0x00808080);
+    // A built-in style keeps its own colour whatever the theme holds.
+    EXPECT_EQ(TskMenuBar::LookOf(TskUIStyle::WinXP, own.get(), r, normal).textColor, 0);
+    const auto white = themeMarked(0x30000);
+    EXPECT_EQ(TskMenuBar::LookOf(TskUIStyle::FromThemeFile, white.get(), r, normal).textColor,
+              0x00FFFFFF);
+    // The popup menus take the file's colour as it is.
+    TskPopupMenu popup;
+    popup.SetFileTheme(own.get());
+    popup.SetUIStyle(TskUIStyle::FromThemeFile);
+    EXPECT_EQ(popup.FontColor(), 0x123456);
+    popup.SetFileTheme(nullptr);
 }
 
 TEST(TskMenuBar, MacOsBarShowsItsImagesAndTheHotButtonsSelection) {

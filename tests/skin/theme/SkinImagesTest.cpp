@@ -264,6 +264,13 @@ TEST(SkinImages, FramesShowDifferentThings) {
         }
         EXPECT_EQ(normals.size(), 6) << name;
     }
+    // The MacOS strip lights a button under the pointer and keeps that
+    // picture while it is held down.
+    const QImage mac = LoadBuiltinImage(QStringLiteral("MACOS_TITLEBTN"));
+    for (int button = 0; button < 6; ++button)
+        EXPECT_EQ(bytesOf(frameOf(mac, 18, 3 * button + 2)),
+                  bytesOf(frameOf(mac, 18, 3 * button + 3)))
+            << "MacOS button " << button;
     for (const char* name : {"MACOS_CHECKBOX", "WINXP_RADIOBUTTON", "PROTEIN_CHECKBOX",
                              "BLUEGLASS_RADIOBUTTON", "DEEPBLUE_BUTTON", "MACOS_BUTTON"}) {
         const QImage strip = LoadBuiltinImage(QLatin1String(name));
