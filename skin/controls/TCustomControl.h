@@ -104,6 +104,15 @@ signals:
     void OnResize(QObject* Sender);
 
 protected:
+    // The writer rule of every look-changing property: store and repaint,
+    // and do neither when the value is the one already held.
+    template <typename T> void assignAndRepaint(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        update();
+    }
+
     // Draws the whole control into Canvas, an image of the control's size.
     virtual void Paint(QPainter& canvas) = 0;
     // Runs before the off-screen image is made: the last chance to resize.

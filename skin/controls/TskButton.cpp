@@ -19,24 +19,15 @@ void TskButton::SetGlyph(const QImage& glyph) {
 
 void TskButton::storeGlyph(const QImage& glyph) {
     // Equal images compare pixel by pixel: a copy of the same picture is no change.
-    if (glyph == m_glyph)
-        return;
-    m_glyph = glyph;
-    update();
+    assignAndRepaint(m_glyph, glyph);
 }
 
 void TskButton::SetLayout(TButtonLayout layout) {
-    if (layout == m_layout)
-        return;
-    m_layout = layout;
-    update();
+    assignAndRepaint(m_layout, layout);
 }
 
 void TskButton::SetSpacing(int spacing) {
-    if (spacing == m_spacing)
-        return;
-    m_spacing = spacing;
-    update();
+    assignAndRepaint(m_spacing, spacing);
 }
 
 TskButton::GlyphPlacement TskButton::PlaceGlyph(TButtonLayout layout, QSize button, QSize text,

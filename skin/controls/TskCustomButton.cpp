@@ -62,10 +62,7 @@ void TskCustomButton::SetTransparent(bool on) {
 }
 
 void TskCustomButton::SetFocusedRectMargin(int margin) {
-    if (margin == m_focusedRectMargin)
-        return;
-    m_focusedRectMargin = margin;
-    update();
+    assignAndRepaint(m_focusedRectMargin, margin);
 }
 
 void TskCustomButton::SetEnabled(bool on) {
