@@ -1,6 +1,7 @@
 #include "skin/draw/SkinGeometry.h"
 
 #include <QWidget>
+#include <QWindow>
 
 QRect FrameRect(QSize stripSize, int frameCount, int frameIndex) {
     if (frameCount < 1 || stripSize.isEmpty())
@@ -105,4 +106,11 @@ void SetControlBounds(QWidget* control, const QRect& rect) {
     control->move(rect.x(), rect.y());
     control->resize(rect.width(), control->height());
     control->resize(rect.width(), rect.height());
+}
+
+void SetWindowBounds(QWidget* window, const QRect& rect) {
+    if (QWindow* handle = window->windowHandle())
+        handle->setGeometry(rect);
+    else
+        window->setGeometry(rect);
 }

@@ -48,3 +48,6 @@ bool InRect(QPoint point, const QRect& rect);
 
 // Left, Top, Width, Height set in that order, each a separate change.
 void SetControlBounds(QWidget* control, const QRect& rect);
+// A window's bounds set through its native window, which keeps a maximized
+// state that moving the widget itself would drop.
+void SetWindowBounds(QWidget* window, const QRect& rect);

@@ -568,12 +568,7 @@ void TskForm::applyMaximizedBounds() {
     const QRect target = MaximizedBounds(GetWorkAreaRect());
     if (m_owner->geometry() == target)
         return;
-    // Through the native window: moving the widget itself would drop its
-    // maximized state.
-    if (QWindow* handle = m_owner->windowHandle())
-        handle->setGeometry(target);
-    else
-        m_owner->setGeometry(target);
+    SetWindowBounds(m_owner, target);
 }
 
 void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
@@ -598,10 +593,7 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
         // one, the maximized bounds asked for a moment ago may still be on
         // their way, so the request goes out even when the window seems to
         // be in place already.
-        if (QWindow* handle = owner->windowHandle())
-            handle->setGeometry(m_normalBounds);
-        else
-            owner->setGeometry(m_normalBounds);
+        SetWindowBounds(owner, m_normalBounds);
     }
     PaintFormBorder();
     if (m_titleBar)

@@ -1,13 +1,12 @@
 #include "skin/form/TskTitleBarButton.h"
 
 #include "platform/MessageBoxSeam.h"
+#include "skin/draw/SkinGeometry.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/menus/SkinMenu.h"
-
-#include <QWindow>
 
 TskTitleBarButton::TskTitleBarButton(TskTitleBarButtons* collection) : m_collection(collection) {
     SetUIStyle(TskUIStyle::DeepBlue);
@@ -163,13 +162,8 @@ void TskTitleBarButton::DoClick() {
         if (placeIt) {
             const QRect normal = form->property(kNormalBounds).toRect();
             const QRect target = maximizing ? TskForm::MaximizedBounds(GetWorkAreaRect()) : normal;
-            if (target.isValid()) {
-                // Through the native window, which keeps the maximized state.
-                if (QWindow* handle = form->windowHandle())
-                    handle->setGeometry(target);
-                else
-                    form->setGeometry(target);
-            }
+            if (target.isValid())
+                SetWindowBounds(form, target);
         }
         UpdateMaxPictures();
         break;
