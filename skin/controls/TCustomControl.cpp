@@ -274,10 +274,10 @@ bool TCustomControl::event(QEvent* event) {
             event->ignore();
             return false;
         }
-        if (m_hint.isEmpty())
+        if (toolTip().isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_hint, this);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTip(), this);
         return true;
     default:
         break;

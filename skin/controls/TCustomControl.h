@@ -47,9 +47,9 @@ public:
     // Right-to-left drawing: bdRightToLeft on a Middle-East system locale only.
     bool UseRightToLeftLayout() const;
 
-    // The hint shows as the control's tool tip while ShowHint holds.
-    QString Hint() const { return m_hint; }
-    void SetHint(const QString& hint) { m_hint = hint; }
+    // The hint is the control's tool tip, shown while ShowHint holds.
+    QString Hint() const { return toolTip(); }
+    void SetHint(const QString& hint) { setToolTip(hint); }
     // With ParentShowHint the nearest ancestor that has a ShowHint of its
     // own decides (a window without one lets hints show); setting ShowHint
     // gives the control its own value and ends the inheritance.
@@ -151,7 +151,6 @@ private:
     void watchWindow();
 
     QString m_caption;
-    QString m_hint;
     bool m_showHint = false;
     bool m_parentShowHint = true;
     qint32 m_color;
