@@ -121,9 +121,6 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
-    settings.onConverted = [](const QString& source, const QString& page) {
-        ArchiveIndex::writeSourceNote(source, page);
-    };
     m_pool = std::make_unique<ConversionPool>(settings, m_factory);
 
     walker.setFileHandler(

@@ -188,8 +188,6 @@ void ConversionPool::work(int index) {
         PosixFiles::makePath(outputFolder);
         line = {};
         engine.ConvertFile(job.source);
-        if (line.converted && m_settings.onConverted)
-            m_settings.onConverted(job.source, job.page);
         finishJob(job, std::move(line));
     }
     if (ready) {

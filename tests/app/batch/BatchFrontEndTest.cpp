@@ -115,7 +115,7 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     EXPECT_TRUE(two.errors.contains("with 2 offices")) << two.errors.toStdString();
     for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
         EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/" + page + "_files/img0.jpg")) << page;
-    const QByteArray index = PosixFiles::readAll(temp.path() + "/o2/index.htm");
+    const QByteArray index = PosixFiles::readAll(temp.path() + "/o2/index.html");
     EXPECT_EQ(index.count("<tr>"), 5);
     EXPECT_TRUE(index.contains("href=\"sub/same/a.htm\""));
     EXPECT_TRUE(index.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));

@@ -43,8 +43,10 @@ TEST_F(ArchiveIndexTest, ListsEveryPageOfTheFolderWithItsSourceAndNothingElse) {
     PosixFiles::makePath(decks);
     PosixFiles::writeAll(decks + "/b.ppt", "deck");
     PosixFiles::writeAll(decks + "/a.ppt", "deck");
-    ArchiveIndex::writeSourceNote(decks + "/b.ppt", temp.path() + "/b.htm");
-    ArchiveIndex::writeSourceNote(decks + "/a.ppt", temp.path() + "/north/a.htm");
+    PosixFiles::writeAll(temp.path() + "/b_files/.deckvane-source",
+                         LocalPath::toNative(decks + "/b.ppt") + "\n1000000\n5\n");
+    PosixFiles::writeAll(temp.path() + "/north/a_files/.deckvane-source",
+                         LocalPath::toNative(decks + "/a.ppt") + "\n1000000\n");
     PosixFiles::removeTree(decks);
 
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 3);
@@ -60,7 +62,7 @@ TEST_F(ArchiveIndexTest, ListsEveryPageOfTheFolderWithItsSourceAndNothingElse) {
     EXPECT_EQ(pages[2].relativePath, "old.htm");
     EXPECT_TRUE(pages[2].source.isEmpty()) << "a page without a note is still listed";
 
-    const QByteArray html = PosixFiles::readAll(temp.path() + "/index.htm");
+    const QByteArray html = PosixFiles::readAll(temp.path() + "/index.html");
     EXPECT_TRUE(html.contains("<a href=\"north/a.htm\"><b>Kick-off</b></a>"));
     EXPECT_TRUE(html.contains("src=\"north/a_files/thumb0.jpg\""));
     EXPECT_TRUE(html.contains("Budget &amp; plans")) << "escaped once, not twice";
@@ -89,7 +91,27 @@ TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
         page(QStringLiteral("d%1/deck%2.htm").arg(i % 20).arg(i), QStringLiteral("Deck %1").arg(i),
              1);
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 300);
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.htm").count("<tr>"), 300);
+    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.html").count("<tr>"), 300);
+}
+
+// A deck called "index" keeps its page beside the index; the index of an
+// earlier version points to the new one; staging files a killed writer
+// left are gone with the next index.
+TEST_F(ArchiveIndexTest, NoPageTakesTheIndexNameAndLeftoversGo) {
+    PosixFiles::writeAll(temp.path() + "/index.htm", "<html><title>Index</title></html>");
+    page("a.htm", "A", 1);
+    PosixFiles::writeAll(temp.path() + "/.index.htm.123.part", "half");
+    PosixFiles::writeAll(temp.path() + "/.deckvane-index-0123456789abcdef-1-x.part", "half");
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 1);
+    const QByteArray pointer = PosixFiles::readAll(temp.path() + "/index.htm");
+    EXPECT_TRUE(pointer.contains("URL=index.html")) << pointer.constData();
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part"), QStringList());
+
+    page("index.htm", "The index deck", 2);
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 2);
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.htm").contains("The index deck"));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.html")
+                    .contains("<a href=\"index.htm\"><b>The index deck</b>"));
 }
 
 } // namespace
