@@ -30,8 +30,9 @@ public:
     BatchRun(BatchCommandLine options, QString successText, ConversionPool::ServerFactory factory,
              Sinks sinks);
 
-    // The exit status: 0 every file converted (or up to date), 1 some
-    // failed, 2 no office could be had or the output folder name is empty.
+    // The exit status: 0 every file converted (or up to date, or listed), 1
+    // some failed (or could not be listed), 2 no office could be had or the
+    // output folder cannot be made.
     int run();
     // Ends every office now (for a signal); any thread.
     void killOffices();
@@ -50,8 +51,8 @@ public:
     std::chrono::milliseconds elapsed() const;
 
 private:
-    void listFile(const QString& path, FolderListing::Kind kind);
-    void takeFile(const QString& path, FolderListing::Kind kind);
+    void listFile(const QString& path, FolderListing::Kind kind, int error);
+    void takeFile(const QString& path, FolderListing::Kind kind, int error);
     void emitLines(std::chrono::milliseconds wait);
     QString progressText() const;
 

@@ -84,6 +84,15 @@ TEST_F(ArchiveIndexTest, LinksSpellAnyNameAndTitlesAreEscaped) {
     EXPECT_EQ(ArchiveIndex::escape("<b>\"x\""), "&lt;b&gt;&quot;x&quot;");
     EXPECT_EQ(ArchiveIndex::titleOf("<title>  Q1 \n results </title>"), "Q1 results");
     EXPECT_EQ(ArchiveIndex::titleOf("<html>no title"), "");
+    // The export's escapes are undone once: "&amp;lt;" is the text "&lt;".
+    EXPECT_EQ(ArchiveIndex::titleOf("<title>&amp;lt;b&amp;gt;</title>"), "&lt;b&gt;");
+    ArchiveIndex::Page page;
+    page.relativePath = "a.htm";
+    page.title = "&lt;";
+    page.source = "/decks/<b>&.ppt";
+    const QByteArray html = ArchiveIndex::render({page});
+    EXPECT_TRUE(html.contains("<b>&amp;lt;</b>"));
+    EXPECT_TRUE(html.contains("/decks/&lt;b&gt;&amp;.ppt"));
 }
 
 TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
