@@ -156,7 +156,10 @@ int BatchRun::run() {
         status = 1;
     if (m_options.index && status != 2) {
         try {
-            ArchiveIndex::write(m_options.outputFolder);
+            if (m_indexRenderer)
+                ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
+            else
+                ArchiveIndex::write(m_options.outputFolder);
         } catch (const ReportableError& error) {
             m_sinks.error(error.message());
             status = std::max(status, 1);

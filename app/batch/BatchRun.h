@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/batch/BatchCommandLine.h"
+#include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
@@ -36,6 +37,10 @@ public:
     int run();
     // Ends every office now (for a signal); any thread.
     void killOffices();
+    // What --index writes, when not ArchiveIndex::render's page.
+    void setIndexRenderer(ArchiveIndex::Renderer renderer) {
+        m_indexRenderer = std::move(renderer);
+    }
 
     // As many offices as the cores, but no more than the memory available
     // holds when each grows to the ceiling it is replaced at; at least one.
@@ -61,6 +66,7 @@ private:
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
     std::unique_ptr<ConversionPool> m_pool;
+    ArchiveIndex::Renderer m_indexRenderer;
     std::chrono::steady_clock::time_point m_started;
     int m_done = 0;
     int m_failed = 0;
