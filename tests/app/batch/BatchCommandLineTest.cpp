@@ -52,7 +52,9 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     EXPECT_TRUE(options.update);
     EXPECT_TRUE(options.tree);
     EXPECT_TRUE(options.index);
-    EXPECT_EQ(BatchCommandLine::parse({"--jobs", "64", "in"}, "/h").jobs, 64);
+    const auto most = BatchCommandLine::parse({"--jobs", "64", "in"}, "/h");
+    EXPECT_TRUE(most.error.isEmpty()) << most.error.toStdString();
+    EXPECT_EQ(most.jobs, 64);
     options = BatchCommandLine::parse({"in"}, "/h");
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
     EXPECT_TRUE(options.shard.isWhole());
