@@ -4,8 +4,13 @@
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
+#include "platform/FileError.h"
+
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -101,6 +106,28 @@ TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
              1);
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 300);
     EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.html").count("<tr>"), 300);
+}
+
+// Writers with one process id (in containers every shard is process 1)
+// never share a staging file nor fail each other's rename.
+TEST_F(ArchiveIndexTest, WritersOfOneProcessIdTakeTurns) {
+    page("a.htm", "A", 1);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                try {
+                    ArchiveIndex::write(temp.path());
+                } catch (const FileError&) {
+                    ++failures;
+                }
+            }
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part"), QStringList());
 }
 
 // A deck called "index" keeps its page beside the index; the index of an
