@@ -3,6 +3,8 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressApplication.h"
 #include "app/automation/ImpressConnection.h"
+#include "app/automation/OfficeProfile.h"
+#include "app/automation/OfficeSandbox.h"
 #include "app/automation/ProcessGroupMemory.h"
 #include "app/automation/SofficeProcess.h"
 #include "platform/LocalPath.h"
@@ -16,6 +18,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -30,6 +33,9 @@ ImpressServer::Settings ImpressServer::defaultSettings() {
         cache = QDir::tempPath();
     settings.profileDir = qEnvironmentVariable("DECKVANE_OFFICE_PROFILE",
                                                cache + QStringLiteral("/deckvane/office-profile"));
+    // Where the sandbox gets in the way (an odd file system layout), it can
+    // be left out; the office's own blocking of links stays.
+    settings.confined = qEnvironmentVariable("DECKVANE_OFFICE_SANDBOX") != QLatin1String("off");
     return settings;
 }
 
@@ -48,6 +54,7 @@ ImpressServer::~ImpressServer() {
     if (process)
         process->kill();
     releaseProfileSlot();
+    removeSandboxFiles();
 }
 
 AutomationObjectPtr ImpressServer::adopt(std::shared_ptr<ImpressConnection> connection) {
@@ -169,16 +176,27 @@ AutomationObjectPtr ImpressServer::start() {
         profileLock = m_profileLock;
     }
     PosixFiles::makePath(profile);
-    process->start(program, startArguments(pipe, profile), profileLock);
+    OfficeProfile::prepare(profile);
+    QStringList command = officeCommand(program, pipe, profile);
+    const QString launched = command.takeFirst();
+    process->start(launched, command, profileLock, m_settings.memoryLimit);
 
     const auto deadline = std::chrono::steady_clock::now() + m_settings.startTimeout;
     for (;;) {
         try {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            return adopt(ImpressConnection::connect(
+            auto connection = ImpressConnection::connect(
                 m_settings.officeDir, pipe,
-                std::clamp(left, std::chrono::milliseconds(100), m_settings.attachTimeout)));
+                std::clamp(left, std::chrono::milliseconds(100), m_settings.attachTimeout));
+            QString privateTmp;
+            {
+                std::lock_guard lock(m_mutex);
+                privateTmp = m_privateTmp;
+            }
+            if (!privateTmp.isEmpty())
+                connection->setLinkFolder(privateTmp + QStringLiteral("/links"));
+            return adopt(std::move(connection));
         } catch (const AutomationError&) {
             if (!process->running())
                 throw AutomationError(
@@ -193,6 +211,66 @@ AutomationObjectPtr ImpressServer::start() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+void ImpressServer::confine(const QStringList& readable, const QStringList& writable) {
+    std::lock_guard lock(m_mutex);
+    m_settings.readableFolders = readable;
+    m_settings.writableFolders = writable;
+}
+
+QStringList ImpressServer::officeCommand(const QString& program, const QString& pipe,
+                                         const QString& profile) {
+    removeSandboxFiles();
+    const QString bubblewrap = m_settings.confined ? OfficeSandbox::bubblewrap() : QString();
+    if (bubblewrap.isEmpty())
+        return QStringList{program} + startArguments(pipe, profile);
+    // The sandbox's /tmp lies beside the pipe's socket, so a link there
+    // leads to the socket the office makes in it.
+    const QString socket = pipeSocketPath(pipe);
+    const QString socketFolder = socket.left(socket.lastIndexOf(QLatin1Char('/')));
+    QByteArray pattern = LocalPath::toNative(socketFolder) + "/deckvane-office-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw AutomationError(
+            QStringLiteral("LibreOffice could not be started: no private folder in %1 (%2)")
+                .arg(socketFolder, PosixFiles::errorText(errno)));
+    OfficeSandbox::View view;
+    view.privateTmp = LocalPath::fromNative(pattern);
+    {
+        std::lock_guard lock(m_mutex);
+        m_privateTmp = view.privateTmp;
+        view.readable = m_settings.readableFolders;
+        view.writable = m_settings.writableFolders;
+    }
+    view.writable.append(profile);
+    const QByteArray link = LocalPath::toNative(socket);
+    struct stat info {};
+    if (::lstat(link.constData(), &info) == 0 && S_ISLNK(info.st_mode) && info.st_uid == ::getuid())
+        ::unlink(link.constData());
+    const QByteArray target = pattern + link.mid(link.lastIndexOf('/'));
+    if (::symlink(target.constData(), link.constData()) != 0)
+        throw AutomationError(
+            QStringLiteral("LibreOffice could not be started: the pipe %1 cannot be made (%2)")
+                .arg(socket, PosixFiles::errorText(errno)));
+    {
+        std::lock_guard lock(m_mutex);
+        m_pipeLink = socket;
+    }
+    return OfficeSandbox::command(bubblewrap, program, startArguments(pipe, profile), view);
+}
+
+void ImpressServer::removeSandboxFiles() {
+    QString privateTmp;
+    QString pipeLink;
+    {
+        std::lock_guard lock(m_mutex);
+        privateTmp.swap(m_privateTmp);
+        pipeLink.swap(m_pipeLink);
+    }
+    if (!pipeLink.isEmpty())
+        ::unlink(LocalPath::toNative(pipeLink).constData());
+    if (!privateTmp.isEmpty())
+        PosixFiles::removeTree(privateTmp);
 }
 
 bool ImpressServer::alive() const {
@@ -214,8 +292,10 @@ void ImpressServer::kill() {
         process->kill();
     if (connection)
         connection->cut();
-    if (process)
+    if (process) {
         releaseProfileSlot();
+        removeSandboxFiles();
+    }
 }
 
 void ImpressServer::finish() {
@@ -231,6 +311,7 @@ void ImpressServer::finish() {
     if (connection)
         connection->cut();
     releaseProfileSlot();
+    removeSandboxFiles();
 }
 
 bool ImpressServer::startedHere() const {
