@@ -66,10 +66,14 @@ QStringList OfficeSandbox::command(const QString& bubblewrap, const QString& pro
     out << QStringLiteral("--bind") << view.privateTmp << view.privateTmp;
     // Later mounts go over earlier ones: the decks' and the pages' folders
     // show through wherever they are, the system's parts included.
-    for (const QString& folder : view.readable)
-        out << QStringLiteral("--ro-bind-try") << folder << folder;
-    for (const QString& folder : view.writable)
-        out << QStringLiteral("--bind-try") << folder << folder;
+    for (const QString& folder : view.readable) {
+        if (!folder.isEmpty())
+            out << QStringLiteral("--ro-bind-try") << folder << folder;
+    }
+    for (const QString& folder : view.writable) {
+        if (!folder.isEmpty())
+            out << QStringLiteral("--bind-try") << folder << folder;
+    }
     out << QStringLiteral("--chdir") << QStringLiteral("/") << QStringLiteral("--") << program
         << arguments;
     return out;

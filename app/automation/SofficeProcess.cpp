@@ -25,12 +25,13 @@ extern char** environ;
 namespace {
 
 // The guard: limits the address space of everything it starts (its first
-// argument, in KiB; 0 for no limit), starts the office in the background,
+// argument, in KiB; 0 for no limit; a lower limit the caller already has
+// stays), starts the office in the background,
 // then waits for either to go. When the program's end of the pipe on
 // descriptor 3 closes, or the office ends by itself, everything in the group
 // is killed; the descriptor is closed for the office so only the program
 // holds the pipe open.
-constexpr char kGuardScript[] = "[ \"$1\" = 0 ] || ulimit -v \"$1\" || exit 126\n"
+constexpr char kGuardScript[] = "[ \"$1\" = 0 ] || ulimit -v \"$1\" 2>/dev/null || :\n"
                                 "shift\n"
                                 "\"$@\" 3<&- </dev/null >/dev/null 2>&1 &\n"
                                 "office=$!\n"

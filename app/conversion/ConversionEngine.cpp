@@ -96,7 +96,8 @@ void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
     CreateOutputFolder(output);
     HtmlPublisher::removeStaleStaging(output, HtmlPublisher::kStaleStagingAge);
     // An office started for the run sees the decks and the pages only.
-    m_server->confine({start, resolvedPath(start)}, {output});
+    if (m_server)
+        m_server->confine({start, resolvedPath(start)}, {output});
     AttachOrStart();
     MakeVisible();
     if (hooks.serverReady)
