@@ -111,6 +111,7 @@ void ImpressServer::takeProfileSlot() {
             ::close(fd);
             continue;
         }
+        removeStaleSandboxFiles(profile);
         std::lock_guard lock(m_mutex);
         m_profileLock = fd;
         m_startedProfile = profile;
@@ -131,6 +132,9 @@ void ImpressServer::releaseProfileSlot() {
 }
 
 namespace {
+// Beside a profile: the sandbox's private folder and pipe link of its office.
+const QString kSandboxRecord = QStringLiteral(".sandbox");
+
 QString unguessableSuffix() {
     unsigned char bytes[16] = {};
     std::size_t got = 0;
@@ -256,21 +260,48 @@ QStringList ImpressServer::officeCommand(const QString& program, const QString& 
         std::lock_guard lock(m_mutex);
         m_pipeLink = socket;
     }
+    // Recorded with the profile, for the next office of the slot to clear
+    // away should this one be killed before it can.
+    PosixFiles::writeAll(profile + kSandboxRecord,
+                         LocalPath::toNative(view.privateTmp) + '\n' + link);
     return OfficeSandbox::command(bubblewrap, program, startArguments(pipe, profile), view);
 }
 
 void ImpressServer::removeSandboxFiles() {
     QString privateTmp;
     QString pipeLink;
+    QString profile;
     {
         std::lock_guard lock(m_mutex);
         privateTmp.swap(m_privateTmp);
         pipeLink.swap(m_pipeLink);
+        profile = m_startedProfile;
     }
     if (!pipeLink.isEmpty())
         ::unlink(LocalPath::toNative(pipeLink).constData());
-    if (!privateTmp.isEmpty())
+    if (!privateTmp.isEmpty()) {
         PosixFiles::removeTree(privateTmp);
+        ::unlink(LocalPath::toNative(profile + kSandboxRecord).constData());
+    }
+}
+
+// The slot's lock is held: no office uses what the record names any more.
+// Only our own folder and link of the expected kinds go.
+void ImpressServer::removeStaleSandboxFiles(const QString& profile) {
+    const QString record = profile + kSandboxRecord;
+    if (!PosixFiles::exists(record))
+        return;
+    const QList<QByteArray> paths = PosixFiles::readAll(record).split('\n');
+    struct stat info {};
+    const QByteArray folder = paths.value(0);
+    if (folder.contains("/deckvane-office-") && ::lstat(folder.constData(), &info) == 0 &&
+        S_ISDIR(info.st_mode) && info.st_uid == ::getuid())
+        PosixFiles::removeTree(LocalPath::fromNative(folder));
+    const QByteArray link = paths.value(1);
+    if (link.contains("/OSL_PIPE_") && ::lstat(link.constData(), &info) == 0 &&
+        S_ISLNK(info.st_mode) && info.st_uid == ::getuid())
+        ::unlink(link.constData());
+    ::unlink(LocalPath::toNative(record).constData());
 }
 
 bool ImpressServer::alive() const {

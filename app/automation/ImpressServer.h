@@ -86,6 +86,7 @@ private:
     // The command that starts the office, in its sandbox when confined.
     QStringList officeCommand(const QString& program, const QString& pipe, const QString& profile);
     void removeSandboxFiles();
+    static void removeStaleSandboxFiles(const QString& profile);
 
     Settings m_settings;
     mutable std::mutex m_mutex;
