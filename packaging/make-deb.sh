@@ -93,7 +93,7 @@ Architecture: $arch
 Maintainer: The Deckvane developers <deckvane@example.org>
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends
-Recommends: fonts-noto-cjk
+Recommends: fonts-noto-cjk, bubblewrap
 Section: utils
 Priority: optional
 Description: convert whole folders of presentations into web pages

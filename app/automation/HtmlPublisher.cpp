@@ -1,6 +1,7 @@
 #include "app/automation/HtmlPublisher.h"
 
 #include "app/automation/AutomationError.h"
+#include "app/automation/PageSanitizer.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
 #include "platform/LocalPath.h"
@@ -328,12 +329,15 @@ void HtmlPublisher::commit(const QString& sourcePath) {
     for (const QString& name : companions)
         down.insert(encoded(name), encoded(folderName) + '/' + encoded(name));
     const QHash<QByteArray, QByteArray> up{{kStagedPage.toLatin1(), "../" + encoded(pageName)}};
-    PosixFiles::writeAll(stagingPage(), relink(PosixFiles::readAll(stagingPage()), down));
+    // Whatever the deck's author put in names, text and links leaves the
+    // pages as text before any reader can see them.
+    PosixFiles::writeAll(stagingPage(),
+                         PageSanitizer::clean(relink(PosixFiles::readAll(stagingPage()), down)));
     for (const QString& name : companions) {
         const QString from = m_staging + QLatin1Char('/') + name;
         if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
             name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
-            PosixFiles::writeAll(from, relink(PosixFiles::readAll(from), up));
+            PosixFiles::writeAll(from, PageSanitizer::clean(relink(PosixFiles::readAll(from), up)));
         PosixFiles::rename(from, stagedFolder + QLatin1Char('/') + name);
     }
     writeSourceNote(sourcePath, stagedFolder);

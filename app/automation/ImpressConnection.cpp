@@ -2,6 +2,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 
 #include <QRegularExpression>
 
@@ -127,8 +128,13 @@ std::shared_ptr<ImpressConnection> ImpressConnection::connect(const QString& off
                                                               std::chrono::milliseconds timeLimit) {
     const auto local = localContext(officeDir);
     const QString socketPath = pipeSocketPath(pipeName);
+    const QByteArray nativeSocket = LocalPath::toNative(socketPath);
     struct stat info {};
-    if (::lstat(LocalPath::toNative(socketPath).constData(), &info) != 0)
+    if (::lstat(nativeSocket.constData(), &info) != 0)
+        throw AutomationError(QStringLiteral("No LibreOffice listens on pipe '%1'").arg(pipeName));
+    // A sandboxed office's socket is reached through a link of our own.
+    const bool ownLink = S_ISLNK(info.st_mode) && info.st_uid == ::getuid();
+    if (ownLink && ::stat(nativeSocket.constData(), &info) != 0)
         throw AutomationError(QStringLiteral("No LibreOffice listens on pipe '%1'").arg(pipeName));
     if (!S_ISSOCK(info.st_mode) || info.st_uid != ::getuid())
         throw AutomationError(
@@ -205,11 +211,14 @@ QString ImpressConnection::fileUrl(const QString& path) {
     QString target = path;
     if (!LocalPath::isPlainText(path)) {
         std::lock_guard lock(m_linkMutex);
-        if (!m_links)
-            m_links = std::make_unique<QTemporaryDir>();
+        if (m_linkFolder.isEmpty()) {
+            if (!m_links)
+                m_links = std::make_unique<QTemporaryDir>();
+            m_linkFolder = m_links->path();
+        }
         const QString name = LocalPath::fileName(path);
         const QString folder = path.left(path.size() - name.size());
-        QString link = m_links->path() + QStringLiteral("/link%1").arg(++m_linkCount);
+        QString link = m_linkFolder + QStringLiteral("/link%1").arg(++m_linkCount);
         QString linked = path;
         if (LocalPath::isPlainText(name) && !name.isEmpty() && folder.size() > 1) {
             // Only the folder is odd: link the folder and keep the name, so
@@ -233,6 +242,12 @@ QString ImpressConnection::fileUrl(const QString& path) {
         osl::FileBase::E_None)
         throw AutomationError(QStringLiteral("Not a usable path: '%1'").arg(path));
     return fromOUString(url);
+}
+
+void ImpressConnection::setLinkFolder(const QString& folder) {
+    PosixFiles::makePath(folder);
+    std::lock_guard lock(m_linkMutex);
+    m_linkFolder = folder;
 }
 
 QString ImpressConnection::readableMessage(const QString& message) {

@@ -44,6 +44,9 @@ public:
     // when only the folder's name is odd (an export writes more files next
     // to the page), else to the file.
     QString fileUrl(const QString& path);
+    // Where those links go instead of a temporary folder of the program's
+    // own: one the office can see (a sandboxed office sees few folders).
+    void setLinkFolder(const QString& folder);
 
     static rtl::OUString toOUString(const QString& text);
     static QString fromOUString(const rtl::OUString& text);
@@ -65,6 +68,7 @@ private:
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
     std::shared_ptr<std::atomic<bool>> m_disposed = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<QTemporaryDir> m_links;
+    QString m_linkFolder;
     int m_linkCount = 0;
     std::mutex m_linkMutex;
 };

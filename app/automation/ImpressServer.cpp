@@ -3,6 +3,8 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/ImpressApplication.h"
 #include "app/automation/ImpressConnection.h"
+#include "app/automation/OfficeProfile.h"
+#include "app/automation/OfficeSandbox.h"
 #include "app/automation/ProcessGroupMemory.h"
 #include "app/automation/SofficeProcess.h"
 #include "platform/LocalPath.h"
@@ -17,6 +19,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +34,9 @@ ImpressServer::Settings ImpressServer::defaultSettings() {
         cache = QDir::tempPath();
     settings.profileDir = qEnvironmentVariable("DECKVANE_OFFICE_PROFILE",
                                                cache + QStringLiteral("/deckvane/office-profile"));
+    // Where the sandbox gets in the way (an odd file system layout), it can
+    // be left out; the office's own blocking of links stays.
+    settings.confined = qEnvironmentVariable("DECKVANE_OFFICE_SANDBOX") != QLatin1String("off");
     return settings;
 }
 
@@ -49,6 +55,7 @@ ImpressServer::~ImpressServer() {
     if (process)
         process->kill();
     releaseProfileSlot();
+    removeSandboxFiles();
 }
 
 AutomationObjectPtr ImpressServer::adopt(std::shared_ptr<ImpressConnection> connection) {
@@ -105,6 +112,7 @@ void ImpressServer::takeProfileSlot() {
             ::close(fd);
             continue;
         }
+        removeStaleSandboxFiles(profile);
         std::lock_guard lock(m_mutex);
         m_profileLock = fd;
         m_startedProfile = profile;
@@ -125,6 +133,9 @@ void ImpressServer::releaseProfileSlot() {
 }
 
 namespace {
+// Beside a profile: the sandbox's private folder and pipe link of its office.
+const QString kSandboxRecord = QStringLiteral(".sandbox");
+
 QString unguessableSuffix() {
     unsigned char bytes[16] = {};
     std::size_t got = 0;
@@ -178,16 +189,27 @@ AutomationObjectPtr ImpressServer::start() {
         profileLock = m_profileLock;
     }
     PosixFiles::makePath(profile);
-    process->start(program, startArguments(pipe, profile), profileLock);
+    OfficeProfile::prepare(profile);
+    QStringList command = officeCommand(program, pipe, profile);
+    const QString launched = command.takeFirst();
+    process->start(launched, command, profileLock, m_settings.memoryLimit);
 
     const auto deadline = std::chrono::steady_clock::now() + m_settings.startTimeout;
     for (;;) {
         try {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            return adopt(ImpressConnection::connect(
+            auto connection = ImpressConnection::connect(
                 m_settings.officeDir, pipe,
-                std::clamp(left, std::chrono::milliseconds(100), m_settings.attachTimeout)));
+                std::clamp(left, std::chrono::milliseconds(100), m_settings.attachTimeout));
+            QString privateTmp;
+            {
+                std::lock_guard lock(m_mutex);
+                privateTmp = m_privateTmp;
+            }
+            if (!privateTmp.isEmpty())
+                connection->setLinkFolder(privateTmp + QStringLiteral("/links"));
+            return adopt(std::move(connection));
         } catch (const AutomationError&) {
             if (!process->running())
                 throw AutomationError(
@@ -202,6 +224,93 @@ AutomationObjectPtr ImpressServer::start() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+void ImpressServer::confine(const QStringList& readable, const QStringList& writable) {
+    std::lock_guard lock(m_mutex);
+    m_settings.readableFolders = readable;
+    m_settings.writableFolders = writable;
+}
+
+QStringList ImpressServer::officeCommand(const QString& program, const QString& pipe,
+                                         const QString& profile) {
+    removeSandboxFiles();
+    const QString bubblewrap = m_settings.confined ? OfficeSandbox::bubblewrap() : QString();
+    if (bubblewrap.isEmpty())
+        return QStringList{program} + startArguments(pipe, profile);
+    // The sandbox's /tmp lies beside the pipe's socket, so a link there
+    // leads to the socket the office makes in it.
+    const QString socket = pipeSocketPath(pipe);
+    const QString socketFolder = socket.left(socket.lastIndexOf(QLatin1Char('/')));
+    QByteArray pattern = LocalPath::toNative(socketFolder) + "/deckvane-office-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw AutomationError(
+            QStringLiteral("LibreOffice could not be started: no private folder in %1 (%2)")
+                .arg(socketFolder, PosixFiles::errorText(errno)));
+    OfficeSandbox::View view;
+    view.privateTmp = LocalPath::fromNative(pattern);
+    {
+        std::lock_guard lock(m_mutex);
+        m_privateTmp = view.privateTmp;
+        view.readable = m_settings.readableFolders;
+        view.writable = m_settings.writableFolders;
+    }
+    view.writable.append(profile);
+    const QByteArray link = LocalPath::toNative(socket);
+    struct stat info {};
+    if (::lstat(link.constData(), &info) == 0 && S_ISLNK(info.st_mode) && info.st_uid == ::getuid())
+        ::unlink(link.constData());
+    const QByteArray target = pattern + link.mid(link.lastIndexOf('/'));
+    if (::symlink(target.constData(), link.constData()) != 0)
+        throw AutomationError(
+            QStringLiteral("LibreOffice could not be started: the pipe %1 cannot be made (%2)")
+                .arg(socket, PosixFiles::errorText(errno)));
+    {
+        std::lock_guard lock(m_mutex);
+        m_pipeLink = socket;
+    }
+    // Recorded with the profile, for the next office of the slot to clear
+    // away should this one be killed before it can.
+    PosixFiles::writeAll(profile + kSandboxRecord,
+                         LocalPath::toNative(view.privateTmp) + '\n' + link);
+    return OfficeSandbox::command(bubblewrap, program, startArguments(pipe, profile), view);
+}
+
+void ImpressServer::removeSandboxFiles() {
+    QString privateTmp;
+    QString pipeLink;
+    QString profile;
+    {
+        std::lock_guard lock(m_mutex);
+        privateTmp.swap(m_privateTmp);
+        pipeLink.swap(m_pipeLink);
+        profile = m_startedProfile;
+    }
+    if (!pipeLink.isEmpty())
+        ::unlink(LocalPath::toNative(pipeLink).constData());
+    if (!privateTmp.isEmpty()) {
+        PosixFiles::removeTree(privateTmp);
+        ::unlink(LocalPath::toNative(profile + kSandboxRecord).constData());
+    }
+}
+
+// The slot's lock is held: no office uses what the record names any more.
+// Only our own folder and link of the expected kinds go.
+void ImpressServer::removeStaleSandboxFiles(const QString& profile) {
+    const QString record = profile + kSandboxRecord;
+    if (!PosixFiles::exists(record))
+        return;
+    const QList<QByteArray> paths = PosixFiles::readAll(record).split('\n');
+    struct stat info {};
+    const QByteArray folder = paths.value(0);
+    if (folder.contains("/deckvane-office-") && ::lstat(folder.constData(), &info) == 0 &&
+        S_ISDIR(info.st_mode) && info.st_uid == ::getuid())
+        PosixFiles::removeTree(LocalPath::fromNative(folder));
+    const QByteArray link = paths.value(1);
+    if (link.contains("/OSL_PIPE_") && ::lstat(link.constData(), &info) == 0 &&
+        S_ISLNK(info.st_mode) && info.st_uid == ::getuid())
+        ::unlink(link.constData());
+    ::unlink(LocalPath::toNative(record).constData());
 }
 
 bool ImpressServer::alive() const {
@@ -223,8 +332,10 @@ void ImpressServer::kill() {
         process->kill();
     if (connection)
         connection->cut();
-    if (process)
+    if (process) {
         releaseProfileSlot();
+        removeSandboxFiles();
+    }
 }
 
 void ImpressServer::finish() {
@@ -240,6 +351,7 @@ void ImpressServer::finish() {
     if (connection)
         connection->cut();
     releaseProfileSlot();
+    removeSandboxFiles();
 }
 
 bool ImpressServer::startedHere() const {

@@ -2,6 +2,8 @@
 
 #include "app/automation/AutomationValue.h"
 
+#include <QStringList>
+
 // How the program gets hold of a presentation server for a run, and the
 // out-of-band control it needs around the nine late-bound calls: telling
 // whether the server is still there, and ending one that hangs.
@@ -33,4 +35,10 @@ public:
     virtual bool startedHere() const { return false; }
     // The server's resident memory in bytes, -1 when unknown.
     virtual qint64 residentBytes() const { return -1; }
+    // The folders a server started from now on reads decks from and writes
+    // pages into; one that confines its servers shows them nothing else.
+    virtual void confine(const QStringList& readable, const QStringList& writable) {
+        Q_UNUSED(readable);
+        Q_UNUSED(writable);
+    }
 };

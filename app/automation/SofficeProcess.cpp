@@ -4,6 +4,7 @@
 #include "platform/LocalPath.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -23,11 +24,16 @@ extern char** environ;
 
 namespace {
 
-// The guard: starts the office in the background, then waits for either to
-// go. When the program's end of the pipe on descriptor 3 closes, or the
-// office ends by itself, everything in the group is killed; the descriptor
-// is closed for the office so only the program holds the pipe open.
-constexpr char kGuardScript[] = "\"$@\" 3<&- </dev/null >/dev/null 2>&1 &\n"
+// The guard: limits the address space of everything it starts (its first
+// argument, in KiB; 0 for no limit; a lower limit the caller already has
+// stays), starts the office in the background,
+// then waits for either to go. When the program's end of the pipe on
+// descriptor 3 closes, or the office ends by itself, everything in the group
+// is killed; the descriptor is closed for the office so only the program
+// holds the pipe open.
+constexpr char kGuardScript[] = "[ \"$1\" = 0 ] || ulimit -v \"$1\" 2>/dev/null || :\n"
+                                "shift\n"
+                                "\"$@\" 3<&- </dev/null >/dev/null 2>&1 &\n"
                                 "office=$!\n"
                                 "{ read -r _ <&3; kill -KILL 0; } &\n"
                                 "wait \"$office\"\n"
@@ -99,13 +105,15 @@ QByteArrayList SofficeProcess::officeEnvironment(const QByteArrayList& environme
     return result;
 }
 
-void SofficeProcess::start(const QString& program, const QStringList& arguments, int heldFd) {
+void SofficeProcess::start(const QString& program, const QStringList& arguments, int heldFd,
+                           qint64 memoryLimit) {
     kill();
     std::vector<QByteArray> storage;
     storage.push_back("/bin/sh");
     storage.push_back("-c");
     storage.push_back(kGuardScript);
     storage.push_back("deckvane-office-guard");
+    storage.push_back(QByteArray::number(std::max<qint64>(0, memoryLimit) / 1024));
     storage.push_back(LocalPath::toNative(program));
     for (const QString& argument : arguments)
         storage.push_back(LocalPath::toNative(argument));
@@ -153,7 +161,7 @@ void SofficeProcess::start(const QString& program, const QStringList& arguments,
                                               POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
     const int error =
-        ::access(argv[4], X_OK) == 0
+        ::access(argv[5], X_OK) == 0
             ? posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data())
             : errno;
     posix_spawn_file_actions_destroy(&actions);

@@ -21,8 +21,12 @@ public:
     // Starts program with the argument vector (no shell) under the guard;
     // standard output and error go to /dev/null. A descriptor given as
     // heldFd is inherited by the process group (a lock it keeps while it
-    // lives). Raises AutomationError on failure.
-    void start(const QString& program, const QStringList& arguments, int heldFd = -1);
+    // lives). memoryLimit (bytes, 0 for none) caps the address space of
+    // every process of the group, so a deck that makes the office allocate
+    // without bound fails the office instead of taking the machine's memory.
+    // Raises AutomationError on failure.
+    void start(const QString& program, const QStringList& arguments, int heldFd = -1,
+               qint64 memoryLimit = 0);
 
     bool started() const;
     // True while the process has not exited.

@@ -67,6 +67,10 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
             result.tree = true;
         } else if (!optionsEnded && argument == QLatin1String("--index")) {
             result.index = true;
+        } else if (!optionsEnded && argument == QLatin1String("--follow-links")) {
+            result.followLinks = true;
+        } else if (!optionsEnded && argument == QLatin1String("--attach")) {
+            result.attach = true;
         } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
@@ -116,6 +120,9 @@ QString BatchCommandLine::usage() {
         "  -u, --update  skip decks whose page is newer than the deck\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
         "  --index       write DIR/index.html listing every page in DIR\n"
+        "  --follow-links  also follow symbolic links that lead out of FOLDER\n"
+        "  --attach      convert with the LibreOffice the user runs, when there is one\n"
+        "                (with the user's settings), instead of a locked office of its own\n"
         "Exit status: 0 all converted, 1 some failed (or the log could not be written),\n"
         "2 bad usage, an output folder that cannot be made, or no LibreOffice.\n");
 }

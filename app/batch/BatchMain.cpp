@@ -37,13 +37,13 @@ bool isFolder(const QString& path) {
     return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Worker 0 attaches to an office the user runs on the per-user pipe, as a
-// run with one office does; the others never attach, so they never share
-// the user's office, and start offices of their own (a started office
-// always has a pipe and a profile of its own).
-std::shared_ptr<PresentationServer> makeServer(int worker) {
+// Every office is one the run starts, locked down, with a pipe and a
+// profile of its own. With --attach, worker 0 attaches to an office the
+// user runs on the per-user pipe instead, as the window does; the others
+// never share the user's office.
+std::shared_ptr<PresentationServer> makeServer(int worker, bool attach) {
     auto server = std::make_shared<ImpressServer>();
-    if (worker == 0)
+    if (worker == 0 && attach)
         return server;
     return std::make_shared<StartOnlyServer>(server);
 }
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         options,
         StringTable::text(StringTable::languageBaseFor(SystemLanguage::defaultLanguageId()) +
                           StringTable::kDoneSuffix),
-        makeServer, sinks);
+        [attach = options.attach](int worker) { return makeServer(worker, attach); }, sinks);
 
     TerminationSignals::install(
         &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));

@@ -1,6 +1,8 @@
 #include "app/batch/BatchRun.h"
 
 #include "app/automation/HtmlPublisher.h"
+#include "app/automation/ImpressServer.h"
+#include "app/automation/PresentationServer.h"
 #include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionEngine.h"
@@ -19,7 +21,7 @@ BatchRun::BatchRun(BatchCommandLine options, QString successText,
 int BatchRun::defaultJobs(int cores, qint64 availableBytes) {
     int jobs = std::max(1, cores);
     if (availableBytes >= 0)
-        jobs = std::min<qint64>(jobs, availableBytes / OfficeRecyclePolicy::kMemoryCeiling);
+        jobs = std::min<qint64>(jobs, availableBytes / ImpressServer::kMemoryLimit);
     return std::clamp(jobs, 1, BatchCommandLine::kMaxJobs);
 }
 
@@ -104,6 +106,14 @@ int BatchRun::run() {
     walker.setMaskTextSource([this] { return m_options.masks; });
     QObject::connect(&walker, &ConversionEngine::statusChanged,
                      [this](const QString& text) { m_sinks.status(text); });
+    walker.setFollowLinksOut(m_options.followLinks);
+    QObject::connect(&walker, &ConversionEngine::linkLeavesTree,
+                     [this](const QString& path, const QString& target) {
+                         m_sinks.error(ConversionEngine::printable(
+                             QStringLiteral("%1 leads out of %2 (to %3) and is not followed "
+                                            "(--follow-links follows it)")
+                                 .arg(path, m_options.folder, target)));
+                     });
 
     if (m_options.listOnly) {
         walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
@@ -128,7 +138,18 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
-    m_pool = std::make_unique<ConversionPool>(settings, m_factory);
+    // The offices see the decks and the pages only; links followed out of
+    // the tree may lead anywhere, so then they see the whole system (still
+    // read-only and without network).
+    QStringList readable{m_options.folder, ConversionEngine::resolvedPath(m_options.folder)};
+    if (m_options.followLinks)
+        readable = {QStringLiteral("/")};
+    const QStringList writable{m_options.outputFolder};
+    m_pool = std::make_unique<ConversionPool>(settings, [this, readable, writable](int worker) {
+        std::shared_ptr<PresentationServer> server = m_factory(worker);
+        server->confine(readable, writable);
+        return server;
+    });
 
     walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
         takeFile(path, kind, error);

@@ -43,7 +43,7 @@ public:
     }
 
     // As many offices as the cores, but no more than the memory available
-    // holds when each grows to the ceiling it is replaced at; at least one.
+    // holds when each grows to the limit it is held to; at least one.
     static int defaultJobs(int cores, qint64 availableBytes);
     // The free memory the system reports (MemAvailable), -1 when unknown.
     static qint64 availableMemory();

@@ -19,6 +19,9 @@ public:
     void finish() override { m_server->finish(); }
     bool startedHere() const override { return m_server->startedHere(); }
     qint64 residentBytes() const override { return m_server->residentBytes(); }
+    void confine(const QStringList& readable, const QStringList& writable) override {
+        m_server->confine(readable, writable);
+    }
 
 private:
     std::shared_ptr<PresentationServer> m_server;

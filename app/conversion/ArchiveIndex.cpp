@@ -1,6 +1,7 @@
 #include "app/conversion/ArchiveIndex.h"
 
 #include "app/automation/HtmlPublisher.h"
+#include "app/automation/PageSanitizer.h"
 #include "app/conversion/FolderListing.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
@@ -153,8 +154,11 @@ QByteArray ArchiveIndex::render(const QList<Page>& pages) {
     html.reserve(256 + pages.size() * 512);
     html += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"\n"
             "     \"http://www.w3.org/TR/html4/transitional.dtd\">\n"
-            "<html>\n<head>\n"
-            "  <meta HTTP-EQUIV=CONTENT-TYPE CONTENT=\"text/html; charset=utf-8\">\n"
+            "<html>\n<head>\n";
+    // Titles and paths come from the decks: escaped as text below, and the
+    // page allows no script at all.
+    html += PageSanitizer::headPrelude();
+    html += "  <meta HTTP-EQUIV=CONTENT-TYPE CONTENT=\"text/html; charset=utf-8\">\n"
             "  <title>Index</title>\n</head>\n"
             "<body text=\"#000000\" bgcolor=\"#FFFFFF\" link=\"#000080\" vlink=\"#0000CC\" "
             "alink=\"#000080\">\n<center>\n<h2>Index</h2>\n<p>";

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <cerrno>
 #include <fcntl.h>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -95,6 +96,9 @@ void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
     const QString output = outputFolder();
     CreateOutputFolder(output);
     HtmlPublisher::removeStaleStaging(output, HtmlPublisher::kStaleStagingAge);
+    // An office started for the run sees the decks and the pages only.
+    if (m_server)
+        m_server->confine({start, resolvedPath(start)}, {output});
     AttachOrStart();
     MakeVisible();
     if (hooks.serverReady)
@@ -153,10 +157,42 @@ void ConversionEngine::MakeVisible() {
     });
 }
 
+QString ConversionEngine::resolvedPath(const QString& path) {
+    char* real = ::realpath(LocalPath::toNative(path).constData(), nullptr);
+    if (!real)
+        return QString();
+    const QString result = LocalPath::fromNative(QByteArray(real));
+    std::free(real);
+    return result;
+}
+
 void ConversionEngine::WalkFolders(const QString& folder) {
-    if (m_depth == 0)
+    if (m_depth == 0) {
         m_visited.clear();
+        m_treeRoot = resolvedPath(folder);
+    }
     walk(folder);
+}
+
+QList<FolderListing::Entry>
+ConversionEngine::entriesInTree(const QString& folder, const QList<FolderListing::Entry>& entries) {
+    if (m_followLinksOut || m_treeRoot.isEmpty())
+        return entries;
+    const QString inside = m_treeRoot.endsWith(kSeparator) ? m_treeRoot : m_treeRoot + kSeparator;
+    QList<FolderListing::Entry> kept;
+    kept.reserve(entries.size());
+    for (const FolderListing::Entry& entry : entries) {
+        if (entry.link && entry.kind != FolderListing::Kind::Missing) {
+            const QString path = folder + kSeparator + entry.name;
+            const QString target = resolvedPath(path);
+            if (!target.isEmpty() && target != m_treeRoot && !target.startsWith(inside)) {
+                emit linkLeavesTree(path, target);
+                continue;
+            }
+        }
+        kept.append(entry);
+    }
+    return kept;
 }
 
 void ConversionEngine::walk(const QString& folder) {
@@ -185,8 +221,9 @@ void ConversionEngine::walk(const QString& folder) {
         return;
     m_visited.insert(identity);
     ++m_depth;
-    scan(folder, listing.entries());
-    for (const FolderListing::Entry& entry : listing.entries()) {
+    const QList<FolderListing::Entry> entries = entriesInTree(folder, listing.entries());
+    scan(folder, entries);
+    for (const FolderListing::Entry& entry : entries) {
         if (m_stopRequested)
             break;
         if (entry.kind != FolderListing::Kind::Folder || FolderListing::isHidden(entry.name))

@@ -57,6 +57,9 @@ public:
     void setFileHandler(FileHandler handler) { m_fileHandler = std::move(handler); }
     // The failure text for an entry that is not converted, empty for a file.
     static QString refusalFor(FolderListing::Kind kind, int error = 0);
+    // Follows symbolic links that lead out of the folder being walked; by
+    // default the walk stays inside it and reports each such link instead.
+    void setFollowLinksOut(bool follow) { m_followLinksOut = follow; }
     // When a server this engine started is replaced by a fresh one.
     void setRecyclePolicy(OfficeRecyclePolicy policy) { m_recyclePolicy = policy; }
     int serversReplaced() const { return m_serversReplaced; }
@@ -93,6 +96,9 @@ public:
     // The text as a path from the base folder: absolute texts and the empty
     // text stay as they are; "." components of a relative text go.
     static QString absolutePath(const QString& text, const QString& base);
+    // The path with every symbolic link resolved; empty when it leads
+    // nowhere.
+    static QString resolvedPath(const QString& path);
     // The process's current folder, exactly (not through the locale).
     static QString currentFolder();
 
@@ -123,9 +129,16 @@ signals:
     void logLine(const QString& line);
     // After each file's log line.
     void fileFinished(bool converted);
+    // A symbolic link in the tree leads out of it (to target) and is not
+    // followed.
+    void linkLeavesTree(const QString& path, const QString& target);
 
 private:
     void walk(const QString& folder);
+    // The entries to walk: links that lead out of the tree are reported and
+    // left out, unless they are to be followed.
+    QList<FolderListing::Entry> entriesInTree(const QString& folder,
+                                              const QList<FolderListing::Entry>& entries);
     void scan(const QString& folder, const QList<FolderListing::Entry>& entries);
     void convert(const QString& sourcePath);
     void replaceDeadServer();
@@ -162,5 +175,7 @@ private:
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
     QSet<QPair<dev_t, ino_t>> m_visited;
+    bool m_followLinksOut = false;
+    QString m_treeRoot; // the walk's start folder, links resolved
     int m_depth = 0;
 };

@@ -44,6 +44,11 @@ bool FolderListing::read(const QString& folder) {
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         Kind kind;
+        bool link = entry->d_type == DT_LNK;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat own {};
+            link = ::fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+        }
         switch (entry->d_type) {
         case DT_REG:
             kind = Kind::File;
@@ -61,7 +66,7 @@ bool FolderListing::read(const QString& folder) {
         default:
             kind = Kind::Other;
         }
-        m_entries.append({LocalPath::fromNative(QByteArray(name)), kind});
+        m_entries.append({LocalPath::fromNative(QByteArray(name)), kind, link});
     }
     ::closedir(dir);
     return true;

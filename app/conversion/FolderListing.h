@@ -13,6 +13,7 @@ public:
     struct Entry {
         QString name;
         Kind kind;
+        bool link = false; // a symbolic link (its kind is the target's)
     };
 
     // Reads the folder; false when it cannot be opened or read (gone, not a

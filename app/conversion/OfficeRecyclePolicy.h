@@ -16,7 +16,6 @@ public:
     // A fresh office with the largest deck of the test corpus open stays
     // below 450 MB; an office past 768 MB has kept memory from a deck it no
     // longer needs, and carrying it into the next files only risks more.
-    // It is also the memory each parallel office is budgeted.
     static constexpr qint64 kMemoryCeiling = 768ll * 1024 * 1024;
 
     OfficeRecyclePolicy() = default;

@@ -1,6 +1,7 @@
 #include "app/automation/HtmlPublisher.h"
 #include "QStringPrinter.h"
 #include "app/automation/AutomationError.h"
+#include "app/automation/PageSanitizer.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -56,8 +57,17 @@ TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem
         HtmlPublisher publisher(out() + "/deck one.htm");
         fakeExport(publisher, "v1");
         PosixFiles::writeAll(out() + "/deck.ppt", "deck");
+        // A slide named with markup, as the export copies it into a page.
+        const QString page = publisher.stagingPage();
+        const QString text = page.left(page.lastIndexOf('/')) + "/text0.html";
+        PosixFiles::writeAll(text, "<html><head></head><img src=x onerror=alert(2)></html>");
         publisher.commit(out() + "/deck.ppt");
     }
+    // Every page is cleaned and carries the policy, in the publish step.
+    EXPECT_EQ(PosixFiles::readAll(out() + "/deck one.htm"),
+              PageSanitizer::headPrelude() +
+                  "<a href=\"deck%20one_files/img0.html\">start</a><img "
+                  "src=\"deck%20one_files/thumb0.png\"> <a href=\"http://x/img0.html\">v1</html>");
     // The note of its deck came with it, and the page passes the test an
     // export is put to, until a part of it goes.
     const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(out() + "/deck one.htm");
@@ -67,12 +77,12 @@ TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem
     PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "cut");
     EXPECT_FALSE(HtmlPublisher::isComplete(out() + "/deck one.htm"));
     PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "v1" + kPngEnd);
-    EXPECT_EQ(
-        PosixFiles::readAll(out() + "/deck one.htm"),
-        "<a href=\"deck%20one_files/img0.html\">start</a><img src='deck%20one_files/thumb0.png'> "
-        "<a href=\"http://x/img0.html\">v1</html>");
     EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/img0.html"),
-              "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1</html>");
+              PageSanitizer::headPrelude() +
+                  "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1</html>");
+    EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/text0.html"),
+              "<html><head>\n" + PageSanitizer::headPrelude() +
+                  "</head>&lt;img src=x onerror=alert(2)></html>");
     EXPECT_TRUE(PosixFiles::exists(out() + "/deck one_files/img0.jpg"));
     EXPECT_TRUE(leftovers().isEmpty());
 }
@@ -113,8 +123,8 @@ TEST_F(HtmlPublisherTest, OddNamesAndMissingFolders) {
     HtmlPublisher publisher(odd);
     fakeExport(publisher, "x");
     publisher.commit();
-    EXPECT_TRUE(
-        PosixFiles::readAll(odd).startsWith(QByteArray("<a href=\"caf%E9_files/img0.html\"")));
+    EXPECT_TRUE(PosixFiles::readAll(odd).startsWith(PageSanitizer::headPrelude() +
+                                                    "<a href=\"caf%E9_files/img0.html\""));
     EXPECT_EQ(HtmlPublisher::companionFolderName(out() + "/.htm"), "_files");
     try {
         HtmlPublisher missing(out() + "/no/such/a.htm");

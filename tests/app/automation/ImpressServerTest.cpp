@@ -8,9 +8,12 @@
 #include "platform/PosixFiles.h"
 
 #include "app/automation/ImpressConnection.h"
+#include "app/automation/OfficeSandbox.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <functional>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -157,6 +160,60 @@ TEST(ImpressServerTest, OfficesStartedSideBySideAreEachTheirOwn) {
     EXPECT_EQ(third->startedProfileDir(), office.settings().profileDir);
     second->kill();
     third->kill();
+    EXPECT_EQ(office.processesLeft(), 0);
+}
+
+// The office in its sandbox: no network of the machine's, none of its files
+// but the system's and the folders it is given, its memory limited and
+// links out of documents blocked in its profile; it still converts.
+TEST(ImpressServerTest, AConfinedOfficeSeesOnlyItsFoldersAndConverts) {
+    TestOffice office;
+    QTemporaryDir temp;
+    const QString in = temp.path() + "/in";
+    const QString out = temp.path() + "/out";
+    PosixFiles::makePath(out);
+    PosixFiles::makePath(temp.path() + "/private");
+    PosixFiles::writeAll(temp.path() + "/private/secret.txt", "secret");
+    office.makeDeck(in + "/deck.ppt");
+    ImpressServer::Settings settings = office.settings();
+    settings.confined = true;
+    ImpressServer server(settings);
+    server.confine({in}, {out});
+    auto application = server.start();
+    if (OfficeSandbox::bubblewrap().isEmpty())
+        GTEST_SKIP() << "no sandbox on this system";
+    int checked = 0;
+    for (const int pid : office.processes()) {
+        const QString proc = QStringLiteral("/proc/%1").arg(pid);
+        if (!QFile(proc + "/cmdline").open(QIODevice::ReadOnly) ||
+            QFileInfo(proc + "/exe").symLinkTarget().section('/', -1) != "soffice.bin")
+            continue;
+        ++checked;
+        EXPECT_NE(QFileInfo(proc + "/ns/net").symLinkTarget(),
+                  QFileInfo("/proc/self/ns/net").symLinkTarget());
+        EXPECT_TRUE(QFileInfo::exists(proc + "/root" + in + "/deck.ppt"));
+        EXPECT_FALSE(QFileInfo::exists(proc + "/root" + temp.path() + "/private"));
+        EXPECT_FALSE(QFileInfo::exists(proc + "/root/etc/shadow"));
+        QFile limits(proc + "/limits");
+        ASSERT_TRUE(limits.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(
+            QString::fromLatin1(limits.readAll())
+                .contains(QRegularExpression(
+                    QStringLiteral("Max address space +%1 ").arg(ImpressServer::kMemoryLimit))));
+    }
+    EXPECT_EQ(checked, 1);
+    EXPECT_TRUE(PosixFiles::readAll(server.startedProfileDir() + "/user/registrymodifications.xcu")
+                    .contains("\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true"));
+
+    auto presentations =
+        AutomationObject::toObject(application->get("Presentations"), "presentations");
+    auto presentation =
+        AutomationObject::toObject(presentations->call("Open", {in + "/deck.ppt"}), "presentation");
+    presentation->call("SaveAs", {out + "/deck.htm", qint32(12), false});
+    presentation->call("Close");
+    EXPECT_TRUE(PosixFiles::exists(out + "/deck_files/img0.jpg"));
+    application->call("Quit");
+    server.finish();
     EXPECT_EQ(office.processesLeft(), 0);
 }
 

@@ -30,13 +30,14 @@ public:
     // would.
     int processesLeft() const;
     void killAll() const;
+    // The office processes of this test's pipe now.
+    QList<int> processes() const;
 
     static QString sourceDir();
 
 private:
     void saveDeck(const QString& pptPath, const char* password) const;
     void saveDeckOnce(const QString& pptPath, const char* password, int attempt) const;
-    QList<int> processes() const;
     static void store(ImpressConnection& connection, const QString& pptPath, const char* password);
 
     QTemporaryDir m_temp;

@@ -16,9 +16,12 @@ TEST(BatchCommandLineTest, OptionsInBothSpellingsAndAfterTheFolder) {
     auto options =
         BatchCommandLine::parse({"--masks", "*.odp, *.ppt", "in", "--out=/tmp/o", "--list"}, "/h");
     EXPECT_TRUE(options.listOnly);
+    EXPECT_FALSE(options.followLinks || options.attach) << "the tree alone, a locked office";
     EXPECT_EQ(options.masks, "*.odp, *.ppt");
     EXPECT_EQ(options.outputFolder, "/tmp/o");
     EXPECT_EQ(options.folder, "in");
+    options = BatchCommandLine::parse({"--follow-links", "in", "--attach"}, "/h");
+    EXPECT_TRUE(options.followLinks && options.attach);
     options = BatchCommandLine::parse({"--masks=*", "--", "--odd-folder"}, "/h");
     EXPECT_TRUE(options.error.isEmpty());
     EXPECT_EQ(options.folder, "--odd-folder");

@@ -1,5 +1,6 @@
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
+#include "tests/app/automation/HostileDecks.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/SilentPipe.h"
 #include "tests/app/automation/TestOffice.h"
@@ -8,11 +9,18 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -137,8 +145,13 @@ TEST(BatchFrontEndTest, AttachesToARunningOfficeConvertsAndQuitsIt) {
     PosixFiles::writeAll(temp.path() + "/in/bad.pps", "not a deck");
     auto server = office.makeServer(true);
     server->start();
-    const BatchResult result =
-        runBatch({"--out", temp.path() + "/html", temp.path() + "/in"}, office);
+    // By default the batch starts a locked office of its own and leaves
+    // the user's alone; --attach uses the user's.
+    BatchResult result = runBatch({"--out", temp.path() + "/own", temp.path() + "/in"}, office);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/own/deck_files/img0.jpg"));
+    EXPECT_TRUE(server->alive());
+    result = runBatch({"--attach", "--out", temp.path() + "/html", temp.path() + "/in"}, office);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.lines.size(), 2);
     EXPECT_TRUE(result.lines.contains(temp.path() + "/in/deck.pptOK"))
@@ -272,6 +285,165 @@ TEST(BatchFrontEndTest, AFullDiskOrAnEmptyFileFailsTheFileAndKeepsTheEarlierPage
     EXPECT_TRUE(after == before) << "the earlier pages stay byte for byte";
     EXPECT_TRUE(stagingIn(out).isEmpty());
     EXPECT_EQ(office.processesLeft(), 0);
+}
+
+// A loopback TCP port that records whether anything connected to it.
+class Listener {
+public:
+    Listener() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+            ::listen(m_fd, 16) == 0 &&
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~Listener() { ::close(m_fd); }
+    int port() const { return m_port; }
+    // Connections made so far (accepted now; a closed one still counts).
+    int connections() {
+        int count = 0;
+        for (int fd; (fd = ::accept(m_fd, nullptr, nullptr)) >= 0; ++count)
+            ::close(fd);
+        return count;
+    }
+
+private:
+    int m_fd;
+    int m_port = 0;
+};
+
+// Active content an HTML parser finds in a page: script elements, frames
+// and plug-ins, event handlers, and addresses that run or render script.
+QStringList activeContent(const QByteArray& page) {
+    QStringList found;
+    htmlDocPtr document =
+        htmlReadMemory(page.constData(), int(page.size()), nullptr, "UTF-8",
+                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
+    const std::function<void(xmlNode*)> visit = [&](xmlNode* node) {
+        for (; node; node = node->next) {
+            if (node->type != XML_ELEMENT_NODE)
+                continue;
+            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(node->name));
+            if (QStringList{"script", "iframe", "frame", "object", "embed", "svg", "base", "form"}
+                    .contains(name.toLower()))
+                found << name;
+            for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
+                const QString key =
+                    QString::fromUtf8(reinterpret_cast<const char*>(attribute->name)).toLower();
+                xmlChar* raw = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
+                // Blanks and controls are dropped as a browser drops them.
+                const QString value = QString::fromUtf8(reinterpret_cast<const char*>(raw))
+                                          .toLower()
+                                          .remove(QRegularExpression("[\\x00-\\x20]"));
+                xmlFree(raw);
+                if (key.startsWith("on") || value.startsWith("javascript:") ||
+                    value.startsWith("vbscript:") || value.startsWith("data:text/html") ||
+                    (key == "http-equiv" && value == "refresh"))
+                    found << name + " " + key + "=" + value;
+            }
+            visit(node->children);
+        }
+    };
+    visit(xmlDocGetRootElement(document));
+    xmlFreeDoc(document);
+    return found;
+}
+
+// The share of a picture's pixels that are the secret's red.
+double redShare(const QString& path) {
+    const QImage image(path);
+    if (image.isNull())
+        return -1;
+    qint64 red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            red += qRed(pixel) > 200 && qGreen(pixel) < 70 && qBlue(pixel) < 70;
+        }
+    return double(red) / double(image.width() * image.height());
+}
+
+// Decks written to reach out of themselves, run through deckvane-batch with
+// its defaults: a picture on the disk (outside the tree) and on a loopback
+// server, by a flat ODP under a .ppt name, a packed ODP and a PPTX with
+// External relationships; markup in slide names, text, notes and links; a
+// picture built to exhaust memory; a link out of the tree.
+TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaustMemory) {
+    TestOffice office;
+    QTemporaryDir temp;
+    Listener listener;
+    ASSERT_GT(listener.port(), 0);
+    const QString secret = temp.path() + "/private/secret.png";
+    PosixFiles::makePath(temp.path() + "/private");
+    PosixFiles::writeAll(secret, HostileDecks::solidPng(64, 64, qRgb(255, 0, 0)));
+    const QString in = temp.path() + "/in";
+    PosixFiles::makePath(in + "/later");
+    const auto addresses = [&](const QString& name) {
+        return QStringList{
+            "file://" + secret,
+            QStringLiteral("http://127.0.0.1:%1/%2.png").arg(listener.port()).arg(name)};
+    };
+    PosixFiles::writeAll(in + "/flat.ppt", HostileDecks::flatOdp(addresses("flat")));
+    HostileDecks::writeOdp(in + "/packed.ppt", addresses("packed"));
+    HostileDecks::writePptx(in + "/external.pptx", addresses("pptx"));
+    PosixFiles::writeAll(in + "/bomb.odp", HostileDecks::memoryBomb());
+    // Converted after the bomb, by whatever office replaced the one it took.
+    office.makeDeck(in + "/later/good.ppt");
+    PosixFiles::makePath(temp.path() + "/elsewhere");
+    PosixFiles::writeAll(temp.path() + "/elsewhere/other.ppt",
+                         PosixFiles::readAll(in + "/later/good.ppt"));
+    ASSERT_EQ(::symlink(LocalPath::toNative(temp.path() + "/elsewhere").constData(),
+                        LocalPath::toNative(in + "/share").constData()),
+              0);
+
+    const QString out = temp.path() + "/out";
+    QElapsedTimer clock;
+    clock.start();
+    const BatchResult result =
+        runBatch({"--jobs", "1", "--masks", "*.ppt,*.pptx,*.odp", "--out", out, in}, office);
+    const qint64 seconds = clock.elapsed() / 1000;
+
+    EXPECT_EQ(listener.connections(), 0) << "the decks reached the network";
+    ASSERT_EQ(result.lines.size(), 5) << result.lines.join('\n').toStdString();
+    for (const char* deck : {"/flat.ppt", "/packed.ppt", "/external.pptx", "/later/good.ppt"})
+        EXPECT_TRUE(result.lines.contains(in + deck + "OK")) << deck;
+    // The bomb's office is held to its limit (checked in the server's own
+    // tests): it shows its placeholder, or ends and the next deck gets a
+    // fresh office.
+    EXPECT_LT(seconds, 240) << "well inside the per-file limit";
+    EXPECT_TRUE(result.errors.contains(in + "/share leads out of " + in))
+        << result.errors.toStdString();
+    EXPECT_FALSE(PosixFiles::exists(out + "/other.htm"));
+
+    for (const char* page : {"flat", "packed", "external"})
+        EXPECT_LT(redShare(out + "/" + page + "_files/img0.jpg"), 0.005) << page;
+    QDirIterator pages(out, {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
+    int checked = 0;
+    while (pages.hasNext()) {
+        const QString page = pages.next();
+        const QByteArray html = PosixFiles::readAll(page);
+        EXPECT_EQ(activeContent(html), QStringList()) << page.toStdString();
+        EXPECT_TRUE(html.contains("http-equiv=\"Content-Security-Policy\"")) << page.toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 12);
+    // Escaped, not dropped: the reader sees the slide's name.
+    EXPECT_TRUE(PosixFiles::readAll(out + "/flat.htm").contains("&lt;img src=x onerror=alert(2)>"));
+    EXPECT_EQ(office.processesLeft(), 0);
+
+    // Without the sandbox, as where the system allows none, the office's
+    // own blocking stops the flat ODP and the PPTX (this office reads the
+    // links of a packed ODP before it asks whether it may).
+    const BatchResult unconfined =
+        runBatch({"--masks", "flat.ppt,*.pptx", "--out", temp.path() + "/plain", in}, office,
+                 {"DECKVANE_OFFICE_SANDBOX=off"});
+    EXPECT_EQ(unconfined.lines, QStringList({in + "/flat.pptOK", in + "/external.pptxOK"}));
+    EXPECT_EQ(listener.connections(), 0) << "the decks reached the network";
+    for (const char* page : {"flat", "external"})
+        EXPECT_LT(redShare(temp.path() + "/plain/" + page + "_files/img0.jpg"), 0.005) << page;
 }
 
 // The shared corpus of real-world decks, when the checkout sits beside it:

@@ -1,6 +1,7 @@
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
 
+#include "app/automation/ImpressServer.h"
 #include "app/batch/BatchRun.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionPool.h"
@@ -380,7 +381,7 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
-    const qint64 ceiling = OfficeRecyclePolicy::kMemoryCeiling;
+    const qint64 ceiling = ImpressServer::kMemoryLimit;
     EXPECT_EQ(BatchRun::defaultJobs(2, 20 * ceiling), 2);
     EXPECT_EQ(BatchRun::defaultJobs(16, 3 * ceiling + 1), 3);
     EXPECT_EQ(BatchRun::defaultJobs(4, ceiling / 2), 1) << "always at least one";

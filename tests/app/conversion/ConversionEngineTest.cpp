@@ -416,7 +416,7 @@ TEST_F(ConversionEngineTest, ControlCharactersInNamesAreShownEscapedOnOneLine) {
               "a\\u2028b\\x85c\\rd\\x7f");
 }
 
-TEST_F(ConversionEngineTest, LinksIntoTheKernelsFileSystemsAreNotWalkedOtherLinksAre) {
+TEST_F(ConversionEngineTest, LinksOutOfTheTreeAreReportedNotWalkedUnlessFollowed) {
     const QString elsewhere = temp.path() + "/elsewhere";
     ASSERT_TRUE(PosixFiles::makePath(elsewhere));
     PosixFiles::writeAll(elsewhere + "/far.ppt", "deck");
@@ -425,6 +425,27 @@ TEST_F(ConversionEngineTest, LinksIntoTheKernelsFileSystemsAreNotWalkedOtherLink
     ASSERT_EQ(::symlink(LocalPath::toNative(elsewhere).constData(),
                         LocalPath::toNative(root + "/far").constData()),
               0);
+    ASSERT_EQ(::symlink("../elsewhere/far.ppt", LocalPath::toNative(root + "/f.ppt").constData()),
+              0);
+    mkdir("a");
+    touch("a/near.ppt");
+    ASSERT_EQ(::symlink("../a", LocalPath::toNative(root + "/a/again").constData()), 0);
+    ASSERT_EQ(::symlink("a/near.ppt", LocalPath::toNative(root + "/n.ppt").constData()), 0);
+    QStringList leaving;
+    QObject::connect(&engine, &ConversionEngine::linkLeavesTree,
+                     [&](const QString& path, const QString&) { leaving << path; });
+    run();
+    leaving.sort();
+    EXPECT_EQ(leaving, QStringList({root + "/dev", root + "/f.ppt", root + "/far", root + "/proc",
+                                    root + "/sys"}));
+    log.sort();
+    EXPECT_EQ(log, QStringList({root + "/a/near.pptOK", root + "/n.pptOK"}));
+
+    // Followed on request, links still never lead into the kernel's own
+    // file systems.
+    log.clear();
+    engine.setFollowLinksOut(true);
+    masks = "far.ppt";
     // A walk that goes in is stopped at once rather than left to roam.
     QObject::connect(&engine, &ConversionEngine::statusChanged, [&](const QString& text) {
         for (const char* pseudo : {"/proc/", "/sys/", "/dev/"})

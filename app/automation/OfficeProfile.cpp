@@ -1,0 +1,87 @@
+#include "app/automation/OfficeProfile.h"
+
+#include "app/automation/AutomationError.h"
+#include "platform/FileError.h"
+#include "platform/PosixFiles.h"
+
+#include <QByteArrayList>
+
+namespace {
+
+constexpr char kScripting[] = "/org.openoffice.Office.Common/Security/Scripting";
+
+struct Setting {
+    const char* name;
+    const char* value; // nullptr: an empty list
+};
+
+// BlockUntrustedRefererLinks: the office fetches nothing a document links
+// to unless the document lies in a trusted location; SecureURL (the trusted
+// locations) is empty. Macros never run, and active content (embedded
+// objects that run or fetch things) is off where the office knows that key.
+constexpr Setting kSettings[] = {
+    {"BlockUntrustedRefererLinks", "true"}, {"SecureURL", nullptr},
+    {"DisableMacrosExecution", "true"},     {"MacroSecurityLevel", "3"},
+    {"DisableActiveContent", "true"},
+};
+
+QByteArray itemLine(const Setting& setting) {
+    return QByteArray("<item oor:path=\"") + kScripting + "\"><prop oor:name=\"" + setting.name +
+           "\" oor:op=\"fuse\">" +
+           (setting.value ? QByteArray("<value>") + setting.value + "</value>"
+                          : QByteArray("<value/>")) +
+           "</prop></item>";
+}
+
+bool isOurs(const QByteArray& line) {
+    if (!line.contains(QByteArray("oor:path=\"") + kScripting + '"'))
+        return false;
+    for (const Setting& setting : kSettings) {
+        if (line.contains(QByteArray("oor:name=\"") + setting.name + '"'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray OfficeProfile::withSecuritySettings(const QByteArray& existing) {
+    QByteArrayList lines;
+    const qsizetype end = existing.lastIndexOf("</oor:items>");
+    if (end >= 0 && existing.contains("<oor:items")) {
+        // The office writes one item per line.
+        for (const QByteArray& line : existing.left(end).split('\n')) {
+            if (!isOurs(line))
+                lines.append(line);
+        }
+        while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+            lines.removeLast();
+    } else {
+        lines = {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                 "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                 "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                 "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"};
+    }
+    for (const Setting& setting : kSettings)
+        lines.append(itemLine(setting));
+    lines.append("</oor:items>\n");
+    return lines.join('\n');
+}
+
+void OfficeProfile::prepare(const QString& profileDir) {
+    const QString folder = profileDir + QStringLiteral("/user");
+    const QString file = folder + QStringLiteral("/registrymodifications.xcu");
+    try {
+        PosixFiles::makePath(folder);
+        const QByteArray existing =
+            PosixFiles::exists(file) ? PosixFiles::readAll(file) : QByteArray();
+        const QByteArray wanted = withSecuritySettings(existing);
+        if (wanted != existing)
+            PosixFiles::writeAll(file, wanted);
+    } catch (const FileError& error) {
+        throw AutomationError(
+            QStringLiteral("LibreOffice could not be started: its settings could not be "
+                           "written to '%1' (%2)")
+                .arg(file, error.message()));
+    }
+}

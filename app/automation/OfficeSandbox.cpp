@@ -1,0 +1,113 @@
+#include "app/automation/OfficeSandbox.h"
+
+#include "platform/LocalPath.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdio>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What an office reads to run: its libraries and data, the font and
+// locale configuration, the user database (for its own name) and the
+// dynamic linker's cache. /etc is shown in these parts only.
+const char* const kSystem[] = {"/usr",
+                               "/bin",
+                               "/sbin",
+                               "/lib",
+                               "/lib32",
+                               "/lib64",
+                               "/libx32",
+                               "/opt",
+                               "/etc/fonts",
+                               "/etc/ld.so.cache",
+                               "/etc/passwd",
+                               "/etc/group",
+                               "/etc/nsswitch.conf",
+                               "/etc/localtime",
+                               "/etc/alternatives",
+                               "/etc/libreoffice",
+                               "/var/cache/fontconfig"};
+
+void show(QStringList* out, const QString& path, bool writable) {
+    const QByteArray native = LocalPath::toNative(path);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0)
+        return;
+    if (S_ISLNK(info.st_mode)) {
+        QByteArray target(4096, '\0');
+        const ssize_t n = ::readlink(native.constData(), target.data(), size_t(target.size()));
+        if (n > 0) {
+            *out << QStringLiteral("--symlink") << LocalPath::fromNative(target.left(n)) << path;
+            return;
+        }
+    }
+    *out << (writable ? QStringLiteral("--bind-try") : QStringLiteral("--ro-bind-try")) << path
+         << path;
+}
+
+} // namespace
+
+QStringList OfficeSandbox::command(const QString& bubblewrap, const QString& program,
+                                   const QStringList& arguments, const View& view) {
+    QStringList out{bubblewrap, QStringLiteral("--unshare-net"), QStringLiteral("--unshare-ipc"),
+                    QStringLiteral("--die-with-parent")};
+    for (const char* path : kSystem)
+        show(&out, QString::fromLatin1(path), false);
+    out << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev")
+        << QStringLiteral("/dev") << QStringLiteral("--bind") << view.privateTmp
+        << QStringLiteral("/tmp");
+    // Also where the program sees it, for the links it makes there to
+    // files whose names the office cannot spell.
+    out << QStringLiteral("--bind") << view.privateTmp << view.privateTmp;
+    // Later mounts go over earlier ones: the decks' and the pages' folders
+    // show through wherever they are, the system's parts included.
+    for (const QString& folder : view.readable) {
+        if (!folder.isEmpty())
+            out << QStringLiteral("--ro-bind-try") << folder << folder;
+    }
+    for (const QString& folder : view.writable) {
+        if (!folder.isEmpty())
+            out << QStringLiteral("--bind-try") << folder << folder;
+    }
+    out << QStringLiteral("--chdir") << QStringLiteral("/") << QStringLiteral("--") << program
+        << arguments;
+    return out;
+}
+
+QString OfficeSandbox::bubblewrap() {
+    static std::once_flag once;
+    static QString found;
+    std::call_once(once, [] {
+        const QString path = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+        QString reason;
+        if (path.isEmpty()) {
+            reason = QStringLiteral("bubblewrap (bwrap) is not installed");
+        } else {
+            QProcess probe;
+            probe.setProcessChannelMode(QProcess::MergedChannels);
+            probe.start(path, {QStringLiteral("--unshare-net"), QStringLiteral("--ro-bind"),
+                               QStringLiteral("/"), QStringLiteral("/"), QStringLiteral("true")});
+            if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
+                probe.exitCode() == 0)
+                found = path;
+            else
+                reason = QStringLiteral("this system allows no unprivileged namespaces (%1)")
+                             .arg(QString::fromLocal8Bit(probe.readAll())
+                                      .trimmed()
+                                      .section(QLatin1Char('\n'), 0, 0));
+        }
+        if (found.isEmpty()) {
+            const QByteArray line =
+                LocalPath::toNative(QCoreApplication::applicationName()) + ": " +
+                LocalPath::toNative(reason) +
+                "; LibreOffice runs without its sandbox, with its own link blocking alone\n";
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        }
+    });
+    return found;
+}
