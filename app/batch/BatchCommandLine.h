@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/conversion/DeckClaims.h"
 #include "app/conversion/ShardSelector.h"
 
 #include <QString>
@@ -7,7 +8,7 @@
 
 // The arguments of deckvane-batch:
 //   deckvane-batch [--masks TEXT] [--out DIR] [--list] [--jobs N] [--shard K/N]
-//                  [--update] [--tree] [--index] FOLDER
+//                  [--claim RUN] [--update] [--tree] [--index] FOLDER
 // with the window's defaults for masks and output folder.
 class BatchCommandLine {
 public:
@@ -20,6 +21,7 @@ public:
     bool listOnly = false; // --list: print the matching files, convert nothing
     int jobs = 0;          // --jobs: offices at once; 0 = chosen from the machine
     ShardSelector shard;   // --shard K/N
+    QString claimRun;      // --claim RUN: share the decks with runs of that name
     bool update = false;   // --update: skip decks whose page is newer
     bool tree = false;     // --tree: pages under the decks' relative folders
     bool index = false;    // --index: write index.htm of the output folder

@@ -59,6 +59,7 @@ private:
     QString m_successText;
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
+    std::unique_ptr<DeckClaims> m_claims; // before the pool: its workers use it
     std::unique_ptr<ConversionPool> m_pool;
     std::chrono::steady_clock::time_point m_started;
     int m_done = 0;

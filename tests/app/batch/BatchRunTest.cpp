@@ -3,6 +3,7 @@
 
 #include "app/batch/BatchRun.h"
 #include "app/conversion/ConversionPool.h"
+#include "app/conversion/DeckClaims.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -249,6 +250,52 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWhosePageIsNewer) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.lines.filter("Up to date").size(), 3);
     EXPECT_EQ(again.made(), 0);
+}
+
+TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
+    // Very different sizes, so that a fixed split would leave one run alone.
+    QStringList decks = {"big-600.ppt", "sub/mid-200.ppt"};
+    for (int i = 0; i < 12; ++i)
+        decks << QStringLiteral("sub/%1/small%2-20.ppt").arg(i % 3).arg(i);
+    for (const QString& deck : decks)
+        touch(deck);
+    const QString out = temp.path() + "/o";
+    qputenv("DECKVANE_CLAIM_EXPIRY", "0.3");
+    // A run that claimed a deck and died: its claim stays, nobody touches it.
+    std::make_unique<DeckClaims>(out, "job", 300ms)->claim("sub/1/small1-20.ppt");
+
+    std::vector<Outcome> outcomes(3);
+    std::vector<std::thread> runs;
+    for (Outcome& outcome : outcomes)
+        runs.emplace_back([&] {
+            FakeOffices offices;
+            outcome = run({"--claim", "job", "--tree", "--jobs", "1", "--out", out}, offices);
+        });
+    for (std::thread& thread : runs)
+        thread.join();
+    qunsetenv("DECKVANE_CLAIM_EXPIRY");
+
+    QStringList lines;
+    for (const Outcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.status, 0);
+        lines << outcome.lines;
+    }
+    lines.sort();
+    QStringList expected;
+    for (const QString& deck : decks)
+        expected << root + "/" + deck + "OK";
+    expected.sort();
+    EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
+
+    // The same tree again under --update: one run says it is up to date.
+    FakeOffices offices;
+    Outcome again = run({"--claim", "job2", "--tree", "-u", "--out", out}, offices);
+    EXPECT_EQ(again.lines.filter("Up to date").size(), decks.size());
+    FakeOffices late;
+    again = run({"--claim", "job2", "--tree", "-u", "--out", out}, late);
+    EXPECT_TRUE(again.lines.isEmpty()) << again.lines.join('\n').toStdString();
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(late.made(), 0);
 }
 
 TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApart) {
