@@ -23,19 +23,13 @@ corpus="$source/../shared/corpus"
 [[ -d "$corpus" ]] || { echo "skipped: no corpus at $corpus"; exit 77; }
 
 work=$(mktemp -d)
-# Out of reach of the test: slurmd's jobs run with a umask of their own.
-chmod 0755 "$work"
+chmod 0755 "$work" # the jobs run with a umask of their own
 source "$source/scripts/slurm-node.sh"
-finish() {
-    slurm_node_stop "$work/node"
-    rm -rf "$work"
-}
-trap finish EXIT
+trap 'slurm_node_stop "$work/node"; rm -rf "$work"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-
 # Small decks of different sizes in three folders.
 decks=(basic_test_ppt_file.ppt with_textbox.ppt misc/WithLinks.ppt misc/slide_master.pps
     archive/43781.ppt archive/38256.ppt "archive/ecdl paris.ppt" "Sales & Marketing/45543.ppt")
@@ -43,55 +37,42 @@ for deck in "${decks[@]}"; do
     mkdir -p "$work/talks/$(dirname "$deck")"
     cp "$corpus/$deck" "$work/talks/$deck"
 done
-
 slurm_node_start "$work/node" || fail "the one-node cluster did not start"
-export SLURM_CONF="$work/node/slurm.conf"
-# What the tasks see: the tested programs first on the PATH, a home of
-# their own and a claim expiry short enough for a test.
-export PATH="$build/bin:$PATH" HOME="$work/home" DECKVANE_CLAIM_EXPIRY=4
+# The tasks see the tested programs, a home of their own and a short expiry.
+export SLURM_CONF="$work/node/slurm.conf" PATH="$build/bin:$PATH" HOME="$work/home"
+export DECKVANE_CLAIM_EXPIRY=4
 mkdir -p "$HOME"
 
-# Submits the job script over the tree into OUT with 3 tasks of one core,
-# their output in logs/RUN; prints the job's number.
-submit() { # OUT RUN
+run_job() { # OUT RUN [then CANCEL]: the job script, 3 tasks of one core; sets $job
     mkdir -p "$work/logs/$2"
-    sbatch --parsable --array=0-2 --cpus-per-task=1 --output="$work/logs/$2/task-%a.log" \
-        "$source/packaging/cluster/deckvane.sbatch" "$work/talks" "$work/$1"
-}
-wait_for() {
-    local i
+    job=$(sbatch --parsable --array=0-2 --cpus-per-task=1 --output="$work/logs/$2/task-%a.log" \
+        "$source/packaging/cluster/deckvane.sbatch" "$work/talks" "$work/$1")
+    [[ -z ${3:-} ]] || "$3"
     for ((i = 0; i < 1800; i++)); do
-        [[ -z $(squeue -h -j "$1" 2>/dev/null) ]] && return 0
+        [[ -z $(squeue -h -j "$job") ]] && break
         sleep 0.1
     done
-    fail "job $1 still running after 180 s"
+    states=$(scontrol -o show job "$job" | grep -oE 'JobState=[A-Z]+ .* ExitCode=[0-9:]+' |
+        sed -E 's/ .* / /' | sort | uniq -c | tr -s ' ' | tr '\n' ';')
+    lines=$(cat "$work/logs/$2"/task-*.log | awk -v p="$work/talks/" 'index($0, p) == 1' | sort)
 }
-task_states() { scontrol -o show job "$1" | grep -oE 'ArrayTaskId=[0-9]+|JobState=[A-Z]+|ExitCode=[0-9:]+' | paste -d' ' - - -; }
-# Lines naming a deck, over all tasks' logs.
-log_lines() { cat "$work/logs/$1"/task-*.log | awk -v p="$work/talks/" 'index($0, p) == 1'; }
-check_pages() { # OUT: every deck has a whole page, and nothing else is there
-    local out=$1 deck page
+expect_lines() { # ENDING: one line per deck over all tasks, each with ENDING
+    [[ $lines == "$(printf "$work/talks/%s$1\n" "${decks[@]}" | sort)" ]] ||
+        fail "not one line '$1' per deck: $lines"
+}
+check_pages() { # OUT: a whole page per deck, and no other
     for deck in "${decks[@]}"; do
-        page="$out/${deck%%.*}.htm"
-        [[ -s "$page" && -s "${page%.htm}_files/img0.jpg" && -s "${page%.htm}_files/text0.html" ]] ||
-            fail "$deck: no whole page in $out"
+        page="$1/${deck%%.*}"
+        [[ -s "$page.htm" && -s "${page}_files/img0.jpg" && -s "${page}_files/text0.html" ]] ||
+            fail "$deck: no whole page in $1"
     done
-    [[ $(find "$out" -name '*.htm' -not -path '*_files/*' -not -name index.htm | wc -l) -eq ${#decks[@]} ]] ||
-        fail "more pages than decks in $out: $(find "$out" -name '*.htm' -not -path '*_files/*')"
+    [[ $(find "$1" -name '*.htm' -not -path '*_files/*' -not -name index.htm | wc -l) -eq ${#decks[@]} ]] ||
+        fail "pages of no deck in $1"
 }
 
-job=$(submit whole whole)
-wait_for "$job"
-states=$(task_states "$job")
-echo "$states"
-[[ $(grep -c 'JobState=COMPLETED ExitCode=0:0' <<<"$states") -eq 3 ]] ||
-    fail "not every task ended with 0: $states; $(cat "$work/logs/whole"/*.log)"
-lines=$(log_lines whole)
-for deck in "${decks[@]}"; do
-    [[ $(grep -cxF "$work/talks/${deck}OK" <<<"$lines") -eq 1 ]] ||
-        fail "$deck not converted exactly once: $lines"
-done
-[[ $(wc -l <<<"$lines") -eq ${#decks[@]} ]] || fail "lines beyond one per deck: $lines"
+run_job whole whole
+[[ $states == " 3 JobState=COMPLETED ExitCode=0:0;" ]] || fail "tasks ended: $states"
+expect_lines OK
 check_pages "$work/whole"
 for deck in "${decks[@]}"; do
     grep -qF "href=\"$(sed 's/&/%26/g; s/ /%20/g' <<<"${deck%%.*}").htm\"" "$work/whole/index.htm" ||
@@ -99,59 +80,40 @@ for deck in "${decks[@]}"; do
 done
 pgrep -f -- "$HOME" >/dev/null && fail "an office is left: $(pgrep -af -- "$HOME")"
 
-# Task 1 is cancelled while it converts a deck: once a claim that is not
-# done names its process.
-job=$(submit cancelled cancelled)
-claims="$work/cancelled/.deckvane-claims/slurm-$job"
-task_pid() { # the deckvane-batch of task $1 of $job
-    local pid
-    for pid in $(pgrep -x deckvane-batch || true); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null |
-            grep -cxE "SLURM_ARRAY_JOB_ID=$job|SLURM_ARRAY_TASK_ID=$1" | grep -qx 2 && echo "$pid"
+# Task 1 is cancelled while it converts: once a claim not done names its process.
+cancel_task_1() {
+    local pid claim
+    for ((i = 0; i < 1200; i++)); do
+        sleep 0.1
+        for pid in $(pgrep -x deckvane-batch); do
+            tr '\0' '\n' <"/proc/$pid/environ" | grep -cxE "SLURM_ARRAY_JOB_ID=$job|SLURM_ARRAY_TASK_ID=1" |
+                grep -qx 2 || continue
+            for claim in "$work/cancelled/.deckvane-claims/slurm-$job"/*.0; do
+                [[ ! -e "${claim%.0}.done" ]] && grep -qw "$pid" "$claim" 2>/dev/null &&
+                    held=$(basename "$claim" .0) && scancel "${job}_1" && return
+            done
+        done
     done
-    return 0
 }
-held=
-for ((i = 0; i < 1200 && ${#held} == 0; i++)); do
-    sleep 0.1
-    pid=$(task_pid 1)
-    [[ -n $pid ]] || continue
-    for claim in "$claims"/*.0; do
-        [[ -f "$claim" && ! -e "${claim%.0}.done" ]] && grep -qw "$pid" "$claim" && held=$claim
-    done
-done
-[[ -n $held ]] || fail "task 1 never held a claim: $(cat "$work/logs/cancelled"/*.log)"
-scancel "${job}_1"
-wait_for "$job"
-states=$(task_states "$job")
-echo "$states"
-grep -q 'ArrayTaskId=1 JobState=CANCELLED' <<<"$states" || fail "task 1 was not cancelled: $states"
-[[ $(grep -c 'JobState=COMPLETED ExitCode=0:0' <<<"$states") -eq 2 ]] ||
-    fail "the other tasks did not end with 0: $states"
-# The deck it was converting went to another task...
+run_job cancelled cancelled cancel_task_1
+[[ -n ${held:-} ]] || fail "task 1 never held a claim"
+[[ $states == " 1 JobState=CANCELLED ExitCode=143:0; 2 JobState=COMPLETED ExitCode=0:0;" ]] ||
+    fail "tasks ended: $states"
+# The deck it was cut short on went to another task; no deck was converted twice.
 for deck in "${decks[@]}"; do
-    [[ $(printf %s "$deck" | sha1sum | cut -d' ' -f1).0 == "$(basename "$held")" ]] && cut=$deck
+    [[ $(printf %s "$deck" | sha1sum | cut -d' ' -f1) == "$held" ]] && cut=$deck
 done
-[[ -n ${cut:-} ]] || fail "no deck has the claim $held"
-grep -qxF "$work/talks/${cut}OK" "$work/logs/cancelled"/task-[02].log ||
-    fail "nobody took over $cut from the cancelled task: $(cat "$work/logs/cancelled"/*.log)"
-# ...so every deck has its page, whole, and no deck was converted twice.
+grep -qxF "$work/talks/${cut:?no deck has the claim $held}OK" "$work/logs/cancelled"/task-[02].log ||
+    fail "$cut, cut short by the cancel, was not converted"
+[[ -z $(uniq -d <<<"$lines") ]] || fail "converted twice: $lines"
 check_pages "$work/cancelled"
-lines=$(log_lines cancelled)
-for deck in "${decks[@]}"; do
-    [[ $(grep -cxF "$work/talks/${deck}OK" <<<"$lines") -le 1 ]] || fail "$deck converted twice: $lines"
-done
 # Submitted again, the job finds every page up to date.
-job=$(submit cancelled again)
-wait_for "$job"
-[[ $(task_states "$job" | grep -c 'JobState=COMPLETED ExitCode=0:0') -eq 3 ]] ||
-    fail "the job submitted again failed: $(task_states "$job")"
-lines=$(log_lines again)
-[[ $(grep -c 'Up to date$' <<<"$lines") -eq ${#decks[@]} && $(wc -l <<<"$lines") -eq ${#decks[@]} ]] ||
-    fail "the job submitted again converted something: $lines"
+run_job cancelled again
+[[ $states == " 3 JobState=COMPLETED ExitCode=0:0;" ]] || fail "tasks ended: $states"
+expect_lines "Up to date"
 
 pgrep -f -- "$HOME" >/dev/null && fail "an office is left: $(pgrep -af -- "$HOME")"
 slurm_node_stop "$work/node"
 left=$(pgrep -af -- "$work" || true)
 [[ -z $left ]] || fail "left running: $left"
-echo "the Slurm job converted the tree on one node, with and without a cancelled task"
+echo "the job converted the tree on one node, whole and with a task cancelled"

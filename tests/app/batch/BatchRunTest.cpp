@@ -286,16 +286,6 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
         expected << root + "/" + deck + "OK";
     expected.sort();
     EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
-
-    // The same tree again under --update: one run says it is up to date.
-    FakeOffices offices;
-    Outcome again = run({"--claim", "job2", "--tree", "-u", "--out", out}, offices);
-    EXPECT_EQ(again.lines.filter("Up to date").size(), decks.size());
-    FakeOffices late;
-    again = run({"--claim", "job2", "--tree", "-u", "--out", out}, late);
-    EXPECT_TRUE(again.lines.isEmpty()) << again.lines.join('\n').toStdString();
-    EXPECT_EQ(again.status, 0);
-    EXPECT_EQ(late.made(), 0);
 }
 
 TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApart) {

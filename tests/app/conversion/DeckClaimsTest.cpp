@@ -59,13 +59,4 @@ TEST(DeckClaimsTest, ClaimsOfRunsLongOverAreRemoved) {
     EXPECT_TRUE(PosixFiles::exists(root + "/now"));
 }
 
-TEST(DeckClaimsTest, RunNamesAndExpiryTexts) {
-    EXPECT_TRUE(DeckClaims::isValidRunName("slurm-1234"));
-    for (const char* bad : {"", ".", "..", "a/b"})
-        EXPECT_FALSE(DeckClaims::isValidRunName(bad)) << bad;
-    EXPECT_EQ(DeckClaims::expiryFrom("2.5"), 2500ms);
-    for (const char* bad : {"", "0", "-3", "soon", "1e9"})
-        EXPECT_EQ(DeckClaims::expiryFrom(bad), DeckClaims::kDefaultExpiry) << bad;
-}
-
 } // namespace
