@@ -19,7 +19,7 @@ ConversionPool::~ConversionPool() {
 void ConversionPool::submit(const QString& sourcePath, const QString& outputFolder,
                             const QString& page) {
     std::lock_guard lock(m_mutex);
-    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page});
+    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page, {}});
     // The offices start as soon as there is something for them to do, while
     // the walk goes on looking for more, and not at all when there is none.
     if (!m_started)

@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@ const QString kClaimsFolder = QStringLiteral(".deckvane-claims");
 // converting a deck twice costs time, while waiting for a claim that can
 // never be made would never end, and pages are published whole either way.
 // A claim names its holder, host and process, for the people looking.
-bool createExclusive(const QString& path, const QByteArray& content = {}) {
+bool createExclusive(const QString& path, const QByteArray& content) {
     const int fd = ::open(LocalPath::toNative(path).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -41,17 +42,40 @@ bool exists(const QString& path) {
     return ::stat(LocalPath::toNative(path).constData(), &info) == 0;
 }
 
-// Opening the file first makes a network file system fetch its attributes
-// afresh (close-to-open consistency) instead of answering from a cache that
-// may be older than the expiry. -1 when the file is gone.
-qint64 stampOf(const QString& path) {
+// Words appended to a claim file. The end of a claim is written into the
+// file itself rather than told by a file of another name: others already
+// see the claim, and opening it gets its content and stamp afresh from the
+// server (close-to-open consistency), while a name looked up and found
+// missing may be remembered as missing for a minute.
+constexpr char kDone[] = "done\n";
+constexpr char kReleased[] = "released\n";
+
+void append(const QString& path, const char* word) {
+    const int fd = ::open(LocalPath::toNative(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, word, std::strlen(word));
+    ::close(fd);
+}
+
+struct Look {
+    qint64 stamp = -1; // -1: the file is gone
+    QByteArray content;
+};
+
+Look lookAt(const QString& path) {
+    Look look;
     const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return look;
     struct stat info;
-    const bool ok = ::fstat(fd, &info) == 0;
+    if (::fstat(fd, &info) == 0)
+        look.stamp = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    char buffer[1024];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    look.content = QByteArray(buffer, n > 0 ? int(n) : 0);
     ::close(fd);
-    return ok ? qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec : -1;
+    return look;
 }
 
 // A fixed-length file name whatever the path's length and bytes.
@@ -107,30 +131,32 @@ std::chrono::milliseconds DeckClaims::expiryFrom(const QByteArray& seconds) {
 }
 
 QString DeckClaims::claimPath(const QString& key, int generation) const {
-    return m_folder + QLatin1Char('/') + key + QLatin1Char('.') +
-           (generation < 0 ? QStringLiteral("done") : QString::number(generation));
+    return m_folder + QLatin1Char('/') + key + QLatin1Char('.') + QString::number(generation);
 }
 
 DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
     const QString key = keyOf(relativePath);
     if (std::lock_guard lock(m_mutex); m_abandoned)
         return Outcome::Elsewhere;
-    if (exists(claimPath(key, -1)))
-        return Outcome::Elsewhere;
     int generation = 0;
     while (exists(claimPath(key, generation)))
         ++generation;
+    // A generation missed here is caught by O_EXCL below.
     if (generation > 0) {
-        const qint64 stamp = stampOf(claimPath(key, generation - 1));
+        const Look look = lookAt(claimPath(key, generation - 1));
+        if (look.content.contains(kDone))
+            return Outcome::Elsewhere;
         const auto now = std::chrono::steady_clock::now();
         std::lock_guard lock(m_mutex);
         Seen& seen = m_seen[key];
-        if (seen.generation != generation - 1 || seen.stamp != stamp) {
-            seen = {generation - 1, stamp, now};
+        if (look.content.contains(kReleased)) {
+            // Given back by a run that ended early: free at once.
+        } else if (seen.generation != generation - 1 || seen.stamp != look.stamp) {
+            seen = {generation - 1, look.stamp, now};
+            return Outcome::Held;
+        } else if (now - seen.since < m_expiry) {
             return Outcome::Held;
         }
-        if (now - seen.since < m_expiry)
-            return Outcome::Held;
     }
     const QString path = claimPath(key, generation);
     if (!createExclusive(path, holderName()))
@@ -153,15 +179,17 @@ void DeckClaims::finish(const QString& relativePath, bool converted) {
 void DeckClaims::markDone(const QString& key) {
     if (m_abandoned)
         return;
-    createExclusive(claimPath(key, -1));
-    m_held.remove(key);
+    if (const auto held = m_held.find(key); held != m_held.end()) {
+        append(held.value(), kDone);
+        m_held.erase(held);
+    }
 }
 
 void DeckClaims::abandon() {
     std::lock_guard lock(m_mutex);
     m_abandoned = true;
     for (const QString& path : std::as_const(m_held))
-        ::unlink(LocalPath::toNative(path).constData());
+        append(path, kReleased);
     m_held.clear();
     m_failed.clear();
 }

@@ -19,8 +19,8 @@
 // generation of that deck's claim (again created with O_EXCL, so only one
 // run wins it) takes over. Whether a stamp moves is judged by this machine's
 // steady clock, never by comparing it with the clock that wrote it, so the
-// machines' clocks need not agree. A finished deck leaves a mark, and no run
-// of the same name converts it again.
+// machines' clocks need not agree. A finished deck's claim says so, and no
+// run of the same name converts it again.
 class DeckClaims {
 public:
     enum class Outcome {
@@ -46,7 +46,7 @@ public:
     // The deck is named by its path below the walked folder, the same in
     // every run. Any thread.
     Outcome claim(const QString& relativePath);
-    // The deck is done: the mark tells the other runs, and the heartbeat
+    // The deck is done: its claim tells the other runs, and the heartbeat
     // lets go of it. A deck that failed (it would fail again elsewhere) is
     // marked a moment later, unless the run is abandoned by then: the
     // signal that ends a run also ends its offices, often first, and the

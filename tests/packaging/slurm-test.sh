@@ -89,7 +89,7 @@ cancel_task_1() {
             tr '\0' '\n' <"/proc/$pid/environ" | grep -cxE "SLURM_ARRAY_JOB_ID=$job|SLURM_ARRAY_TASK_ID=1" |
                 grep -qx 2 || continue
             for claim in "$work/cancelled/.deckvane-claims/slurm-$job"/*.0; do
-                [[ ! -e "${claim%.0}.done" ]] && grep -qw "$pid" "$claim" 2>/dev/null &&
+                grep -qw "$pid" "$claim" 2>/dev/null && ! grep -qx done "$claim" &&
                     held=$(basename "$claim" .0) && scancel "${job}_1" && return
             done
         done
