@@ -87,4 +87,19 @@ slurm_node_stop() {
         done
         kill -9 "$pid" 2>/dev/null || true
     done
+    # Steps of jobs that outlived slurmctld (it was gone before they ended)
+    # work in the node's log folder: they go with their processes.
+    for pid in $(pgrep -x slurmstepd || true); do
+        [[ $(readlink "/proc/$pid/cwd") == "$dir"/* ]] && slurm_node_kill_tree "$pid"
+    done
+    return 0
+}
+
+slurm_node_kill_tree() {
+    local child
+    kill -STOP "$1" 2>/dev/null
+    for child in $(pgrep -P "$1" || true); do
+        slurm_node_kill_tree "$child"
+    done
+    kill -9 "$1" 2>/dev/null
 }
