@@ -69,7 +69,7 @@ gzip -9n "$stage"/usr/share/man/man1/*.1
 
 find "$stage" -type d -exec chmod 0755 {} +
 find "$stage" -type f -exec chmod 0644 {} +
-chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/skin-theme"
+chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/skin-theme" "$stage/usr/share/$package/deckvane.sbatch"
 
 # Runtime dependencies: the shared libraries the programs link (Qt, the UNO
 # client libraries, the C++ runtime) as Debian's own tool finds them, plus

@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     xdotool openbox x11-utils
     desktop-file-utils appstream lintian dpkg-dev
+    slurm-wlm munge mmdebstrap podman runc
 )
 
 missing=()

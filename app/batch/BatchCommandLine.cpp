@@ -30,16 +30,23 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
                 result.error = QStringLiteral("--jobs wants a number from 1 to %1, not \"%2\"")
                                    .arg(kMaxJobs)
                                    .arg(value);
+        } else if (name == QLatin1String("--claim")) {
+            result.claimRun = value;
+            if (!DeckClaims::isValidRunName(value))
+                result.error =
+                    QStringLiteral("--claim wants a name without \"/\", not \"%1\"").arg(value);
         } else {
             ShardSelector::parse(value, &result.shard, &result.error);
         }
     };
     const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
-                                      QStringLiteral("--jobs"), QStringLiteral("--shard")};
-    const QStringList flags = {QStringLiteral("--list"),  QStringLiteral("--update"),
-                               QStringLiteral("-u"),      QStringLiteral("--tree"),
-                               QStringLiteral("--index"), QStringLiteral("--help"),
-                               QStringLiteral("-h"),      QStringLiteral("--")};
+                                      QStringLiteral("--jobs"), QStringLiteral("--shard"),
+                                      QStringLiteral("--claim")};
+    const QStringList flags = {QStringLiteral("--list"),         QStringLiteral("--update"),
+                               QStringLiteral("-u"),             QStringLiteral("--tree"),
+                               QStringLiteral("--index"),        QStringLiteral("--follow-links"),
+                               QStringLiteral("--attach"),       QStringLiteral("--help"),
+                               QStringLiteral("-h"),             QStringLiteral("--")};
     for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
         const QString name = argument.section(QLatin1Char('='), 0, 0);
@@ -117,6 +124,8 @@ QString BatchCommandLine::usage() {
         "                as the free memory holds)\n"
         "  --shard K/N   convert only shard K of N of the tree (by a stable hash of\n"
         "                each file's path below FOLDER)\n"
+        "  --claim RUN   take decks as they go, claiming each in DIR, with every\n"
+        "                other run of the same RUN name over FOLDER and DIR\n"
         "  -u, --update  skip decks whose page is newer than the deck\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
         "  --index       write DIR/index.html listing every page in DIR\n"

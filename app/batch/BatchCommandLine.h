@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/conversion/DeckClaims.h"
 #include "app/conversion/ShardSelector.h"
 
 #include <QString>
@@ -7,7 +8,8 @@
 
 // The arguments of deckvane-batch:
 //   deckvane-batch [--masks TEXT] [--out DIR] [--list] [--jobs N] [--shard K/N]
-//                  [--update] [--tree] [--index] [--follow-links] [--attach] FOLDER
+//                  [--claim RUN] [--update] [--tree] [--index] [--follow-links] [--attach]
+//                  FOLDER
 // with the window's defaults for masks and output folder.
 class BatchCommandLine {
 public:
@@ -25,6 +27,7 @@ public:
     bool index = false;       // --index: write index.html of the output folder
     bool followLinks = false; // --follow-links: also links leading out of FOLDER
     bool attach = false;      // --attach: use the office the user runs, if any
+    QString claimRun;         // --claim RUN: share the decks with runs of that name
     QString error;            // set when the arguments are unusable
 
     static BatchCommandLine parse(const QStringList& arguments, const QString& homeFolder);

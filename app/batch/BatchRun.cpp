@@ -52,6 +52,9 @@ bool BatchRun::officeStarted() const {
 }
 
 void BatchRun::killOffices() {
+    // First, so the decks the offices are cut short on are not marked done.
+    if (m_claims)
+        m_claims->abandon();
     if (m_pool)
         m_pool->killOffices();
 }
@@ -80,15 +83,28 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error
     if (kind != FolderListing::Kind::File)
         m_pool->submitLine(
             ConversionEngine::printable(path + ConversionEngine::refusalFor(kind, error)), false);
-    else if (m_options.update && OutputLayout::isUpToDate(path, page))
+    else if (m_options.update && OutputLayout::isUpToDate(path, page)) {
+        // Of runs sharing the tree, the one that claims the deck says so.
+        if (m_claims && m_claims->claim(layout.relativePath(path)) != DeckClaims::Outcome::Mine) {
+            --m_found;
+            return;
+        }
+        if (m_claims)
+            m_claims->finish(layout.relativePath(path));
         m_pool->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
-    else
+    } else
         m_pool->submit(path, layout.folderFor(path), page);
     emitLines(std::chrono::milliseconds(0));
 }
 
 void BatchRun::emitLines(std::chrono::milliseconds wait) {
     for (const ReorderBuffer::Line& line : m_pool->takeReady(wait)) {
+        // A deck another run converted: its line is in that run's log.
+        if (line.text.isEmpty()) {
+            --m_found;
+            m_total -= m_total > 0 ? 1 : 0;
+            continue;
+        }
         ++m_done;
         m_failed += line.converted ? 0 : 1;
         m_sinks.logLine(line.text);
@@ -138,6 +154,25 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
+    if (!m_options.claimRun.isEmpty()) {
+        try {
+            m_claims = std::make_unique<DeckClaims>(
+                m_options.outputFolder, m_options.claimRun,
+                DeckClaims::expiryFrom(qgetenv("DECKVANE_CLAIM_EXPIRY")));
+        } catch (const ReportableError& error) {
+            m_sinks.error(error.message());
+            return 2;
+        }
+    }
+    if (m_claims) {
+        const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
+        settings.claim = [this, layout](const QString& source) {
+            return m_claims->claim(layout.relativePath(source));
+        };
+        settings.claimDone = [this, layout](const QString& source, bool converted) {
+            m_claims->finish(layout.relativePath(source), converted);
+        };
+    }
     // The offices see the decks and the pages only; links followed out of
     // the tree may lead anywhere, so then they see the whole system (still
     // read-only and without network).

@@ -65,6 +65,7 @@ private:
     QString m_successText;
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
+    std::unique_ptr<DeckClaims> m_claims; // before the pool: its workers use it
     std::unique_ptr<ConversionPool> m_pool;
     ArchiveIndex::Renderer m_indexRenderer;
     std::chrono::steady_clock::time_point m_started;

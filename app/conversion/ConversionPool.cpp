@@ -19,7 +19,7 @@ ConversionPool::~ConversionPool() {
 void ConversionPool::submit(const QString& sourcePath, const QString& outputFolder,
                             const QString& page) {
     std::lock_guard lock(m_mutex);
-    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page});
+    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page, {}});
     // The offices start as soon as there is something for them to do, while
     // the walk goes on looking for more, and not at all when there is none.
     if (!m_started)
@@ -73,7 +73,7 @@ bool ConversionPool::finished() const {
 
 bool ConversionPool::failed() const {
     std::lock_guard lock(m_mutex);
-    return !m_stop && m_started && m_workersLeft == 0 && !m_queue.empty();
+    return !m_stop && m_started && m_workersLeft == 0 && (!m_queue.empty() || !m_deferred.empty());
 }
 
 QString ConversionPool::failure() const {
@@ -129,20 +129,43 @@ void ConversionPool::join() {
 
 bool ConversionPool::nextJob(Job* job) {
     std::unique_lock lock(m_mutex);
-    // Strictly in walk order: the next file waits while a file with the same
-    // page is in work, so the later deck's page is the one that stays.
-    m_jobsChanged.wait(lock, [this] {
-        if (m_stop || (m_closed && m_queue.empty()))
-            return true;
-        return !m_queue.empty() && m_buffer.admits(m_queue.front().sequence) &&
-               !m_pagesInWork.contains(m_queue.front().page);
-    });
-    if (m_stop || m_queue.empty())
-        return false;
-    *job = std::move(m_queue.front());
-    m_queue.pop_front();
+    for (;;) {
+        if (m_stop || (m_closed && m_queue.empty() && m_deferred.empty()))
+            return false;
+        // A deck held by another run comes first once its time is up, so
+        // the reorder buffer, which it holds back, does not fill.
+        if (!m_deferred.empty() && m_deferred.front().retryAt <= std::chrono::steady_clock::now() &&
+            !m_pagesInWork.contains(m_deferred.front().page)) {
+            *job = std::move(m_deferred.front());
+            m_deferred.pop_front();
+            break;
+        }
+        // Strictly in walk order: the next file waits while a file with the
+        // same page is in work, so the later deck's page is the one that
+        // stays.
+        if (!m_queue.empty() && m_buffer.admits(m_queue.front().sequence) &&
+            !m_pagesInWork.contains(m_queue.front().page)) {
+            *job = std::move(m_queue.front());
+            m_queue.pop_front();
+            break;
+        }
+        if (m_deferred.empty())
+            m_jobsChanged.wait(lock);
+        else
+            m_jobsChanged.wait_until(
+                lock, std::max(m_deferred.front().retryAt,
+                               std::chrono::steady_clock::now() + std::chrono::milliseconds(10)));
+    }
     m_pagesInWork.insert(job->page);
     return true;
+}
+
+void ConversionPool::deferJob(Job job) {
+    std::lock_guard lock(m_mutex);
+    m_pagesInWork.remove(job.page);
+    job.retryAt = std::chrono::steady_clock::now() + m_settings.claimRetry;
+    m_deferred.push_back(std::move(job));
+    m_jobsChanged.notify_all();
 }
 
 void ConversionPool::finishJob(const Job& job, ReorderBuffer::Line line) {
@@ -182,12 +205,25 @@ void ConversionPool::work(int index) {
     }
     Job job;
     while (ready && nextJob(&job)) {
+        if (m_settings.claim) {
+            const DeckClaims::Outcome outcome = m_settings.claim(job.source);
+            if (outcome == DeckClaims::Outcome::Held) {
+                deferJob(std::move(job));
+                continue;
+            }
+            if (outcome == DeckClaims::Outcome::Elsewhere) {
+                finishJob(job, {});
+                continue;
+            }
+        }
         outputFolder = job.outputFolder;
         // A folder of the kept tree; when it cannot be made the save fails
         // and says why.
         PosixFiles::makePath(outputFolder);
         line = {};
         engine.ConvertFile(job.source);
+        if (m_settings.claimDone)
+            m_settings.claimDone(job.source, line.converted);
         finishJob(job, std::move(line));
     }
     if (ready) {

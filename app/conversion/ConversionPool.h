@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/conversion/DeckClaims.h"
 #include "app/conversion/OfficeRecyclePolicy.h"
 #include "app/conversion/ReorderBuffer.h"
 
@@ -33,6 +34,14 @@ public:
         OfficeRecyclePolicy recyclePolicy;
         // How many files past the oldest unfinished one may be started.
         int reorderCapacity = 256;
+        // Runs sharing the tree (DeckClaims): asked right before a worker
+        // starts a deck. A deck done elsewhere gives an empty line; one held
+        // elsewhere is asked about again after claimRetry, and until it is
+        // settled the run does not finish. claimDone follows every deck this
+        // run claimed, converted or not.
+        std::function<DeckClaims::Outcome(const QString& source)> claim;
+        std::function<void(const QString& source, bool converted)> claimDone;
+        std::chrono::milliseconds claimRetry{1000};
     };
 
     ConversionPool(Settings settings, ServerFactory factory);
@@ -77,11 +86,13 @@ private:
         QString source;
         QString outputFolder;
         QString page;
+        std::chrono::steady_clock::time_point retryAt;
     };
 
     void startWorkers();
     void work(int index);
     bool nextJob(Job* job);
+    void deferJob(Job job);
     void finishJob(const Job& job, ReorderBuffer::Line line);
 
     Settings m_settings;
@@ -91,6 +102,7 @@ private:
     std::condition_variable m_linesChanged;
     ReorderBuffer m_buffer;
     std::deque<Job> m_queue;
+    std::deque<Job> m_deferred; // held by other runs, by retry time
     QSet<QString> m_pagesInWork;
     qint64 m_submitted = 0;
     bool m_closed = false;

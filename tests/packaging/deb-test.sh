@@ -22,6 +22,7 @@ app=org.deckvane.Deckvane
 required=(
     ./usr/bin/deckvane ./usr/bin/deckvane-batch ./usr/lib/deckvane/skin-theme
     ./usr/share/deckvane/themes/Graphite.vsk ./usr/share/deckvane/themes/Meadow.vsk
+    ./usr/share/deckvane/deckvane.sbatch
     "./usr/share/applications/$app.desktop" "./usr/share/metainfo/$app.metainfo.xml"
     ./usr/share/man/man1/deckvane.1.gz ./usr/share/man/man1/deckvane-batch.1.gz
     ./usr/share/doc/deckvane/copyright ./usr/share/doc/deckvane/changelog.gz

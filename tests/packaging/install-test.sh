@@ -86,4 +86,19 @@ for page in deckvane deckvane-batch; do
         [[ -z "$warnings" ]] || fail "$page(1): $warnings"
     fi
 done
+# Every option the help names is in the manual page's synopsis and among its
+# options (as roff spells it: "\-" for "-").
+roff_section() { sed 's/\\-/-/g; s/\\f[BIRP]//g' "$prefix/share/man/man1/deckvane-batch.1" |
+    sed -n "/^\.SH $1/,/^\.SH /p"; }
+synopsis=$(roff_section SYNOPSIS)
+options=$(roff_section OPTIONS)
+help_options=$(deckvane-batch --help | grep -E '^ +-' | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,')
+[[ $(wc -l <<<"$help_options") -ge 8 ]] || fail "deckvane-batch --help lists too few options"
+for option in $help_options; do
+    grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$options" ||
+        fail "deckvane-batch(1) does not describe $option"
+    [[ $option == -h || $option == --help ]] ||
+        grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$synopsis" ||
+        fail "deckvane-batch(1) has no $option in its synopsis"
+done
 echo "installed copy in $prefix works"

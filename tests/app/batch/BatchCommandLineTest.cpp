@@ -47,7 +47,7 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
 
 TEST(BatchCommandLineTest, ScaleOptions) {
     auto options = BatchCommandLine::parse(
-        {"--jobs", "3", "--shard=2/5", "-u", "--tree", "--index", "in"}, "/h");
+        {"--jobs", "3", "--shard=2/5", "-u", "--tree", "--index", "--claim=slurm-7", "in"}, "/h");
     ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
     EXPECT_EQ(options.jobs, 3);
     EXPECT_EQ(options.shard.index(), 2);
@@ -58,15 +58,19 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     const auto most = BatchCommandLine::parse({"--jobs", "64", "in"}, "/h");
     EXPECT_TRUE(most.error.isEmpty()) << most.error.toStdString();
     EXPECT_EQ(most.jobs, 64);
+    EXPECT_EQ(options.claimRun, "slurm-7");
     options = BatchCommandLine::parse({"in"}, "/h");
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
     EXPECT_TRUE(options.shard.isWhole());
     EXPECT_FALSE(options.update || options.tree || options.index);
+    EXPECT_TRUE(options.claimRun.isEmpty());
     for (const QStringList& bad : QList<QStringList>{{"--jobs", "0", "in"},
                                                      {"--jobs=65", "in"},
                                                      {"--jobs", "two", "in"},
                                                      {"--shard", "3/2", "in"},
-                                                     {"--shard", "in"}})
+                                                     {"--shard", "in"},
+                                                     {"--claim", "a/b", "in"},
+                                                     {"--claim=", "in"}})
         EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
             << bad.join(' ').toStdString();
 }

@@ -5,6 +5,7 @@
 #include "app/batch/BatchRun.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionPool.h"
+#include "app/conversion/DeckClaims.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -350,6 +351,42 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     EXPECT_EQ(again.made(), 0);
 }
 
+TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
+    // Very different sizes, so that a fixed split would leave one run alone.
+    QStringList decks = {"big-600.ppt", "sub/mid-200.ppt"};
+    for (int i = 0; i < 12; ++i)
+        decks << QStringLiteral("sub/%1/small%2-20.ppt").arg(i % 3).arg(i);
+    for (const QString& deck : decks)
+        touch(deck);
+    const QString out = temp.path() + "/o";
+    qputenv("DECKVANE_CLAIM_EXPIRY", "0.3");
+    // A run that claimed a deck and died: its claim stays, nobody touches it.
+    std::make_unique<DeckClaims>(out, "job", 300ms)->claim("sub/1/small1-20.ppt");
+
+    std::vector<Outcome> outcomes(3);
+    std::vector<std::thread> runs;
+    for (Outcome& outcome : outcomes)
+        runs.emplace_back([&] {
+            FakeOffices offices;
+            outcome = run({"--claim", "job", "--tree", "--jobs", "1", "--out", out}, offices);
+        });
+    for (std::thread& thread : runs)
+        thread.join();
+    qunsetenv("DECKVANE_CLAIM_EXPIRY");
+
+    QStringList lines;
+    for (const Outcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.status, 0);
+        lines << outcome.lines;
+    }
+    lines.sort();
+    QStringList expected;
+    for (const QString& deck : decks)
+        expected << root + "/" + deck + "OK";
+    expected.sort();
+    EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
+}
+
 // No page, companion folder or index takes another's name: a deck in
 // another deck's "_files" folder, a deck called "index", flat or kept.
 TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
@@ -387,9 +424,9 @@ TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
     EXPECT_EQ(BatchRun::defaultJobs(4, ceiling / 2), 1) << "always at least one";
     EXPECT_EQ(BatchRun::defaultJobs(8, -1), 8) << "memory unknown: the cores decide";
     EXPECT_EQ(BatchRun::defaultJobs(0, -1), 1);
-    // The ceiling is 768 MB: 4 GB hold five offices, and an office of a
-    // fresh 300 MB is not worn.
-    EXPECT_EQ(BatchRun::defaultJobs(16, 4ll << 30), 5);
+    // Each office may take 2 GiB, so 4 GiB hold two; it is replaced at
+    // 768 MB, so an office of a fresh 300 MB is not worn.
+    EXPECT_EQ(BatchRun::defaultJobs(16, 4ll << 30), 2);
     EXPECT_FALSE(OfficeRecyclePolicy().due(1, 300ll << 20));
     EXPECT_TRUE(OfficeRecyclePolicy().due(1, 800ll << 20));
 }
