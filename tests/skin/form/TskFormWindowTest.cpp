@@ -55,6 +55,10 @@ TEST_F(SkinnedWindow, TheWindowManagerIsSeenWhereOneRuns) {
     const bool running = RealPointer::WindowManagerRunning();
     EXPECT_EQ(WindowManager::RunningOnX(), running);
     EXPECT_EQ(WindowManager::MissingOnX(), !running);
+    // openbox offers moves; without a manager the title bar moves the window.
+    EXPECT_EQ(WindowManager::WhoMoves(),
+              running ? WindowManager::Mover::Manager : WindowManager::Mover::Nobody);
+    EXPECT_FALSE(WindowManager::OnCompositor());
 }
 
 TEST_F(SkinnedWindow, DraggingTheRightEdgeWidensTheWindowByTheDrag) {
