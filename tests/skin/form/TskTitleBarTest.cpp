@@ -326,9 +326,11 @@ TEST(TskTitleBar, ButtonsShowTheirHoverAndPressedPicturesMaskTheirKeyAndGiveWayT
     close->SetTransparent(true);
     const QImage bar = s.bar->grab().toImage();
     EXPECT_EQ(QColor(bar.pixel(rect.center())), QColor(Qt::blue));
+    int keyShown = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
-            ASSERT_NE(QColor(bar.pixel(x, y)), QColor(Qt::magenta)) << x << "," << y;
+            keyShown += QColor(bar.pixel(x, y)) == QColor(Qt::magenta);
+    EXPECT_EQ(keyShown, 0);
 
     // The application's icon in place of the control box, when asked for.
     QPixmap yellow(16, 16);
