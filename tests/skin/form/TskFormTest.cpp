@@ -305,10 +305,14 @@ TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     QApplication::processEvents();
     EXPECT_FALSE(w->window.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w->window.mask().isEmpty());
-    // A window that goes with its form takes nothing back on the way.
+    // A window that goes with its form takes nothing back on the way, and
+    // its hand-back reaches no window made after it (at its address, say).
     auto other = std::make_unique<Window>();
     other.reset();
+    auto next = std::make_unique<QWidget>();
+    next->setWindowFlag(Qt::FramelessWindowHint);
     QApplication::processEvents();
+    EXPECT_TRUE(next->windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 TEST(TskForm, ReplacingTheSkinnedFormKeepsTheWindowAsTheFirstOneMadeIt) {
