@@ -14,12 +14,18 @@ int main(int argc, char** argv) {
                     qPrintable(displayFile));
             return 1;
         }
-        const QByteArray display = file.readAll().trimmed();
+        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+        const QByteArray display = lines.first().trimmed();
         if (display.startsWith('/')) {
-            // A compositor's socket: the tests are a Wayland session's clients.
+            // A compositor's socket: the tests are a Wayland session's
+            // clients. An X display after it is where the compositor takes
+            // its pointer from.
             qputenv("WAYLAND_DISPLAY", display);
             qputenv("XDG_RUNTIME_DIR", display.left(display.lastIndexOf('/')));
-            qunsetenv("DISPLAY");
+            if (lines.size() > 1 && !lines[1].trimmed().isEmpty())
+                qputenv("DISPLAY", lines[1].trimmed());
+            else
+                qunsetenv("DISPLAY");
             qputenv("QT_QPA_PLATFORM", "wayland");
         } else {
             qputenv("DISPLAY", display);

@@ -98,12 +98,7 @@ TEST(SkinThemes, BuiltinValuesByKind) {
     EXPECT_EQ(GetBuiltinColor(TskUIStyle::MacOS, 17), 0);
     EXPECT_EQ(GetBuiltinInt(TskUIStyle::MacOS, 17), 1);
     EXPECT_EQ(GetBuiltinInt(TskUIStyle::MacOS, 15), -1);
-    EXPECT_EQ(GetBuiltinInt(TskUIStyle::WinXP, 8), -2);
     EXPECT_EQ(GetBuiltinInt(TskUIStyle::BlueGlass, 8), -3);
-    EXPECT_EQ(GetBuiltinInt(TskUIStyle::BlueGlass, 13), 270);
-    EXPECT_EQ(GetBuiltinColor(TskUIStyle::WinXP, ThemeKey::FormBorderColor), 0xC82C00);
-    EXPECT_EQ(GetBuiltinColor(TskUIStyle::Protein, ThemeKey::MenuMenuBarColor), 0xFBFBFB);
-    EXPECT_EQ(GetBuiltinColor(TskUIStyle::WinXP, ThemeKey::ControlFontColor), 0xCF4602);
     EXPECT_TRUE(GetBuiltinBool(TskUIStyle::MacOS, 2));
     EXPECT_FALSE(GetBuiltinBool(TskUIStyle::WinXP, 2));
     EXPECT_TRUE(GetBuiltinBool(TskUIStyle::Protein, 6));
