@@ -4,10 +4,12 @@
 # entry. Tests run headless: the shared main picks the offscreen platform
 # unless a display platform was asked for explicitly.
 #
-# With DISPLAYS the tests need a real X display and run once per display
-# kind, on a virtual X server that a CTest fixture starts: "bare" has no
-# window manager, "openbox" runs one. Their names begin with the kind
-# ("openbox.Suite.Case") and they carry the label "display".
+# With DISPLAYS the tests need a real display and run once per display
+# kind, on a virtual display that a CTest fixture starts: "bare" is an X
+# server without a window manager, "openbox" runs one, "weston" is a Wayland
+# compositor without input, "weston_x11" one whose pointer the tests drive.
+# Their names begin with the kind ("openbox.Suite.Case") and they carry the
+# label "display".
 function(deckvane_add_test name)
     cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;LABELS;DISPLAYS;FIXTURES" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -48,8 +50,9 @@ function(deckvane_add_test name)
     endforeach()
 endfunction()
 
-# The virtual X server (and window manager) of one display kind, started
-# once before the first test that needs it and ended after the last.
+# The virtual X server (and window manager) or compositor of one display
+# kind, started once before the first test that needs it and ended after the
+# last.
 function(deckvane_display_fixture kind)
     # Once for the whole project: test names are seen only in their own folder.
     get_property(made GLOBAL PROPERTY deckvane_display_fixture_${kind})
@@ -59,11 +62,16 @@ function(deckvane_display_fixture kind)
     set_property(GLOBAL PROPERTY deckvane_display_fixture_${kind} TRUE)
     set(dir ${CMAKE_BINARY_DIR}/xvfb/${kind})
     set(script ${PROJECT_SOURCE_DIR}/cmake/XvfbFixture.sh)
-    if(kind STREQUAL "openbox")
-        add_test(NAME xvfb_${kind}_start COMMAND ${script} start ${dir} openbox)
-    else()
-        add_test(NAME xvfb_${kind}_start COMMAND ${script} start ${dir})
+    set(extra)
+    if(kind STREQUAL "weston")
+        set(script ${PROJECT_SOURCE_DIR}/cmake/WestonFixture.sh)
+    elseif(kind STREQUAL "weston_x11")
+        set(script ${PROJECT_SOURCE_DIR}/cmake/WestonFixture.sh)
+        set(extra x11)
+    elseif(kind STREQUAL "openbox")
+        set(extra openbox)
     endif()
+    add_test(NAME xvfb_${kind}_start COMMAND ${script} start ${dir} ${extra})
     add_test(NAME xvfb_${kind}_stop COMMAND ${script} stop ${dir})
     set_tests_properties(xvfb_${kind}_start PROPERTIES FIXTURES_SETUP xvfb_${kind}
         LABELS display TIMEOUT 30)

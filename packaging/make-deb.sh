@@ -74,7 +74,11 @@ chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/skin-theme" "$stage/usr/s
 # Runtime dependencies: the shared libraries the programs link (Qt, the UNO
 # client libraries, the C++ runtime) as Debian's own tool finds them, plus
 # what is loaded or started rather than linked: Qt's platform plugins and
-# LibreOffice Impress. Nothing needed only to build.
+# LibreOffice Impress. Both platform plugins: X11 (qt6-qpa-plugins) and
+# Wayland (qt6-wayland). On a Wayland session Qt tries Wayland first and X11
+# (through XWayland) only without the plugin; with it always there, the
+# window runs the same way on every Wayland desktop. Nothing needed only to
+# build.
 mkdir -p "$work/shlibs/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" \
     >"$work/shlibs/debian/control"
@@ -83,7 +87,7 @@ shlibs=$(cd "$work/shlibs" && dpkg-shlibdeps -O --ignore-missing-info -l"$stage/
     "$stage/usr/bin/deckvane" "$stage/usr/bin/deckvane-batch" \
     "$stage/usr/lib/$package/"* 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
 [[ -n "$shlibs" ]] || { echo "make-deb: dpkg-shlibdeps found no libraries" >&2; exit 1; }
-depends="$shlibs, qt6-qpa-plugins, libreoffice-impress"
+depends="$shlibs, qt6-qpa-plugins, qt6-wayland, libreoffice-impress"
 
 mkdir -p "$stage/DEBIAN"
 cat >"$stage/DEBIAN/control" <<CONTROL

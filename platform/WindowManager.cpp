@@ -85,14 +85,33 @@ bool WindowManager::RunningOnX() {
     return managerOnX().value_or(false);
 }
 
-bool WindowManager::StartMove(const QWindow* window, QPoint pressGlobal) {
+bool WindowManager::OnCompositor() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+WindowManager::Mover WindowManager::WhoMoves() {
+    if (OnCompositor())
+        return Mover::Compositor;
     xcb_connection_t* connection = x11Connection();
-    if (!connection || !window || !RunningOnX())
-        return false;
+    if (!connection || !RunningOnX())
+        return Mover::Nobody;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_atom_t moveResize = atomNamed(connection, "_NET_WM_MOVERESIZE");
-    if (!screen || !managerSupports(connection, screen->root, moveResize))
+    return screen && managerSupports(connection, screen->root, moveResize) ? Mover::Manager
+                                                                           : Mover::Nobody;
+}
+
+bool WindowManager::StartMove(QWindow* window, QPoint pressGlobal) {
+    if (!window)
         return false;
+    const Mover mover = WhoMoves();
+    if (mover == Mover::Compositor)
+        return window->startSystemMove();
+    if (mover != Mover::Manager)
+        return false;
+    xcb_connection_t* connection = x11Connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_atom_t moveResize = atomNamed(connection, "_NET_WM_MOVERESIZE");
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;

@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libxml2-dev bubblewrap
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
     clang libclang-rt-14-dev
-    xdotool openbox x11-utils
+    xdotool openbox x11-utils weston qt6-wayland
     desktop-file-utils appstream lintian dpkg-dev
     slurm-wlm munge mmdebstrap podman runc
 )

@@ -4,7 +4,7 @@
 
 // Widget tests need an application object; without a display they run on the
 // offscreen platform so CI needs no X server. Tests that need a real display
-// are told where the virtual X server of their fixture is.
+// are told where the virtual X server or compositor of their fixture is.
 int main(int argc, char** argv) {
     const QString displayFile = qEnvironmentVariable("DECKVANE_DISPLAY_FILE");
     if (!displayFile.isEmpty()) {
@@ -14,8 +14,23 @@ int main(int argc, char** argv) {
                     qPrintable(displayFile));
             return 1;
         }
-        qputenv("DISPLAY", file.readAll().trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+        const QByteArray display = lines.first().trimmed();
+        if (display.startsWith('/')) {
+            // A compositor's socket: the tests are a Wayland session's
+            // clients. An X display after it is where the compositor takes
+            // its pointer from.
+            qputenv("WAYLAND_DISPLAY", display);
+            qputenv("XDG_RUNTIME_DIR", display.left(display.lastIndexOf('/')));
+            if (lines.size() > 1 && !lines[1].trimmed().isEmpty())
+                qputenv("DISPLAY", lines[1].trimmed());
+            else
+                qunsetenv("DISPLAY");
+            qputenv("QT_QPA_PLATFORM", "wayland");
+        } else {
+            qputenv("DISPLAY", display);
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        }
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -116,8 +116,9 @@ void TskCheckBox::Paint(QPainter& canvas) {
         else
             canvas.drawImage(box.image, image);
     }
-    canvas.setPen(isEnabled() ? FontColor()
-                              : palette().color(QPalette::Disabled, foregroundRole()));
+    // The caption keeps its font's colour when the control is disabled; only
+    // the box shows the state.
+    canvas.setPen(palette().color(QPalette::Active, foregroundRole()));
     canvas.drawText(box.caption,
                     box.captionAlign | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic,
                     Caption());

@@ -143,6 +143,12 @@ void TskCustomButton::Paint(QPainter& canvas) {
             LoadPicDisabled(face);
         break;
     }
+    // A frame that cannot be had leaves a blank face of a DeepBlue frame's
+    // size, as a fresh bitmap is: white.
+    if (face.isNull()) {
+        face = QImage(74, 21, QImage::Format_RGB32);
+        face.fill(Qt::white);
+    }
     PaintBackground(canvas, m_transparent);
     PaintFace(canvas, face);
     if (hasFocus() && TabStop())
@@ -204,14 +210,15 @@ void TskCustomButton::Click() {
         else if (auto* dialog = qobject_cast<QDialog*>(form); dialog && m_modalResult != 0)
             dialog->done(m_modalResult);
     }
-    emit OnClick(this);
-    // The action may go away in its own handler; the guard sees that.
+    // A linked action answers the click in place of OnClick, never both.
     if (QAction* action = m_action)
         action->trigger();
+    else
+        emit OnClick(this);
 }
 
 void TskCustomButton::AfterLoad() {
-    UpdateAutoSize();
+    // The size stays as loaded: only the AutoSize writer sizes the button.
     updateActive(window()->focusWidget());
 }
 

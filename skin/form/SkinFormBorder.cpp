@@ -55,8 +55,17 @@ void SkinFormBorder::PaintRing(QPainter& canvas, const Input& in) {
     fill(canvas, 0, 0, bw, H, in.borderColor);
     fill(canvas, 0, H - bw, W, H, in.borderColor);
     fill(canvas, W - bw, 0, W, H, in.borderColor);
-    if (bw >= 4)
+    // With the title bar hidden the top strip is the border line over two
+    // rows of Color, whatever the border width.
+    const auto hiddenTitleStrip = [&] {
+        fill(canvas, 0, 0, W, 1, in.borderColor);
+        fill(canvas, bw, 1, W - bw, kFrame, in.color);
+    };
+    if (bw >= 4) {
+        if (!in.titleBarVisible)
+            hiddenTitleStrip();
         return;
+    }
 
     const int T = in.titleBarVisible ? in.titleBarHeight : 0;
     fill(canvas, bw, T, kFrame, H - bw, in.color);
@@ -108,8 +117,7 @@ void SkinFormBorder::PaintRing(QPainter& canvas, const Input& in) {
         if (bw == 1 && in.roundCorner == GlassArcsRoundCorner && !in.designMode)
             PaintGlassArcs(canvas, in);
     } else if (!in.titleBarVisible) {
-        fill(canvas, 0, 0, W, 1, in.borderColor);
-        fill(canvas, bw, 1, W - bw, kFrame, in.color);
+        hiddenTitleStrip();
     }
 }
 

@@ -87,7 +87,6 @@ TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     m_owner = parent;
     parent->setMinimumSize(kMinWidth, kMinHeight);
     setMinimumSize(kMinWidth, kMinHeight);
-    m_boundsAtCreation = parent->geometry();
     m_maximizedAtCreation = parent->isMaximized();
 
     m_titleBar = new TskTitleBar(this);
@@ -102,6 +101,9 @@ TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     SetCaption(parent->windowTitle());
     SetTitleBarVisible(true);
     takeOver();
+    // The window's bounds with the ring it has grown by: what a window made
+    // maximized comes back to.
+    m_boundsAtCreation = parent->geometry();
 }
 
 TskForm::~TskForm() {
@@ -150,6 +152,11 @@ void TskForm::takeOver() {
         owner->resize(owner->width() + ring.left() + ring.right(),
                       owner->height() + ring.top() + ring.bottom());
     }
+    // A compositor takes a window shape only as the region that gets the
+    // pointer: the cut corners must be see-through pixels, which needs a
+    // window with an alpha channel from its creation on.
+    if (WindowManager::OnCompositor())
+        owner->setAttribute(Qt::WA_TranslucentBackground);
     applyClientMargins();
     if (!owner->layout())
         AlignLayout::manage(owner);
@@ -158,6 +165,27 @@ void TskForm::takeOver() {
     owner->installEventFilter(this);
     m_applicationKeys = new ApplicationKeys(this);
     SetFormRegion();
+}
+
+void TskForm::keepFrameless() {
+    // New window flags re-create the native window with the system's frame:
+    // it goes again once the change is through.
+    if (m_owner->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return;
+    QPointer<QWidget> owner = m_owner;
+    QPointer<TskForm> self(this);
+    QMetaObject::invokeMethod(
+        m_owner,
+        [owner, self] {
+            if (!owner || !self || self->m_destroying ||
+                owner->windowFlags().testFlag(Qt::FramelessWindowHint))
+                return;
+            const bool wasVisible = owner->isVisible();
+            owner->setWindowFlag(Qt::FramelessWindowHint, true);
+            if (wasVisible)
+                owner->show();
+        },
+        Qt::QueuedConnection);
 }
 
 void TskForm::releaseOwner() {
@@ -527,6 +555,9 @@ void TskForm::PaintFormBorder() {
 
 void TskForm::paintOwner() {
     QPainter canvas(m_owner);
+    // Outside the shape stays see-through where the window has an alpha channel.
+    if (!m_region.isEmpty())
+        canvas.setClipRegion(m_region);
     canvas.fillRect(m_owner->rect(), TskColor::toQColor(m_color));
     SkinFormBorder::Paint(canvas, FrameInput());
 }
@@ -561,9 +592,10 @@ bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
 
 void TskForm::applyMaximizedBounds() {
     // A window manager sizes the windows it maximizes itself, and answers a
-    // resize asked of one (openbox, depending on timing) by restoring it:
-    // the frame goes off the screen only where nobody else places windows.
-    if (WindowManager::RunningOnX())
+    // resize asked of one (openbox, depending on timing) by restoring it; a
+    // compositor gives a maximized window its size and allows no other: the
+    // frame goes off the screen only where nobody else places windows.
+    if (WindowManager::PlacesWindows())
         return;
     const QRect target = MaximizedBounds(GetWorkAreaRect());
     if (m_owner->geometry() == target)
@@ -640,6 +672,11 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
             if (HasProperty(m_owner, "Menu"))
                 SetPropertyByName(m_owner, "Menu", QVariant::fromValue<QMenu*>(nullptr));
             SetFormRegion();
+            keepFrameless();
+            break;
+        case QEvent::WinIdChange:
+        case QEvent::ParentChange:
+            keepFrameless();
             break;
         default:
             break;

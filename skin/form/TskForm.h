@@ -171,6 +171,7 @@ protected:
 private:
     void takeOver();
     void releaseOwner();
+    void keepFrameless();
     void applyClientMargins();
     void ownerStateChanged(Qt::WindowStates oldState);
     // Edge resizing on the ring; true when the event was used up.

@@ -525,7 +525,7 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
             if (WindowManager::StartMove(form->windowHandle(), m_pressGlobal))
                 m_dragArmed = false;
             else
-                m_manualDrag = true; // no window manager to ask: the bar moves it
+                m_manualDrag = true; // nobody to ask: the bar moves it
         }
         if (form && m_manualDrag)
             form->move(m_formStart + (now - m_pressGlobal));

@@ -53,9 +53,15 @@ public:
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override {
         if (type == CT_MenuItem) {
-            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option))
-                return m_menu->MeasureMenuItem(dataFromOption(*item, nullptr),
-                                               QFontMetrics(m_menu->ItemFont()));
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QSize measured = m_menu->MeasureMenuItem(dataFromOption(*item, nullptr),
+                                                         QFontMetrics(m_menu->ItemFont()));
+                // QMenu adds its shortcut column on top; the widest item
+                // comes out as wide as it measures.
+                if (const auto* menu = qobject_cast<const QMenu*>(widget))
+                    measured.rwidth() -= ShortcutColumnWidth(*menu);
+                return measured;
+            }
         }
         return QProxyStyle::sizeFromContents(type, option, size, widget);
     }
@@ -253,6 +259,26 @@ QSize SkinMenu::MeasureMenuItem(const ItemData& item, const QFontMetrics& metric
                  ItemHeight(item.separator, m_menuItemHeight, m_separatorHeight));
 }
 
+int SkinMenu::ShortcutColumnWidth(const QMenu& menu) {
+    // What QMenu counts: the text after a tab in the caption, else the
+    // shortcut where it shows.
+    const QFontMetrics metrics = menu.fontMetrics();
+    int widest = 0;
+    for (const QAction* action : menu.actions()) {
+        if (!action->isVisible() || action->isSeparator())
+            continue;
+        const QString text = action->text();
+        const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+        QString shortcut;
+        if (tab >= 0)
+            shortcut = text.mid(tab + 1);
+        else if (action->isShortcutVisibleInContextMenu())
+            shortcut = action->shortcut().toString(QKeySequence::NativeText);
+        widest = qMax(widest, metrics.horizontalAdvance(shortcut));
+    }
+    return widest;
+}
+
 bool SkinMenu::IsRightToLeft() const {
     return layoutDirection() == Qt::RightToLeft && SystemLanguage::isMiddleEast();
 }
@@ -358,14 +384,17 @@ void SkinMenu::DrawMenuItem(const ItemData& item, QPainter& canvas, const QRect&
             canvas.fillRect(QRect(tipX + dir * i, cy - i, 1, 2 * i + 1), canvas.pen().color());
     }
 
+    // Only a picture of the menu's image list stands in for the check mark;
+    // an action's own icon shows on unchecked items alone.
+    const bool listed = ValidImageIndex(item.imageIndex, ItemImages());
     QImage image;
-    if (ValidImageIndex(item.imageIndex, ItemImages()))
+    if (listed)
         image = ItemImages()->at(item.imageIndex);
-    else if (!item.icon.isNull())
+    else if (!item.icon.isNull() && !item.checked)
         image = item.icon.pixmap(16, 16).toImage();
 
     if (item.checked) {
-        if (!image.isNull()) {
+        if (listed) {
             FrameRectColor(canvas, g.checkFrame, kBlack);
             FillRectColor(canvas, g.checkFill, m_selectedColor);
         } else {

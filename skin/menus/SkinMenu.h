@@ -129,6 +129,9 @@ public:
     // The font items are drawn with (system menu font or FontName/FontSize).
     QFont ItemFont() const;
     QSize MeasureMenuItem(const ItemData& item, const QFontMetrics& metrics) const;
+    // The column QMenu adds after the items of Menu for the widest shortcut,
+    // in the menu's own font: a measured item already counts its shortcut.
+    static int ShortcutColumnWidth(const QMenu& menu);
     // Draws one item into R of Canvas.
     void DrawMenuItem(const ItemData& item, QPainter& canvas, const QRect& r, bool selected) const;
     // The menu window's border ring (kPanelWidth wide) and the area no item

@@ -7,8 +7,11 @@
 #endif
 
 #include <QAbstractScrollArea>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,11 +102,11 @@ TEST(TWebBrowser, WithoutAnEngineEveryAddressEndsOnTheBuiltInPage) {
     TWebBrowser browser;
     TWebBrowser::setBrowserFactory({});
     browser.resize(825, 101);
-    browser.show();
     QSignalSpy done(&browser, &TWebBrowser::OnDocumentComplete);
+    browser.show();
     browser.Navigate("http://deckvane.example/pro/htm.htm?id=58&name=Deckvane&L=en");
     EXPECT_TRUE(browser.Busy());
-    ASSERT_TRUE(done.wait(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, 5000));
     EXPECT_FALSE(browser.Busy());
     auto* view = qobject_cast<QAbstractScrollArea*>(browser.browser()->view());
     ASSERT_NE(view, nullptr);
@@ -132,8 +135,30 @@ TEST(TWebBrowser, AnUnreachableAddressShowsTheOfflinePageNotAnErrorPage) {
     QSignalSpy done(browser.browser(), &BannerBrowser::documentComplete);
     // Port 9 on the loopback: nothing listens, the load fails at once.
     browser.Navigate("http://127.0.0.1:9/pro/htm.htm?L=en");
-    ASSERT_TRUE(done.wait(30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, 30000));
     EXPECT_EQ(done.first().first().toString(), BannerBrowser::offlinePageAddress());
     EXPECT_FALSE(browser.Busy());
+
+    // A page taller than the pane scrolls until the body is told not to; the
+    // page reports its own body's overflow in its title.
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("tall.html"));
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><body><div style='height:3000px'></div><script>"
+               "setInterval(function() { document.title = getComputedStyle(document.body)"
+               ".overflow + '/' + document.body.getAttribute('scroll'); }, 20);"
+               "</script></body></html>");
+    file.close();
+    done.clear();
+    browser.Navigate(QUrl::fromLocalFile(page).toString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, 30000));
+    QObject* view = browser.browser()->view();
+    const auto title = [&] { return view->property("title").toString(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title().startsWith("visible"); }, 10000))
+        << qPrintable(title());
+    browser.setBodyScroll(QStringLiteral("no"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return title() == QLatin1String("hidden/no"); }, 10000))
+        << qPrintable(title());
 }
 #endif

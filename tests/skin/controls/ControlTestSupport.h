@@ -35,6 +35,14 @@ inline QRgb rgb(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFF;
 }
 
+inline int countColor(const QImage& image, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += rgb(image, x, y) == (color & 0xFFFFFF);
+    return n;
+}
+
 // The smallest rectangle holding every pixel for which Pick is true.
 inline QRect boundsOf(const QImage& image, const std::function<bool(int, int)>& pick) {
     QRect bounds;

@@ -4,6 +4,7 @@
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
 #include "skin/theme/TskFileTheme.h"
+#include "tests/skin/theme/ThemeFileBytes.h"
 
 #include <QAction>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -391,6 +393,10 @@ TEST(TskButton, StyleSetsTransparencyAndAutoSizeTakesOneFrameOfTheStrip) {
     b.SetUIStyle(TskUIStyle::FromThemeFile);
     b.SetAutoSize(true);
     EXPECT_EQ(b.size(), QSize(24, 21));
+    // Loading ends with the size as loaded: only the writer auto-sizes.
+    b.resize(100, 40);
+    b.Loaded();
+    EXPECT_EQ(b.size(), QSize(100, 40));
     b.setProperty("ResHandle", 1234u);
     EXPECT_EQ(b.property("ResHandle").toUInt(), 0u);
 }
@@ -414,6 +420,30 @@ TEST(TskButton, RemovedFileThemeFallsBackToDeepBlue) {
     delete theme;
     EXPECT_EQ(b.FileTheme(), nullptr);
     EXPECT_EQ(b.UIStyle(), TskUIStyle::DeepBlue);
+}
+
+TEST(TskButton, AFaceThatCannotBeHadIsBlank) {
+    // A theme whose button picture does not decode.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("broken.vsk"));
+    skintest::ThemeFileBytes bytes;
+    bytes.entry(skintest::rec(0), "ButtonImage", 0, 400, 4, skintest::rec(1))
+        .entry(skintest::rec(1), "End", 0, 0, 0, 0)
+        .put(400, "BMxx");
+    ASSERT_TRUE(bytes.save(file));
+    Form f;
+    TskButton* b = f.button;
+    auto* theme = new TskFileTheme(&f.window);
+    theme->SetThemeFile(file);
+    ASSERT_TRUE(theme->IsThemeLoaded());
+    b->SetFileTheme(theme);
+    b->SetUIStyle(TskUIStyle::FromThemeFile);
+    b->SetTransparent(false);
+    b->SetCaption(QString());
+    ASSERT_NE(b->EffectiveColor() & 0xFFFFFF, 0xFFFFFF);
+    // The blank frame stretched over the face: white, not the button's colour.
+    const QImage image = shot(b);
+    EXPECT_EQ(countColor(image, qRgb(255, 255, 255)), b->width() * b->height());
 }
 
 TEST(TskButton, ClickHandsTheModalResultToTheDialog) {
@@ -443,14 +473,6 @@ QIcon squareIcon(QColor fill, QColor spot) {
     p.fillRect(QRect(6, 6, 2, 2), spot);
     p.end();
     return QIcon(QPixmap::fromImage(image));
-}
-
-int countColor(const QImage& image, QRgb color) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += rgb(image, x, y) == (color & 0xFFFFFF);
-    return n;
 }
 
 } // namespace
@@ -507,7 +529,7 @@ TEST(TskButton, LinkedActionGivesCaptionStateHintAndGlyphAndFollowsItsChanges) {
     EXPECT_EQ(own.Glyph(), glyph);
 }
 
-TEST(TskButton, ClickTriggersTheLinkedActionOnce) {
+TEST(TskButton, ClickTriggersTheLinkedActionOnceInsteadOfOnClick) {
     Form f;
     TskButton* b = f.button;
     QAction action(QStringLiteral("Run"), &f.window);
@@ -517,10 +539,15 @@ TEST(TskButton, ClickTriggersTheLinkedActionOnce) {
     sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
     sendMouse(b, QEvent::MouseButtonRelease, QPoint(3, 3));
     EXPECT_EQ(triggered.count(), 1);
-    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks.count(), 0) << "the action answers the click, not OnClick as well";
     // Released elsewhere: no click, no action.
     sendMouse(b, QEvent::MouseButtonPress, QPoint(3, 3));
     sendMouse(b, QEvent::MouseButtonRelease, QPoint(300, 3));
+    EXPECT_EQ(triggered.count(), 1);
+    // Unlinked, the click is OnClick's again.
+    b->SetAction(nullptr);
+    b->Click();
+    EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(triggered.count(), 1);
 }
 

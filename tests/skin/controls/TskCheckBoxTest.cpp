@@ -166,6 +166,15 @@ TEST(TskCheckBox, BoxFrameByCheckedAndEnabled) {
     box.setEnabled(false);
     EXPECT_EQ(boxPixels(), frameOf(TskUIStyle::WinXP, ThemeKey::CheckBoxImage, 3)
                                .convertToFormat(QImage::Format_RGB32));
+    // Disabled, the caption is still drawn in the font's colour, not greyed.
+    QPalette palette = box.palette();
+    palette.setColor(QPalette::Active, box.foregroundRole(), QColor(200, 0, 0));
+    palette.setColor(QPalette::Disabled, box.foregroundRole(), QColor(0, 0, 200));
+    box.setPalette(palette);
+    box.SetCaption(QStringLiteral("WWWW"));
+    const QImage disabled = shot(&box);
+    EXPECT_GT(countColor(disabled, qRgb(200, 0, 0)), 4);
+    EXPECT_EQ(countColor(disabled, qRgb(0, 0, 200)), 0);
 }
 
 TEST(TskCheckBox, AutoSizeMakesRoomForTheBoxAndTheCaption) {

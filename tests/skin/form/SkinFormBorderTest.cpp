@@ -1,7 +1,9 @@
 #include "skin/form/SkinFormBorder.h"
 
 #include <QPainter>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -93,17 +95,26 @@ TEST(SkinFormBorder, MacOsTopRowsContinueTheTitleImages) {
 
 TEST(SkinFormBorder, HiddenTitleBarGivesABorderLineOnTopAndTheFormColourBelowIt) {
     const int W = 80, H = 50;
-    SkinFormBorder::Input in = macInput(W, H);
-    in.titleBarVisible = false;
-    const QImage image = paint(in);
-    for (int x = 0; x < W; ++x)
-        EXPECT_EQ(image.pixel(x, 0), rgb(kBorder)) << x;
-    for (int x = 1; x < W - 1; ++x)
-        for (int y : {1, 2})
-            EXPECT_EQ(image.pixel(x, y), rgb(kColor)) << x << "," << y;
-    for (int y = 1; y < H - 1; ++y) {
-        EXPECT_EQ(image.pixel(1, y), rgb(kColor)) << y;
-        EXPECT_EQ(image.pixel(W - 2, y), rgb(kColor)) << y;
+    // Wide borders too: the top strip is painted whatever the border width.
+    for (int bw : {1, 4}) {
+        SCOPED_TRACE(bw);
+        SkinFormBorder::Input in = macInput(W, H);
+        in.titleBarVisible = false;
+        in.borderWidth = bw;
+        const QImage image = paint(in);
+        for (int x = 0; x < W; ++x)
+            EXPECT_EQ(image.pixel(x, 0), rgb(kBorder)) << x;
+        for (int x = bw; x < W - bw; ++x)
+            for (int y : {1, 2})
+                EXPECT_EQ(image.pixel(x, y), rgb(kColor)) << x << "," << y;
+        if (bw == 1) {
+            for (int y = 1; y < H - 1; ++y) {
+                EXPECT_EQ(image.pixel(1, y), rgb(kColor)) << y;
+                EXPECT_EQ(image.pixel(W - 2, y), rgb(kColor)) << y;
+            }
+        } else {
+            EXPECT_EQ(image.pixel(bw, 20), kSentinel); // no Color ring beside wide borders
+        }
     }
 }
 
@@ -124,11 +135,22 @@ TEST(SkinFormBorder, GlassCornerElevenDrawsMirroredArcsAndNoOtherCornerDoes) {
     };
     const std::vector<QPoint> arcs = arcPixels(11, 1);
     ASSERT_FALSE(arcs.empty());
+    // On the circles of radius 11 round (W - 10, 10) and its mirror (10, 10):
+    // the boxes (W - 21, -1)-(W + 1, 21) and (-1, -1)-(21, 21).
+    std::set<int> rightRows;
     for (const QPoint& p : arcs) {
-        // Inside the corner boxes, and every pixel has its mirror.
-        EXPECT_TRUE(p.x() < 21 || p.x() >= W - 21) << p.x();
+        const bool right = p.x() >= W / 2;
+        const double cx = right ? W - 10 : 10, cy = 10;
+        const double d = std::hypot(p.x() + 0.5 - cx, p.y() + 0.5 - cy);
+        EXPECT_NEAR(d, 11, 1.5) << p.x() << "," << p.y();
+        EXPECT_LE(p.y(), 10) << "upper quarters only";
+        if (right)
+            rightRows.insert(p.y());
         EXPECT_NE(std::find(arcs.begin(), arcs.end(), QPoint(W - 1 - p.x(), p.y())), arcs.end());
     }
+    // Unbroken down from the top row until the arc leaves the searched columns.
+    for (int y = 0; y < 2; ++y)
+        EXPECT_TRUE(rightRows.count(y)) << "no arc pixel in row " << y;
     EXPECT_TRUE(arcPixels(13, 1).empty());
     EXPECT_TRUE(arcPixels(11, 2).empty());
 }
@@ -154,6 +176,9 @@ TEST(SkinFormBorder, ThemeSideImagesReplaceTheRing) {
     EXPECT_EQ(qRed(image.pixel(79, 40)), 8);
     EXPECT_EQ(image.pixel(5, 40), rgb(kColor));
     EXPECT_EQ(image.pixel(74, 40), rgb(kColor));
+    // And a Color line along the bottom, between them.
+    for (int x = 6; x < 74; ++x)
+        EXPECT_EQ(image.pixel(x, 59), rgb(kColor)) << x;
     // The panel starts inside the Color lines: w + 1 at the sides, like the
     // bottom's h + 1.
     EXPECT_EQ(SkinFormBorder::ClientMargins(5, 0), QMargins(6, 3, 6, 1));

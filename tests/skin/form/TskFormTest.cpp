@@ -202,7 +202,9 @@ TEST(TskForm, TitleBarVisibleToItsCurrentValueChangesNothing) {
     EXPECT_EQ(w.form->TitleBar()->geometry().topLeft(), QPoint(0, 0));
 }
 
-TEST(TskForm, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
+// Where the maximized window lies on a real display is checked in the
+// window tests (TskFormWindowTest); here the rule and the way back.
+TEST(TskForm, MaximizedBoundsWidenTheWorkAreaAndRestoringGivesTheBoundsBack) {
     EXPECT_EQ(TskForm::MaximizedBounds(QRect(0, 0, 1024, 768)), QRect(-4, -4, 1032, 771));
     EXPECT_EQ(TskForm::MaximizedBounds(QRect(100, 30, 800, 600)), QRect(96, 26, 808, 603));
     Window w;
@@ -212,14 +214,32 @@ TEST(TskForm, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     const QRect normal = w.window.geometry();
     w.window.setWindowState(Qt::WindowMaximized);
     QApplication::processEvents();
-    // The offscreen platform keeps a maximized window where it put it; on a
-    // real display the form places it.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        EXPECT_EQ(w.window.geometry(), TskForm::MaximizedBounds(GetWorkAreaRect()));
-    }
     w.window.setWindowState(Qt::WindowNoState);
     QApplication::processEvents();
     EXPECT_EQ(w.window.geometry(), normal);
+
+    // A window made maximized comes back with the ring it grew by.
+    QWidget made;
+    made.setGeometry(40, 50, 300, 200);
+    made.setWindowState(Qt::WindowMaximized);
+    new TskForm(&made);
+    made.show();
+    QApplication::processEvents();
+    made.setWindowState(Qt::WindowNoState);
+    QApplication::processEvents();
+    EXPECT_EQ(made.geometry(), QRect(40, 50, 306, 206));
+}
+
+TEST(TskForm, ARecreatedWindowLosesTheSystemFrameAgain) {
+    Window w;
+    w.window.show();
+    QApplication::processEvents();
+    // New flags re-create the native window, with the system's frame.
+    w.window.setWindowFlags(Qt::Window);
+    w.window.show();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w.window.windowFlags().testFlag(Qt::FramelessWindowHint); }, 2000));
+    EXPECT_TRUE(w.window.isVisible());
 }
 
 TEST(TskForm, AltSpaceOpensTheSystemMenuAndGoesNoFurther) {
@@ -285,10 +305,14 @@ TEST(TskForm, DeletingTheFormGivesTheWindowItsFrameBack) {
     QApplication::processEvents();
     EXPECT_FALSE(w->window.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(w->window.mask().isEmpty());
-    // A window that goes with its form takes nothing back on the way.
+    // A window that goes with its form takes nothing back on the way, and
+    // its hand-back reaches no window made after it (at its address, say).
     auto other = std::make_unique<Window>();
     other.reset();
+    auto next = std::make_unique<QWidget>();
+    next->setWindowFlag(Qt::FramelessWindowHint);
     QApplication::processEvents();
+    EXPECT_TRUE(next->windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
 TEST(TskForm, ReplacingTheSkinnedFormKeepsTheWindowAsTheFirstOneMadeIt) {

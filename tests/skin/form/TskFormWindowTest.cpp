@@ -55,6 +55,10 @@ TEST_F(SkinnedWindow, TheWindowManagerIsSeenWhereOneRuns) {
     const bool running = RealPointer::WindowManagerRunning();
     EXPECT_EQ(WindowManager::RunningOnX(), running);
     EXPECT_EQ(WindowManager::MissingOnX(), !running);
+    // openbox offers moves; without a manager the title bar moves the window.
+    EXPECT_EQ(WindowManager::WhoMoves(),
+              running ? WindowManager::Mover::Manager : WindowManager::Mover::Nobody);
+    EXPECT_FALSE(WindowManager::OnCompositor());
 }
 
 TEST_F(SkinnedWindow, DraggingTheRightEdgeWidensTheWindowByTheDrag) {
@@ -63,6 +67,7 @@ TEST_F(SkinnedWindow, DraggingTheRightEdgeWidensTheWindowByTheDrag) {
     const QRect before = w.frame();
     const QPoint edge(before.right(), before.center().y());
     pointer.Drag(edge, edge + QPoint(70, 0));
+    RealPointer::SettleUntil([&] { return w.frame() == before.adjusted(0, 0, 70, 0); });
     EXPECT_EQ(w.frame(), before.adjusted(0, 0, 70, 0));
     // The layout follows: the form fills the window inside the ring.
     EXPECT_EQ(w.form->geometry(), QRect(3, 3, before.width() + 70 - 6, before.height() - 6));
@@ -73,10 +78,12 @@ TEST_F(SkinnedWindow, DraggingTheTopLeftCornerKeepsTheOppositeCornerAndTheMinimu
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect before = w.frame();
     pointer.Drag(before.topLeft(), before.topLeft() + QPoint(-40, -30));
+    RealPointer::SettleUntil([&] { return w.frame() == before.adjusted(-40, -30, 0, 0); });
     EXPECT_EQ(w.frame(), before.adjusted(-40, -30, 0, 0));
     // Far past the minimum: the window stops at it, its bottom-right corner stays.
     const QRect grown = w.frame();
     pointer.Drag(grown.topLeft(), grown.topLeft() + QPoint(grown.width(), grown.height()), 6);
+    RealPointer::SettleUntil([&] { return w.frame().size() == w.window->minimumSize(); });
     EXPECT_EQ(w.frame().size(), w.window->minimumSize());
     EXPECT_EQ(w.frame().bottomRight(), grown.bottomRight());
 }
@@ -85,23 +92,35 @@ TEST_F(SkinnedWindow, ThePointerShowsWhichWayAnEdgeResizes) {
     ShownWindow w;
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect r = w.frame();
-    auto shapeAt = [&](QPoint at) {
+    // The shape once the motion has been handled: on a loaded machine that
+    // may take longer than the pointer's own step.
+    auto shapeAt = [&](QPoint at, Qt::CursorShape expected) {
         pointer.MoveTo(at);
-        QWidget* under = QApplication::widgetAt(at);
-        return under ? under->cursor().shape() : Qt::BlankCursor;
+        Qt::CursorShape shape = Qt::BlankCursor;
+        RealPointer::SettleUntil(
+            [&] {
+                QWidget* under = QApplication::widgetAt(at);
+                shape = under ? under->cursor().shape() : Qt::BlankCursor;
+                return shape == expected;
+            },
+            3000);
+        return shape;
     };
-    EXPECT_EQ(shapeAt(QPoint(r.right() - 1, r.center().y())), Qt::SizeHorCursor);
-    EXPECT_EQ(shapeAt(QPoint(r.right(), r.bottom())), Qt::SizeFDiagCursor);
-    EXPECT_EQ(shapeAt(QPoint(r.left() + 1, r.bottom())), Qt::SizeBDiagCursor);
-    EXPECT_EQ(shapeAt(QPoint(r.center().x(), r.top() + 1)), Qt::SizeVerCursor);
+    const auto expectShape = [&](QPoint at, Qt::CursorShape expected) {
+        EXPECT_EQ(shapeAt(at, expected), expected) << at.x() << "," << at.y();
+    };
+    expectShape(QPoint(r.right() - 1, r.center().y()), Qt::SizeHorCursor);
+    expectShape(QPoint(r.right(), r.bottom()), Qt::SizeFDiagCursor);
+    expectShape(QPoint(r.left() + 1, r.bottom()), Qt::SizeBDiagCursor);
+    expectShape(QPoint(r.center().x(), r.top() + 1), Qt::SizeVerCursor);
     // Off the ring, straight from it.
-    EXPECT_EQ(shapeAt(QPoint(r.center().x(), r.top() + 30)), Qt::ArrowCursor);
-    EXPECT_EQ(shapeAt(r.center()), Qt::ArrowCursor);
+    expectShape(QPoint(r.center().x(), r.top() + 30), Qt::ArrowCursor);
+    expectShape(r.center(), Qt::ArrowCursor);
     // A maximized window has no edges to drag.
     w.window->setWindowState(Qt::WindowMaximized);
     RealPointer::Settle(300);
     const QRect m = w.frame();
-    EXPECT_EQ(shapeAt(QPoint(m.center().x(), m.bottom() - 1)), Qt::ArrowCursor);
+    expectShape(QPoint(m.center().x(), m.bottom() - 1), Qt::ArrowCursor);
 }
 
 TEST_F(SkinnedWindow, DraggingTheTitleBarKeepsTheGrabbedPointUnderThePointer) {
@@ -123,15 +142,16 @@ TEST_F(SkinnedWindow, DoubleClickOnTheControlBoxClosesTheWindow) {
     ASSERT_FALSE(box.isNull());
     const QPoint at = w.form->TitleBar()->mapToGlobal(box.center());
     // One click opens the system menu...
+    TskTitleBarPopupMenu* menu = w.form->TitleBar()->SystemMenu();
     pointer.Click(at);
-    EXPECT_TRUE(w.form->TitleBar()->SystemMenu()->isVisible());
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return menu->isVisible(); }));
     pointer.Click(at + QPoint(0, 300));
-    EXPECT_FALSE(w.form->TitleBar()->SystemMenu()->isVisible());
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return !menu->isVisible(); }));
     ASSERT_TRUE(w.window);
     RealPointer::Settle(600);
     // ...two close the window.
     pointer.DoubleClick(at);
-    EXPECT_FALSE(w.window && w.window->isVisible());
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return !w.window || !w.window->isVisible(); }));
     EXPECT_FALSE(w.window && w.form->TitleBar()->SystemMenu()->isVisible());
 }
 

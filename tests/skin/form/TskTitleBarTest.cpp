@@ -271,20 +271,75 @@ TEST(TskTitleBar, CloseAndMaximizeButtonsActOnTheWindow) {
     EXPECT_FALSE(s.window.isVisible());
 }
 
-TEST(TskTitleBar, ControlBoxOpensTheSystemMenuOrItsOwnMenu) {
+TEST(TskTitleBar, ControlBoxOpensTheSystemMenuOrItsOwnMenuBelowTheBarsLeftEnd) {
     SkinFormBar s;
+    s.window.move(100, 120);
     s.window.show();
+    const QPoint below = s.bar->mapToGlobal(QPoint(0, s.bar->height()));
     const QPoint onBox = QPoint(8, 8);
     Click(s.bar, onBox);
     EXPECT_TRUE(s.bar->SystemMenu()->isVisible());
+    EXPECT_EQ(s.bar->SystemMenu()->pos(), below);
     s.bar->SystemMenu()->hide();
 
     QMenu own;
     s.bar->Buttons()->Items(0)->SetControlBoxMenu(&own);
     Click(s.bar, onBox);
     EXPECT_TRUE(own.isVisible());
+    EXPECT_EQ(own.pos(), below);
     EXPECT_FALSE(s.bar->SystemMenu()->isVisible());
     own.hide();
+    // Never left of the screen's edge.
+    EXPECT_EQ(TskTitleBar::ClampScreenX(QPoint(-7, 30)), QPoint(0, 30));
+    EXPECT_EQ(TskTitleBar::ClampScreenX(QPoint(7, 30)), QPoint(7, 30));
+}
+
+TEST(TskTitleBar, ButtonsShowTheirHoverAndPressedPicturesMaskTheirKeyAndGiveWayToTheIcon) {
+    SkinFormBar s;
+    s.window.show();
+    auto solid = [](QColor colour) {
+        QImage image(17, 17, QImage::Format_RGB32);
+        image.fill(colour);
+        return image;
+    };
+    const int closeIndex = IndexOfType(s.bar, TskTitleBarButton::skClose);
+    TskTitleBarButton* close = s.bar->Buttons()->Items(closeIndex);
+    close->SetPicNormal(solid(Qt::blue));
+    close->SetPicMouseOn(solid(Qt::green));
+    close->SetPicMouseDown(solid(Qt::red));
+    const QRect rect = s.bar->CurrentLayout().rects[size_t(closeIndex)];
+    auto shown = [&] { return QColor(s.bar->grab().toImage().pixel(rect.center())); };
+    EXPECT_EQ(shown(), QColor(Qt::blue));
+    SendMouse(s.bar, QEvent::MouseMove, rect.center(), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(shown(), QColor(Qt::green));
+    SendMouse(s.bar, QEvent::MouseButtonPress, rect.center());
+    EXPECT_EQ(shown(), QColor(Qt::red));
+    SendMouse(s.bar, QEvent::MouseMove, QPoint(150, 8), Qt::NoButton, Qt::NoButton);
+
+    // A transparent button lets the bar show through its key colour, the
+    // colour of the picture's lower-left pixel.
+    QImage keyed = solid(Qt::magenta);
+    for (int y = 6; y < 11; ++y)
+        for (int x = 6; x < 11; ++x)
+            keyed.setPixel(x, y, qRgb(0, 0, 255));
+    close->SetPicNormal(keyed);
+    close->SetTransparent(true);
+    const QImage bar = s.bar->grab().toImage();
+    EXPECT_EQ(QColor(bar.pixel(rect.center())), QColor(Qt::blue));
+    int keyShown = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            keyShown += QColor(bar.pixel(x, y)) == QColor(Qt::magenta);
+    EXPECT_EQ(keyShown, 0);
+
+    // The application's icon in place of the control box, when asked for.
+    QPixmap yellow(16, 16);
+    yellow.fill(Qt::yellow);
+    s.window.setWindowIcon(QIcon(yellow));
+    const QPoint box = s.bar->CurrentLayout().controlBoxDraw + QPoint(8, 8);
+    EXPECT_NE(QColor(s.bar->grab().toImage().pixel(box)), QColor(Qt::yellow));
+    s.bar->SetDrawAppIcon(true);
+    EXPECT_EQ(QColor(s.bar->grab().toImage().pixel(box)), QColor(Qt::yellow));
 }
 
 TEST(TskTitleBar, DoubleClickMaximizesRestoresAndClosesFromTheControlBox) {

@@ -101,8 +101,18 @@ TEST(SkinMenu, ItemWidthCountsCaptionShortcutAndBar) {
     item.caption = "&Save";
     item.shortcut = "Ctrl+S";
     const QFontMetrics metrics(menu.ItemFont());
-    EXPECT_EQ(menu.MeasureMenuItem(item, metrics).width(),
-              metrics.horizontalAdvance("&Save") + metrics.horizontalAdvance("Ctrl+S") + 26 + 40);
+    const int width =
+        metrics.horizontalAdvance("&Save") + metrics.horizontalAdvance("Ctrl+S") + 26 + 40;
+    EXPECT_EQ(menu.MeasureMenuItem(item, metrics).width(), width);
+    // The real menu is as wide as its widest item: the shortcut is counted
+    // once, not again in a column of the menu's own.
+    QAction* save = menu.addAction("&Save");
+    save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    menu.addAction("Quit");
+    menu.HookMenuItems();
+    menu.popup(QPoint(0, 0));
+    EXPECT_EQ(menu.actionGeometry(save).width(), width);
+    menu.hide();
 }
 
 TEST(SkinMenu, ItemsAddedLaterAreSkinnedToo) {
@@ -117,19 +127,25 @@ TEST(SkinMenu, ItemsAddedLaterAreSkinnedToo) {
     EXPECT_EQ(deeper->style(), menu.style());
 }
 
-TEST(SkinMenu, SelectedItemIsFilledAndFramed) {
+TEST(SkinMenu, SelectedItemIsFilledAndFramedWithItsOwnTextColour) {
     TskPopupMenu menu;
-    menu.SetUIStyle(TskUIStyle::WinXP);
+    menu.SetUIStyle(TskUIStyle::DeepBlue); // white text when selected, black otherwise
     SkinMenu::ItemData item;
-    item.caption = "Item";
+    item.caption = "WWWW";
     const QImage image = DrawItem(menu, item, true);
     EXPECT_EQ(QColor(image.pixel(0, 0)), TskColor::toQColor(menu.SelectedBorderColor()));
     EXPECT_EQ(QColor(image.pixel(80, 1)), TskColor::toQColor(menu.SelectedColor()));
     EXPECT_EQ(QColor(image.pixel(5, 10)), TskColor::toQColor(menu.SelectedColor()));
+    const QColor selectedText = TskColor::toQColor(menu.SelectedFontColor());
+    const QColor text = TskColor::toQColor(menu.FontColor());
+    ASSERT_NE(selectedText, text);
+    EXPECT_GT(CountColour(image, selectedText), 4);
+    EXPECT_EQ(CountColour(image, text), 0);
 
     const QImage plain = DrawItem(menu, item, false);
     EXPECT_EQ(QColor(plain.pixel(5, 10)), TskColor::toQColor(menu.BarColor()));
     EXPECT_EQ(QColor(plain.pixel(150, 1)), TskColor::toQColor(menu.Color()));
+    EXPECT_GT(CountColour(plain, text), 4);
 }
 
 TEST(SkinMenu, SelectedDisabledItemLooksUnselectedAndGrey) {
@@ -174,6 +190,19 @@ TEST(SkinMenu, CheckedItemsShowTheMarkOrAFramedImage) {
     EXPECT_EQ(QColor(image.pixel(20, 19)), QColor(Qt::black)); // its far corner
     EXPECT_EQ(QColor(image.pixel(3, 2)), TskColor::toQColor(menu.SelectedColor()));
     EXPECT_EQ(QColor(image.pixel(10, 10)), QColor(Qt::red));
+
+    // An action's own icon is no image of the list: checked, the item shows
+    // the mark, not the icon; unchecked, the icon.
+    QPixmap green(16, 16);
+    green.fill(Qt::green);
+    item.imageIndex = -1;
+    item.icon = QIcon(green);
+    image = DrawItem(menu, item, false);
+    EXPECT_TRUE(SameImage(image.copy(4, 3, 16, 16), ExpectedMark(mark, bar)));
+    EXPECT_EQ(CountColour(image, Qt::green), 0);
+    item.checked = false;
+    image = DrawItem(menu, item, false);
+    EXPECT_EQ(CountColour(image, Qt::green), 256);
 }
 
 TEST(SkinMenu, RightToLeftMirrorsTheItem) {
