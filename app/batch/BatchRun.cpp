@@ -3,6 +3,7 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ArchiveSearch.h"
 #include "app/conversion/ConversionEngine.h"
 #include "app/conversion/OutputLayout.h"
 #include "platform/ReportableError.h"
@@ -121,8 +122,10 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
-    settings.onConverted = [](const QString& source, const QString& page) {
+    settings.onConverted = [this](const QString& source, const QString& page) {
         ArchiveIndex::writeSourceNote(source, page);
+        const std::lock_guard lock(m_publishedMutex);
+        m_published.append(page.mid(m_options.outputFolder.size() + 1));
     };
     m_pool = std::make_unique<ConversionPool>(settings, m_factory);
 
@@ -151,7 +154,12 @@ int BatchRun::run() {
         status = 1;
     if (m_options.index && status != 2) {
         try {
-            ArchiveIndex::write(m_options.outputFolder);
+            // An update run adds what it published to the index; any other
+            // run has the whole folder indexed again.
+            if (m_options.update)
+                ArchiveSearch::update(m_options.outputFolder, m_published);
+            else
+                ArchiveSearch::rebuild(m_options.outputFolder);
         } catch (const ReportableError& error) {
             m_sinks.error(error.message());
             status = std::max(status, 1);

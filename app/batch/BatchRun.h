@@ -5,9 +5,11 @@
 #include "app/conversion/FolderListing.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // One run of deckvane-batch after its arguments are checked: the walk (on
 // this thread), the offices converting what it finds (a pool of workers),
@@ -65,4 +67,6 @@ private:
     int m_failed = 0;
     int m_total = -1;
     int m_found = 0;
+    std::mutex m_publishedMutex;
+    QStringList m_published; // pages below the output folder, as converted
 };

@@ -73,39 +73,13 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
             continue;
         companions.insert(companion);
         ArchiveIndex::Page page;
-        page.relativePath = prefix + entry.name;
-        const QString pagePath = folder + QLatin1Char('/') + entry.name;
-        const QString companionPath = folder + QLatin1Char('/') + companion;
-        page.title = ArchiveIndex::titleOf(readHead(pagePath, 4096));
-        if (page.title.isEmpty())
-            page.title = entry.name.left(entry.name.size() - 4);
-        FolderListing files;
-        if (files.read(companionPath)) {
-            for (const FolderListing::Entry& file : files.entries()) {
-                if (isSlidePage(file.name))
-                    ++page.slides;
-                else if (file.name == QLatin1String("thumb0.jpg"))
-                    page.thumbnail = true;
-            }
-        }
-        const QList<QByteArray> note =
-            readHead(companionPath + QLatin1Char('/') + QLatin1String(ArchiveIndex::kSourceNote),
-                     65536)
-                .split('\n');
-        if (note.size() >= 2 && !note.at(0).isEmpty()) {
-            page.source = LocalPath::fromNative(note.at(0));
-            bool ok = false;
-            const qint64 seconds = note.at(1).toLongLong(&ok);
-            if (ok)
-                page.date = QDateTime::fromSecsSinceEpoch(seconds);
-        }
-        if (!page.date.isValid())
-            page.date = modified(pagePath);
-        pages->append(page);
+        if (ArchiveIndex::readPage(root, prefix + entry.name, &page))
+            pages->append(page);
     }
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
-            !companions.contains(entry.name))
+            !companions.contains(entry.name) &&
+            !(relative.isEmpty() && entry.name == QLatin1String(ArchiveIndex::kDataFolder)))
             scanFolder(root, prefix + entry.name, pages, visited);
     }
 }
@@ -128,6 +102,40 @@ void ArchiveIndex::writeSourceNote(const QString& sourcePath, const QString& pag
     } catch (const FileError&) {
         PosixFiles::removeTree(staged);
     }
+}
+
+bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relativePath, Page* page) {
+    const QString pagePath = outputFolder + QLatin1Char('/') + relativePath;
+    const QString name = LocalPath::fileName(relativePath);
+    const QString companionPath =
+        pagePath.left(pagePath.size() - name.size()) + HtmlPublisher::companionFolderName(name);
+    FolderListing files;
+    if (!files.read(companionPath))
+        return false;
+    page->relativePath = relativePath;
+    page->title = titleOf(readHead(pagePath, 4096));
+    if (page->title.isEmpty())
+        page->title = name.left(name.size() - 4);
+    page->slides = 0;
+    page->thumbnail = false;
+    for (const FolderListing::Entry& file : files.entries()) {
+        if (isSlidePage(file.name))
+            ++page->slides;
+        else if (file.name == QLatin1String("thumb0.jpg"))
+            page->thumbnail = true;
+    }
+    const QList<QByteArray> note =
+        readHead(companionPath + QLatin1Char('/') + QLatin1String(kSourceNote), 65536).split('\n');
+    if (note.size() >= 2 && !note.at(0).isEmpty()) {
+        page->source = LocalPath::fromNative(note.at(0));
+        bool ok = false;
+        const qint64 seconds = note.at(1).toLongLong(&ok);
+        if (ok)
+            page->date = QDateTime::fromSecsSinceEpoch(seconds);
+    }
+    if (!page->date.isValid())
+        page->date = modified(pagePath);
+    return true;
 }
 
 QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {

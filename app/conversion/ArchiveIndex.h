@@ -17,6 +17,8 @@ public:
     // Kept in a page's companion folder: the deck it was made from and the
     // deck's modification time, one per line.
     static constexpr char kSourceNote[] = ".deckvane-source";
+    // Beside the index: the search's data, never scanned for pages.
+    static constexpr char kDataFolder[] = "index-search";
 
     struct Page {
         QString relativePath; // of the page, below the output folder
@@ -31,6 +33,9 @@ public:
     // shows the page without its source).
     static void writeSourceNote(const QString& sourcePath, const QString& pagePath);
 
+    // The page at the path below the output folder; false when it has no
+    // companion folder (so it is no page the converter made).
+    static bool readPage(const QString& outputFolder, const QString& relativePath, Page* page);
     // Every page below the folder, ordered by path.
     static QList<Page> scan(const QString& outputFolder);
     static QByteArray render(const QList<Page>& pages);

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fcntl.h>
@@ -115,10 +116,16 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     EXPECT_TRUE(two.errors.contains("with 2 offices")) << two.errors.toStdString();
     for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
         EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/" + page + "_files/img0.jpg")) << page;
-    const QByteArray index = PosixFiles::readAll(temp.path() + "/o2/index.htm");
-    EXPECT_EQ(index.count("<tr>"), 5);
-    EXPECT_TRUE(index.contains("href=\"sub/same/a.htm\""));
-    EXPECT_TRUE(index.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
+    // The index: its page, and one segment of search data with every page.
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.htm"));
+    const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
+    const auto segment = QRegularExpression("\"decks\":5,\"id\":\"([0-9a-f]+)\"").match(manifest);
+    ASSERT_TRUE(segment.hasMatch()) << manifest.toStdString();
+    const QByteArray meta =
+        PosixFiles::readAll(temp.path() + "/o2/index-search/" + segment.captured(1) + "/meta.js");
+    for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
+        EXPECT_TRUE(meta.contains("\"" + QByteArray(page) + ".htm\"")) << page;
+    EXPECT_TRUE(meta.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
