@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Rebuilding index.htm over a large output folder: COUNT pages (hard-linked
+# Rebuilding index.html over a large output folder: COUNT pages (hard-linked
 # copies of one real export, in folders of 100) indexed by
 # `deckvane-batch --index` over an empty tree, against `find` listing the
 # same folder as the reference. Target: well under a second per 1,000 pages.
@@ -39,10 +39,10 @@ for round in 1 2 3 4 5; do
     "$batch" --index --out "$work/out" "$work/empty" >/dev/null 2>&1
     echo "$(date +%s.%N) - $start" | bc -l >>"$work/index"
 done
-listed=$(grep -c '<tr>' "$work/out/index.htm")
+listed=$(grep -c '<tr>' "$work/out/index.html")
 t_index=$(median <"$work/index")
 t_find=$(median <"$work/find")
-echo "index.htm lists $listed of $count pages"
+echo "index.html lists $listed of $count pages"
 printf 'deckvane-batch --index: median %.2f s (%.3f s per 1,000 pages; range %.2f-%.2f s)\n' \
     "$t_index" "$(echo "$t_index * 1000 / $count" | bc -l)" \
     "$(sort -n "$work/index" | head -1)" "$(sort -n "$work/index" | tail -1)"

@@ -2,8 +2,10 @@
 
 #include "app/automation/AutomationError.h"
 #include "platform/FileError.h"
+#include "platform/FileLock.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
+#include "platform/StagingName.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -14,7 +16,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -34,15 +35,19 @@ QSet<QString>& liveStaging() {
     return folders;
 }
 
-// The names of staging folders: the prefix and mkdtemp's six characters.
+// The names of staging folders: the prefix, then the owner (see
+// StagingName) and mkdtemp's six characters; or, from earlier versions, the
+// six characters alone.
 bool isStagingName(const char* name) {
-    if (std::strncmp(name, ".deckvane-", 10) != 0 || std::strlen(name) != 16)
-        return false;
-    for (const char* c = name + 10; *c; ++c) {
-        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
-            return false;
-    }
-    return true;
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.deckvane-(?:[0-9a-f]{16}-[0-9]+-)?[A-Za-z0-9]{6}$"));
+    return pattern.match(QString::fromLatin1(name)).hasMatch();
+}
+
+// Folders this process has cleaned up in already.
+QSet<QString>& cleanedFolders() {
+    static QSet<QString> folders;
+    return folders;
 }
 
 // The last bytes of a file, without reading all of it.
@@ -74,28 +79,56 @@ bool endsWhole(const QString& path, qint64 size) {
         return tailOf(path, size, 1) == ";";
     return true;
 }
-// An exclusive lock on a folder, held while the object lives. Where the
-// file system cannot lock (some network mounts) nothing is locked.
-class FolderLock {
-public:
-    explicit FolderLock(const QString& folder)
-        : m_fd(
-              ::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (m_fd >= 0) {
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
+
+// The first part of an export that is missing or cut short, empty when it
+// is whole. The overview page spells its companions with `prefix` ("" while
+// staged, "<name>_files/" once published); the companions, in `folder`,
+// spell each other without one. The exporter names the files a page links
+// to "img3.jpg", "text0.html" and the like; other plain names come from
+// hyperlinks in the deck and are not checked.
+QString missingPart(const QString& pagePath, const QString& folder, const QString& prefix,
+                    const QStringList& companions) {
+    const auto whole = [](const QString& path) {
+        struct stat info {};
+        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+               info.st_size > 0 && endsWhole(path, info.st_size);
+    };
+    if (!whole(pagePath))
+        return QStringLiteral("the page");
+    static const QRegularExpression link(
+        QStringLiteral(
+            R"((?:href|src)\s*=\s*["']([^"'#?]*?)([a-z]+\d*\.(?:html?|jpe?g|png|gif))["'#?])"),
+        QRegularExpression::CaseInsensitiveOption);
+    QList<QPair<QString, QString>> pages{{pagePath, prefix}};
+    for (const QString& name : companions) {
+        if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
+            name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+            pages.append({folder + QLatin1Char('/') + name, QString()});
+    }
+    QSet<QString> checked;
+    for (const auto& [page, spelling] : pages) {
+        const QString text = QString::fromLatin1(PosixFiles::readAll(page));
+        auto it = link.globalMatch(text);
+        while (it.hasNext()) {
+            const auto match = it.next();
+            if (match.captured(1) != spelling)
+                continue;
+            const QString target = LocalPath::fromNative(
+                QByteArray::fromPercentEncoding(match.captured(2).toLatin1()));
+            if (checked.contains(target) || folder + QLatin1Char('/') + target == pagePath)
+                continue;
+            checked.insert(target);
+            if (!whole(folder + QLatin1Char('/') + target))
+                return target;
         }
     }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    ~FolderLock() {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    for (const QString& name : companions) {
+        if (!checked.contains(name) && !whole(folder + QLatin1Char('/') + name))
+            return name;
     }
+    return QString();
+}
 
-private:
-    int m_fd;
-};
 } // namespace
 
 HtmlPublisher::HtmlPublisher(QString outputPath) : m_outputPath(std::move(outputPath)) {
@@ -103,7 +136,18 @@ HtmlPublisher::HtmlPublisher(QString outputPath) : m_outputPath(std::move(output
     m_folder = slash >= 0 ? m_outputPath.left(slash) : QStringLiteral(".");
     if (m_folder.isEmpty())
         m_folder = QStringLiteral("/");
-    QByteArray pattern = LocalPath::toNative(m_folder) + "/.deckvane-XXXXXX";
+    bool first = false;
+    {
+        std::lock_guard lock(liveMutex);
+        first = !cleanedFolders().contains(m_folder);
+        cleanedFolders().insert(m_folder);
+    }
+    // Under a kept tree staging folders are made in every folder of pages,
+    // so each is cleaned up in, not only the output folder.
+    if (first)
+        removeStaleStaging(m_folder, kStaleStagingAge);
+    QByteArray pattern =
+        LocalPath::toNative(m_folder) + "/.deckvane-" + StagingName::owner() + "-XXXXXX";
     if (!::mkdtemp(pattern.data()))
         throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
                                   .arg(m_folder, PosixFiles::errorText(errno)));
@@ -142,7 +186,7 @@ void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::secon
         struct stat info {};
         if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
-            now - info.st_mtime <= maxAge.count())
+            (now - info.st_mtime <= maxAge.count() && !StagingName::ownerGone(entry->d_name)))
             continue;
         stale.append(folder + QLatin1Char('/') + LocalPath::fromNative(QByteArray(entry->d_name)));
     }
@@ -155,54 +199,71 @@ void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::secon
 }
 
 void HtmlPublisher::checkComplete(const QStringList& companions) const {
-    const auto incomplete = [this](const QString& name) {
-        struct statvfs disk {};
-        if (::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 && disk.f_bavail == 0)
-            return AutomationError(
-                QStringLiteral("The output folder's disk is full: the page was not written"));
-        return AutomationError(
-            QStringLiteral("LibreOffice wrote an incomplete page (%1 is missing or cut short)")
-                .arg(name));
-    };
-    const auto whole = [this](const QString& name) {
-        struct stat info {};
-        const QString path = m_staging + QLatin1Char('/') + name;
-        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-               info.st_size > 0 && endsWhole(path, info.st_size);
-    };
-    if (!whole(kStagedPage))
-        throw incomplete(QStringLiteral("the page"));
-    // Every file of its own a page of the export links to must be there.
-    // The exporter names them "img3.jpg", "text0.html" and the like; other
-    // plain names come from hyperlinks in the deck and are not checked.
-    static const QRegularExpression link(
-        QStringLiteral(R"((?:href|src)\s*=\s*["']([a-z]+\d*\.(?:html?|jpe?g|png|gif))["'#?])"),
-        QRegularExpression::CaseInsensitiveOption);
-    QStringList pages{kStagedPage};
-    for (const QString& name : companions) {
-        if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
-            name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
-            pages.append(name);
+    const QString missing = missingPart(stagingPage(), m_staging, QString(), companions);
+    if (missing.isEmpty())
+        return;
+    struct statvfs disk {};
+    if (::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 && disk.f_bavail == 0)
+        throw AutomationError(
+            QStringLiteral("The output folder's disk is full: the page was not written"));
+    throw AutomationError(
+        QStringLiteral("LibreOffice wrote an incomplete page (%1 is missing or cut short)")
+            .arg(missing));
+}
+
+bool HtmlPublisher::isComplete(const QString& pagePath) {
+    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
+    const QString name = companionFolderName(pagePath);
+    const QString folder = pagePath.left(slash + 1) + name;
+    struct stat info {};
+    if (::stat(LocalPath::toNative(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    try {
+        QStringList companions = PosixFiles::names(folder);
+        companions.removeAll(QLatin1String(kSourceNote));
+        return missingPart(pagePath, folder,
+                           LocalPath::fromNative(encoded(name)) + QLatin1Char('/'), companions)
+            .isEmpty();
+    } catch (const FileError&) {
+        return false;
     }
-    QSet<QString> checked;
-    for (const QString& page : pages) {
-        const QString text =
-            QString::fromLatin1(PosixFiles::readAll(m_staging + QLatin1Char('/') + page));
-        auto it = link.globalMatch(text);
-        while (it.hasNext()) {
-            const QString target = LocalPath::fromNative(
-                QByteArray::fromPercentEncoding(it.next().captured(1).toLatin1()));
-            if (checked.contains(target) || target == kStagedPage)
-                continue;
-            checked.insert(target);
-            if (!whole(target))
-                throw incomplete(target);
-        }
+}
+
+void HtmlPublisher::writeSourceNote(const QString& sourcePath, const QString& folder) const {
+    struct stat info {};
+    if (sourcePath.isEmpty() || ::stat(LocalPath::toNative(sourcePath).constData(), &info) != 0)
+        return;
+    PosixFiles::writeAll(folder + QLatin1Char('/') + QLatin1String(kSourceNote),
+                         LocalPath::toNative(sourcePath) + '\n' +
+                             QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n' +
+                             QByteArray::number(qint64(info.st_mtim.tv_nsec)) + '\n');
+}
+
+HtmlPublisher::SourceNote HtmlPublisher::sourceNoteOf(const QString& pagePath) {
+    SourceNote note;
+    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
+    const QString path = pagePath.left(slash + 1) + companionFolderName(pagePath) +
+                         QLatin1Char('/') + QLatin1String(kSourceNote);
+    QByteArray text;
+    try {
+        text = PosixFiles::readAll(path);
+    } catch (const FileError&) {
+        return note;
     }
-    for (const QString& name : companions) {
-        if (!checked.contains(name) && !whole(name))
-            throw incomplete(name);
+    const QList<QByteArray> lines = text.split('\n');
+    bool ok = false;
+    if (lines.size() < 2 || lines.at(0).isEmpty())
+        return note;
+    note.seconds = lines.at(1).toLongLong(&ok);
+    if (!ok)
+        return note;
+    note.source = LocalPath::fromNative(lines.at(0));
+    if (lines.size() >= 3) {
+        const qint64 nanoseconds = lines.at(2).toLongLong(&ok);
+        if (ok)
+            note.nanoseconds = nanoseconds;
     }
+    return note;
 }
 
 QString HtmlPublisher::stagingPage() const {
@@ -241,7 +302,7 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
     return out.toLatin1();
 }
 
-void HtmlPublisher::commit() {
+void HtmlPublisher::commit(const QString& sourcePath) {
     QStringList companions = PosixFiles::names(m_staging);
     companions.removeAll(kStagedPage);
     const QString pageName = LocalPath::fileName(m_outputPath);
@@ -267,12 +328,16 @@ void HtmlPublisher::commit() {
             PosixFiles::writeAll(from, relink(PosixFiles::readAll(from), up));
         PosixFiles::rename(from, stagedFolder + QLatin1Char('/') + name);
     }
+    writeSourceNote(sourcePath, stagedFolder);
 
     // Swap in the companions first, then the page, keeping the old
     // companions until the page is in place so a failure can put them back.
-    // Runs side by side may publish the same name into one folder: the swap
-    // holds a lock on the folder, so one swap never meets half of another.
-    const FolderLock lock(m_folder);
+    // Runs side by side, on this host or others, may publish the same name
+    // into one folder: the swap holds the folder's lock, so one swap never
+    // meets half of another, and a reader of the folder (the archive index)
+    // never sees a page between its old and new companions.
+    const FileLock lock(m_folder + QLatin1Char('/') + QLatin1String(kLockFile),
+                        FileLock::Mode::Exclusive);
     const QString finalFolder = m_folder + QLatin1Char('/') + folderName;
     const QString replaced = m_staging + QLatin1Char('/') + kReplaced;
     const bool hadOld = PosixFiles::exists(finalFolder);

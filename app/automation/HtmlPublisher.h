@@ -24,14 +24,36 @@ public:
     // any earlier output as it was. An export that is not complete (the page
     // or a file it links to missing, empty or cut short, as a full disk
     // leaves them: the exporter does not report short writes) fails too.
-    void commit();
+    // With a source, its note goes into the companion folder before the
+    // swap, so a page never carries the note of another run's deck.
+    void commit(const QString& sourcePath = QString());
+
+    // A published page passes the test commit() puts an export to: the page
+    // and its companion folder there, every file they link to whole.
+    static bool isComplete(const QString& pagePath);
+
+    // Kept in a page's companion folder: the deck it was made from and the
+    // deck's modification time (seconds, then nanoseconds), one per line.
+    static constexpr char kSourceNote[] = ".deckvane-source";
+    struct SourceNote {
+        QString source; // empty when the page has no note
+        qint64 seconds = 0;
+        qint64 nanoseconds = -1; // -1 in notes written before they were kept
+    };
+    static SourceNote sourceNoteOf(const QString& pagePath);
+    // Held shared by readers of a folder's pages and exclusive by a swap, by
+    // every process and host writing into the folder.
+    static constexpr char kLockFile[] = ".deckvane.lock";
 
     // Removes the staging folders of every publisher alive in this process;
     // for a program ending on a signal.
     static void discardAllStaging();
     // Removes staging folders an interrupted run left in the folder: only
-    // folders with the staging name, owned by this user, untouched for
-    // longer than maxAge (a live export writes into its folder all along).
+    // folders with the staging name, owned by this user, and either made by
+    // a process of this host that is gone or untouched for longer than
+    // maxAge (a live export writes into its folder all along; a process on
+    // another host cannot be asked). A publisher does it for every folder
+    // it is the first in this process to publish into.
     static void removeStaleStaging(const QString& folder, std::chrono::seconds maxAge);
     static constexpr std::chrono::seconds kStaleStagingAge{15 * 60};
 
@@ -44,6 +66,7 @@ public:
 
 private:
     void checkComplete(const QStringList& companions) const;
+    void writeSourceNote(const QString& sourcePath, const QString& folder) const;
 
     QString m_outputPath;
     QString m_folder;

@@ -62,7 +62,7 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
     } catch (const uno::Exception& error) {
         ImpressConnection::rethrow(error);
     }
-    publisher.commit();
+    publisher.commit(m_path);
 }
 
 void ImpressPresentation::close() {

@@ -1,6 +1,14 @@
 #include "app/batch/BatchCommandLine.h"
 
 #include "app/conversion/ConversionEngine.h"
+#include "platform/LocalPath.h"
+
+QStringList BatchCommandLine::arguments(int argc, char** argv) {
+    QStringList result;
+    for (int i = 1; i < argc; ++i)
+        result.append(LocalPath::fromNative(QByteArray(argv[i])));
+    return result;
+}
 
 BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QString& homeFolder) {
     BatchCommandLine result;
@@ -88,6 +96,6 @@ QString BatchCommandLine::usage() {
         "                each file's path below FOLDER)\n"
         "  -u, --update  skip decks whose page is newer than the deck\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
-        "  --index       write DIR/index.htm listing every page in DIR\n"
+        "  --index       write DIR/index.html listing every page in DIR\n"
         "Exit status: 0 all converted, 1 some failed, 2 bad usage or no LibreOffice.\n");
 }

@@ -22,9 +22,11 @@ public:
     ShardSelector shard;   // --shard K/N
     bool update = false;   // --update: skip decks whose page is newer
     bool tree = false;     // --tree: pages under the decks' relative folders
-    bool index = false;    // --index: write index.htm of the output folder
+    bool index = false;    // --index: write index.html of the output folder
     QString error;         // set when the arguments are unusable
 
     static BatchCommandLine parse(const QStringList& arguments, const QString& homeFolder);
+    // The program's arguments after its name, byte for byte (see LocalPath).
+    static QStringList arguments(int argc, char** argv);
     static QString usage();
 };

@@ -83,9 +83,7 @@ private:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(LocalPath::fromNative(QByteArray(argv[i])));
+    const QStringList arguments = BatchCommandLine::arguments(argc, argv);
     if (arguments.mid(0, arguments.indexOf(QStringLiteral("--")))
             .contains(QStringLiteral("--version"))) {
         writeLine(stdout, QStringLiteral("deckvane-batch " DECKVANE_VERSION));

@@ -122,8 +122,7 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
-    settings.onConverted = [this](const QString& source, const QString& page) {
-        ArchiveIndex::writeSourceNote(source, page);
+    settings.onConverted = [this](const QString& page) {
         const std::lock_guard lock(m_publishedMutex);
         m_published.append(page.mid(m_options.outputFolder.size() + 1));
     };

@@ -3,8 +3,10 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/FolderListing.h"
 #include "platform/FileError.h"
+#include "platform/FileLock.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
+#include "platform/StagingName.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -12,6 +14,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +57,9 @@ bool isSlidePage(const QString& name) {
 void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex::Page>* pages,
                 QSet<QPair<dev_t, ino_t>>* visited) {
     const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+    std::optional<FileLock> lock;
+    lock.emplace(folder + QLatin1Char('/') + QLatin1String(HtmlPublisher::kLockFile),
+                 FileLock::Mode::Shared);
     FolderListing listing;
     if (!listing.read(folder) || visited->contains({listing.device(), listing.inode()}))
         return;
@@ -76,6 +83,7 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
         if (ArchiveIndex::readPage(root, prefix + entry.name, &page))
             pages->append(page);
     }
+    lock.reset();
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
             !companions.contains(entry.name) &&
@@ -85,24 +93,6 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
 }
 
 } // namespace
-
-void ArchiveIndex::writeSourceNote(const QString& sourcePath, const QString& pagePath) {
-    struct stat info {};
-    if (::stat(LocalPath::toNative(sourcePath).constData(), &info) != 0)
-        return;
-    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
-    const QString companion =
-        pagePath.left(slash + 1) + HtmlPublisher::companionFolderName(pagePath.mid(slash + 1));
-    const QString note = companion + QLatin1Char('/') + QLatin1String(kSourceNote);
-    const QString staged = note + QStringLiteral(".part");
-    try {
-        PosixFiles::writeAll(staged, LocalPath::toNative(sourcePath) + '\n' +
-                                         QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n');
-        PosixFiles::rename(staged, note);
-    } catch (const FileError&) {
-        PosixFiles::removeTree(staged);
-    }
-}
 
 bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relativePath, Page* page) {
     const QString pagePath = outputFolder + QLatin1Char('/') + relativePath;
@@ -124,16 +114,11 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
         else if (file.name == QLatin1String("thumb0.jpg"))
             page->thumbnail = true;
     }
-    const QList<QByteArray> note =
-        readHead(companionPath + QLatin1Char('/') + QLatin1String(kSourceNote), 65536).split('\n');
-    if (note.size() >= 2 && !note.at(0).isEmpty()) {
-        page->source = LocalPath::fromNative(note.at(0));
-        bool ok = false;
-        const qint64 seconds = note.at(1).toLongLong(&ok);
-        if (ok)
-            page->date = QDateTime::fromSecsSinceEpoch(seconds);
-    }
-    if (!page->date.isValid())
+    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
+    page->source = note.source;
+    if (!note.source.isEmpty())
+        page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
+    else
         page->date = modified(pagePath);
     return true;
 }
@@ -207,19 +192,76 @@ QByteArray ArchiveIndex::render(const QList<Page>& pages) {
     return html;
 }
 
-int ArchiveIndex::write(const QString& outputFolder) {
-    const QList<Page> pages = scan(outputFolder);
-    const QString target = outputFolder + QLatin1Char('/') + QLatin1String(kFileName);
-    // Written beside the old index and renamed over it, so a reader (or a
-    // shard finishing at the same moment) never sees half an index.
-    const QString staged =
-        outputFolder + QStringLiteral("/.index.htm.%1.part").arg(qint64(::getpid()));
-    try {
-        PosixFiles::writeAll(staged, render(pages));
-        PosixFiles::rename(staged, target);
-    } catch (const FileError&) {
-        PosixFiles::removeTree(staged);
-        throw;
+bool ArchiveIndex::isStagingName(const QString& name) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.(?:deckvane-index-.*|index\\.htm\\.[0-9]+)\\.part$"));
+    return pattern.match(name).hasMatch();
+}
+
+int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& renderer) {
+    int count = 0;
+    writeLocked(outputFolder, [&] {
+        const QList<Page> pages = scan(outputFolder);
+        count = int(pages.size());
+        return renderer(pages);
+    });
+    return count;
+}
+
+void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
+    const FileLock lock(outputFolder + QLatin1Char('/') + QLatin1String(kLockFile),
+                        FileLock::Mode::Exclusive);
+    // Writers stage only while they hold the lock: what is staged now was
+    // left by one that was killed. Without a lock only this host's dead
+    // writers are known for sure.
+    for (const QString& name : PosixFiles::names(outputFolder)) {
+        if (isStagingName(name) && (lock.locked() || StagingName::ownerGone(name.toLatin1())))
+            PosixFiles::removeTree(outputFolder + QLatin1Char('/') + name);
     }
-    return int(pages.size());
+    QList<File> files = make();
+    const QString earlier = outputFolder + QLatin1Char('/') + QLatin1String(kEarlierFileName);
+    // Only the earlier index, never a page: pages come with companions.
+    if (!PosixFiles::exists(outputFolder + QLatin1Char('/') +
+                            HtmlPublisher::companionFolderName(earlier)) &&
+        titleOf(readHead(earlier, 4096)) == QLatin1String("Index"))
+        files.append({QLatin1String(kEarlierFileName),
+                      "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+                      "<html>\n<head>\n  <meta HTTP-EQUIV=REFRESH CONTENT=\"0; URL=" +
+                          link(QLatin1String(kFileName)) +
+                          "\">\n  <title>Index moved</title>\n"
+                          "</head>\n<body><a href=\"" +
+                          link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
+    static std::mt19937_64 random{std::random_device{}()};
+    for (const File& file : files) {
+        // Written beside the old file and renamed over it, so a reader never
+        // sees half an index.
+        QString staged;
+        int fd = -1;
+        do {
+            staged = outputFolder + QStringLiteral("/.deckvane-index-") +
+                     QString::fromLatin1(StagingName::owner()) +
+                     QStringLiteral("-%1.part").arg(quint64(random()), 16, 16, QLatin1Char('0'));
+            fd = ::open(LocalPath::toNative(staged).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EEXIST);
+        if (fd < 0)
+            throw FileError(
+                QStringLiteral("Cannot write '%1': %2").arg(staged, PosixFiles::errorText(errno)));
+        ::close(fd);
+        try {
+            PosixFiles::writeAll(staged, file.content);
+            const QString target = outputFolder + QLatin1Char('/') + file.name;
+            PosixFiles::makePath(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            PosixFiles::rename(staged, target);
+        } catch (const FileError&) {
+            PosixFiles::removeTree(staged);
+            throw;
+        }
+    }
+}
+
+int ArchiveIndex::write(const QString& outputFolder) {
+    return writeWith(outputFolder, [](const QList<Page>& pages) {
+        return QList<File>{{QLatin1String(kFileName), render(pages)}};
+    });
 }

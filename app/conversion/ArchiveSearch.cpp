@@ -18,34 +18,7 @@
 #include <map>
 #include <vector>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace {
-
-// Index writers of every shard take turns on this lock.
-class WriterLock {
-public:
-    explicit WriterLock(const QString& outputFolder)
-        : m_fd(::open(LocalPath::toNative(outputFolder + QStringLiteral("/.deckvane-index.lock"))
-                          .constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~WriterLock() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-
-private:
-    int m_fd;
-};
 
 // Sizes a browser reads in well under a keystroke's time from a disk or a
 // static server; smaller chunks mean more files for a common word.
@@ -132,25 +105,6 @@ QList<ArchiveSearch::Deck> readDecks(const QString& outputFolder, QStringList re
             decks.append(ArchiveSearch::readDeck(outputFolder, page));
     }
     return decks;
-}
-
-// Replaces a file at once, so a browser reading the archive meanwhile gets
-// the old or the new one; the staging name is this process's alone.
-void replaceFile(const QString& outputFolder, const ArchiveSearch::File& file) {
-    const QString target = outputFolder + QLatin1Char('/') + file.name;
-    const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-    PosixFiles::makePath(target.left(slash));
-    const QString staged =
-        target.left(slash + 1) +
-        QStringLiteral(".deckvane-index-%1.part")
-            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-    try {
-        PosixFiles::writeAll(staged, file.content);
-        PosixFiles::rename(staged, target);
-    } catch (const FileError&) {
-        PosixFiles::removeTree(staged);
-        throw;
-    }
 }
 
 } // namespace
@@ -288,13 +242,12 @@ QList<ArchiveSearch::Segment> ArchiveSearch::parseManifest(const QByteArray& scr
     if (open < 0 || close < open)
         return segments;
     const QJsonDocument doc = QJsonDocument::fromJson(script.mid(open, close - open + 1));
-    static const QRegularExpression plainId(QStringLiteral("^[0-9a-f]{1,32}$"));
     for (const QJsonValue& value : doc.object().value(QStringLiteral("segments")).toArray()) {
         const QJsonObject object = value.toObject();
         const QString id = object.value(QStringLiteral("id")).toString();
         // The id names a folder that is removed once unused: nothing but a
         // plain name is taken from the file.
-        if (plainId.match(id).hasMatch())
+        if (isSegmentId(id))
             segments.append({id, object.value(QStringLiteral("decks")).toInt()});
     }
     return segments;
@@ -322,54 +275,57 @@ QString ArchiveSearch::newSegmentId() {
     return QString::number(QRandomGenerator::system()->generate64(), 16);
 }
 
-void ArchiveSearch::publish(const QString& outputFolder, const QList<File>& files,
-                            const QList<Segment>& segments) {
-    for (const File& file : frontPage()) {
-        QByteArray old;
-        try {
-            old = PosixFiles::readAll(outputFolder + QLatin1Char('/') + file.name);
-        } catch (const FileError&) {
-        }
-        if (old != file.content)
-            replaceFile(outputFolder, file);
-    }
-    // A new segment's files are in place before the manifest names it.
-    for (const File& file : files)
-        replaceFile(outputFolder, file);
-    replaceFile(outputFolder, {manifestName(), renderManifest(segments)});
-    QSet<QString> kept;
-    for (const Segment& segment : segments)
-        kept.insert(segment.id);
+QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
+                                                      QList<Segment> segments,
+                                                      const QList<Deck>& decks) {
+    removeUnnamedSegments(outputFolder, segments);
+    const QString id = newSegmentId();
+    QList<File> files = renderSegment(id, decks);
+    files += frontPage();
+    segments.append({id, int(decks.size())});
+    // Last: the rename that makes the new segment part of the index.
+    files.append({manifestName(), renderManifest(segments)});
+    return files;
+}
+
+void ArchiveSearch::removeUnnamedSegments(const QString& outputFolder, const QList<Segment>& kept) {
+    QSet<QString> named;
+    for (const Segment& segment : readManifest(outputFolder))
+        named.insert(segment.id);
+    for (const Segment& segment : kept)
+        named.insert(segment.id);
     const QString data = outputFolder + QLatin1Char('/') + QLatin1String(ArchiveIndex::kDataFolder);
-    static const QRegularExpression plainId(QStringLiteral("^[0-9a-f]{1,32}$"));
-    for (const QString& name : PosixFiles::names(data))
-        if (plainId.match(name).hasMatch() && !kept.contains(name))
+    for (const QString& name : PosixFiles::exists(data) ? PosixFiles::names(data) : QStringList())
+        if (isSegmentId(name) && !named.contains(name))
             PosixFiles::removeTree(data + QLatin1Char('/') + name);
 }
 
+QList<ArchiveSearch::Segment> ArchiveSearch::readManifest(const QString& outputFolder) {
+    try {
+        return parseManifest(PosixFiles::readAll(outputFolder + QLatin1Char('/') + manifestName()));
+    } catch (const FileError&) {
+        return {};
+    }
+}
+
+bool ArchiveSearch::isSegmentId(const QString& name) {
+    static const QRegularExpression plainId(QStringLiteral("^[0-9a-f]{1,32}$"));
+    return plainId.match(name).hasMatch();
+}
+
 int ArchiveSearch::rebuild(const QString& outputFolder) {
-    const WriterLock lock(outputFolder);
-    QList<Deck> decks;
-    for (const ArchiveIndex::Page& page : ArchiveIndex::scan(outputFolder))
-        decks.append(readDeck(outputFolder, page));
-    const QString id = newSegmentId();
-    publish(outputFolder, renderSegment(id, decks), {{id, int(decks.size())}});
-    return int(decks.size());
+    return ArchiveIndex::writeWith(outputFolder, [&](const QList<ArchiveIndex::Page>& pages) {
+        QList<Deck> decks;
+        for (const ArchiveIndex::Page& page : pages)
+            decks.append(readDeck(outputFolder, page));
+        return withSegment(outputFolder, {}, decks);
+    });
 }
 
 int ArchiveSearch::update(const QString& outputFolder, const QStringList& changedPages) {
-    QList<Segment> segments;
-    {
-        const WriterLock lock(outputFolder);
-        try {
-            segments = parseManifest(
-                PosixFiles::readAll(outputFolder + QLatin1Char('/') + manifestName()));
-        } catch (const FileError&) {
-        }
-        if (!segments.isEmpty() && changedPages.isEmpty()) {
-            publish(outputFolder, {}, segments);
-            return 0;
-        }
+    int added = 0;
+    ArchiveIndex::writeLocked(outputFolder, [&] {
+        QList<Segment> segments = readManifest(outputFolder);
         QStringList pages = changedPages;
         QList<int> sizes;
         for (const Segment& segment : segments)
@@ -388,14 +344,23 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
             // A segment without its list is rebuilt with everything else.
             segments.clear();
         }
-        if (!segments.isEmpty()) {
-            const QList<Deck> decks = readDecks(outputFolder, pages);
-            const QString id = newSegmentId();
-            segments.erase(segments.begin() + start, segments.end());
-            segments.append({id, int(decks.size())});
-            publish(outputFolder, renderSegment(id, decks), segments);
-            return int(changedPages.size());
+        if (segments.isEmpty()) {
+            // No index yet (or one that cannot be read): a whole one.
+            QList<Deck> decks;
+            for (const ArchiveIndex::Page& page : ArchiveIndex::scan(outputFolder))
+                decks.append(readDeck(outputFolder, page));
+            added = int(decks.size());
+            return withSegment(outputFolder, {}, decks);
         }
-    }
-    return rebuild(outputFolder);
+        added = int(changedPages.size());
+        if (changedPages.isEmpty()) {
+            removeUnnamedSegments(outputFolder, segments);
+            QList<File> files = frontPage();
+            files.append({manifestName(), renderManifest(segments)});
+            return files;
+        }
+        segments.erase(segments.begin() + start, segments.end());
+        return withSegment(outputFolder, segments, readDecks(outputFolder, pages));
+    });
+    return added;
 }

@@ -39,10 +39,7 @@ public:
         QString id;
         int decks = 0;
     };
-    struct File {
-        QString name; // below the output folder
-        QByteArray content;
-    };
+    using File = ArchiveIndex::File;
 
     // The readable text of a slide's text page: its words and its notes.
     static QString slideText(const QByteArray& html);
@@ -65,7 +62,15 @@ public:
     static int update(const QString& outputFolder, const QStringList& changedPages);
 
 private:
-    static void publish(const QString& outputFolder, const QList<File>& files,
-                        const QList<Segment>& segments);
+    // The files of a new segment of the decks, written after the segments
+    // kept, and the manifest naming them all.
+    static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
+                                   const QList<Deck>& decks);
+    static QList<Segment> readManifest(const QString& outputFolder);
+    // Segments no manifest names any more (merged into a newer one, or
+    // left by a writer that was killed) go once the next writer comes,
+    // long after any reader was given their names.
+    static void removeUnnamedSegments(const QString& outputFolder, const QList<Segment>& kept);
+    static bool isSegmentId(const QString& name);
     static QString newSegmentId();
 };

@@ -189,7 +189,7 @@ void ConversionPool::work(int index) {
         line = {};
         engine.ConvertFile(job.source);
         if (line.converted && m_settings.onConverted)
-            m_settings.onConverted(job.source, job.page);
+            m_settings.onConverted(job.page);
         finishJob(job, std::move(line));
     }
     if (ready) {

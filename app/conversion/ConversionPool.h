@@ -33,9 +33,9 @@ public:
         OfficeRecyclePolicy recyclePolicy;
         // How many files past the oldest unfinished one may be started.
         int reorderCapacity = 256;
-        // Called on the worker's thread after a deck converted, with the
-        // deck and its page (for notes kept next to the page).
-        std::function<void(const QString& source, const QString& page)> onConverted;
+        // Called on the worker's thread with the page of each deck that
+        // converted (so an index can be told what changed).
+        std::function<void(const QString& page)> onConverted;
     };
 
     ConversionPool(Settings settings, ServerFactory factory);

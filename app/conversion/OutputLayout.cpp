@@ -1,7 +1,10 @@
 #include "app/conversion/OutputLayout.h"
 
+#include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ConversionEngine.h"
 #include "platform/LocalPath.h"
+
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 
@@ -17,7 +20,20 @@ QString OutputLayout::folderFor(const QString& sourcePath) const {
         return m_output;
     const QString relative = relativePath(sourcePath);
     const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? m_output : m_output + QLatin1Char('/') + relative.left(slash);
+    if (slash < 0)
+        return m_output;
+    QString folder = m_output;
+    for (const QString& part : relative.left(slash).split(QLatin1Char('/')))
+        folder += QLatin1Char('/') + folderName(part);
+    return folder;
+}
+
+QString OutputLayout::folderName(const QString& name) {
+    // Pages are "<name>.htm", companions "<name>_files", the index
+    // "index.html"; a name of that form, with any "_" after it, takes one
+    // more, so those that had one stay apart from those that had none.
+    static const QRegularExpression taken(QStringLiteral("(?:_files|\\.html?)_*$"));
+    return taken.match(name).hasMatch() ? name + QLatin1Char('_') : name;
 }
 
 QString OutputLayout::pageFor(const QString& sourcePath) const {
@@ -29,8 +45,15 @@ bool OutputLayout::isUpToDate(const QString& sourcePath, const QString& pagePath
     struct stat source {};
     struct stat page {};
     if (::stat(LocalPath::toNative(sourcePath).constData(), &source) != 0 ||
-        ::stat(LocalPath::toNative(pagePath).constData(), &page) != 0 || !S_ISREG(page.st_mode))
+        ::stat(LocalPath::toNative(pagePath).constData(), &page) != 0 || !S_ISREG(page.st_mode) ||
+        !HtmlPublisher::isComplete(pagePath))
         return false;
+    // A deck dated in the future is never older than its page: its note
+    // still says when it was converted last.
+    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
+    if (note.source == sourcePath && note.seconds == source.st_mtim.tv_sec &&
+        note.nanoseconds == source.st_mtim.tv_nsec)
+        return true;
     if (page.st_mtim.tv_sec != source.st_mtim.tv_sec)
         return page.st_mtim.tv_sec > source.st_mtim.tv_sec;
     return page.st_mtim.tv_nsec > source.st_mtim.tv_nsec;

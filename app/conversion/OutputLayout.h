@@ -6,6 +6,9 @@
 // output folder, so decks of the same name replace each other. Tree: under
 // the same relative folder as the deck, so they stay apart; a page and its
 // "<name>_files/" stay side by side, so the links inside keep working.
+// No page, companion folder or index can take another's name: a folder of
+// the tree whose name one of them could have gets one more "_" (see
+// folderName), and the index's name ends in ".html", which no page has.
 class OutputLayout {
 public:
     OutputLayout(QString walkedFolder, QString outputFolder, bool tree)
@@ -20,8 +23,17 @@ public:
     // its first dot + ".htm".
     QString pageFor(const QString& sourcePath) const;
 
-    // True when the page exists and was modified after the deck (to the
-    // nanosecond); false when either cannot be read.
+    // The name a folder of the walked tree has in the output tree: its own,
+    // or with one more "_" when it ends in "_files", ".htm" or ".html" and
+    // any "_" after that; one-to-one, and never a page's, a companion
+    // folder's or the index's name.
+    static QString folderName(const QString& name);
+
+    // True when the page is complete (the test the publish step puts an
+    // export to) and either its note names this deck with the deck's
+    // modification time, or the page was modified after the deck (to the
+    // nanosecond; pages without a note, and decks of the same name in the
+    // flat layout); false when either cannot be read.
     static bool isUpToDate(const QString& sourcePath, const QString& pagePath);
 
     bool tree() const { return m_tree; }

@@ -4,6 +4,7 @@
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
+#include "platform/StagingName.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +45,7 @@ protected:
     QStringList leftovers() const {
         QStringList hidden;
         for (const QString& name : PosixFiles::names(out()))
-            if (name.startsWith('.'))
+            if (name.startsWith('.') && name != HtmlPublisher::kLockFile)
                 hidden << name;
         return hidden;
     }
@@ -53,8 +55,18 @@ TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem
     {
         HtmlPublisher publisher(out() + "/deck one.htm");
         fakeExport(publisher, "v1");
-        publisher.commit();
+        PosixFiles::writeAll(out() + "/deck.ppt", "deck");
+        publisher.commit(out() + "/deck.ppt");
     }
+    // The note of its deck came with it, and the page passes the test an
+    // export is put to, until a part of it goes.
+    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(out() + "/deck one.htm");
+    EXPECT_EQ(note.source, out() + "/deck.ppt");
+    EXPECT_GE(note.nanoseconds, 0);
+    EXPECT_TRUE(HtmlPublisher::isComplete(out() + "/deck one.htm"));
+    PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "cut");
+    EXPECT_FALSE(HtmlPublisher::isComplete(out() + "/deck one.htm"));
+    PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "v1" + kPngEnd);
     EXPECT_EQ(
         PosixFiles::readAll(out() + "/deck one.htm"),
         "<a href=\"deck%20one_files/img0.html\">start</a><img src='deck%20one_files/thumb0.png'> "
@@ -176,6 +188,17 @@ TEST_F(HtmlPublisherTest, StagingOfInterruptedRunsIsRemovedByNameOwnerAndAgeOnly
                   0);
     };
     makeOld(".deckvane-Stale1");
+    // Fresh, of a process that is gone: on this host it is known dead; from
+    // another host (another tag) it must wait.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::fromLatin1(StagingName::owner()).section('-', 0, 0) +
+                         QStringLiteral("-%1-").arg(child);
+    ASSERT_TRUE(PosixFiles::makePath(out() + "/.deckvane-" + dead + "Dead01"));
+    ASSERT_TRUE(PosixFiles::makePath(
+        out() + QStringLiteral("/.deckvane-0123456789abcdef-%1-Away01").arg(child)));
     makeOld(".deckvane-toolong1"); // not a name staging ever has
     makeOld("photos");
     PosixFiles::writeAll(out() + "/.deckvane-file00", "");
@@ -195,6 +218,8 @@ TEST_F(HtmlPublisherTest, StagingOfInterruptedRunsIsRemovedByNameOwnerAndAgeOnly
     HtmlPublisher::removeStaleStaging(out(), HtmlPublisher::kStaleStagingAge);
     const QStringList names = PosixFiles::names(out());
     EXPECT_FALSE(names.contains(".deckvane-Stale1"));
+    EXPECT_FALSE(names.contains(".deckvane-" + dead + "Dead01"));
+    EXPECT_TRUE(names.contains(QStringLiteral(".deckvane-0123456789abcdef-%1-Away01").arg(child)));
     for (const char* kept : {".deckvane-toolong1", "photos", ".deckvane-file00", ".deckvane-link00",
                              ".deckvane-Fresh1"})
         EXPECT_TRUE(names.contains(kept)) << kept;

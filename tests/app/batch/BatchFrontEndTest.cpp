@@ -117,7 +117,7 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
         EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/" + page + "_files/img0.jpg")) << page;
     // The index: its page, and one segment of search data with every page.
-    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.htm"));
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
     const auto segment = QRegularExpression("\"decks\":5,\"id\":\"([0-9a-f]+)\"").match(manifest);
     ASSERT_TRUE(segment.hasMatch()) << manifest.toStdString();

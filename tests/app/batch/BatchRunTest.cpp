@@ -2,6 +2,7 @@
 #include "tests/app/conversion/FakePresentationServer.h"
 
 #include "app/batch/BatchRun.h"
+#include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionPool.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -93,6 +94,12 @@ protected:
         return outcome;
     }
 
+    // The file name of the deck a page was made from, as the stand-in
+    // office titles its pages.
+    static QString deckOf(const QString& page) {
+        return ArchiveIndex::titleOf(PosixFiles::readAll(page));
+    }
+
     QTemporaryDir temp;
     QString root;
 };
@@ -136,7 +143,7 @@ TEST_F(BatchRunTest, DecksWithTheSamePageNeverRaceAndTheLaterInWalkOrderWins) {
     const Outcome outcome = run(
         {"--jobs", "3", "--masks", "*.first*,*.second*,y*", "--out", temp.path() + "/o"}, offices);
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o/x.htm"), "x.second-0.ppt");
+    EXPECT_EQ(deckOf(temp.path() + "/o/x.htm"), "x.second-0.ppt");
 }
 
 TEST_F(BatchRunTest, AnOfficeKilledMidFileIsReplacedAndTheOtherWorkerGoesOn) {
@@ -217,50 +224,81 @@ TEST_F(BatchRunTest, ShardsOfATreePartitionItsFiles) {
     EXPECT_EQ(offices.made(), 0) << "listing needs no office";
 }
 
-TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWhosePageIsNewer) {
-    touch("fresh.ppt");
-    touch("stale.ppt");
-    touch("new.ppt");
-    const QString out = temp.path() + "/o";
-    PosixFiles::makePath(out);
-    PosixFiles::writeAll(out + "/fresh.htm", "page");
-    PosixFiles::writeAll(out + "/stale.htm", "page");
-    // The stale deck was changed after its page was made.
+// Up to date is a complete page made from the deck as it is now: an emptied
+// page or one without its companion folder is made again, a deck dated in
+// the future is not converted every time.
+TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentState) {
+    for (const char* name : {"fresh", "stale", "emptied", "bare", "future", "noted"})
+        touch(QStringLiteral("%1.ppt").arg(name));
     const auto setTime = [](const QString& path, time_t time) {
         const struct utimbuf times { time, time };
         ASSERT_EQ(::utime(LocalPath::toNative(path).constData(), &times), 0);
     };
+    setTime(root + "/future.ppt", ::time(nullptr) + 365 * 86400);
+    const QString out = temp.path() + "/o";
+    FakeOffices first;
+    ASSERT_EQ(run({"--out", out}, first).status, 0);
+
+    // A page of an earlier version has no note: the page's date decides.
+    PosixFiles::removeTree(out + "/fresh_files/" + HtmlPublisher::kSourceNote);
     setTime(root + "/fresh.ppt", 1000000);
     setTime(out + "/fresh.htm", 2000000);
+    // The stale deck was changed after its page was made.
     setTime(out + "/stale.htm", 1000000);
     setTime(root + "/stale.ppt", 2000000);
+    PosixFiles::writeAll(out + "/emptied.htm", "");
+    PosixFiles::removeTree(out + "/bare_files");
+    // A noted deck is up to date even when its page is older than it.
+    setTime(out + "/noted.htm", 1000000);
+    touch("new.ppt");
 
     FakeOffices offices;
     Outcome outcome = run({"--update", "--out", out}, offices);
     EXPECT_EQ(outcome.status, 0);
-    ASSERT_EQ(outcome.lines.size(), 3);
-    EXPECT_TRUE(outcome.lines.contains(root + "/fresh.pptUp to date"));
-    EXPECT_TRUE(outcome.lines.contains(root + "/stale.pptOK"));
-    EXPECT_TRUE(outcome.lines.contains(root + "/new.pptOK"));
+    QStringList expected;
+    for (const char* name :
+         {"bare.pptOK", "emptied.pptOK", "fresh.pptUp to date", "future.pptUp to date", "new.pptOK",
+          "noted.pptUp to date", "stale.pptOK"})
+        expected << root + "/" + name;
+    outcome.lines.sort();
+    EXPECT_EQ(outcome.lines, expected);
 
     // Nothing changed since: nothing converted, and no office started.
     FakeOffices again;
     outcome = run({"-u", "--out", out}, again);
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 3);
+    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 7);
     EXPECT_EQ(again.made(), 0);
 }
 
-TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApart) {
+// No page, companion folder or index takes another's name: a deck in
+// another deck's "_files" folder, a deck called "index", flat or kept.
+TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     touch("north/report.ppt");
     touch("south/east/report.ppt");
     touch("report.pps");
+    touch("talks/a.ppt");
+    touch("talks/a_files/c.ppt");
+    touch("index.ppt");
+    touch("sub/index.pps");
     const QString out = temp.path() + "/o";
-    FakeOffices offices;
-    EXPECT_EQ(run({"--tree", "--jobs", "2", "--out", out}, offices).status, 0);
-    EXPECT_EQ(PosixFiles::readAll(out + "/north/report.htm"), "report.ppt");
-    EXPECT_EQ(PosixFiles::readAll(out + "/south/east/report.htm"), "report.ppt");
-    EXPECT_EQ(PosixFiles::readAll(out + "/report.htm"), "report.pps");
+    const QString flat = temp.path() + "/flat";
+    for (int round = 0; round < 2; ++round) {
+        FakeOffices offices;
+        const Outcome kept = run({"--tree", "--index", "-u", "--jobs", "2", "--out", out}, offices);
+        EXPECT_EQ(kept.status, 0);
+        EXPECT_EQ(kept.lines.filter(round == 0 ? "OK" : "Up to date").size(), 7);
+        EXPECT_EQ(run({"--index", "--out", flat}, offices).status, 0);
+    }
+    EXPECT_EQ(deckOf(out + "/north/report.htm"), "report.ppt");
+    EXPECT_EQ(deckOf(out + "/south/east/report.htm"), "report.ppt");
+    EXPECT_EQ(deckOf(out + "/report.htm"), "report.pps");
+    EXPECT_EQ(deckOf(out + "/talks/a_files_/c.htm"), "c.ppt");
+    EXPECT_TRUE(HtmlPublisher::isComplete(out + "/talks/a.htm"));
+    EXPECT_EQ(deckOf(out + "/index.htm"), "index.ppt");
+    EXPECT_EQ(deckOf(flat + "/index.htm"), "index.pps") << "the later deck, not the index";
+    EXPECT_EQ(PosixFiles::readAll(out + "/index.html").count("<tr>"), 7);
+    EXPECT_EQ(PosixFiles::readAll(flat + "/index.html").count("<tr>"), 4);
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {

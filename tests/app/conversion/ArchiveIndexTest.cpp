@@ -61,8 +61,10 @@ TEST_F(ArchiveIndexTest, ListsEveryPageOfTheFolderWithItsSourceAndNothingElse) {
     PosixFiles::makePath(decks);
     PosixFiles::writeAll(decks + "/b.ppt", "deck");
     PosixFiles::writeAll(decks + "/a.ppt", "deck");
-    ArchiveIndex::writeSourceNote(decks + "/b.ppt", temp.path() + "/b.htm");
-    ArchiveIndex::writeSourceNote(decks + "/a.ppt", temp.path() + "/north/a.htm");
+    PosixFiles::writeAll(temp.path() + "/b_files/.deckvane-source",
+                         LocalPath::toNative(decks + "/b.ppt") + "\n1000000\n5\n");
+    PosixFiles::writeAll(temp.path() + "/north/a_files/.deckvane-source",
+                         LocalPath::toNative(decks + "/a.ppt") + "\n1000000\n");
     PosixFiles::removeTree(decks);
 
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 3);
@@ -78,7 +80,7 @@ TEST_F(ArchiveIndexTest, ListsEveryPageOfTheFolderWithItsSourceAndNothingElse) {
     EXPECT_EQ(pages[2].relativePath, "old.htm");
     EXPECT_TRUE(pages[2].source.isEmpty()) << "a page without a note is still listed";
 
-    const QByteArray html = PosixFiles::readAll(temp.path() + "/index.htm");
+    const QByteArray html = PosixFiles::readAll(temp.path() + "/index.html");
     EXPECT_TRUE(html.contains("<a href=\"north/a.htm\"><b>Kick-off</b></a>"));
     EXPECT_TRUE(html.contains("src=\"north/a_files/thumb0.jpg\""));
     EXPECT_TRUE(html.contains("Budget &amp; plans")) << "escaped once, not twice";
@@ -107,7 +109,27 @@ TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
         page(QStringLiteral("d%1/deck%2.htm").arg(i % 20).arg(i), QStringLiteral("Deck %1").arg(i),
              1);
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 300);
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.htm").count("<tr>"), 300);
+    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.html").count("<tr>"), 300);
+}
+
+// A deck called "index" keeps its page beside the index; the index of an
+// earlier version points to the new one; staging files a killed writer
+// left are gone with the next index.
+TEST_F(ArchiveIndexTest, NoPageTakesTheIndexNameAndLeftoversGo) {
+    PosixFiles::writeAll(temp.path() + "/index.htm", "<html><title>Index</title></html>");
+    page("a.htm", "A", 1);
+    PosixFiles::writeAll(temp.path() + "/.index.htm.123.part", "half");
+    PosixFiles::writeAll(temp.path() + "/.deckvane-index-0123456789abcdef-1-x.part", "half");
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 1);
+    const QByteArray pointer = PosixFiles::readAll(temp.path() + "/index.htm");
+    EXPECT_TRUE(pointer.contains("URL=index.html")) << pointer.constData();
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part"), QStringList());
+
+    page("index.htm", "The index deck", 2);
+    EXPECT_EQ(ArchiveIndex::write(temp.path()), 2);
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.htm").contains("The index deck"));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.html")
+                    .contains("<a href=\"index.htm\"><b>The index deck</b>"));
 }
 
 TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) {
@@ -143,8 +165,9 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
         << "[8,1] [8,2] [8,3] [8,3,1], then 1+1+3 is over half of 8: all in one, "
            "the removed page dropped";
     EXPECT_EQ(segments().first().size(), 12);
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 0);
     EXPECT_EQ(PosixFiles::names(temp.path() + "/index-search").size(), 2)
-        << "the manifest and the one segment in use";
+        << "the next writer leaves the manifest and the one segment in use";
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));

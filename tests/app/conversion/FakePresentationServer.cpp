@@ -2,6 +2,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/AutomationObject.h"
+#include "app/automation/HtmlPublisher.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -109,12 +110,21 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
                                     return AutomationValue(name);
                                 });
         presentation->addMember(
-            "SaveAs", [this, name](AutomationObject::CallKind, const AutomationArgs& args) {
+            "SaveAs", [this, name, path](AutomationObject::CallKind, const AutomationArgs& args) {
                 const QString output = FakeObject::textArg(args, 0);
                 record(QStringLiteral("SaveAs %1 %2").arg(output).arg(FakeObject::intArg(args, 1)));
                 if (name.contains(QLatin1String("nosave")))
                     throw AutomationError(QStringLiteral("Disk full"));
-                PosixFiles::writeAll(output, LocalPath::toNative(name));
+                HtmlPublisher publisher(output);
+                const QString staging = publisher.stagingPage().section('/', 0, -2);
+                PosixFiles::writeAll(publisher.stagingPage(),
+                                     "<html><head><title>" + LocalPath::toNative(name) +
+                                         "</title></head><body><a href=\"img0.html\">"
+                                         "<img src=\"img0.jpg\"></a></body></html>\n");
+                PosixFiles::writeAll(staging + "/img0.html",
+                                     "<html><a href=\"page.htm\">up</a></html>\n");
+                PosixFiles::writeAll(staging + "/img0.jpg", "\xff\xd8 slide \xff\xd9");
+                publisher.commit(path);
                 return AutomationValue();
             });
         presentation->addMember("Close", [this](AutomationObject::CallKind, const AutomationArgs&) {

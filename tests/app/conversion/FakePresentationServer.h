@@ -8,8 +8,10 @@
 #include <mutex>
 
 // A stand-in server with the same nine operations, for tests of the walk.
-// "SaveAs" writes a small page at the output path. Decks whose file name
-// contains a trigger word misbehave:
+// "SaveAs" publishes a small export as the office's does (a page titled
+// with the deck's file name, a slide page and picture in its companion
+// folder, the deck's note), through the same publisher. Decks whose file
+// name contains a trigger word misbehave:
 //   "broken"  Open fails with a server description "Cannot open file."
 //   "nosave"  SaveAs fails
 //   "hang"    Open blocks until the server is killed

@@ -28,6 +28,13 @@ TEST(OutputLayoutTest, FlatByDefaultTheDecksFoldersWithTree) {
     EXPECT_EQ(tree.pageFor("/in/a/README"), "/out/a/.htm");
     // Not below the walked folder: not moved anywhere odd.
     EXPECT_EQ(tree.relativePath("/input/x.ppt"), "/input/x.ppt");
+    // A folder that could be a page, a companion folder or the index takes
+    // one more "_", and stays apart from the one that had it already.
+    EXPECT_EQ(tree.pageFor("/in/a_files/c.ppt"), "/out/a_files_/c.htm");
+    EXPECT_EQ(tree.pageFor("/in/a_files_/c.ppt"), "/out/a_files__/c.htm");
+    EXPECT_EQ(tree.pageFor("/in/x/c.htm/index.html/d.ppt"), "/out/x/c.htm_/index.html_/d.htm");
+    EXPECT_EQ(OutputLayout::folderName("files_"), "files_");
+    EXPECT_EQ(OutputLayout::folderName("a.htm.d"), "a.htm.d");
 }
 
 TEST(OutputLayoutTest, UpToDateOnlyWhenThePageIsStrictlyNewer) {
@@ -36,7 +43,9 @@ TEST(OutputLayoutTest, UpToDateOnlyWhenThePageIsStrictlyNewer) {
     const QString page = temp.path() + "/d.htm";
     PosixFiles::writeAll(deck, "deck");
     EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "no page yet";
-    PosixFiles::writeAll(page, "page");
+    PosixFiles::writeAll(page, "<html><img src=\"d_files/img0.jpg\"></html>");
+    PosixFiles::makePath(temp.path() + "/d_files");
+    PosixFiles::writeAll(temp.path() + "/d_files/img0.jpg", "\xff\xd8\xff\xd9");
     const auto setTime = [](const QString& path, long seconds, long nanoseconds) {
         const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
         ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(path).constData(), times, 0), 0);
@@ -49,6 +58,9 @@ TEST(OutputLayoutTest, UpToDateOnlyWhenThePageIsStrictlyNewer) {
     setTime(page, 999, 999999999);
     EXPECT_FALSE(OutputLayout::isUpToDate(deck, page));
     EXPECT_FALSE(OutputLayout::isUpToDate(temp.path() + "/gone.ppt", page));
+    setTime(page, 1000, 6);
+    PosixFiles::writeAll(temp.path() + "/d_files/img0.jpg", "\xff\xd8 cut short");
+    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "a picture of the page is cut short";
 }
 
 } // namespace

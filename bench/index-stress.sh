@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Many writers into one output folder: each round, two shards and two
+# overlapping whole runs (all --tree --index) convert one tree into the same
+# new output folder at once, with the stand-in office of the tests (no office,
+# loopback nothing). After each round the index must list exactly the pages
+# on disk, every run must exit 0 and every line end in OK. Prints the rounds
+# that failed and why; exits 1 when any did. Not timed.
+#
+#   bench/index-stress.sh [ROUNDS]      (default 200)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-200}
+build=${DECKVANE_BUILD_DIR:-$root/build}
+standin=${DECKVANE_STANDIN:-$build/tests/deckvane-batch-standin}
+[[ -x $standin ]] || { echo "build first: $standin missing" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# 48 decks in six folders; names repeat across folders, one sits in another
+# deck's companion folder and one is called index.
+for i in $(seq 0 47); do
+    folder=$work/in/f$((i % 6))
+    mkdir -p "$folder"
+    echo deck >"$folder/deck$((i % 17)).ppt"
+done
+echo deck >"$work/in/index.ppt"
+mkdir -p "$work/in/f0/deck0_files"
+echo deck >"$work/in/f0/deck0_files/inner.ppt"
+decks=$(find "$work/in" -name '*.ppt' | wc -l)
+# Pages of earlier runs (BULK, default 300) make each index scan take long
+# enough for the others to publish meanwhile.
+bulk=${BULK:-300}
+mkdir -p "$work/bulk-in"
+for i in $(seq 1 "$bulk"); do echo deck >"$work/bulk-in/old$i.ppt"; done
+"$standin" --jobs 2 --out "$work/bulk/earlier" "$work/bulk-in" >/dev/null
+pages=$((decks + bulk))
+
+failed=0
+started=$(date +%s.%N)
+for round in $(seq 1 "$rounds"); do
+    # A fresh folder each round: pages appear while the others scan.
+    rm -rf "$work/out"
+    cp -al "$work/bulk" "$work/out"
+    pids=()
+    for run in "--shard 1/2" "--shard 2/2" "--jobs 2" "--jobs 1"; do
+        # shellcheck disable=SC2086
+        "$standin" --tree --index $run --out "$work/out" "$work/in" \
+            >"$work/log.${#pids[@]}" 2>&1 &
+        pids+=($!)
+    done
+    problems=""
+    for i in "${!pids[@]}"; do
+        if ! wait "${pids[$i]}"; then problems+=" run $i exited non-zero;"; fi
+        if grep -qv 'OK$' "$work/log.$i"; then problems+=" run $i: $(grep -v 'OK$' "$work/log.$i" | head -1);"; fi
+    done
+    # Pages on disk: every .htm with its companion folder.
+    (cd "$work/out" && find . -name '*.htm' -type f | sed 's|^\./||' | while read -r page; do
+        [[ -d ${page%.htm}_files ]] && echo "$page"
+    done | sort) >"$work/disk"
+    grep -o '<a href="[^"]*"><b>' "$work/out/index.html" | sed 's/<a href="//; s/"><b>//' |
+        sort >"$work/listed"
+    if ! cmp -s "$work/disk" "$work/listed"; then
+        problems+=" index differs from disk: $(diff "$work/disk" "$work/listed" | grep '^[<>]' | head -3 | tr '\n' ' ');"
+    fi
+    [[ $(wc -l <"$work/disk") -eq $pages ]] || problems+=" $(wc -l <"$work/disk") pages on disk, not $pages;"
+    leftovers=$(find "$work/out" -name '.deckvane-*' ! -name '.deckvane-source' ! -name '*.lock' | head -3)
+    [[ -z $leftovers ]] || problems+=" staging left: $leftovers;"
+    if [[ -n $problems ]]; then
+        failed=$((failed + 1))
+        echo "round $round:$problems"
+    fi
+done
+elapsed=$(echo "$(date +%s.%N) - $started" | bc -l)
+printf '%d rounds of 2 shards + 2 overlapping runs (%d decks, --tree --index, %d pages there before): %d failed; %.1f s\n' \
+    "$rounds" "$decks" "$bulk" "$failed" "$elapsed"
+[[ $failed -eq 0 ]]

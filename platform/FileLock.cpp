@@ -1,0 +1,24 @@
+#include "platform/FileLock.h"
+
+#include "platform/LocalPath.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+FileLock::FileLock(const QString& path, Mode mode)
+    : m_fd(::open(LocalPath::toNative(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    if (m_fd < 0)
+        return;
+    const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
+    int result = 0;
+    while ((result = ::flock(m_fd, operation)) != 0 && errno == EINTR) {
+    }
+    m_locked = result == 0;
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}

@@ -1,0 +1,51 @@
+// deckvane-batch with the stand-in office of the tests: the same command
+// line, run, publishing of pages and index, with no office behind it, each
+// deck taking a moment of its own. For stress runs of many writers into one
+// output folder (bench/index-stress.sh); never installed.
+
+#include "app/batch/BatchCommandLine.h"
+#include "app/batch/BatchRun.h"
+#include "platform/LocalPath.h"
+#include "tests/app/conversion/FakePresentationServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+namespace {
+
+void writeLine(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = LocalPath::toNative(text) + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    BatchCommandLine options =
+        BatchCommandLine::parse(BatchCommandLine::arguments(argc, argv), QDir::homePath());
+    if (!options.error.isEmpty()) {
+        writeLine(stderr, options.error);
+        return 2;
+    }
+    if (options.jobs == 0)
+        options.jobs = 2;
+    BatchRun::Sinks sinks;
+    sinks.logLine = [](const QString& line) { writeLine(stdout, line); };
+    sinks.status = [](const QString&) {};
+    sinks.progress = [](const QString&) {};
+    sinks.error = [](const QString& text) { writeLine(stderr, text); };
+    const auto factory = [](int) {
+        auto server = std::make_shared<FakePresentationServer>();
+        server->onOpen = [](const QString&) {
+            thread_local std::mt19937 random{std::random_device{}()};
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        };
+        return server;
+    };
+    BatchRun run(options, QStringLiteral("OK"), factory, sinks);
+    return run.run();
+}
