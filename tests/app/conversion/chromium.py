@@ -34,7 +34,8 @@ class Chromium:
                 self.close()
                 raise RuntimeError("chromium did not open its DevTools port")
             time.sleep(0.05)
-        port = open(port_file).read().split()[0]
+        with open(port_file) as lines:
+            port = lines.read().split()[0]
         with urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list") as answer:
             page = next(t for t in json.load(answer) if t["type"] == "page")
         self.socket = websocket.create_connection(page["webSocketDebuggerUrl"],
