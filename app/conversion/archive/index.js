@@ -453,6 +453,9 @@
       drawArchive();
       input.value = queryFromAddress();
       return search(input.value);
+    }).then(function () {
+      // When the page became usable, for anyone measuring it.
+      performance.mark('deckvane-ready');
     }).catch(function (error) {
       summary.textContent = 'The archive\u2019s index could not be read: ' + error.message;
       document.body.dataset.state = 'failed';
