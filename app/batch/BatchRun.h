@@ -4,6 +4,7 @@
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -55,6 +56,11 @@ private:
     void listFile(const QString& path, FolderListing::Kind kind);
     void takeFile(const QString& path, FolderListing::Kind kind);
     void emitLines(std::chrono::milliseconds wait);
+    // Decks with the same bytes found in this run are converted once; the
+    // others' pages are made from the first one's.
+    void submitDeck(const QString& path, const QString& folder, const QString& page);
+    // A digest of the file's bytes, empty when it cannot be read.
+    static QByteArray contentKey(const QString& path);
     QString progressText() const;
 
     BatchCommandLine m_options;
@@ -69,4 +75,6 @@ private:
     int m_found = 0;
     std::mutex m_publishedMutex;
     QStringList m_published; // pages below the output folder, as converted
+    QHash<QByteArray, QString> m_pageOfContent;
+    QHash<QString, QByteArray> m_contentOfPage;
 };

@@ -3,6 +3,7 @@
 #include "app/conversion/OfficeRecyclePolicy.h"
 #include "app/conversion/ReorderBuffer.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -47,7 +48,11 @@ public:
     // decks with the same page are never converted at once, and the later
     // one in walk order is converted later). The workers and their offices
     // start with the first deck submitted, not before.
-    void submit(const QString& sourcePath, const QString& outputFolder, const QString& page);
+    // With sameAs, the page of an earlier deck of this run with the same
+    // bytes: once that one converted, this deck's page is made from its
+    // page without an office (converted as usual when it failed).
+    void submit(const QString& sourcePath, const QString& outputFolder, const QString& page,
+                const QString& sameAs = QString());
     // A file that is not converted, with its finished log line.
     void submitLine(const QString& line, bool converted);
     // No more files will come.
@@ -80,12 +85,17 @@ private:
         QString source;
         QString outputFolder;
         QString page;
+        QString sameAs;
+        qint64 sameAsSequence = -1;
     };
 
     void startWorkers();
     void work(int index);
     bool nextJob(Job* job);
     void finishJob(const Job& job, ReorderBuffer::Line line);
+    // The page made from the one with the same bytes; false when that one
+    // did not convert or the copy failed, so the deck is converted itself.
+    bool copyPage(const Job& job, ReorderBuffer::Line* line);
 
     Settings m_settings;
     ServerFactory m_factory;
@@ -95,6 +105,8 @@ private:
     ReorderBuffer m_buffer;
     std::deque<Job> m_queue;
     QSet<QString> m_pagesInWork;
+    QHash<QString, qint64> m_latestOfPage; // the last job submitted for a page
+    QHash<qint64, bool> m_converted;       // jobs others are made from: done, converted?
     qint64 m_submitted = 0;
     bool m_closed = false;
     bool m_stop = false;
