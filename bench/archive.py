@@ -212,15 +212,26 @@ def main():
         archive = os.path.join(work, "big")
         small = os.path.join(work, "small")
         start = time.monotonic()
-        words = make_archive(archive, options.decks, options.slides, rng)
-        make_archive(small, max(1, options.decks // 10), options.slides, random.Random(22))
+        if options.keep and os.path.exists(archive):
+            # Made by an earlier run with --keep: only the front page's
+            # files are brought up to date.
+            words = vocabulary(rng, 30000)
+            shutil.rmtree(small)
+            make_archive(small, max(1, options.decks // 10), options.slides, random.Random(22))
+            for name in ("index.js", "index.css", "index.html"):
+                shutil.copy(os.path.join(root, "app", "conversion", "archive", name), archive)
+            index_folders = [small]
+        else:
+            words = make_archive(archive, options.decks, options.slides, rng)
+            make_archive(small, max(1, options.decks // 10), options.slides, random.Random(22))
+            index_folders = [archive, small]
         print(f"made {options.decks} decks x {options.slides} slides "
               f"({options.decks * options.slides} slides) and one a tenth of it in "
               f"{time.monotonic() - start:.0f} s; {os.cpu_count()} cores, load "
               f"{os.getloadavg()[0]:.1f}")
         empty = os.path.join(work, "empty")
         os.makedirs(empty, exist_ok=True)
-        for folder in (archive, small):
+        for folder in index_folders:
             start = time.monotonic()
             run(batch, "--index", "--out", folder, empty)
             print(f"full index of {folder.split('/')[-1]}: {time.monotonic() - start:.1f} s")

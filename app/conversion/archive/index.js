@@ -7,9 +7,12 @@
   const DATA = 'index-search/';
   const PAGE = 30;
   const FIRST_DECKS = 200;
-  // A prefix of one or two letters would load a good part of the words;
-  // it reads at most this many chunks until more is typed.
-  const SHORT_PREFIX_CHUNKS = 4;
+  // A short prefix can begin a good part of all words: while it is typed,
+  // the words it begins are read from this many chunks at most (the first
+  // in their order), so each keystroke stays quick; a finished word, or
+  // one more letter, finds the rest.
+  const SHORT_PREFIX_CHUNKS = 3;
+  const PREFIX_CHUNKS = 6;
   const MAX_WORD = 40;
 
   const loaded = new Map();
@@ -140,7 +143,7 @@
       if (start >= 0) wanted.push(start);
     } else {
       start = Math.max(start, 0);
-      const limit = Array.from(t.term).length < 3 ? SHORT_PREFIX_CHUNKS : Infinity;
+      const limit = Array.from(t.term).length < 3 ? SHORT_PREFIX_CHUNKS : PREFIX_CHUNKS;
       for (let k = start; k < first.length && wanted.length < limit; ++k) {
         if (k > start && !first[k].startsWith(t.term)) break;
         wanted.push(k);
