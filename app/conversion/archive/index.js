@@ -86,7 +86,8 @@
     list.forEach(function (run, i) {
       const last = i === list.length - 1;
       if (!run.ideographic) {
-        terms.push({ term: run.chars.slice(0, MAX_WORD).join(''), prefix: last && typing });
+        // One letter begins too many words to be worth reading them all.
+        terms.push({ term: run.chars.slice(0, MAX_WORD).join(''), prefix: last && typing && run.chars.length > 1 });
       } else if (run.chars.length === 1) {
         terms.push({ term: run.chars[0], prefix: true });
       } else {
@@ -129,6 +130,8 @@
         self.firstSlide[i + 1] = self.firstSlide[i] + row[3];
       });
       self.slides = self.firstSlide[meta.decks.length];
+      self.deckOf = new Int32Array(self.slides);
+      for (let d = 0; d < meta.decks.length; ++d) self.deckOf.fill(d, self.firstSlide[d], self.firstSlide[d + 1]);
     });
   };
   Segment.prototype.chunk = function (k) {
@@ -151,29 +154,60 @@
     }
     const self = this;
     return Promise.all(wanted.map(function (k) { return self.chunk(k); })).then(function (chunks) {
+      const mark = function (word, chunk) {
+        const slides = self.postings(word, chunk[word]);
+        if (slides.bits) {
+          const bits = slides.bits;
+          for (let i = 0; i < bits.length; ++i) {
+            const byte = bits[i];
+            if (byte) for (let b = 0; b < 8; ++b) if (byte & (1 << b)) marks[i * 8 + b] |= bit;
+          }
+          return;
+        }
+        for (let i = 0; i < slides.length; ++i) marks[slides[i]] |= bit;
+      };
       chunks.forEach(function (chunk) {
         if (!t.prefix) {
-          if (Object.prototype.hasOwnProperty.call(chunk, t.term)) decode(chunk[t.term], marks, bit);
+          if (Object.prototype.hasOwnProperty.call(chunk, t.term)) mark(t.term, chunk);
           return;
         }
         for (const word in chunk)
-          if (word.startsWith(t.term)) decode(chunk[word], marks, bit);
+          if (word.startsWith(t.term)) mark(word, chunk);
       });
     });
   };
-  function decode(text, marks, bit) {
-    let slide = 0, value = 0;
+  // A word's slides (a list, or a bitmap for common words), decoded once:
+  // typing on reads the same words again.
+  Segment.prototype.postings = function (word, text) {
+    this.decoded = this.decoded || new Map();
+    let slides = this.decoded.get(word);
+    if (slides) return slides;
+    if (text.charCodeAt(0) === 33) {
+      const text8 = atob(text.slice(1));
+      slides = { bits: new Uint8Array(text8.length) };
+      for (let i = 0; i < text8.length; ++i) slides.bits[i] = text8.charCodeAt(i);
+      this.decoded.set(word, slides);
+      return slides;
+    }
+    let count = 1;
+    for (let i = 0; i < text.length; ++i) if (text.charCodeAt(i) === 44) ++count;
+    slides = new Int32Array(count);
+    let slide = 0, value = 0, n = 0;
     for (let i = 0; i <= text.length; ++i) {
       const c = i < text.length ? text.charCodeAt(i) : 44;
       if (c === 44) {
         slide += value;
-        marks[slide] |= bit;
+        slides[n++] = slide;
         value = 0;
       } else {
         value = value * 36 + (c <= 57 ? c - 48 : c - 87);
       }
     }
-  }
+    this.decoded.set(word, slides);
+    return slides;
+  };
+  // The slides holding every term, in the segment's order (by page path,
+  // then slide), leaving out pages a newer segment holds.
   Segment.prototype.search = function (terms) {
     const marks = new Uint32Array(this.slides);
     const self = this;
@@ -181,17 +215,31 @@
       return self.mark(t, marks, 2 ** i);
     })).then(function () {
       const all = 2 ** terms.length - 1;
-      const hits = [];
-      let deck = 0;
-      for (let slide = 0; slide < marks.length; ++slide) {
-        if (marks[slide] !== all) continue;
-        while (self.firstSlide[deck + 1] <= slide) ++deck;
-        const row = self.meta.decks[deck];
-        if (owner.get(row[1]) === self) hits.push({ segment: self, deck: deck, row: row, slide: slide - self.firstSlide[deck] });
-      }
-      return hits;
+      const found = [];
+      for (let slide = 0; slide < marks.length; ++slide)
+        if (marks[slide] === all && self.live[self.deckOf[slide]]) found.push(slide);
+      return { segment: self, slides: found, next: 0 };
     });
   };
+  Segment.prototype.hit = function (ordinal) {
+    const deck = this.deckOf[ordinal];
+    return { segment: this, deck: deck, row: this.meta.decks[deck], slide: ordinal - this.firstSlide[deck] };
+  };
+  // The next hit in path order over every segment's sorted hits.
+  function nextHit(found) {
+    let best = null, bestHit = null;
+    found.forEach(function (f) {
+      if (f.next >= f.slides.length) return;
+      const hit = f.segment.hit(f.slides[f.next]);
+      if (!bestHit || hit.row[1] < bestHit.row[1] ||
+          (hit.row[1] === bestHit.row[1] && hit.slide < bestHit.slide)) {
+        best = f;
+        bestHit = hit;
+      }
+    });
+    if (best) best.next++;
+    return bestHit;
+  }
   Segment.prototype.slideText = function (deck, slide) {
     const starts = this.meta.texts;
     const k = lastAtOrBefore(starts, deck);
@@ -394,24 +442,21 @@
     document.body.dataset.state = 'searching';
     return Promise.all(segments.map(function (s) { return s.search(terms); })).then(function (found) {
       if (mine !== generation) return;
-      const hits = [].concat.apply([], found);
-      hits.sort(function (a, b) {
-        return a.row[1] < b.row[1] ? -1 : a.row[1] > b.row[1] ? 1 : a.slide - b.slide;
-      });
+      const total = found.reduce(function (n, f) { return n + f.slides.length; }, 0);
       archive.hidden = true;
       results.hidden = false;
       results.textContent = '';
-      summary.textContent = hits.length ? plural(hits.length, 'slide', 'slides') + ' found' : 'Nothing found';
+      summary.textContent = total ? plural(total, 'slide', 'slides') + ' found' : 'Nothing found';
       let shown = 0;
       const holder = element('li', { class: 'more-holder' });
       const more = element('button', { type: 'button', class: 'more' });
       holder.appendChild(more);
       results.appendChild(holder);
       function show() {
-        const end = Math.min(hits.length, shown + PAGE);
-        for (; shown < end; ++shown) results.insertBefore(resultItem(hits[shown], terms), holder);
-        more.hidden = shown >= hits.length;
-        more.textContent = 'Show ' + Math.min(PAGE, hits.length - shown) + ' more slides of ' + (hits.length - shown);
+        const end = Math.min(total, shown + PAGE);
+        for (; shown < end; ++shown) results.insertBefore(resultItem(nextHit(found), terms), holder);
+        more.hidden = shown >= total;
+        more.textContent = 'Show ' + Math.min(PAGE, total - shown) + ' more slides of ' + (total - shown);
       }
       more.addEventListener('click', function () {
         const next = shown;
@@ -450,7 +495,12 @@
         s.meta.decks.forEach(function (row) { owner.set(row[1], s); });
       });
       segments.forEach(function (s) {
-        s.meta.decks.forEach(function (row) { if (owner.get(row[1]) === s) decks.push(row); });
+        s.live = new Uint8Array(s.meta.decks.length);
+        s.meta.decks.forEach(function (row, d) {
+          if (owner.get(row[1]) !== s) return;
+          s.live[d] = 1;
+          decks.push(row);
+        });
       });
       tree = decks.some(function (row) { return row[1].indexOf('/') >= 0; });
       drawArchive();
