@@ -93,8 +93,9 @@ void TFMain::DriveComboBox1Change() {
     DirectoryListBox1->setDrive(DriveComboBox1->drive());
 }
 
-// The run. The engine reads the mask and output-folder fields afresh (per
-// folder, per file) and keeps the window live while the server works; the
+// The run. The mask and output-folder fields are taken when the button is
+// pressed: the window stays live while the server works, and an edit then
+// must not send the remaining decks elsewhere or skip their folders. The
 // server reference lives only as long as this handler.
 void TFMain::skButton2Click() {
     // The window stays live while the server starts, before the button is
@@ -104,8 +105,10 @@ void TFMain::skButton2Click() {
     if (!presentationServer)
         presentationServer = std::make_shared<ImpressServer>();
     ConversionEngine engine(presentationServer);
-    engine.setMaskTextSource([this] { return eFileType->text(); });
-    engine.setOutputFolderSource([this] { return ePath->text(); });
+    const QString masks = eFileType->text();
+    const QString outputFolder = ePath->text();
+    engine.setMaskTextSource([masks] { return masks; });
+    engine.setOutputFolderSource([outputFolder] { return outputFolder; });
     engine.setSuccessText(text(StringTable::kDoneSuffix));
     connect(&engine, &ConversionEngine::statusChanged, StatusBar1, &TStatusBar::setSimpleText);
     connect(&engine, &ConversionEngine::logLine, Memo1, &TMemo::appendLine);

@@ -9,6 +9,10 @@
 
 FileLock::FileLock(const QString& path, Mode mode)
     : m_fd(::open(LocalPath::toNative(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    // Another user's lock file may be read-only to this one; flock() needs
+    // only a descriptor.
+    if (m_fd < 0 && errno == EACCES)
+        m_fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return;
     const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;

@@ -202,13 +202,21 @@ void HtmlPublisher::checkComplete(const QStringList& companions) const {
     const QString missing = missingPart(stagingPage(), m_staging, QString(), companions);
     if (missing.isEmpty())
         return;
-    struct statvfs disk {};
-    if (::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 && disk.f_bavail == 0)
-        throw AutomationError(
-            QStringLiteral("The output folder's disk is full: the page was not written"));
+    if (diskFull())
+        throw AutomationError(QString::fromLatin1(kDiskFullText));
     throw AutomationError(
         QStringLiteral("LibreOffice wrote an incomplete page (%1 is missing or cut short)")
             .arg(missing));
+}
+
+bool HtmlPublisher::diskFull() const {
+    struct statvfs disk {};
+    return ::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 &&
+           isFull(disk, ::geteuid() == 0);
+}
+
+bool HtmlPublisher::isFull(const struct statvfs& disk, bool privileged) {
+    return (privileged ? disk.f_bfree : disk.f_bavail) == 0;
 }
 
 bool HtmlPublisher::isComplete(const QString& pagePath) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <chrono>
+#include <sys/statvfs.h>
 
 // Puts one HTML export in place atomically. The export is written into a
 // private staging folder inside the output folder (same file system); only
@@ -27,6 +28,16 @@ public:
     // With a source, its note goes into the companion folder before the
     // swap, so a page never carries the note of another run's deck.
     void commit(const QString& sourcePath = QString());
+
+    // The disk of the staging folder has no room left for this process
+    // (see isFull); an export that failed there failed for that.
+    bool diskFull() const;
+    static constexpr char kDiskFullText[] =
+        "The output folder's disk is full: the page was not written";
+    // Whether a file system has no block left for a writer: root may use
+    // the blocks reserved for it (f_bfree), everyone else only the rest
+    // (f_bavail).
+    static bool isFull(const struct statvfs& disk, bool privileged);
 
     // A published page passes the test commit() puts an export to: the page
     // and its companion folder there, every file they link to whole.

@@ -246,6 +246,16 @@ QString ImpressConnection::readableMessage(const QString& message) {
     // The loader's words when no import filter takes the file.
     if (text.contains(QLatin1String("type detection failed"), Qt::CaseInsensitive))
         return QStringLiteral("Not a presentation LibreOffice can read");
+    // The connection's words when the office dies under a call.
+    if (text.contains(QLatin1String("bridge disposed"), Qt::CaseInsensitive))
+        return QStringLiteral("LibreOffice ended while working on this file");
+    // A store that failed: the office's own error number is all it says.
+    static const QRegularExpression storeFailed(
+        QStringLiteral(R"(impl_store <[^>]*> failed: (0x[0-9a-fA-F]+))"));
+    const auto store = storeFailed.match(text);
+    if (store.hasMatch())
+        return QStringLiteral("LibreOffice could not write the page (its error %1)")
+            .arg(store.captured(1));
     return text.trimmed();
 }
 

@@ -60,6 +60,9 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
         uno::Reference<frame::XStorable>(m_document, uno::UNO_QUERY_THROW)
             ->storeToURL(ImpressConnection::toOUString(url), options);
     } catch (const uno::Exception& error) {
+        // The office's words for a full disk are an error number.
+        if (publisher.diskFull())
+            throw AutomationError(QString::fromLatin1(HtmlPublisher::kDiskFullText));
         ImpressConnection::rethrow(error);
     }
     publisher.commit(m_path);

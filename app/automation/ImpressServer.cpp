@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <thread>
@@ -146,6 +147,14 @@ AutomationObjectPtr ImpressServer::start() {
     if (::access(LocalPath::toNative(program).constData(), X_OK) != 0)
         throw AutomationError(
             QStringLiteral("LibreOffice is not installed: %1 was not found").arg(program));
+    // The office names its pipe after the user's account; under a user id
+    // the user database does not know (containers run as arbitrary ids) it
+    // makes none and is waited for in vain.
+    if (!::getpwuid(::getuid()))
+        throw AutomationError(
+            QStringLiteral("LibreOffice cannot run as user id %1: the id has no entry in the user "
+                           "database (/etc/passwd), and LibreOffice needs one for its pipe")
+                .arg(::getuid()));
     ImpressConnection::prepare(m_settings.officeDir);
     auto process = std::make_shared<SofficeProcess>();
     {

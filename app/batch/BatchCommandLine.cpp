@@ -3,6 +3,8 @@
 #include "app/conversion/ConversionEngine.h"
 #include "platform/LocalPath.h"
 
+#include <algorithm>
+
 QStringList BatchCommandLine::arguments(int argc, char** argv) {
     QStringList result;
     for (int i = 1; i < argc; ++i)
@@ -34,11 +36,17 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
     };
     const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
                                       QStringLiteral("--jobs"), QStringLiteral("--shard")};
+    const QStringList flags = {QStringLiteral("--list"),  QStringLiteral("--update"),
+                               QStringLiteral("-u"),      QStringLiteral("--tree"),
+                               QStringLiteral("--index"), QStringLiteral("--help"),
+                               QStringLiteral("-h"),      QStringLiteral("--")};
     for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
         const QString name = argument.section(QLatin1Char('='), 0, 0);
         if (!optionsEnded && valueOptions.contains(argument)) {
-            if (i + 1 >= arguments.size()) {
+            // "--masks --list DIR" is a value forgotten, not masks "--list".
+            if (i + 1 >= arguments.size() || valueOptions.contains(arguments.at(i + 1)) ||
+                flags.contains(arguments.at(i + 1))) {
                 result.error = QStringLiteral("%1 needs a value").arg(argument);
                 return result;
             }
@@ -78,7 +86,18 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
     result.folder = folders.first();
     if (result.outputFolder.isEmpty())
         result.error = QStringLiteral("the output folder must not be empty");
+    else if (!hasMask(result.masks))
+        result.error = QStringLiteral("--masks names no mask: \"%1\"").arg(result.masks);
+    else if (result.index && result.listOnly)
+        result.error = QStringLiteral("--index writes nothing with --list");
     return result;
+}
+
+bool BatchCommandLine::hasMask(const QString& masks) {
+    const QStringList pieces = ConversionEngine::SplitString(masks, QStringLiteral(","));
+    return std::any_of(pieces.begin(), pieces.end(), [](const QString& mask) {
+        return !ConversionEngine::trimBlanks(mask).isEmpty();
+    });
 }
 
 QString BatchCommandLine::usage() {
@@ -97,5 +116,6 @@ QString BatchCommandLine::usage() {
         "  -u, --update  skip decks whose page is newer than the deck\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
         "  --index       write DIR/index.html listing every page in DIR\n"
-        "Exit status: 0 all converted, 1 some failed, 2 bad usage or no LibreOffice.\n");
+        "Exit status: 0 all converted, 1 some failed (or the log could not be written),\n"
+        "2 bad usage, an output folder that cannot be made, or no LibreOffice.\n");
 }

@@ -29,4 +29,6 @@ public:
     // The program's arguments after its name, byte for byte (see LocalPath).
     static QStringList arguments(int argc, char** argv);
     static QString usage();
+    // The comma-separated text names at least one mask that is not blank.
+    static bool hasMask(const QString& masks);
 };

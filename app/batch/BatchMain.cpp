@@ -12,7 +12,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QThread>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +24,12 @@
 
 namespace {
 
-void writeLine(std::FILE* stream, const QString& text) {
+// False when the line did not get out (a full disk, a closed pipe).
+bool writeLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = LocalPath::toNative(text) + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    return std::fflush(stream) == 0 && written;
 }
 
 bool isFolder(const QString& path) {
@@ -108,10 +112,12 @@ int main(int argc, char** argv) {
 
     ProgressOutput progress(::isatty(STDERR_FILENO) == 1);
     bool lineDue = false;
+    int logError = 0; // why the log stopped reaching standard output
     BatchRun::Sinks sinks;
     sinks.logLine = [&](const QString& line) {
         progress.clear();
-        writeLine(stdout, line);
+        if (!writeLine(stdout, line) && logError == 0)
+            logError = errno != 0 ? errno : EIO;
         lineDue = true;
     };
     sinks.status = [&](const QString& text) {
@@ -140,8 +146,15 @@ int main(int argc, char** argv) {
     TerminationSignals::install(
         &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));
 
-    const int status = run.run();
+    int status = run.run();
     progress.clear();
+    // A log that never arrived is no success, whatever was converted.
+    if (logError != 0) {
+        writeLine(stderr, QStringLiteral("deckvane-batch: the log could not be written to "
+                                         "standard output: %1")
+                              .arg(QString::fromLocal8Bit(std::strerror(logError))));
+        status = std::max(status, 1);
+    }
     const QString summary = QStringLiteral("%1 files, %2 failed, %3 s")
                                 .arg(run.done())
                                 .arg(run.failed())

@@ -7,6 +7,7 @@
 #include "app/conversion/ConversionEngine.h"
 #include "app/conversion/OutputLayout.h"
 #include "platform/LocalPath.h"
+#include "platform/PosixFiles.h"
 #include "platform/ReportableError.h"
 
 #include <QCryptographicHash>
@@ -62,17 +63,17 @@ QString BatchRun::progressText() const {
     return ProgressLine::format(m_done, m_total, m_failed, elapsed());
 }
 
-void BatchRun::listFile(const QString& path, FolderListing::Kind kind) {
+void BatchRun::listFile(const QString& path, FolderListing::Kind kind, int error) {
     const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
     if (!m_options.shard.contains(layout.relativePath(path)))
         return;
     ++m_done;
-    const QString refusal = ConversionEngine::refusalFor(kind);
+    const QString refusal = ConversionEngine::refusalFor(kind, error);
     m_failed += refusal.isEmpty() ? 0 : 1;
     m_sinks.logLine(ConversionEngine::printable(path + refusal));
 }
 
-void BatchRun::takeFile(const QString& path, FolderListing::Kind kind) {
+void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error) {
     const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
     // Files of other shards belong to other machines: not even a line here.
     if (!m_options.shard.contains(layout.relativePath(path)))
@@ -80,8 +81,8 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind) {
     ++m_found;
     const QString page = layout.pageFor(path);
     if (kind != FolderListing::Kind::File)
-        m_pool->submitLine(ConversionEngine::printable(path + ConversionEngine::refusalFor(kind)),
-                           false);
+        m_pool->submitLine(
+            ConversionEngine::printable(path + ConversionEngine::refusalFor(kind, error)), false);
     else if (m_options.update && OutputLayout::isUpToDate(path, page))
         m_pool->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
     else
@@ -146,20 +147,25 @@ int BatchRun::run() {
                      [this](const QString& text) { m_sinks.status(text); });
 
     if (m_options.listOnly) {
-        walker.setFileHandler(
-            [this](const QString& path, FolderListing::Kind kind) { listFile(path, kind); });
+        walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
+            listFile(path, kind, error);
+        });
         walker.WalkFolders(m_options.folder);
         m_total = m_done;
-        return 0;
+        return m_failed > 0 ? 1 : 0;
     }
 
-    try {
-        ConversionEngine::CreateOutputFolder(m_options.outputFolder);
-        HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
-    } catch (const ReportableError& error) {
-        m_sinks.error(error.message());
+    // Refused before any office starts: every deck would fail anyway.
+    if (!PosixFiles::makePath(m_options.outputFolder)) {
+        const int error = errno;
+        m_sinks.error(QStringLiteral("Cannot make the output folder '%1': %2")
+                          .arg(m_options.outputFolder,
+                               PosixFiles::exists(m_options.outputFolder)
+                                   ? QStringLiteral("a file of that name is in the way")
+                                   : PosixFiles::errorText(error)));
         return 2;
     }
+    HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
@@ -169,8 +175,9 @@ int BatchRun::run() {
     };
     m_pool = std::make_unique<ConversionPool>(settings, m_factory);
 
-    walker.setFileHandler(
-        [this](const QString& path, FolderListing::Kind kind) { takeFile(path, kind); });
+    walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
+        takeFile(path, kind, error);
+    });
     walker.WalkFolders(m_options.folder);
     m_total = m_found;
     m_pool->close();
@@ -196,7 +203,9 @@ int BatchRun::run() {
         try {
             // An update run adds what it published to the index; any other
             // run has the whole folder indexed again.
-            if (m_options.update)
+            if (m_indexRenderer)
+                ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
+            else if (m_options.update)
                 ArchiveSearch::update(m_options.outputFolder, m_published);
             else
                 ArchiveSearch::rebuild(m_options.outputFolder);

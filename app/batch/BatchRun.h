@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/batch/BatchCommandLine.h"
+#include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
@@ -33,11 +34,16 @@ public:
     BatchRun(BatchCommandLine options, QString successText, ConversionPool::ServerFactory factory,
              Sinks sinks);
 
-    // The exit status: 0 every file converted (or up to date), 1 some
-    // failed, 2 no office could be had or the output folder name is empty.
+    // The exit status: 0 every file converted (or up to date, or listed), 1
+    // some failed (or could not be listed), 2 no office could be had or the
+    // output folder cannot be made.
     int run();
     // Ends every office now (for a signal); any thread.
     void killOffices();
+    // What --index writes, when not ArchiveIndex::render's page.
+    void setIndexRenderer(ArchiveIndex::Renderer renderer) {
+        m_indexRenderer = std::move(renderer);
+    }
 
     // As many offices as the cores, but no more than the memory available
     // holds when each grows to the ceiling it is replaced at; at least one.
@@ -53,8 +59,8 @@ public:
     std::chrono::milliseconds elapsed() const;
 
 private:
-    void listFile(const QString& path, FolderListing::Kind kind);
-    void takeFile(const QString& path, FolderListing::Kind kind);
+    void listFile(const QString& path, FolderListing::Kind kind, int error);
+    void takeFile(const QString& path, FolderListing::Kind kind, int error);
     void emitLines(std::chrono::milliseconds wait);
     // Decks with the same bytes found in this run are converted once; the
     // others' pages are made from the first one's.
@@ -68,6 +74,7 @@ private:
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
     std::unique_ptr<ConversionPool> m_pool;
+    ArchiveIndex::Renderer m_indexRenderer;
     std::chrono::steady_clock::time_point m_started;
     int m_done = 0;
     int m_failed = 0;

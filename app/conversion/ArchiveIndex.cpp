@@ -218,21 +218,8 @@ void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
         if (isStagingName(name) && (lock.locked() || StagingName::ownerGone(name.toLatin1())))
             PosixFiles::removeTree(outputFolder + QLatin1Char('/') + name);
     }
-    QList<File> files = make();
-    const QString earlier = outputFolder + QLatin1Char('/') + QLatin1String(kEarlierFileName);
-    // Only the earlier index, never a page: pages come with companions.
-    if (!PosixFiles::exists(outputFolder + QLatin1Char('/') +
-                            HtmlPublisher::companionFolderName(earlier)) &&
-        titleOf(readHead(earlier, 4096)) == QLatin1String("Index"))
-        files.append({QLatin1String(kEarlierFileName),
-                      "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-                      "<html>\n<head>\n  <meta HTTP-EQUIV=REFRESH CONTENT=\"0; URL=" +
-                          link(QLatin1String(kFileName)) +
-                          "\">\n  <title>Index moved</title>\n"
-                          "</head>\n<body><a href=\"" +
-                          link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
-    static std::mt19937_64 random{std::random_device{}()};
-    for (const File& file : files) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    const auto publish = [&](const File& file) {
         // Written beside the old file and renamed over it, so a reader never
         // sees half an index.
         QString staged;
@@ -257,7 +244,26 @@ void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
             PosixFiles::removeTree(staged);
             throw;
         }
-    }
+    };
+    for (const File& file : make())
+        publish(file);
+
+    // The index of an earlier version, never a page (pages come with their
+    // companions): checked and replaced under the lock a page's swap holds,
+    // so a deck called "index" published meanwhile is never overwritten.
+    const FileLock folderLock(outputFolder + QLatin1Char('/') +
+                                  QLatin1String(HtmlPublisher::kLockFile),
+                              FileLock::Mode::Exclusive);
+    const QString earlier = outputFolder + QLatin1Char('/') + QLatin1String(kEarlierFileName);
+    if (!PosixFiles::exists(outputFolder + QLatin1Char('/') +
+                            HtmlPublisher::companionFolderName(earlier)) &&
+        titleOf(readHead(earlier, 4096)) == QLatin1String("Index"))
+        publish({QLatin1String(kEarlierFileName),
+                 "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+                 "<html>\n<head>\n  <meta HTTP-EQUIV=REFRESH CONTENT=\"0; URL=" +
+                     link(QLatin1String(kFileName)) +
+                     "\">\n  <title>Index moved</title>\n</head>\n<body><a href=\"" +
+                     link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
 }
 
 int ArchiveIndex::write(const QString& outputFolder) {

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -160,8 +161,18 @@ void ConversionEngine::WalkFolders(const QString& folder) {
 
 void ConversionEngine::walk(const QString& folder) {
     FolderListing listing;
-    if (!listing.read(folder))
+    if (!listing.read(folder)) {
+        // A folder the walk cannot enter is a failure of its own, not
+        // silence: its decks are not converted. One removed since it was
+        // listed had none left.
+        if (listing.error() == ENOENT)
+            return;
+        if (m_fileHandler)
+            m_fileHandler(folder, FolderListing::Kind::Unreadable, listing.error());
+        else
+            log(folder, refusalFor(FolderListing::Kind::Unreadable, listing.error()), false);
         return;
+    }
     // Symbolic links may lead back into the tree; a folder reached a second
     // time is not walked again, which also ends any loop.
     const QPair<dev_t, ino_t> identity(listing.device(), listing.inode());
@@ -196,13 +207,17 @@ void ConversionEngine::ScanFolder(const QString& folder) {
 
 void ConversionEngine::scan(const QString& folder, const QList<FolderListing::Entry>& entries) {
     const QStringList masks = SplitString(trimBlanks(m_maskText()), QStringLiteral(","));
+    // Masks may overlap ("*.ppt,*.PPT"): a file is taken once, for the first
+    // mask it matches.
+    QSet<QString> taken;
     for (const QString& mask : masks) {
         emit statusChanged(printable(folder + kSeparator + mask));
         pumpEvents();
         for (const FolderListing::Entry& entry : entries) {
-            if (entry.kind == FolderListing::Kind::Folder ||
+            if (entry.kind == FolderListing::Kind::Folder || taken.contains(entry.name) ||
                 !MaskMatcher::matches(mask, entry.name))
                 continue;
+            taken.insert(entry.name);
             pumpEvents();
             if (m_stopRequested)
                 return;
@@ -211,7 +226,7 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
             // Opening a FIFO would block and a device may have side effects:
             // only regular files are handed to the server.
             if (m_fileHandler)
-                m_fileHandler(path, entry.kind);
+                m_fileHandler(path, entry.kind, 0);
             else if (entry.kind != FolderListing::Kind::File)
                 log(path, refusalFor(entry.kind), false);
             else if (m_listOnly)
@@ -222,12 +237,14 @@ void ConversionEngine::scan(const QString& folder, const QList<FolderListing::En
     }
 }
 
-QString ConversionEngine::refusalFor(FolderListing::Kind kind) {
+QString ConversionEngine::refusalFor(FolderListing::Kind kind, int error) {
     switch (kind) {
     case FolderListing::Kind::Other:
         return QStringLiteral("Not a regular file");
     case FolderListing::Kind::Missing:
         return QStringLiteral("The link leads nowhere");
+    case FolderListing::Kind::Unreadable:
+        return QStringLiteral("Cannot read the folder: %1").arg(PosixFiles::errorText(error));
     default:
         return QString();
     }
@@ -247,6 +264,14 @@ void ConversionEngine::ConvertFile(const QString& sourcePath) {
 }
 
 void ConversionEngine::convert(const QString& sourcePath) {
+    // The office says only that it cannot read a deck it may not open;
+    // the system says why.
+    const int fd =
+        ::open(LocalPath::toNative(sourcePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw FileError(
+            QStringLiteral("Cannot read the file: %1").arg(PosixFiles::errorText(errno)));
+    ::close(fd);
     replaceWornServer();
     replaceDeadServer();
     ++m_filesOnServer;

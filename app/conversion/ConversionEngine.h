@@ -50,10 +50,13 @@ public:
     // Hands every matching entry of the walk to the handler instead of
     // converting or logging it (for a front end that schedules the files
     // itself); refusalFor() says what the engine would have logged.
-    using FileHandler = std::function<void(const QString& path, FolderListing::Kind kind)>;
+    // A folder that cannot be listed comes as Kind::Unreadable with the
+    // reason (an errno value); error is 0 for every other entry.
+    using FileHandler =
+        std::function<void(const QString& path, FolderListing::Kind kind, int error)>;
     void setFileHandler(FileHandler handler) { m_fileHandler = std::move(handler); }
     // The failure text for an entry that is not converted, empty for a file.
-    static QString refusalFor(FolderListing::Kind kind);
+    static QString refusalFor(FolderListing::Kind kind, int error = 0);
     // When a server this engine started is replaced by a fresh one.
     void setRecyclePolicy(OfficeRecyclePolicy policy) { m_recyclePolicy = policy; }
     int serversReplaced() const { return m_serversReplaced; }

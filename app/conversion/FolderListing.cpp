@@ -3,6 +3,7 @@
 #include "platform/LocalPath.h"
 #include "platform/PseudoFileSystem.h"
 
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,13 +22,17 @@ FolderListing::Kind kindOf(mode_t mode) {
 
 bool FolderListing::read(const QString& folder) {
     m_entries.clear();
+    m_error = 0;
     const int fd = ::open(LocalPath::toNative(folder).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = errno;
         return false;
+    }
     struct stat info {};
     DIR* dir = ::fstat(fd, &info) == 0 ? ::fdopendir(fd) : nullptr;
     if (!dir) {
+        m_error = errno;
         ::close(fd);
         return false;
     }

@@ -8,7 +8,8 @@
 // walk never depends on the process's current folder.
 class FolderListing {
 public:
-    enum class Kind { File, Folder, Other, Missing };
+    // Unreadable: a folder of the walk that cannot be listed.
+    enum class Kind { File, Folder, Other, Missing, Unreadable };
     struct Entry {
         QString name;
         Kind kind;
@@ -17,6 +18,8 @@ public:
     // Reads the folder; false when it cannot be opened or read (gone, not a
     // folder, no permission), with nothing listed.
     bool read(const QString& folder);
+    // Why the last read failed (an errno value), 0 after one that did not.
+    int error() const { return m_error; }
 
     const QList<Entry>& entries() const { return m_entries; }
     // Identity of the folder read (symbolic links followed), to tell when
@@ -34,4 +37,5 @@ private:
     dev_t m_device = 0;
     ino_t m_inode = 0;
     bool m_pseudo = false;
+    int m_error = 0;
 };

@@ -59,6 +59,9 @@ TEST_F(TFMainRunTest, StartButtonConvertsTheTreeIntoTheLogAndStatusBar) {
     QObject::connect(window->Memo1, &QPlainTextEdit::textChanged, [&] {
         if (!window->Memo1->toPlainText().isEmpty())
             enabledWhileLogging << window->skButton2->isEnabled();
+        // Edits during the run change nothing for it.
+        window->ePath->setText("elsewhere");
+        window->eFileType->setText("*.none");
     });
     window->skButton2Click();
     EXPECT_EQ(window->Memo1->lines(), QStringList({in + "/a.pptOK", in + "/sub/b.ppsOK"}));
@@ -66,6 +69,7 @@ TEST_F(TFMainRunTest, StartButtonConvertsTheTreeIntoTheLogAndStatusBar) {
     EXPECT_TRUE(window->skButton2->isEnabled());
     EXPECT_EQ(window->StatusBar1->simpleText(), in + "/sub/b.pps") << "the last path shown stays";
     EXPECT_TRUE(QFileInfo(temp.path() + "/html/a.htm").isFile());
+    EXPECT_TRUE(QFileInfo(temp.path() + "/html/b.htm").isFile());
     EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/html//a.htm 12"));
     EXPECT_EQ(server->calls().mid(0, 3), QStringList({"attach", "start", "visible=true"}));
     EXPECT_EQ(server->calls().last(), "finish");

@@ -161,6 +161,13 @@ TEST_F(HtmlPublisherTest, AnIncompleteExportFailsAndTheEarlierOutputStaysByteFor
     EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), picture);
     EXPECT_EQ(PosixFiles::names(out() + "/a_files").size(), 3);
     EXPECT_TRUE(leftovers().isEmpty());
+    // Full for an ordinary user when only the blocks kept for root are left.
+    struct statvfs disk {};
+    disk.f_bfree = 1000;
+    EXPECT_TRUE(HtmlPublisher::isFull(disk, false));
+    EXPECT_FALSE(HtmlPublisher::isFull(disk, true));
+    disk.f_bavail = 10;
+    EXPECT_FALSE(HtmlPublisher::isFull(disk, false));
 }
 
 TEST_F(HtmlPublisherTest, APageThatCannotBeMovedIntoPlacePutsTheOldCompanionsBack) {

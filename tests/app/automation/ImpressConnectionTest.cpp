@@ -20,8 +20,10 @@ TEST(ImpressConnectionTest, OfficeMessagesLoseEverySourceLocationAndSayPlainlyWh
                   "SfxBaseModel::impl_store <file:///o/page.htm> failed: 0x81a(Error Area:Io "
                   "Class:Parameter Code:26) at ./sfx2/source/doc/sfxbasemodel.cxx:3211 at "
                   "/build/sfx2/source/doc/sfxbasemodel.cxx:1775"),
-              "SfxBaseModel::impl_store <file:///o/page.htm> failed: 0x81a(Error Area:Io "
-              "Class:Parameter Code:26)");
+              "LibreOffice could not write the page (its error 0x81a)");
+    EXPECT_EQ(ImpressConnection::readableMessage("Binary URP bridge disposed during call at "
+                                                 "./binaryurp/source/bridge.cxx:613"),
+              "LibreOffice ended while working on this file");
     EXPECT_EQ(ImpressConnection::readableMessage("broken at a.c:3 "), "broken");
     EXPECT_EQ(ImpressConnection::readableMessage("meet at 10:30 at the gate"),
               "meet at 10:30 at the gate");

@@ -21,7 +21,10 @@ TestOffice::TestOffice() {
     m_pipe = QStringLiteral("deckvane-test-%1-%2").arg(::getpid()).arg(counter++);
 }
 
-TestOffice::~TestOffice() = default;
+// A test that fails half-way leaves its offices running otherwise.
+TestOffice::~TestOffice() {
+    killAll();
+}
 
 QString TestOffice::sourceDir() {
     const QString dir = qEnvironmentVariable("DECKVANE_SOURCE_DIR");

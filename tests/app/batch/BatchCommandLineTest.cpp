@@ -19,9 +19,8 @@ TEST(BatchCommandLineTest, OptionsInBothSpellingsAndAfterTheFolder) {
     EXPECT_EQ(options.masks, "*.odp, *.ppt");
     EXPECT_EQ(options.outputFolder, "/tmp/o");
     EXPECT_EQ(options.folder, "in");
-    options = BatchCommandLine::parse({"--masks=", "--", "--odd-folder"}, "/h");
+    options = BatchCommandLine::parse({"--masks=*", "--", "--odd-folder"}, "/h");
     EXPECT_TRUE(options.error.isEmpty());
-    EXPECT_EQ(options.masks, "");
     EXPECT_EQ(options.folder, "--odd-folder");
 }
 
@@ -31,6 +30,15 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
     EXPECT_FALSE(BatchCommandLine::parse({"a", "--out"}, "/h").error.isEmpty());
     EXPECT_FALSE(BatchCommandLine::parse({"--frobnicate", "a"}, "/h").error.isEmpty());
     EXPECT_FALSE(BatchCommandLine::parse({"--out", "", "a"}, "/h").error.isEmpty());
+    // Masks that name nothing, a value forgotten, an option that would do
+    // nothing: each would convert nothing and say all went well.
+    for (const QStringList& bad : QList<QStringList>{{"--masks", "", "a"},
+                                                     {"--masks=,", "a"},
+                                                     {"--masks", " ", "a"},
+                                                     {"--masks", "--list", "a"},
+                                                     {"--index", "--list", "a"}})
+        EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
+            << bad.join(' ').toStdString();
     EXPECT_TRUE(BatchCommandLine::parse({"-h"}, "/h").help);
 }
 
@@ -44,6 +52,9 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     EXPECT_TRUE(options.update);
     EXPECT_TRUE(options.tree);
     EXPECT_TRUE(options.index);
+    const auto most = BatchCommandLine::parse({"--jobs", "64", "in"}, "/h");
+    EXPECT_TRUE(most.error.isEmpty()) << most.error.toStdString();
+    EXPECT_EQ(most.jobs, 64);
     options = BatchCommandLine::parse({"in"}, "/h");
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
     EXPECT_TRUE(options.shard.isWhole());

@@ -92,6 +92,14 @@ TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
             << result.errors.toStdString();
         EXPECT_TRUE(result.lines.isEmpty());
     }
+    // A log written to a full disk is lost: said, and no success.
+    QProcess full;
+    full.setStandardOutputFile("/dev/full");
+    startBatch(full, {"--list", temp.path() + "/in"}, office);
+    result = finishBatch(full);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("the log could not be written to standard output: No space"))
+        << result.errors.toStdString();
 }
 
 // Walk-order output whatever the number of offices; pages kept apart in the

@@ -3,6 +3,7 @@
 
 #include "app/batch/BatchRun.h"
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ArchiveSearch.h"
 #include "app/conversion/ConversionPool.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -11,7 +12,9 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -70,7 +73,8 @@ protected:
 
     void touch(const QString& relative) {
         PosixFiles::makePath(root + "/" + relative.section('/', 0, -2));
-        PosixFiles::writeAll(root + "/" + relative, "deck");
+        // Each deck its own bytes: decks with the same bytes are converted once.
+        PosixFiles::writeAll(root + "/" + relative, "deck " + relative.toUtf8());
     }
 
     struct Outcome {
@@ -191,6 +195,82 @@ TEST_F(BatchRunTest, AnOfficeKilledMidFileIsReplacedAndTheOtherWorkerGoesOn) {
         EXPECT_FALSE(offices.server(worker)->alive());
 }
 
+// Behind one slow deck the lines wait; taking them must let the workers on.
+TEST_F(BatchRunTest, ASmallReorderWindowBehindASlowDeckStillFinishes) {
+    FakeOffices offices;
+    ConversionPool::Settings settings;
+    settings.workers = 1;
+    settings.successText = "OK";
+    settings.reorderCapacity = 1;
+    ConversionPool pool(settings, offices.factory());
+    const QString out = temp.path() + "/o";
+    for (int i = 0; i < 20; ++i) {
+        const QString name = QStringLiteral("d%1-%2.ppt").arg(i).arg(i == 0 ? 100 : 0);
+        touch(name);
+        pool.submit(root + "/" + name, out, out + QStringLiteral("/d%1.htm").arg(i));
+    }
+    pool.close();
+    int lines = 0;
+    for (int i = 0; i < 150 && !pool.finished(); ++i)
+        lines += int(pool.takeReady(20ms).size());
+    EXPECT_TRUE(pool.finished());
+    EXPECT_EQ(lines, 20);
+    pool.requestStop();
+}
+
+// What cannot be read fails and says why; a listing with failures, masks
+// that overlap, an output folder that is a file: no silent success.
+TEST_F(BatchRunTest, WhatCannotBeReadOrMadeFailsAndSaysWhy) {
+    touch("open.ppt");
+    touch("secret.ppt");
+    touch("locked/inner.ppt");
+    ::chmod(LocalPath::toNative(root + "/secret.ppt").constData(), 0);
+    ::chmod(LocalPath::toNative(root + "/locked").constData(), 0);
+    ::chmod(LocalPath::toNative(temp.path()).constData(), 0777);
+    // Root reads everything: the run goes on as an ordinary user.
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        FakeOffices offices;
+        const Outcome outcome =
+            run({"--masks", "*.ppt,*.PPT", "--out", temp.path() + "/o"}, offices);
+        const QByteArray text =
+            QByteArray::number(outcome.status) + '\n' + outcome.lines.join('\n').toUtf8();
+        ::_exit(::write(pipe[1], text.constData(), size_t(text.size())) == text.size() ? 0 : 3);
+    }
+    ::close(pipe[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, n);
+    ::close(pipe[0]);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ::chmod(LocalPath::toNative(root + "/locked").constData(), 0755);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    QStringList lines = QString::fromUtf8(text).split('\n');
+    EXPECT_EQ(lines.takeFirst(), "1");
+    lines.sort();
+    EXPECT_EQ(lines, QStringList({root + "/lockedCannot read the folder: Permission denied",
+                                  root + "/open.pptOK",
+                                  root + "/secret.pptCannot read the file: Permission denied"}));
+
+    FakeOffices offices;
+    PosixFiles::writeAll(root + "/odd.ppt", "deck");
+    ASSERT_EQ(::mkfifo(LocalPath::toNative(root + "/pipe.ppt").constData(), 0600), 0);
+    EXPECT_EQ(run({"--list"}, offices).status, 1) << "a listing with a failure";
+    PosixFiles::writeAll(temp.path() + "/file", "");
+    const Outcome intoAFile = run({"--out", temp.path() + "/file"}, offices);
+    EXPECT_EQ(intoAFile.status, 2);
+    EXPECT_EQ(intoAFile.errors, QStringList({"Cannot make the output folder '" + temp.path() +
+                                             "/file': a file of that name is in the way"}));
+    EXPECT_EQ(offices.made(), 0);
+}
+
 TEST_F(BatchRunTest, NoOfficeExitsWithTwoAndConvertsNothing) {
     touch("a.ppt");
     FakeOffices offices;
@@ -297,8 +377,15 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     EXPECT_TRUE(HtmlPublisher::isComplete(out + "/talks/a.htm"));
     EXPECT_EQ(deckOf(out + "/index.htm"), "index.ppt");
     EXPECT_EQ(deckOf(flat + "/index.htm"), "index.pps") << "the later deck, not the index";
-    EXPECT_EQ(PosixFiles::readAll(out + "/index.html").count("<tr>"), 7);
-    EXPECT_EQ(PosixFiles::readAll(flat + "/index.html").count("<tr>"), 4);
+    const auto indexed = [](const QString& folder) {
+        int decks = 0;
+        for (const ArchiveSearch::Segment& segment : ArchiveSearch::parseManifest(
+                 PosixFiles::readAll(folder + "/index-search/manifest.js")))
+            decks += segment.decks;
+        return decks;
+    };
+    EXPECT_EQ(indexed(out), 7);
+    EXPECT_EQ(indexed(flat), 4);
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
@@ -308,6 +395,11 @@ TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
     EXPECT_EQ(BatchRun::defaultJobs(4, ceiling / 2), 1) << "always at least one";
     EXPECT_EQ(BatchRun::defaultJobs(8, -1), 8) << "memory unknown: the cores decide";
     EXPECT_EQ(BatchRun::defaultJobs(0, -1), 1);
+    // The ceiling is 768 MB: 4 GB hold five offices, and an office of a
+    // fresh 300 MB is not worn.
+    EXPECT_EQ(BatchRun::defaultJobs(16, 4ll << 30), 5);
+    EXPECT_FALSE(OfficeRecyclePolicy().due(1, 300ll << 20));
+    EXPECT_TRUE(OfficeRecyclePolicy().due(1, 800ll << 20));
 }
 
 } // namespace

@@ -19,6 +19,8 @@ TEST(ProgressLineTest, DoneOfTotalFailuresElapsedAndTimeLeft) {
     EXPECT_EQ(ProgressLine::format(3, -1, 0, milliseconds(4000)), "3 files, 0 failed, 0:04 elapsed")
         << "while the walk is still counting";
     EXPECT_EQ(ProgressLine::clock(std::chrono::seconds(3 * 3600 + 5 * 60 + 7)), "3:05:07");
+    EXPECT_EQ(ProgressLine::clock(std::chrono::seconds(3600)), "1:00:00");
+    EXPECT_EQ(ProgressLine::clock(std::chrono::seconds(3599)), "59:59");
 }
 
 } // namespace

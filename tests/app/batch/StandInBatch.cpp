@@ -1,7 +1,9 @@
 // deckvane-batch with the stand-in office of the tests: the same command
 // line, run, publishing of pages and index, with no office behind it, each
-// deck taking a moment of its own. For stress runs of many writers into one
-// output folder (bench/index-stress.sh); never installed.
+// deck and each index taking a moment of its own (an index of a large
+// archive takes long to render, and others publish meanwhile). For stress
+// runs of many writers into one output folder (bench/index-stress.sh);
+// never installed.
 
 #include "app/batch/BatchCommandLine.h"
 #include "app/batch/BatchRun.h"
@@ -47,5 +49,11 @@ int main(int argc, char** argv) {
         return server;
     };
     BatchRun run(options, QStringLiteral("OK"), factory, sinks);
+    run.setIndexRenderer([](const QList<ArchiveIndex::Page>& pages) {
+        std::mt19937 random{std::random_device{}()};
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300));
+        return QList<ArchiveIndex::File>{
+            {QLatin1String(ArchiveIndex::kFileName), ArchiveIndex::render(pages)}};
+    });
     return run.run();
 }

@@ -5,9 +5,13 @@
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
+#include "platform/FileError.h"
+
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -102,6 +106,15 @@ TEST_F(ArchiveIndexTest, LinksSpellAnyNameAndTitlesAreEscaped) {
     EXPECT_EQ(ArchiveIndex::escape("<b>\"x\""), "&lt;b&gt;&quot;x&quot;");
     EXPECT_EQ(ArchiveIndex::titleOf("<title>  Q1 \n results </title>"), "Q1 results");
     EXPECT_EQ(ArchiveIndex::titleOf("<html>no title"), "");
+    // The export's escapes are undone once: "&amp;lt;" is the text "&lt;".
+    EXPECT_EQ(ArchiveIndex::titleOf("<title>&amp;lt;b&amp;gt;</title>"), "&lt;b&gt;");
+    ArchiveIndex::Page page;
+    page.relativePath = "a.htm";
+    page.title = "&lt;";
+    page.source = "/decks/<b>&.ppt";
+    const QByteArray html = ArchiveIndex::render({page});
+    EXPECT_TRUE(html.contains("<b>&amp;lt;</b>"));
+    EXPECT_TRUE(html.contains("/decks/&lt;b&gt;&amp;.ppt"));
 }
 
 TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
@@ -110,6 +123,28 @@ TEST_F(ArchiveIndexTest, ManyPagesInManyFoldersAllListedOnce) {
              1);
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 300);
     EXPECT_EQ(PosixFiles::readAll(temp.path() + "/index.html").count("<tr>"), 300);
+}
+
+// Writers with one process id (in containers every shard is process 1)
+// never share a staging file nor fail each other's rename.
+TEST_F(ArchiveIndexTest, WritersOfOneProcessIdTakeTurns) {
+    page("a.htm", "A", 1);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                try {
+                    ArchiveIndex::write(temp.path());
+                } catch (const FileError&) {
+                    ++failures;
+                }
+            }
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part"), QStringList());
 }
 
 // A deck called "index" keeps its page beside the index; the index of an

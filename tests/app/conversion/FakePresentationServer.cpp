@@ -115,6 +115,8 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
                 record(QStringLiteral("SaveAs %1 %2").arg(output).arg(FakeObject::intArg(args, 1)));
                 if (name.contains(QLatin1String("nosave")))
                     throw AutomationError(QStringLiteral("Disk full"));
+                if (name.contains(QLatin1String("slowsave")))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 HtmlPublisher publisher(output);
                 const QString staging = publisher.stagingPage().section('/', 0, -2);
                 PosixFiles::writeAll(publisher.stagingPage(),

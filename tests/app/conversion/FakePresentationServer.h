@@ -16,7 +16,7 @@
 //   "nosave"  SaveAs fails
 //   "hang"    Open blocks until the server is killed
 //   "crash"   Open fails and the server dies
-//   "slow"    Open takes 300 ms
+//   "slow"    Open takes 300 ms ("slowsave": SaveAs too)
 class FakePresentationServer : public PresentationServer {
 public:
     bool attachable = false; // a server is "already running"
