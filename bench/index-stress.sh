@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Many writers into one output folder: each round, two shards and two
-# overlapping runs (all --tree --index) convert one tree into the same new
-# output folder at once, with the stand-in office of the tests (no office,
-# loopback nothing). After each round the index must list exactly the pages
-# on disk, every run must exit 0 and every line end in OK. Prints the rounds
-# that failed and why; exits 1 when any did. Not timed.
+# Many writers into one output folder: each round, two shards of a tree and
+# two overlapping runs over a copy of it (all --tree --index) convert into
+# the same new output folder at once, with the stand-in office of the tests
+# (no office, no network). After each round the index must list exactly the
+# pages on disk, every page's note must name the deck of its page, every run
+# must exit 0 and every line end in OK. Prints the rounds that failed and
+# why; exits 1 when any did.
 #
 #   bench/index-stress.sh [ROUNDS]      (default 200)
 set -euo pipefail
@@ -27,6 +28,8 @@ echo deck >"$work/in/index.ppt"
 mkdir -p "$work/in/f0/deck0_files"
 echo deck >"$work/in/f0/deck0_files/inner.ppt"
 decks=$(find "$work/in" -name '*.ppt' | wc -l)
+# The overlapping runs convert a copy: the same pages from other decks.
+cp -r "$work/in" "$work/copy"
 # Pages of earlier runs (BULK, default 100) make each index scan take long
 # enough for the others to publish meanwhile.
 bulk=${BULK:-100}
@@ -36,7 +39,7 @@ for i in $(seq 1 "$bulk"); do echo deck >"$work/bulk-in/old$i.ppt"; done
 pages=$((decks + bulk))
 
 failed=0
-started=$(date +%s.%N)
+started=$(date +%s%N)
 for round in $(seq 1 "$rounds"); do
     # A fresh folder each round: pages appear while the others scan.
     rm -rf "$work/out"
@@ -45,9 +48,10 @@ for round in $(seq 1 "$rounds"); do
     # No writer converts every deck, so the last index must see the others'
     # pages; the overlapping runs (shards of another split) write some of
     # the same pages as the shards at the same time.
-    for run in "--shard 1/2" "--shard 2/2" "--shard 1/3" "--shard 3/3"; do
+    for run in "--shard 1/2 $work/in" "--shard 2/2 $work/in" "--shard 1/3 $work/copy" \
+        "--shard 3/3 $work/copy"; do
         # shellcheck disable=SC2086
-        "$standin" --tree --index $run --out "$work/out" "$work/in" \
+        "$standin" --tree --index $run --out "$work/out" \
             >"$work/log.${#pids[@]}" 2>&1 &
         pids+=($!)
     done
@@ -68,12 +72,18 @@ for round in $(seq 1 "$rounds"); do
     [[ $(wc -l <"$work/disk") -eq $pages ]] || problems+=" $(wc -l <"$work/disk") pages on disk, not $pages;"
     leftovers=$(find "$work/out" -name '.deckvane-*' ! -name '.deckvane-source' ! -name '*.lock' | head -3)
     [[ -z $leftovers ]] || problems+=" staging left: $leftovers;"
+    # Every page's note names the deck the page was made from.
+    grep -ro '<!--deck [^>]*-->' --include='*.htm' "$work/out" |
+        sed 's|:<!--deck \(.*\)-->$|\t\1|' | sort >"$work/made"
+    grep -r -m1 '' --include=.deckvane-source "$work/out" |
+        sed 's|_files/.deckvane-source:|.htm\t|' | sort >"$work/noted"
+    cmp -s "$work/made" "$work/noted" || problems+=" a note names another deck than its page;"
     if [[ -n $problems ]]; then
         failed=$((failed + 1))
         echo "round $round:$problems"
     fi
 done
-elapsed=$(echo "$(date +%s.%N) - $started" | bc -l)
-printf '%d rounds of 2 shards + 2 overlapping runs (%d decks, --tree --index, %d pages there before): %d failed; %.1f s\n' \
-    "$rounds" "$decks" "$bulk" "$failed" "$elapsed"
+elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+printf '%d rounds of 2 shards + 2 overlapping runs (%d decks, --tree --index, %d pages there before): %d failed; %d.%d s\n' \
+    "$rounds" "$decks" "$bulk" "$failed" $((elapsed_ms / 1000)) $((elapsed_ms % 1000 / 100))
 [[ $failed -eq 0 ]]

@@ -109,26 +109,27 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
                                     record(QStringLiteral("name"));
                                     return AutomationValue(name);
                                 });
-        presentation->addMember(
-            "SaveAs", [this, name, path](AutomationObject::CallKind, const AutomationArgs& args) {
-                const QString output = FakeObject::textArg(args, 0);
-                record(QStringLiteral("SaveAs %1 %2").arg(output).arg(FakeObject::intArg(args, 1)));
-                if (name.contains(QLatin1String("nosave")))
-                    throw AutomationError(QStringLiteral("Disk full"));
-                if (name.contains(QLatin1String("slowsave")))
-                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                HtmlPublisher publisher(output);
-                const QString staging = publisher.stagingPage().section('/', 0, -2);
-                PosixFiles::writeAll(publisher.stagingPage(),
-                                     "<html><head><title>" + LocalPath::toNative(name) +
-                                         "</title></head><body><a href=\"img0.html\">"
-                                         "<img src=\"img0.jpg\"></a></body></html>\n");
-                PosixFiles::writeAll(staging + "/img0.html",
-                                     "<html><a href=\"page.htm\">up</a></html>\n");
-                PosixFiles::writeAll(staging + "/img0.jpg", "\xff\xd8 slide \xff\xd9");
-                publisher.commit(path);
-                return AutomationValue();
-            });
+        presentation->addMember("SaveAs", [this, name, path](AutomationObject::CallKind,
+                                                             const AutomationArgs& args) {
+            const QString output = FakeObject::textArg(args, 0);
+            record(QStringLiteral("SaveAs %1 %2").arg(output).arg(FakeObject::intArg(args, 1)));
+            if (name.contains(QLatin1String("nosave")))
+                throw AutomationError(QStringLiteral("Disk full"));
+            if (name.contains(QLatin1String("slowsave")))
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            HtmlPublisher publisher(output);
+            const QString staging = publisher.stagingPage().section('/', 0, -2);
+            PosixFiles::writeAll(publisher.stagingPage(),
+                                 "<html><head><title>" + LocalPath::toNative(name) +
+                                     "</title></head><body><!--deck " + LocalPath::toNative(path) +
+                                     "--><a href=\"img0.html\">"
+                                     "<img src=\"img0.jpg\"></a></body></html>\n");
+            PosixFiles::writeAll(staging + "/img0.html",
+                                 "<html><a href=\"page.htm\">up</a></html>\n");
+            PosixFiles::writeAll(staging + "/img0.jpg", "\xff\xd8 slide \xff\xd9");
+            publisher.commit(path);
+            return AutomationValue();
+        });
         presentation->addMember("Close", [this](AutomationObject::CallKind, const AutomationArgs&) {
             record(QStringLiteral("Close"));
             --m_openDecks;

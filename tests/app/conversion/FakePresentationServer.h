@@ -9,8 +9,9 @@
 
 // A stand-in server with the same nine operations, for tests of the walk.
 // "SaveAs" publishes a small export as the office's does (a page titled
-// with the deck's file name, a slide page and picture in its companion
-// folder, the deck's note), through the same publisher. Decks whose file
+// with the deck's file name and naming its path in a comment, a slide page
+// and picture in its companion folder, the deck's note), through the same
+// publisher. Decks whose file
 // name contains a trigger word misbehave:
 //   "broken"  Open fails with a server description "Cannot open file."
 //   "nosave"  SaveAs fails
