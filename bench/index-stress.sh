@@ -22,11 +22,12 @@ trap 'rm -rf "$work"' EXIT
 for i in $(seq 0 47); do
     folder=$work/in/f$((i % 6))
     mkdir -p "$folder"
-    echo deck >"$folder/deck$((i % 17)).ppt"
+    # Bytes of its own: decks with the same bytes are converted once.
+    echo "deck $i" >"$folder/deck$((i % 17)).ppt"
 done
-echo deck >"$work/in/index.ppt"
+echo "deck index" >"$work/in/index.ppt"
 mkdir -p "$work/in/f0/deck0_files"
-echo deck >"$work/in/f0/deck0_files/inner.ppt"
+echo "deck inner" >"$work/in/f0/deck0_files/inner.ppt"
 decks=$(find "$work/in" -name '*.ppt' | wc -l)
 # The overlapping runs convert a copy: the same pages from other decks.
 cp -r "$work/in" "$work/copy"
@@ -34,7 +35,7 @@ cp -r "$work/in" "$work/copy"
 # enough for the others to publish meanwhile.
 bulk=${BULK:-100}
 mkdir -p "$work/bulk-in"
-for i in $(seq 1 "$bulk"); do echo deck >"$work/bulk-in/old$i.ppt"; done
+for i in $(seq 1 "$bulk"); do echo "deck old $i" >"$work/bulk-in/old$i.ppt"; done
 "$standin" --jobs 2 --out "$work/bulk/earlier" "$work/bulk-in" >/dev/null
 pages=$((decks + bulk))
 

@@ -5,13 +5,18 @@
 #include "app/automation/PresentationServer.h"
 #include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ArchiveSearch.h"
 #include "app/conversion/ConversionEngine.h"
 #include "app/conversion/OutputLayout.h"
+#include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 #include "platform/ReportableError.h"
 
+#include <QCryptographicHash>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 BatchRun::BatchRun(BatchCommandLine options, QString successText,
                    ConversionPool::ServerFactory factory, Sinks sinks)
@@ -93,8 +98,44 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error
             m_claims->finish(layout.relativePath(path));
         m_pool->submitLine(ConversionEngine::printable(path + QLatin1String(kUpToDateText)), true);
     } else
-        m_pool->submit(path, layout.folderFor(path), page);
+        submitDeck(path, layout.folderFor(path), page);
     emitLines(std::chrono::milliseconds(0));
+}
+
+QByteArray BatchRun::contentKey(const QString& path) {
+    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), size_t(buffer.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return {};
+        }
+        if (n == 0)
+            break;
+        hash.addData(QByteArrayView(buffer.constData(), n));
+    }
+    ::close(fd);
+    return hash.result();
+}
+
+void BatchRun::submitDeck(const QString& path, const QString& folder, const QString& page) {
+    // A page about to be replaced by another deck's is nobody's model.
+    const QByteArray before = m_contentOfPage.take(page);
+    if (!before.isEmpty())
+        m_pageOfContent.remove(before);
+    const QByteArray key = contentKey(path);
+    const QString sameAs = key.isEmpty() ? QString() : m_pageOfContent.value(key);
+    m_pool->submit(path, folder, page, sameAs);
+    if (!key.isEmpty() && sameAs.isEmpty()) {
+        m_pageOfContent.insert(key, page);
+        m_contentOfPage.insert(page, key);
+    }
 }
 
 void BatchRun::emitLines(std::chrono::milliseconds wait) {
@@ -173,6 +214,10 @@ int BatchRun::run() {
             m_claims->finish(layout.relativePath(source), converted);
         };
     }
+    settings.onConverted = [this](const QString& page) {
+        const std::lock_guard lock(m_publishedMutex);
+        m_published.append(page.mid(m_options.outputFolder.size() + 1));
+    };
     // The offices see the decks and the pages only; links followed out of
     // the tree may lead anywhere, so then they see the whole system (still
     // read-only and without network).
@@ -212,10 +257,14 @@ int BatchRun::run() {
         status = 1;
     if (m_options.index && status != 2) {
         try {
+            // An update run adds what it published to the index; any other
+            // run has the whole folder indexed again.
             if (m_indexRenderer)
                 ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
+            else if (m_options.update)
+                ArchiveSearch::update(m_options.outputFolder, m_published);
             else
-                ArchiveIndex::write(m_options.outputFolder);
+                ArchiveSearch::rebuild(m_options.outputFolder);
         } catch (const ReportableError& error) {
             m_sinks.error(error.message());
             status = std::max(status, 1);

@@ -5,10 +5,13 @@
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // One run of deckvane-batch after its arguments are checked: the walk (on
 // this thread), the offices converting what it finds (a pool of workers),
@@ -59,6 +62,11 @@ private:
     void listFile(const QString& path, FolderListing::Kind kind, int error);
     void takeFile(const QString& path, FolderListing::Kind kind, int error);
     void emitLines(std::chrono::milliseconds wait);
+    // Decks with the same bytes found in this run are converted once; the
+    // others' pages are made from the first one's.
+    void submitDeck(const QString& path, const QString& folder, const QString& page);
+    // A digest of the file's bytes, empty when it cannot be read.
+    static QByteArray contentKey(const QString& path);
     QString progressText() const;
 
     BatchCommandLine m_options;
@@ -73,4 +81,8 @@ private:
     int m_failed = 0;
     int m_total = -1;
     int m_found = 0;
+    std::mutex m_publishedMutex;
+    QStringList m_published; // pages below the output folder, as converted
+    QHash<QByteArray, QString> m_pageOfContent;
+    QHash<QString, QByteArray> m_contentOfPage;
 };

@@ -81,38 +81,48 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
             continue;
         companions.insert(companion);
         ArchiveIndex::Page page;
-        page.relativePath = prefix + entry.name;
-        const QString pagePath = folder + QLatin1Char('/') + entry.name;
-        const QString companionPath = folder + QLatin1Char('/') + companion;
-        page.title = ArchiveIndex::titleOf(readHead(pagePath, 4096));
-        if (page.title.isEmpty())
-            page.title = entry.name.left(entry.name.size() - 4);
-        FolderListing files;
-        if (files.read(companionPath)) {
-            for (const FolderListing::Entry& file : files.entries()) {
-                if (isSlidePage(file.name))
-                    ++page.slides;
-                else if (file.name == QLatin1String("thumb0.jpg"))
-                    page.thumbnail = true;
-            }
-        }
-        const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
-        page.source = note.source;
-        if (!note.source.isEmpty())
-            page.date = QDateTime::fromSecsSinceEpoch(note.seconds);
-        else
-            page.date = modified(pagePath);
-        pages->append(page);
+        if (ArchiveIndex::readPage(root, prefix + entry.name, &page))
+            pages->append(page);
     }
     lock.reset();
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
-            !companions.contains(entry.name))
+            !companions.contains(entry.name) &&
+            !(relative.isEmpty() && entry.name == QLatin1String(ArchiveIndex::kDataFolder)))
             scanFolder(root, prefix + entry.name, pages, visited);
     }
 }
 
 } // namespace
+
+bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relativePath, Page* page) {
+    const QString pagePath = outputFolder + QLatin1Char('/') + relativePath;
+    const QString name = LocalPath::fileName(relativePath);
+    const QString companionPath =
+        pagePath.left(pagePath.size() - name.size()) + HtmlPublisher::companionFolderName(name);
+    FolderListing files;
+    if (!files.read(companionPath))
+        return false;
+    page->relativePath = relativePath;
+    page->title = titleOf(readHead(pagePath, 4096));
+    if (page->title.isEmpty())
+        page->title = name.left(name.size() - 4);
+    page->slides = 0;
+    page->thumbnail = false;
+    for (const FolderListing::Entry& file : files.entries()) {
+        if (isSlidePage(file.name))
+            ++page->slides;
+        else if (file.name == QLatin1String("thumb0.jpg"))
+            page->thumbnail = true;
+    }
+    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
+    page->source = note.source;
+    if (!note.source.isEmpty())
+        page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
+    else
+        page->date = modified(pagePath);
+    return true;
+}
 
 QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
     QList<Page> pages;
@@ -193,6 +203,16 @@ bool ArchiveIndex::isStagingName(const QString& name) {
 }
 
 int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& renderer) {
+    int count = 0;
+    writeLocked(outputFolder, [&] {
+        const QList<Page> pages = scan(outputFolder);
+        count = int(pages.size());
+        return renderer(pages);
+    });
+    return count;
+}
+
+void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
     const FileLock lock(outputFolder + QLatin1Char('/') + QLatin1String(kLockFile),
                         FileLock::Mode::Exclusive);
     // Writers stage only while they hold the lock: what is staged now was
@@ -202,7 +222,6 @@ int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& rendere
         if (isStagingName(name) && (lock.locked() || StagingName::ownerGone(name.toLatin1())))
             PosixFiles::removeTree(outputFolder + QLatin1Char('/') + name);
     }
-    const QList<Page> pages = scan(outputFolder);
     thread_local std::mt19937_64 random{std::random_device{}()};
     const auto publish = [&](const File& file) {
         // Written beside the old file and renamed over it, so a reader never
@@ -222,13 +241,15 @@ int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& rendere
         ::close(fd);
         try {
             PosixFiles::writeAll(staged, file.content);
-            PosixFiles::rename(staged, outputFolder + QLatin1Char('/') + file.name);
+            const QString target = outputFolder + QLatin1Char('/') + file.name;
+            PosixFiles::makePath(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            PosixFiles::rename(staged, target);
         } catch (const FileError&) {
             PosixFiles::removeTree(staged);
             throw;
         }
     };
-    for (const File& file : renderer(pages))
+    for (const File& file : make())
         publish(file);
 
     // The index of an earlier version, never a page (pages come with their
@@ -247,7 +268,6 @@ int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& rendere
                      link(QLatin1String(kFileName)) +
                      "\">\n  <title>Index moved</title>\n</head>\n<body><a href=\"" +
                      link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
-    return int(pages.size());
 }
 
 int ArchiveIndex::write(const QString& outputFolder) {

@@ -25,6 +25,8 @@ public:
     // Held exclusive by an index writer from its scan to its last rename.
     static constexpr char kLockFile[] = ".deckvane-index.lock";
     static constexpr const char* kSourceNote = HtmlPublisher::kSourceNote;
+    // Beside the index: the search's data, never scanned for pages.
+    static constexpr char kDataFolder[] = "index-search";
 
     struct Page {
         QString relativePath; // of the page, below the output folder
@@ -35,6 +37,9 @@ public:
         QDateTime date; // the deck's, else the page's
     };
 
+    // The page at the path below the output folder; false when it has no
+    // companion folder (so it is no page the converter made).
+    static bool readPage(const QString& outputFolder, const QString& relativePath, Page* page);
     // Every page below the folder, ordered by path; each folder is read
     // under its lock, so a page being swapped is seen before or after.
     static QList<Page> scan(const QString& outputFolder);
@@ -54,6 +59,11 @@ public:
     // or host can pick (O_EXCL) and renamed into place. Returns the number
     // of pages; raises FileError when a file cannot be written.
     static int writeWith(const QString& outputFolder, const Renderer& renderer);
+    // The same for an index that knows without a scan what it writes: make
+    // runs once the lock is held, and its files are written in its order
+    // (so the one that makes the others part of the index can come last).
+    using Maker = std::function<QList<File>()>;
+    static void writeLocked(const QString& outputFolder, const Maker& make);
     // index.html from render().
     static int write(const QString& outputFolder);
     // An index staging file, from this version or an earlier one.

@@ -3,7 +3,9 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/PresentationServer.h"
 #include "app/conversion/ConversionEngine.h"
+#include "app/conversion/PageCopy.h"
 #include "platform/PosixFiles.h"
+#include "platform/ReportableError.h"
 
 ConversionPool::ConversionPool(Settings settings, ServerFactory factory)
     : m_settings(std::move(settings)), m_factory(std::move(factory)),
@@ -17,9 +19,18 @@ ConversionPool::~ConversionPool() {
 }
 
 void ConversionPool::submit(const QString& sourcePath, const QString& outputFolder,
-                            const QString& page) {
+                            const QString& page, const QString& sameAs) {
     std::lock_guard lock(m_mutex);
-    m_queue.push_back({m_submitted++, sourcePath, outputFolder, page, {}});
+    Job job{m_submitted++, sourcePath, outputFolder, page, sameAs, -1};
+    if (!sameAs.isEmpty()) {
+        job.sameAsSequence = m_latestOfPage.value(sameAs, -1);
+        if (job.sameAsSequence < 0)
+            job.sameAs.clear();
+        else if (!m_converted.contains(job.sameAsSequence))
+            m_converted.insert(job.sameAsSequence, false);
+    }
+    m_latestOfPage.insert(page, job.sequence);
+    m_queue.push_back(std::move(job));
     // The offices start as soon as there is something for them to do, while
     // the walk goes on looking for more, and not at all when there is none.
     if (!m_started)
@@ -143,8 +154,11 @@ bool ConversionPool::nextJob(Job* job) {
         // Strictly in walk order: the next file waits while a file with the
         // same page is in work, so the later deck's page is the one that
         // stays.
+        // A page made from another waits until that one is done.
         if (!m_queue.empty() && m_buffer.admits(m_queue.front().sequence) &&
-            !m_pagesInWork.contains(m_queue.front().page)) {
+            !m_pagesInWork.contains(m_queue.front().page) &&
+            !(m_queue.front().sameAsSequence >= 0 &&
+              m_pagesInWork.contains(m_queue.front().sameAs))) {
             *job = std::move(m_queue.front());
             m_queue.pop_front();
             break;
@@ -171,9 +185,26 @@ void ConversionPool::deferJob(Job job) {
 void ConversionPool::finishJob(const Job& job, ReorderBuffer::Line line) {
     std::lock_guard lock(m_mutex);
     m_pagesInWork.remove(job.page);
+    if (m_converted.contains(job.sequence))
+        m_converted.insert(job.sequence, line.converted);
     m_buffer.put(job.sequence, std::move(line));
     m_linesChanged.notify_all();
     m_jobsChanged.notify_all();
+}
+
+bool ConversionPool::copyPage(const Job& job, ReorderBuffer::Line* line) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_converted.value(job.sameAsSequence))
+            return false;
+    }
+    try {
+        PageCopy::publish(job.sameAs, job.page, job.source);
+    } catch (const ReportableError&) {
+        return false;
+    }
+    *line = {ConversionEngine::printable(job.source + m_settings.successText), true};
+    return true;
 }
 
 void ConversionPool::work(int index) {
@@ -221,7 +252,10 @@ void ConversionPool::work(int index) {
         // and says why.
         PosixFiles::makePath(outputFolder);
         line = {};
-        engine.ConvertFile(job.source);
+        if (!(job.sameAsSequence >= 0 && copyPage(job, &line)))
+            engine.ConvertFile(job.source);
+        if (line.converted && m_settings.onConverted)
+            m_settings.onConverted(job.page);
         if (m_settings.claimDone)
             m_settings.claimDone(job.source, line.converted);
         finishJob(job, std::move(line));

@@ -4,6 +4,7 @@
 #include "app/conversion/OfficeRecyclePolicy.h"
 #include "app/conversion/ReorderBuffer.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -34,6 +35,9 @@ public:
         OfficeRecyclePolicy recyclePolicy;
         // How many files past the oldest unfinished one may be started.
         int reorderCapacity = 256;
+        // Called on the worker's thread with the page of each deck that
+        // converted (so an index can be told what changed).
+        std::function<void(const QString& page)> onConverted;
         // Runs sharing the tree (DeckClaims): asked right before a worker
         // starts a deck. A deck done elsewhere gives an empty line; one held
         // elsewhere is asked about again after claimRetry, and until it is
@@ -53,7 +57,11 @@ public:
     // decks with the same page are never converted at once, and the later
     // one in walk order is converted later). The workers and their offices
     // start with the first deck submitted, not before.
-    void submit(const QString& sourcePath, const QString& outputFolder, const QString& page);
+    // With sameAs, the page of an earlier deck of this run with the same
+    // bytes: once that one converted, this deck's page is made from its
+    // page without an office (converted as usual when it failed).
+    void submit(const QString& sourcePath, const QString& outputFolder, const QString& page,
+                const QString& sameAs = QString());
     // A file that is not converted, with its finished log line.
     void submitLine(const QString& line, bool converted);
     // No more files will come.
@@ -86,6 +94,8 @@ private:
         QString source;
         QString outputFolder;
         QString page;
+        QString sameAs;
+        qint64 sameAsSequence = -1;
         std::chrono::steady_clock::time_point retryAt;
     };
 
@@ -94,6 +104,9 @@ private:
     bool nextJob(Job* job);
     void deferJob(Job job);
     void finishJob(const Job& job, ReorderBuffer::Line line);
+    // The page made from the one with the same bytes; false when that one
+    // did not convert or the copy failed, so the deck is converted itself.
+    bool copyPage(const Job& job, ReorderBuffer::Line* line);
 
     Settings m_settings;
     ServerFactory m_factory;
@@ -104,6 +117,8 @@ private:
     std::deque<Job> m_queue;
     std::deque<Job> m_deferred; // held by other runs, by retry time
     QSet<QString> m_pagesInWork;
+    QHash<QString, qint64> m_latestOfPage; // the last job submitted for a page
+    QHash<qint64, bool> m_converted;       // jobs others are made from: done, converted?
     qint64 m_submitted = 0;
     bool m_closed = false;
     bool m_stop = false;

@@ -60,13 +60,20 @@ expect_lines() { # ENDING: one line per deck over all tasks, each with ENDING
     [[ $lines == "$(printf "$work/talks/%s$1\n" "${decks[@]}" | sort)" ]] ||
         fail "not one line '$1' per deck: $lines"
 }
+index_lists() { # OUT PAGE: a segment the archive's manifest names lists the page
+    local segment
+    for segment in $(grep -o '"id":"[^"]*"' "$1/index-search/manifest.js" | cut -d'"' -f4); do
+        grep -qxF "$2" "$1/index-search/$segment/pages" && return 0
+    done
+    return 1
+}
 check_pages() { # OUT: a whole page per deck, and no other
     for deck in "${decks[@]}"; do
         page="$1/${deck%%.*}"
         [[ -s "$page.htm" && -s "${page}_files/img0.jpg" && -s "${page}_files/text0.html" ]] ||
             fail "$deck: no whole page in $1"
     done
-    [[ $(find "$1" -name '*.htm' -not -path '*_files/*' -not -name index.htm | wc -l) -eq ${#decks[@]} ]] ||
+    [[ $(find "$1" -name '*.htm' -not -path '*_files/*' -not -path '*/index-search/*' | wc -l) -eq ${#decks[@]} ]] ||
         fail "pages of no deck in $1"
 }
 
@@ -74,9 +81,9 @@ run_job whole whole
 [[ $states == " 3 JobState=COMPLETED ExitCode=0:0;" ]] || fail "tasks ended: $states"
 expect_lines OK
 check_pages "$work/whole"
+[[ -s "$work/whole/index.html" ]] || fail "no index"
 for deck in "${decks[@]}"; do
-    grep -qF "href=\"$(sed 's/&/%26/g; s/ /%20/g' <<<"${deck%%.*}").htm\"" "$work/whole/index.htm" ||
-        fail "the index does not list $deck"
+    index_lists "$work/whole" "${deck%%.*}.htm" || fail "the index does not list $deck"
 done
 pgrep -f -- "$HOME" >/dev/null && fail "an office is left: $(pgrep -af -- "$HOME")"
 

@@ -21,6 +21,7 @@
 #include <libxml/HTMLparser.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -131,10 +132,33 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     EXPECT_TRUE(two.errors.contains("with 2 offices")) << two.errors.toStdString();
     for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
         EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/" + page + "_files/img0.jpg")) << page;
-    const QByteArray index = PosixFiles::readAll(temp.path() + "/o2/index.html");
-    EXPECT_EQ(index.count("<tr>"), 5);
-    EXPECT_TRUE(index.contains("href=\"sub/same/a.htm\""));
-    EXPECT_TRUE(index.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
+    // The five decks have the same bytes: one converted, the other pages
+    // made from it (sharing its pictures) with their own names and links.
+    const auto inode = [&](const QString& file) {
+        struct stat info {};
+        return ::stat(LocalPath::toNative(temp.path() + "/o2/" + file).constData(), &info) == 0
+                   ? info.st_ino
+                   : ino_t(0);
+    };
+    EXPECT_EQ(inode("sub/same/a_files/img0.jpg"), inode("a_files/img0.jpg"));
+    EXPECT_EQ(inode("z_files/img1.jpg"), inode("a_files/img1.jpg"));
+    EXPECT_TRUE(
+        PosixFiles::readAll(temp.path() + "/o2/sub/c.htm").contains("href=\"c_files/img0.html\""));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/text0.html")
+                    .contains("href=\"../c.htm\""));
+    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/img1.html"),
+              PosixFiles::readAll(temp.path() + "/o1/c_files/img1.html"))
+        << "the same page as the deck's own conversion";
+    // The index: its page, and one segment of search data with every page.
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
+    const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
+    const auto segment = QRegularExpression("\"decks\":5,\"id\":\"([0-9a-f]+)\"").match(manifest);
+    ASSERT_TRUE(segment.hasMatch()) << manifest.toStdString();
+    const QByteArray meta =
+        PosixFiles::readAll(temp.path() + "/o2/index-search/" + segment.captured(1) + "/meta.js");
+    for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
+        EXPECT_TRUE(meta.contains("\"" + QByteArray(page) + ".htm\"")) << page;
+    EXPECT_TRUE(meta.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
     EXPECT_EQ(office.processesLeft(), 0);
 }
 

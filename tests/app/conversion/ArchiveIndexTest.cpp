@@ -1,6 +1,7 @@
 #include "tests/app/automation/QStringPrinter.h"
 
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ArchiveSearch.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -19,7 +20,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(temp.isValid()); }
 
     // A page as the export leaves it: the page and its companion folder.
-    void page(const QString& relative, const QString& title, int slides) {
+    void page(const QString& relative, const QString& title, int slides,
+              const QString& text = "text") {
         const QString path = temp.path() + "/" + relative;
         const QString folder = path.left(path.size() - 4) + "_files";
         PosixFiles::makePath(folder);
@@ -27,9 +29,24 @@ protected:
                                        "</title>\n</head><body></body></html>\n");
         for (int i = 0; i < slides; ++i) {
             PosixFiles::writeAll(folder + QStringLiteral("/img%1.html").arg(i), "slide");
-            PosixFiles::writeAll(folder + QStringLiteral("/text%1.html").arg(i), "text");
+            PosixFiles::writeAll(folder + QStringLiteral("/text%1.html").arg(i),
+                                 "<body><center><a href=\"x\">Next</a></center><p>" +
+                                     text.toUtf8() + "</p></body>");
             PosixFiles::writeAll(folder + QStringLiteral("/thumb%1.jpg").arg(i), "jpg");
         }
+    }
+
+    // The pages each segment of the search data holds, oldest first.
+    QList<QStringList> segments() {
+        QList<QStringList> result;
+        const QString data = temp.path() + "/index-search/";
+        for (const ArchiveSearch::Segment& segment :
+             ArchiveSearch::parseManifest(PosixFiles::readAll(data + "manifest.js"))) {
+            const QByteArray list = PosixFiles::readAll(data + segment.id + "/pages");
+            result.append(QString::fromUtf8(list).split('\n', Qt::SkipEmptyParts));
+            EXPECT_EQ(result.last().size(), segment.decks);
+        }
+        return result;
     }
 
     QTemporaryDir temp;
@@ -148,6 +165,71 @@ TEST_F(ArchiveIndexTest, NoPageTakesTheIndexNameAndLeftoversGo) {
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.htm").contains("The index deck"));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.html")
                     .contains("<a href=\"index.htm\"><b>The index deck</b>"));
+}
+
+TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) {
+    EXPECT_EQ(ArchiveSearch::slideText(
+                  "<html><head><title>Slide 3</title></head><body><center><a href=\"a\">First "
+                  "page</a> Back</center><br>\n<h1>Caf&eacute; &amp; T&#233;a</h1>\n<p>Line\none"
+                  "</p><br><h3>Notes:</h3>\n<p>Say &lt;hi&gt;&#x4E00;</p></body></html>"),
+              "Caf&eacute; & Téa Line one Say <hi>一")
+        << "the navigation, the notes heading and the markup go; entities are decoded";
+}
+
+// An update reads only the pages a run published: a page removed from the
+// disk since the full build stays in the old segment until the newest
+// segments grow large enough to be rebuilt with it.
+TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) {
+    for (int i = 0; i < 8; ++i)
+        page(QStringLiteral("d/deck%1.htm").arg(i), "Deck", 2, "kick-off");
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 8) << "no index yet: a whole one";
+    ASSERT_EQ(segments().size(), 1);
+    PosixFiles::removeTree(temp.path() + "/d/deck0.htm");
+    PosixFiles::removeTree(temp.path() + "/d/deck0_files");
+
+    QList<qsizetype> counts;
+    for (int i = 8; i < 13; ++i) {
+        page(QStringLiteral("new%1.htm").arg(i), "New", 1, "更新");
+        EXPECT_EQ(ArchiveSearch::update(temp.path(), {QStringLiteral("new%1.htm").arg(i)}), 1);
+        const QList<QStringList> now = segments();
+        counts.append(now.size());
+        EXPECT_EQ(now.first().contains("d/deck0.htm"), i < 12) << i;
+        EXPECT_TRUE(now.last().contains(QStringLiteral("new%1.htm").arg(i)));
+    }
+    EXPECT_EQ(counts, QList<qsizetype>({2, 2, 2, 3, 1}))
+        << "[8,1] [8,2] [8,3] [8,3,1], then 1+1+3 is over half of 8: all in one, "
+           "the removed page dropped";
+    EXPECT_EQ(segments().first().size(), 12);
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 0);
+    EXPECT_EQ(PosixFiles::names(temp.path() + "/index-search").size(), 2)
+        << "the next writer leaves the manifest and the one segment in use";
+    EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
+    EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
+    EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));
+    EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part").size(), 0);
+}
+
+// Shards finishing at the same moment: each adds its pages in turn, none
+// is lost to another's manifest.
+TEST_F(ArchiveIndexTest, ShardsUpdatingTogetherLoseNoPage) {
+    page("first.htm", "First", 1);
+    ArchiveSearch::rebuild(temp.path());
+    std::vector<std::thread> shards;
+    for (int shard = 0; shard < 4; ++shard) {
+        shards.emplace_back([this, shard] {
+            for (int i = 0; i < 5; ++i) {
+                const QString name = QStringLiteral("s%1-%2.htm").arg(shard).arg(i);
+                page(name, name, 1);
+                ArchiveSearch::update(temp.path(), {name});
+            }
+        });
+    }
+    for (std::thread& shard : shards)
+        shard.join();
+    QSet<QString> indexed;
+    for (const QStringList& segment : segments())
+        indexed.unite(QSet<QString>(segment.begin(), segment.end()));
+    EXPECT_EQ(indexed.size(), 21);
 }
 
 } // namespace

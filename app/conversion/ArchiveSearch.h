@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/conversion/ArchiveIndex.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The archive's front page and the data its search reads. The page and
+// its script never change with the archive; the data is split so that a
+// browser loads only what one search needs: the words, sorted, in chunks
+// of a few kilobytes found through a short directory, and the slides' text
+// (for the words in context) in chunks of a few decks each. Everything is
+// a script file calling the front page's script, because a page opened
+// from the disk may load scripts beside it but may not fetch files.
+//
+// The data comes in segments. A full build makes one of every page; an
+// incremental one adds a segment of only the pages a run published, so it
+// reads nothing of the rest of the archive. A newer segment's page wins
+// over an older one's of the same name. When the newest segments together
+// grow to half the one before them they are rebuilt as one (as a binary
+// counter carries), so an archive has a handful of segments, about the
+// logarithm of its size, and each page is re-read only that many times
+// over its life; a full build leaves one segment again. The manifest
+// naming the segments is replaced in one rename, the step that makes a
+// segment part of the index.
+class ArchiveSearch {
+public:
+    static constexpr char kScript[] = "index.js";
+    static constexpr char kStyle[] = "index.css";
+    static constexpr char kManifest[] = "manifest.js";
+
+    struct Deck {
+        ArchiveIndex::Page page;
+        QStringList slideTexts; // one per slide, title and notes included
+    };
+    struct Segment {
+        QString id;
+        int decks = 0;
+    };
+    using File = ArchiveIndex::File;
+
+    // The readable text of a slide's text page: its words and its notes.
+    static QString slideText(const QByteArray& html);
+    // A page's deck with the text of each of its slides.
+    static Deck readDeck(const QString& outputFolder, const ArchiveIndex::Page& page);
+
+    static QList<File> renderSegment(const QString& id, const QList<Deck>& decks);
+    static QByteArray renderManifest(const QList<Segment>& segments);
+    static QList<Segment> parseManifest(const QByteArray& script);
+    // Given the decks in each segment, oldest first, the first of the
+    // newest segments that are to be rebuilt as one.
+    static qsizetype mergeStart(const QList<int>& decks);
+    // The page, script and style, the same for every archive.
+    static QList<File> frontPage();
+
+    // The whole index from every page in the folder; returns the pages.
+    static int rebuild(const QString& outputFolder);
+    // Adds the pages a run published (paths below the output folder); a
+    // folder without an index gets a whole one. Returns the pages added.
+    static int update(const QString& outputFolder, const QStringList& changedPages);
+
+private:
+    // The files of a new segment of the decks, written after the segments
+    // kept, and the manifest naming them all.
+    static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
+                                   const QList<Deck>& decks);
+    static QList<Segment> readManifest(const QString& outputFolder);
+    // Segments no manifest names any more (merged into a newer one, or
+    // left by a writer that was killed) go once the next writer comes,
+    // long after any reader was given their names.
+    static void removeUnnamedSegments(const QString& outputFolder, const QList<Segment>& kept);
+    static bool isSegmentId(const QString& name);
+    static QString newSegmentId();
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// A deck's page made from the page of another deck with the same bytes,
+// without an office: the files are the same, the names and the links
+// between them are the new page's own. It goes through the same publishing
+// step as an export (staging, completeness check, source note, swap).
+class PageCopy {
+public:
+    // Raises ReportableError when the page cannot be made; any earlier page
+    // at outputPath then stays as it was.
+    static void publish(const QString& fromPage, const QString& outputPath,
+                        const QString& sourcePath);
+};
