@@ -7,9 +7,8 @@
 # With DISPLAYS the tests need a real display and run once per display
 # kind, on a virtual display that a CTest fixture starts: "bare" is an X
 # server without a window manager, "openbox" runs one, "weston" is a Wayland
-# compositor without input, "weston_x11" one whose pointer the tests drive.
-# Their names begin with the kind ("openbox.Suite.Case") and they carry the
-# label "display".
+# compositor. Their names begin with the kind ("openbox.Suite.Case") and
+# they carry the label "display".
 function(deckvane_add_test name)
     cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;LABELS;DISPLAYS;FIXTURES" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -65,9 +64,6 @@ function(deckvane_display_fixture kind)
     set(extra)
     if(kind STREQUAL "weston")
         set(script ${PROJECT_SOURCE_DIR}/cmake/WestonFixture.sh)
-    elseif(kind STREQUAL "weston_x11")
-        set(script ${PROJECT_SOURCE_DIR}/cmake/WestonFixture.sh)
-        set(extra x11)
     elseif(kind STREQUAL "openbox")
         set(extra openbox)
     endif()

@@ -14,18 +14,12 @@ int main(int argc, char** argv) {
                     qPrintable(displayFile));
             return 1;
         }
-        const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-        const QByteArray display = lines.first().trimmed();
+        const QByteArray display = file.readAll().trimmed();
         if (display.startsWith('/')) {
-            // A compositor's socket: the tests are a Wayland session's
-            // clients. An X display after it is where the compositor takes
-            // its pointer from.
+            // A compositor's socket: the tests are a Wayland session's clients.
             qputenv("WAYLAND_DISPLAY", display);
             qputenv("XDG_RUNTIME_DIR", display.left(display.lastIndexOf('/')));
-            if (lines.size() > 1 && !lines[1].trimmed().isEmpty())
-                qputenv("DISPLAY", lines[1].trimmed());
-            else
-                qunsetenv("DISPLAY");
+            qunsetenv("DISPLAY");
             qputenv("QT_QPA_PLATFORM", "wayland");
         } else {
             qputenv("DISPLAY", display);
