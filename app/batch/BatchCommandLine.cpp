@@ -42,11 +42,11 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
     const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
                                       QStringLiteral("--jobs"), QStringLiteral("--shard"),
                                       QStringLiteral("--claim")};
-    const QStringList flags = {QStringLiteral("--list"),         QStringLiteral("--update"),
-                               QStringLiteral("-u"),             QStringLiteral("--tree"),
-                               QStringLiteral("--index"),        QStringLiteral("--follow-links"),
-                               QStringLiteral("--attach"),       QStringLiteral("--help"),
-                               QStringLiteral("-h"),             QStringLiteral("--")};
+    const QStringList flags = {QStringLiteral("--list"),   QStringLiteral("--update"),
+                               QStringLiteral("-u"),       QStringLiteral("--tree"),
+                               QStringLiteral("--index"),  QStringLiteral("--follow-links"),
+                               QStringLiteral("--attach"), QStringLiteral("--help"),
+                               QStringLiteral("-h"),       QStringLiteral("--")};
     for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
         const QString name = argument.section(QLatin1Char('='), 0, 0);

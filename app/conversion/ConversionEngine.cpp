@@ -12,8 +12,8 @@
 
 #include <QCoreApplication>
 #include <cerrno>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
