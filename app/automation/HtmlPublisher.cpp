@@ -35,6 +35,9 @@ QSet<QString>& liveStaging() {
     static QSet<QString> folders;
     return folders;
 }
+// Set once the staging has been discarded for a program that is ending:
+// a worker still copying a page must not make a folder nobody removes.
+bool stagingClosed = false;
 
 // The names of staging folders: the prefix, then the owner (see
 // StagingName) and mkdtemp's six characters; or, from earlier versions, the
@@ -149,11 +152,13 @@ HtmlPublisher::HtmlPublisher(QString outputPath) : m_outputPath(std::move(output
         removeStaleStaging(m_folder, kStaleStagingAge);
     QByteArray pattern =
         LocalPath::toNative(m_folder) + "/.deckvane-" + StagingName::owner() + "-XXXXXX";
+    std::lock_guard lock(liveMutex);
+    if (stagingClosed)
+        throw AutomationError(QStringLiteral("The run was interrupted"));
     if (!::mkdtemp(pattern.data()))
         throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
                                   .arg(m_folder, PosixFiles::errorText(errno)));
     m_staging = LocalPath::fromNative(pattern);
-    std::lock_guard lock(liveMutex);
     liveStaging().insert(m_staging);
 }
 
@@ -165,8 +170,15 @@ HtmlPublisher::~HtmlPublisher() {
 
 void HtmlPublisher::discardAllStaging() {
     std::lock_guard lock(liveMutex);
-    for (const QString& folder : std::as_const(liveStaging()))
-        PosixFiles::removeTree(folder);
+    stagingClosed = true;
+    // Workers may still be adding files (a copied page needs no office):
+    // moved aside first, a folder takes no new names while it is removed.
+    for (const QString& folder : std::as_const(liveStaging())) {
+        const QString doomed = folder + QStringLiteral(".gone");
+        const bool moved = ::rename(LocalPath::toNative(folder).constData(),
+                                    LocalPath::toNative(doomed).constData()) == 0;
+        PosixFiles::removeTree(moved ? doomed : folder);
+    }
 }
 
 void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::seconds maxAge) {
@@ -320,7 +332,8 @@ void HtmlPublisher::commit(const QString& sourcePath) {
     if (!PosixFiles::exists(stagingPage()))
         throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
     checkComplete(companions);
-    if (!PosixFiles::makePath(stagedFolder))
+    // Not with its parents: a staging folder discarded meanwhile stays gone.
+    if (::mkdir(LocalPath::toNative(stagedFolder).constData(), 0777) != 0)
         throw AutomationError(QStringLiteral("Cannot create the companion folder"));
 
     // The page finds its companions in "<name>_files/"; they find the page

@@ -230,7 +230,7 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
         if (signal == SIGTERM) {
             EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(batch.exitCode(), 128 + SIGTERM);
-            EXPECT_TRUE(stagingIn(temp.path() + "/out").isEmpty()) << "removed on the signal";
+            EXPECT_EQ(stagingIn(temp.path() + "/out"), QStringList()) << "removed on the signal";
         }
         int left = office.processesLeft();
         for (int i = 0; i < 50 && left > 0; ++i) {
