@@ -106,11 +106,12 @@ run_job cancelled cancelled cancel_task_1
 [[ -n ${held:-} ]] || fail "task 1 never held a claim"
 [[ $states == " 1 JobState=CANCELLED ExitCode=143:0; 2 JobState=COMPLETED ExitCode=0:0;" ]] ||
     fail "tasks ended: $states"
-# The deck it was cut short on went to another task; no deck was converted twice.
+# The deck it was cut short on went to another task (or task 1 finished it
+# just before the signal came); no deck was converted twice.
 for deck in "${decks[@]}"; do
     [[ $(printf %s "$deck" | sha1sum | cut -d' ' -f1) == "$held" ]] && cut=$deck
 done
-grep -qxF "$work/talks/${cut:?no deck has the claim $held}OK" "$work/logs/cancelled"/task-[02].log ||
+grep -qxF "$work/talks/${cut:?no deck has the claim $held}OK" "$work/logs/cancelled"/task-*.log ||
     fail "$cut, cut short by the cancel, was not converted"
 [[ -z $(uniq -d <<<"$lines") ]] || fail "converted twice: $lines"
 check_pages "$work/cancelled"
