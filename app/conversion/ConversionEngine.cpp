@@ -11,6 +11,7 @@
 #include "platform/PosixFiles.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -378,6 +379,8 @@ void ConversionEngine::convert(const QString& sourcePath) {
         }
         throw;
     }
+    const Clock::time_point publishing = Clock::now();
+    const auto tally = qScopeGuard([&] { m_publishTime += Clock::now() - publishing; });
     publisher->commit(sourcePath, noteName(sourcePath, m_walkedFolder));
     if (!publisher->leftOut().isEmpty())
         emit filesLeftOut(sourcePath, publisher->leftOut());

@@ -81,6 +81,9 @@ public:
     // load and store decks (Open, SaveAs and Close) alone.
     std::chrono::nanoseconds serverTime() const { return m_serverTime; }
     std::chrono::nanoseconds loadStoreTime() const { return m_loadStoreTime; }
+    // Time spent publishing exports (checking, cleaning, moving into place):
+    // Deckvane's own, never counted against the office's time limit.
+    std::chrono::nanoseconds publishTime() const { return m_publishTime; }
 
     // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
     // empty text gives an empty list.
@@ -192,6 +195,7 @@ private:
     bool m_stopRequested = false;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
+    std::chrono::nanoseconds m_publishTime{0};
     QSet<QPair<dev_t, ino_t>> m_visited;
     bool m_followLinksOut = false;
     QString m_treeRoot; // the walk's start folder, links resolved

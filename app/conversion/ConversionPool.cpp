@@ -107,6 +107,11 @@ std::chrono::nanoseconds ConversionPool::loadStoreTime() const {
     return m_loadStoreTime;
 }
 
+std::chrono::nanoseconds ConversionPool::publishTime() const {
+    std::lock_guard lock(m_mutex);
+    return m_publishTime;
+}
+
 void ConversionPool::requestStop() {
     std::lock_guard lock(m_mutex);
     m_stop = true;
@@ -281,6 +286,7 @@ void ConversionPool::work(int index) {
     m_replaced += engine.serversReplaced();
     m_serverTime += engine.serverTime();
     m_loadStoreTime += engine.loadStoreTime();
+    m_publishTime += engine.publishTime();
     --m_workersLeft;
     m_linesChanged.notify_all();
     m_jobsChanged.notify_all();

@@ -95,6 +95,7 @@ public:
     // Summed over the workers that have ended (see ConversionEngine).
     std::chrono::nanoseconds serverTime() const;
     std::chrono::nanoseconds loadStoreTime() const;
+    std::chrono::nanoseconds publishTime() const;
 
 private:
     struct Job {
@@ -135,6 +136,7 @@ private:
     int m_replaced = 0;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
+    std::chrono::nanoseconds m_publishTime{0};
     QString m_failure;
     std::vector<std::thread> m_threads;
     std::vector<std::shared_ptr<PresentationServer>> m_servers;

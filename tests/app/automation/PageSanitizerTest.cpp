@@ -153,7 +153,7 @@ TEST(PageSanitizerTest, ThePreludeOpensTheHeadOrTheDocument) {
     EXPECT_EQ(PageSanitizer::clean("<!DOCTYPE HTML><p>x"), "<!DOCTYPE HTML>\n" + prelude + "<p>x");
     EXPECT_EQ(PageSanitizer::clean("<p>x"), prelude + "<p>x");
     // A page cleaned before (a copy of a published one) is left as it is.
-    for (const QByteArray page :
+    for (const QByteArray& page :
          {QByteArray("<!DOCTYPE HTML>\n<html>\n<head>\n<title>t</title><a href=x>"),
           QByteArray("<p>x"), QByteArray("<html><body><img src=\"a.jpg\" onerror=x>")}) {
         const QByteArray once = PageSanitizer::clean(page);
