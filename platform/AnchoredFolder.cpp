@@ -39,16 +39,17 @@ private:
     int m_fd;
 };
 
-// The parts of a relative path; false for an absolute path or one with an
-// empty, "." or ".." part (the empty path itself is the folder).
+// The parts of a relative path ("a//b" is "a/b"); false for an absolute
+// path or one with a "." or ".." part (the empty path is the folder).
 bool split(const QByteArray& path, QList<QByteArray>* parts) {
     parts->clear();
-    if (path.isEmpty())
-        return true;
+    if (path.startsWith('/'))
+        return false;
     for (const QByteArray& part : path.split('/')) {
-        if (part.isEmpty() || part == "." || part == "..")
+        if (part == "." || part == "..")
             return false;
-        parts->append(part);
+        if (!part.isEmpty())
+            parts->append(part);
     }
     return true;
 }
@@ -171,7 +172,7 @@ int AnchoredFolder::openAt(const QString& relative, int flags, mode_t mode) cons
     if (parts.isEmpty())
         return ::openat(m_fd, ".", (flags & ~(O_CREAT | O_EXCL | O_TRUNC)) | O_CLOEXEC);
     Descriptor fd(!stepwiseOnly && kernelResolvesBeneath()
-                      ? openBeneath(m_fd, path, flags, mode)
+                      ? openBeneath(m_fd, parts.join('/'), flags, mode)
                       : openStepwise(m_fd, parts, flags, mode));
     // A link where a folder is wanted says "not a folder"; it is a link.
     if (fd.get() < 0 && errno == ENOTDIR && partsToLink(m_fd, parts) > 0)

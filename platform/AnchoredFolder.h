@@ -11,7 +11,7 @@
 // shared with people the program does not trust: a link placed where one of
 // its files or folders belongs must not lead a write, a removal or a read
 // anywhere else. Paths below the folder are relative, "/"-separated, with no
-// empty, "." or ".." part. The kernel resolves them itself where it can
+// "." or ".." part. The kernel resolves them itself where it can
 // (openat2 with RESOLVE_BENEATH and RESOLVE_NO_SYMLINKS); elsewhere each part
 // is opened in turn with O_NOFOLLOW. A link on the way fails with ELOOP, or
 // with a FileError that names it.
