@@ -413,8 +413,11 @@ QByteArray writeTag(const Tag& tag, const QSet<QByteArray>& deadLinks) {
                 value = attribute.value;
                 value.replace('"', "&quot;");
             } else if (addressAttributes().contains(attribute.name)) {
+                // A link may lead anywhere plain; what the page loads comes
+                // from beside it.
                 const QByteArray decoded = PageSanitizer::decodeReferences(attribute.value);
-                if (!PageSanitizer::isSafeAddress(attribute.value) ||
+                if (!(attribute.name == "href" ? PageSanitizer::isSafeAddress(attribute.value)
+                                               : isRelative(decoded)) ||
                     deadLinks.contains(pathOf(decoded)))
                     continue;
                 value = encodeValue(decoded);

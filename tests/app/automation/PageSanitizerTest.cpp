@@ -86,6 +86,9 @@ TEST(PageSanitizerTest, OnlyPlainAddressesStayLinks) {
     EXPECT_EQ(body("<a href=\"a.html\" HREF=\"javascript:x\"><img src=\"a&amp;b.jpg\" "
                    "srcset=\"javascript:x\" data-x=1 formaction=y></a>"),
               "<a href=\"a.html\"><img src=\"a&amp;b.jpg\"></a>");
+    // Pictures come from beside the page, never from elsewhere.
+    EXPECT_EQ(body("<img src=\"http://x/t.png\" alt=t><td background=\"//x/b.png\">"),
+              "<img alt=\"t\"><td>");
     // A click action's address with a quote stays one value.
     EXPECT_EQ(body("<area shape=rect href='x\" onmouseover=\"alert(1)' coords=\"1,2\">"),
               "<area shape=\"rect\" href=\"x&quot; onmouseover=&quot;alert(1)\" coords=\"1,2\">");
