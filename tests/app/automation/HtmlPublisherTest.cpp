@@ -114,7 +114,7 @@ TEST_F(HtmlPublisherTest, CommitPublishesOnlyTheExportsOwnFilesCleanedAndRelinke
 TEST_F(HtmlPublisherTest, ALinkWhereAPublishedNameBelongsIsRefusedAndNeverFollowed) {
     QTemporaryDir elsewhere;
     PosixFiles::writeAll(elsewhere.path() + "/keep", "theirs");
-    for (const QString& name : {"a.htm", "a_files"}) {
+    for (const QString name : {"a.htm", "a_files"}) {
         const QString link = out() + "/" + name;
         ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path() + "/" + name).constData(),
                             QFile::encodeName(link).constData()),
