@@ -1,5 +1,6 @@
 #include "app/conversion/ArchiveIndex.h"
 
+#include "app/automation/DeckTitle.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/PageSanitizer.h"
 #include "app/conversion/FolderListing.h"
@@ -104,9 +105,6 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
     if (!files.read(companionPath))
         return false;
     page->relativePath = relativePath;
-    page->title = titleOf(readHead(pagePath, 4096));
-    if (page->title.isEmpty())
-        page->title = name.left(name.size() - 4);
     page->slides = 0;
     page->thumbnail = false;
     for (const FolderListing::Entry& file : files.entries()) {
@@ -117,6 +115,8 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
     }
     const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
     page->source = note.source;
+    page->title =
+        DeckTitle::of(readHead(pagePath, 4096), note.source.isEmpty() ? name : note.source);
     if (!note.source.isEmpty())
         page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
     else
@@ -134,21 +134,7 @@ QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
 }
 
 QString ArchiveIndex::titleOf(const QByteArray& html) {
-    const qsizetype open = html.indexOf("<title>");
-    if (open < 0)
-        return {};
-    const qsizetype close = html.indexOf("</title>", open);
-    if (close < 0)
-        return {};
-    const QString raw = QString::fromUtf8(html.mid(open + 7, close - open - 7)).simplified();
-    // The export escapes the title; the index escapes it again itself.
-    QString text = raw;
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-        .replace(QLatin1String("&gt;"), QLatin1String(">"))
-        .replace(QLatin1String("&quot;"), QLatin1String("\""))
-        .replace(QLatin1String("&#39;"), QLatin1String("'"))
-        .replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
+    return DeckTitle::titleElement(html);
 }
 
 QByteArray ArchiveIndex::escape(const QString& text) {

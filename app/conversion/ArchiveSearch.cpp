@@ -1,5 +1,6 @@
 #include "app/conversion/ArchiveSearch.h"
 
+#include "app/automation/HtmlEntities.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveAssets.h"
 #include "app/conversion/SearchTerms.h"
@@ -27,42 +28,6 @@ constexpr qsizetype kTextChunkBytes = 48 * 1024;
 // A slide's text beyond this is not shown in context and not searched;
 // slides with more are pasted documents.
 constexpr qsizetype kMaxSlideText = 8000;
-
-QString decodeEntities(const QString& text) {
-    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-z]+);"));
-    QString out;
-    qsizetype last = 0;
-    auto it = entity.globalMatch(text);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        last = match.capturedEnd();
-        const QString name = match.captured(1);
-        char32_t c = 0;
-        if (name.startsWith(QLatin1String("#x")) || name.startsWith(QLatin1String("#X")))
-            c = name.mid(2).toUInt(nullptr, 16);
-        else if (name.startsWith(QLatin1Char('#')))
-            c = name.mid(1).toUInt();
-        else if (name == QLatin1String("amp"))
-            c = '&';
-        else if (name == QLatin1String("lt"))
-            c = '<';
-        else if (name == QLatin1String("gt"))
-            c = '>';
-        else if (name == QLatin1String("quot"))
-            c = '"';
-        else if (name == QLatin1String("apos"))
-            c = '\'';
-        else if (name == QLatin1String("nbsp"))
-            c = ' ';
-        if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            out += match.captured();
-        else
-            out += QString::fromUcs4(&c, 1);
-    }
-    out += QStringView(text).mid(last);
-    return out;
-}
 
 // A word's slides: the gaps between them in base 36, or for a word on
 // more than one slide in 16, a bitmap (base64 after a "!"), a tenth of the
@@ -133,7 +98,7 @@ QString ArchiveSearch::slideText(const QByteArray& html) {
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     text.replace(heading, QStringLiteral(" "));
     text.replace(tag, QStringLiteral(" "));
-    return decodeEntities(text).simplified().left(kMaxSlideText);
+    return HtmlEntities::decode(text).simplified().left(kMaxSlideText);
 }
 
 ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,

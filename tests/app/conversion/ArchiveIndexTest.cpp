@@ -172,7 +172,7 @@ TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) 
                   "<html><head><title>Slide 3</title></head><body><center><a href=\"a\">First "
                   "page</a> Back</center><br>\n<h1>Caf&eacute; &amp; T&#233;a</h1>\n<p>Line\none"
                   "</p><br><h3>Notes:</h3>\n<p>Say &lt;hi&gt;&#x4E00;</p></body></html>"),
-              "Caf&eacute; & Téa Line one Say <hi>一")
+              "Café & Téa Line one Say <hi>一")
         << "the navigation, the notes heading and the markup go; entities are decoded";
 }
 
