@@ -303,7 +303,8 @@
     if (text.charCodeAt(0) === 33) {
       const bar = text.indexOf('|');
       const text8 = atob(text.slice(1, bar < 0 ? text.length : bar));
-      const bits = new Uint8Array(text8.length);
+      // Whole 32-bit words, so bitmaps are combined four bytes at a time.
+      const bits = new Uint8Array((text8.length + 3) & ~3);
       for (let i = 0; i < text8.length; ++i) bits[i] = text8.charCodeAt(i);
       places = { bits: bits, heavy: bar < 0 ? { units: new Int32Array(0), weights: new Uint8Array(0) } : decodeGaps(text, bar + 1) };
     } else {
@@ -327,7 +328,8 @@
     }
     const count = this.meta.decks.length;
     const deckOf = this.deckOf, firstUnit = this.firstUnit;
-    const bits = new Uint8Array((this.units + 7) >> 3);
+    const bits = new Uint8Array((((this.units + 7) >> 3) + 3) & ~3);
+    const words32 = new Uint32Array(bits.buffer);
     let extra = null;
     const name = new Uint8Array(count);
     const slides = new Float32Array(count);
@@ -345,7 +347,8 @@
     for (const w of found.words) {
       const places = this.places(w.word, w.text);
       if (places.bits) {
-        for (let i = 0; i < places.bits.length; ++i) bits[i] |= places.bits[i];
+        const other = new Uint32Array(places.bits.buffer);
+        for (let i = 0; i < other.length; ++i) words32[i] |= other[i];
         const heavy = places.heavy;
         for (let i = 0; i < heavy.units.length; ++i) weigh(heavy.units[i], heavy.weights[i]);
       } else {
@@ -579,12 +582,12 @@
     return slides;
   }
 
-  // The words in context come once the decks found are on the screen,
-  // and not at all for a search typed over meanwhile.
+  // The words in context come from the slides' texts, a file for a few
+  // decks each: they are read once the typing pauses, not for every
+  // search typed over meanwhile.
+  const CONTEXT_PAUSE = 120;
   function later(search, then) {
-    requestAnimationFrame(function () {
-      setTimeout(function () { if (current === search) then(); }, 0);
-    });
+    setTimeout(function () { if (current === search) then(); }, CONTEXT_PAUSE);
   }
 
   function resultItem(hit, search) {
@@ -629,13 +632,20 @@
       p.forEach(function (term) { with_ += term.decks; });
       return Math.log(1 + (total - with_ + 0.5) / (with_ + 0.5));
     });
-    const hits = [];
-    segments.forEach(function (seg) {
+    // Thousands of decks can hold a short prefix: kept in arrays, not as
+    // an object each.
+    const hits = { length: 0, segment: new Uint16Array(total), deck: new Int32Array(total),
+                   score: new Float64Array(total) };
+    segments.forEach(function (seg, k) {
       const terms = perTerm.map(function (p) { return p.get(seg); });
       const together = new Uint8Array(seg.meta.decks.length);
       if (terms.length > 1) {
         const all = terms[0].bits.slice();
-        terms.forEach(function (term) { for (let i = 0; i < all.length; ++i) all[i] &= term.bits[i]; });
+        const all32 = new Uint32Array(all.buffer);
+        terms.forEach(function (term) {
+          const other = new Uint32Array(term.bits.buffer);
+          for (let i = 0; i < all32.length; ++i) all32[i] &= other[i];
+        });
         for (let i = 0; i < all.length; ++i)
           if (all[i]) for (let b = 0; b < 8; ++b) if (all[i] & (1 << b)) together[seg.deckOf[i * 8 + b]] = 1;
       }
@@ -651,23 +661,31 @@
         }
         if (!every) continue;
         if (together[d]) score *= TOGETHER;
-        hits.push({ segment: seg, deck: d, row: seg.meta.decks[d], score: score });
+        hits.segment[hits.length] = k;
+        hits.deck[hits.length] = d;
+        hits.score[hits.length++] = score;
       }
     });
     return hits;
   }
-  // Best first, equal scores in the order found (segment, then path):
-  // sorted as numbers, which a browser does far quicker than with a
-  // comparison function, for the thousands a short prefix finds.
+  function hitAt(hits, i) {
+    const seg = segments[hits.segment[i]];
+    return { segment: seg, deck: hits.deck[i], row: seg.meta.decks[hits.deck[i]] };
+  }
+  // The hits' numbers, best first with equal scores in the order found
+  // (segment, then path): sorted as numbers, which a browser does far
+  // quicker than with a comparison function.
   function ordered(hits, order) {
     if (order !== 'relevance') {
       const byRow = ORDERS[order];
-      return hits.slice().sort(function (a, b) { return byRow(a.row, b.row); });
+      const rows = function (i) { return segments[hits.segment[i]].meta.decks[hits.deck[i]]; };
+      return Int32Array.from({ length: hits.length }, function (_, i) { return i; })
+        .sort(function (a, b) { return byRow(rows(a), rows(b)); });
     }
     const keys = new Float64Array(hits.length);
-    hits.forEach(function (hit, i) { keys[i] = -Math.floor(hit.score * 1e6) * 1048576 + i; });
+    for (let i = 0; i < hits.length; ++i) keys[i] = -Math.floor(hits.score[i] * 1e6) * 1048576 + i;
     keys.sort();
-    return Array.from(keys, function (key) { return hits[((key % 1048576) + 1048576) % 1048576]; });
+    return Int32Array.from(keys, function (key) { return ((key % 1048576) + 1048576) % 1048576; });
   }
 
   let generation = 0;
@@ -683,8 +701,8 @@
     const results = document.getElementById('results');
     const search = current;
     results.textContent = '';
-    const hits = ordered(search.hits, searchOrder);
-    growingList(results, hits, function (hit) { return resultItem(hit, search); }, PAGE, 'decks', 'ol')
+    const order = ordered(search.hits, searchOrder);
+    growingList(results, order, function (i) { return resultItem(hitAt(search.hits, i), search); }, PAGE, 'decks', 'ol')
       .setAttribute('aria-label', 'Decks found');
   }
   function search(query) {

@@ -203,6 +203,8 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
     EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 0);
     EXPECT_EQ(PosixFiles::names(temp.path() + "/index-search").size(), 2)
         << "the next writer leaves the manifest and the one segment in use";
+    const QString title = "Talks' \\ best')";
+    EXPECT_EQ(ArchiveSearch::parseTitle(ArchiveSearch::renderManifest({}, title)), title);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));
