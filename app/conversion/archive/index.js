@@ -403,6 +403,16 @@
     return slash < 0 ? '' : path.slice(0, slash);
   }
   const NUMBER = new Intl.NumberFormat('en');
+  // Where a deck is: its file below the converted folder. A source noted
+  // with the whole path of the machine that converted it says no more to
+  // a reader than the page's own folder does.
+  function where(row) {
+    const source = row[5];
+    if (source && source[0] !== '/') return source;
+    const file = source || row[1];
+    const folder = folderOf(row[1]);
+    return (folder ? folder + '/' : '') + file.slice(file.lastIndexOf('/') + 1);
+  }
   function plural(n, one, many) {
     return NUMBER.format(n) + ' ' + (n === 1 ? one : many);
   }
@@ -410,7 +420,13 @@
     const thumb = element('div', { class: 'thumb' });
     if (picture) {
       const link = element('a', { href: target, tabindex: '-1', 'aria-hidden': 'true' });
-      link.appendChild(element('img', { src: picture, alt: '', loading: 'lazy', width: '128' }));
+      const image = element('img', { src: picture, alt: '', loading: 'lazy', width: '128' });
+      // A slide without its thumbnail shows the deck's first one.
+      image.addEventListener('error', function () {
+        const first = companion(href) + 'thumb0.jpg';
+        if (image.getAttribute('src') !== first) image.src = first;
+      }, { once: true });
+      link.appendChild(image);
       thumb.appendChild(link);
     }
     return thumb;
@@ -424,7 +440,7 @@
     text.appendChild(element('a', { href: href, class: 'title' }, row[2]));
     const date = day(row[6]);
     text.appendChild(element('div', { class: 'meta' }, plural(row[3], 'slide', 'slides') + (date ? ', ' + date : '')));
-    text.appendChild(element('div', { class: 'where' }, row[5] || row[1]));
+    text.appendChild(element('div', { class: 'where' }, where(row)));
     item.appendChild(text);
     return item;
   }
@@ -477,19 +493,19 @@
     });
     return root;
   }
-  // The first level of folders opens with the page (and a lone folder's
-  // own, until there is a choice), so the archive shows what it holds.
+  // The first level of folders opens with the page, and in it a folder
+  // that holds nothing but one folder opens that one too, down to the
+  // first choice, so the archive shows what it holds.
   function drawFolder(container, node, open) {
     const names = Array.from(node.folders.keys()).sort(function (a, b) { return a.localeCompare(b); });
     names.forEach(function (name) {
       const child = node.folders.get(name);
       const details = element('details');
       details.appendChild(element('summary', {}, name + ' (' + plural(child.count, 'deck', 'decks') + ')'));
-      const lone = names.length === 1 && !node.decks.length;
       details.addEventListener('toggle', function () {
         if (details.open && !details.drawn) {
           details.drawn = true;
-          drawFolder(details, child, open && lone);
+          drawFolder(details, child, open && child.folders.size === 1 && !child.decks.length);
         }
       });
       container.appendChild(details);
@@ -601,7 +617,7 @@
     const title = element('a', { href: row[0] + address, class: 'title' });
     title.appendChild(marked('span', {}, row[2], search.sought, false));
     text.appendChild(title);
-    text.appendChild(marked('div', { class: 'where' }, row[5] || row[1], search.sought, false));
+    text.appendChild(marked('div', { class: 'where' }, where(row), search.sought, false));
     const date = day(row[6]);
     text.appendChild(element('div', { class: 'meta' },
       (slides.length ? 'words on ' + slides.length + ' of ' : '') + plural(row[3], 'slide', 'slides') + (date ? ', ' + date : '')));

@@ -205,6 +205,14 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
         << "the next writer leaves the manifest and the one segment in use";
     const QString title = "Talks' \\ best')";
     EXPECT_EQ(ArchiveSearch::parseTitle(ArchiveSearch::renderManifest({}, title)), title);
+    // Data an earlier version wrote has another shape: the next update
+    // reads the whole folder again instead of adding to it.
+    QStringList data = PosixFiles::names(temp.path() + "/index-search");
+    data.removeAll("manifest.js");
+    PosixFiles::writeAll(temp.path() + "/index-search/manifest.js",
+                         "deckvaneData(\"manifest\",{\"segments\":[{\"id\":\"" +
+                             data.value(0).toUtf8() + "\",\"decks\":12}]});");
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 12);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));
