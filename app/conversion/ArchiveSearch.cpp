@@ -32,6 +32,10 @@ constexpr qsizetype kTextChunkBytes = 48 * 1024;
 constexpr int kInTitle = 5;
 constexpr int kInFileName = 10;
 constexpr int kInDeckTitle = 11;
+// A common word's weights beyond being there are kept while they take no
+// more than this (or a quarter of its bitmap): first all of them, else
+// those in slides' titles and decks' names, else decks' names only.
+constexpr qsizetype kMaxWeightsBytes = 2048;
 // A slide's text beyond this is not shown in context and not searched;
 // slides with more are pasted documents.
 constexpr qsizetype kMaxSlideText = 8000;
@@ -41,9 +45,10 @@ constexpr qsizetype kMaxSlideText = 8000;
 // gaps between them in base 36, each weight after a "."; a word in more
 // than one unit in 16 as a bitmap (base64 after a "!", a tenth of the
 // size and far quicker for the browser to read), then after a "|" the
-// decks' names it is in. Where on a slide so common a word is, or how
-// often, says little, and would make its list as long as the bitmap is
-// short.
+// units where it weighs more than 1, as far as that list stays short: in
+// a large archive, how often so common a word is on each slide, or in
+// which titles, says little and would make the list longer than the
+// bitmap.
 QByteArray gapsText(const std::vector<std::pair<int, int>>& places, int least) {
     QByteArray out;
     int last = 0;
@@ -66,7 +71,13 @@ QByteArray postingsText(const std::vector<std::pair<int, int>>& places, int tota
     QByteArray bits((totalUnits + 7) / 8, '\0');
     for (const auto& place : places)
         bits[place.first / 8] = char(bits.at(place.first / 8) | (1 << (place.first % 8)));
-    const QByteArray heavy = gapsText(places, kInFileName);
+    const qsizetype most = std::max<qsizetype>(kMaxWeightsBytes, bits.size() / 4);
+    QByteArray heavy;
+    for (const int least : {2, kInTitle, kInFileName}) {
+        heavy = gapsText(places, least);
+        if (heavy.size() <= most)
+            break;
+    }
     return '!' + bits.toBase64() + (heavy.isEmpty() ? QByteArray() : '|' + heavy);
 }
 

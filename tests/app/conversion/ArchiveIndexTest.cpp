@@ -210,8 +210,8 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
     QStringList data = PosixFiles::names(temp.path() + "/index-search");
     data.removeAll("manifest.js");
     PosixFiles::writeAll(temp.path() + "/index-search/manifest.js",
-                         "deckvaneData(\"manifest\",{\"segments\":[{\"id\":\"" +
-                             data.value(0).toUtf8() + "\",\"decks\":12}]});");
+                         "deckvaneData(\"manifest\",JSON.parse('{\"segments\":[{\"id\":\"" +
+                             data.value(0).toUtf8() + "\",\"decks\":12}]}'));");
     EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 12);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
