@@ -33,7 +33,7 @@ constexpr int kInTitle = 5;
 constexpr int kInFileName = 10;
 constexpr int kInDeckTitle = 11;
 // A common word's weights beyond being there are kept while they take no
-// more than this (or a quarter of its bitmap): first all of them, else
+// more than this (or a sixteenth of its bitmap): first all of them, else
 // those in slides' titles and decks' names, else decks' names only.
 constexpr qsizetype kMaxWeightsBytes = 2048;
 // A slide's text beyond this is not shown in context and not searched;
@@ -71,7 +71,7 @@ QByteArray postingsText(const std::vector<std::pair<int, int>>& places, int tota
     QByteArray bits((totalUnits + 7) / 8, '\0');
     for (const auto& place : places)
         bits[place.first / 8] = char(bits.at(place.first / 8) | (1 << (place.first % 8)));
-    const qsizetype most = std::max<qsizetype>(kMaxWeightsBytes, bits.size() / 4);
+    const qsizetype most = std::max<qsizetype>(kMaxWeightsBytes, bits.size() / 16);
     QByteArray heavy;
     for (const int least : {2, kInTitle, kInFileName}) {
         heavy = gapsText(places, least);
