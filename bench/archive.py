@@ -333,10 +333,14 @@ def main():
             print(f"full index of {folder.split('/')[-1]}: {time.monotonic() - start:.1f} s")
         sizes = []
         for folder in (reference, archive):
+            # The segments the manifest names: an earlier index's stay a
+            # while for readers that still use them.
             data = os.path.join(folder, "index-search")
-            sizes.append((sum(len(fs) for _, _, fs in os.walk(data)),
-                          sum(os.path.getsize(os.path.join(d, f))
-                              for d, _, fs in os.walk(data) for f in fs)))
+            with open(os.path.join(data, "manifest.js")) as manifest:
+                named = manifest.read()
+            files = [os.path.join(d, f) for d, _, fs in os.walk(data) for f in fs
+                     if d == data or os.path.basename(d) in named]
+            sizes.append((len(files), sum(os.path.getsize(f) for f in files)))
         print(f"search data: {sizes[1][0]} files, {sizes[1][1] / 1e6:.1f} MB "
               f"(the reference's: {sizes[0][0]} files, {sizes[0][1] / 1e6:.1f} MB)")
 

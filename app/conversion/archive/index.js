@@ -31,6 +31,7 @@
   // What a term found in a segment is kept for the next keystrokes, which
   // mostly search the same words again.
   const KEPT_TERMS = 24;
+  const DECODED_BYTES = 64 << 20;
 
   const loaded = new Map();
   const waiting = new Map();
@@ -216,8 +217,8 @@
   Segment.prototype.chunk = function (k) {
     return load(this.id + '/t' + k, this.id + '/t' + k + '.js');
   };
-  // The words of the index a term finds here, each with how much it
-  // counts; partial when a prefix had more chunks than were read.
+  // The words of the index a term finds here, with their data; partial
+  // when a prefix had more chunks than were read.
   Segment.prototype.lookUp = function (t) {
     const kept = this.terms && this.terms.get(termKey(t));
     if (kept) return Promise.resolve(kept);
@@ -297,9 +298,13 @@
   }
   Segment.prototype.places = function (word, text) {
     // Common words' bitmaps are large: a long session keeps only so many.
-    if (!this.decoded || this.decoded.size > 20000) this.decoded = new Map();
+    if (!this.decoded || this.decodedSize > DECODED_BYTES) {
+      this.decoded = new Map();
+      this.decodedSize = 0;
+    }
     let places = this.decoded.get(word);
     if (places) return places;
+    this.decodedSize += text.length;
     if (text.charCodeAt(0) === 33) {
       const bar = text.indexOf('|');
       const text8 = atob(text.slice(1, bar < 0 ? text.length : bar));
