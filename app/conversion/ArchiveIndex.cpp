@@ -88,7 +88,7 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
             !companions.contains(entry.name) &&
-            !(relative.isEmpty() && entry.name == QLatin1String(ArchiveIndex::kDataFolder)))
+            !(relative.isEmpty() && ArchiveNames::all().contains(entry.name)))
             scanFolder(root, prefix + entry.name, pages, visited);
     }
 }

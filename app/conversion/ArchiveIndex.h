@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/automation/HtmlPublisher.h"
+#include "app/conversion/ArchiveNames.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -20,13 +21,13 @@
 // "index.htm" index of earlier versions is turned into a pointer to it.
 class ArchiveIndex {
 public:
-    static constexpr char kFileName[] = "index.html";
+    static constexpr const char* kFileName = ArchiveNames::kIndexPage;
     static constexpr char kEarlierFileName[] = "index.htm";
     // Held exclusive by an index writer from its scan to its last rename.
-    static constexpr char kLockFile[] = ".deckvane-index.lock";
+    static constexpr const char* kLockFile = ArchiveNames::kIndexLock;
     static constexpr const char* kSourceNote = HtmlPublisher::kSourceNote;
     // Beside the index: the search's data, never scanned for pages.
-    static constexpr char kDataFolder[] = "index-search";
+    static constexpr const char* kDataFolder = ArchiveNames::kSearchData;
 
     struct Page {
         QString relativePath; // of the page, below the output folder

@@ -27,8 +27,8 @@
 // segment part of the index.
 class ArchiveSearch {
 public:
-    static constexpr char kScript[] = "index.js";
-    static constexpr char kStyle[] = "index.css";
+    static constexpr const char* kScript = ArchiveNames::kScript;
+    static constexpr const char* kStyle = ArchiveNames::kStyle;
     static constexpr char kManifest[] = "manifest.js";
 
     struct Deck {

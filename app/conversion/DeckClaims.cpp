@@ -1,5 +1,6 @@
 #include "app/conversion/DeckClaims.h"
 
+#include "app/conversion/ArchiveNames.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-const QString kClaimsFolder = QStringLiteral(".deckvane-claims");
+const QString kClaimsFolder = QLatin1String(ArchiveNames::kClaims);
 
 // O_EXCL: exactly one creator wins, across machines sharing the folder.
 // Any other error than "exists" (a full or read-only disk) counts as won:

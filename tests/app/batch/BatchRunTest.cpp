@@ -399,15 +399,20 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     touch("talks/a_files/c.ppt");
     touch("index.ppt");
     touch("sub/index.pps");
+    // Folders named as the archive's own files: never its data or its script.
+    touch("index-search/2019/talk.ppt");
+    touch("index.js/deck.ppt");
     const QString out = temp.path() + "/o";
     const QString flat = temp.path() + "/flat";
     for (int round = 0; round < 2; ++round) {
         FakeOffices offices;
         const Outcome kept = run({"--tree", "--index", "-u", "--jobs", "2", "--out", out}, offices);
-        EXPECT_EQ(kept.status, 0);
-        EXPECT_EQ(kept.lines.filter(round == 0 ? "OK" : "Up to date").size(), 7);
+        EXPECT_EQ(kept.status, 0) << kept.errors.join('\n').toStdString();
+        EXPECT_EQ(kept.lines.filter(round == 0 ? "OK" : "Up to date").size(), 9);
         EXPECT_EQ(run({"--index", "--out", flat}, offices).status, 0);
     }
+    EXPECT_EQ(deckOf(out + "/index-search_/2019/talk.htm"), "talk.ppt");
+    EXPECT_EQ(deckOf(out + "/index.js_/deck.htm"), "deck.ppt");
     EXPECT_EQ(deckOf(out + "/north/report.htm"), "report.ppt");
     EXPECT_EQ(deckOf(out + "/south/east/report.htm"), "report.ppt");
     EXPECT_EQ(deckOf(out + "/report.htm"), "report.pps");
@@ -422,8 +427,8 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
             decks += segment.decks;
         return decks;
     };
-    EXPECT_EQ(indexed(out), 7);
-    EXPECT_EQ(indexed(flat), 4);
+    EXPECT_EQ(indexed(out), 9);
+    EXPECT_EQ(indexed(flat), 6);
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
