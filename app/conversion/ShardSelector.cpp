@@ -25,10 +25,24 @@ std::uint64_t ShardSelector::hash(const QByteArray& bytes) {
     return value;
 }
 
+std::uint64_t ShardSelector::mix(std::uint64_t value) {
+    // FNV-1a's multiplication carries a byte's bits only upwards, so the
+    // low bits that "% N" keeps hardly depend on the path: names that
+    // differ in one letter ("Kapitel A", "Kapitel C", ...) fell into one
+    // shard of two. The finalizer of MurmurHash3 makes every output bit
+    // depend on every input bit.
+    value ^= value >> 33;
+    value *= 0xff51afd7ed558ccdull;
+    value ^= value >> 33;
+    value *= 0xc4ceb9fe1a85ec53ull;
+    value ^= value >> 33;
+    return value;
+}
+
 int ShardSelector::shardOf(const QString& relativePath, int count) {
     // The native bytes, so a name that is not valid UTF-8 hashes the same
     // on a machine whatever its locale.
-    return int(hash(LocalPath::toNative(relativePath)) % std::uint64_t(count)) + 1;
+    return int(mix(hash(LocalPath::toNative(relativePath))) % std::uint64_t(count)) + 1;
 }
 
 bool ShardSelector::contains(const QString& relativePath) const {
