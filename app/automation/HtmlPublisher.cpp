@@ -323,7 +323,7 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
     return out.toLatin1();
 }
 
-void HtmlPublisher::commit(const QString& sourcePath) {
+void HtmlPublisher::commit(const QString& sourcePath, Staged staged) {
     QStringList companions = PosixFiles::names(m_staging);
     companions.removeAll(kStagedPage);
     const QString pageName = LocalPath::fileName(m_outputPath);
@@ -344,13 +344,15 @@ void HtmlPublisher::commit(const QString& sourcePath) {
     const QHash<QByteArray, QByteArray> up{{kStagedPage.toLatin1(), "../" + encoded(pageName)}};
     // Whatever the deck's author put in names, text and links leaves the
     // pages as text before any reader can see them.
-    PosixFiles::writeAll(stagingPage(),
-                         PageSanitizer::clean(relink(PosixFiles::readAll(stagingPage()), down)));
+    const auto clean = [staged](const QByteArray& html) {
+        return staged == Staged::Export ? PageSanitizer::clean(html) : html;
+    };
+    PosixFiles::writeAll(stagingPage(), clean(relink(PosixFiles::readAll(stagingPage()), down)));
     for (const QString& name : companions) {
         const QString from = m_staging + QLatin1Char('/') + name;
         if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
             name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
-            PosixFiles::writeAll(from, PageSanitizer::clean(relink(PosixFiles::readAll(from), up)));
+            PosixFiles::writeAll(from, clean(relink(PosixFiles::readAll(from), up)));
         PosixFiles::rename(from, stagedFolder + QLatin1Char('/') + name);
     }
     writeSourceNote(sourcePath, stagedFolder);

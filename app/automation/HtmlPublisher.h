@@ -27,7 +27,11 @@ public:
     // leaves them: the exporter does not report short writes) fails too.
     // With a source, its note goes into the companion folder before the
     // swap, so a page never carries the note of another run's deck.
-    void commit(const QString& sourcePath = QString());
+    // An export's pages are cleaned on the way; pages this program published
+    // before (a copy made from another deck's page) are clean already, and
+    // cleaning them again would show the first cleaning's head as text.
+    enum class Staged { Export, Published };
+    void commit(const QString& sourcePath = QString(), Staged staged = Staged::Export);
 
     // The disk of the staging folder has no room left for this process
     // (see isFull); an export that failed there failed for that.

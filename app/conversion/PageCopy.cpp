@@ -54,5 +54,5 @@ void PageCopy::publish(const QString& fromPage, const QString& outputPath,
                                          ? HtmlPublisher::relink(PosixFiles::readAll(from), up)
                                          : PosixFiles::readAll(from));
     }
-    publisher.commit(sourcePath);
+    publisher.commit(sourcePath, HtmlPublisher::Staged::Published);
 }

@@ -146,9 +146,21 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
         PosixFiles::readAll(temp.path() + "/o2/sub/c.htm").contains("href=\"c_files/img0.html\""));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/text0.html")
                     .contains("href=\"../c.htm\""));
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/img1.html"),
-              PosixFiles::readAll(temp.path() + "/o1/c_files/img1.html"))
-        << "the same page as the deck's own conversion";
+    // A page made from another deck's is byte for byte the page converting
+    // the deck alone publishes: every file, the note naming the deck aside.
+    PosixFiles::makePath(temp.path() + "/alone");
+    PosixFiles::writeAll(temp.path() + "/alone/c.pps", deck);
+    ASSERT_EQ(runBatch({"--out", temp.path() + "/o3", temp.path() + "/alone"}, office).exitCode, 0);
+    QStringList files{"c.htm"};
+    for (const QString& name : PosixFiles::names(temp.path() + "/o3/c_files"))
+        if (name != ".deckvane-source")
+            files << "c_files/" + name;
+    EXPECT_GE(files.size(), 7);
+    for (const QString& file : files)
+        EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/" + file),
+                  PosixFiles::readAll(temp.path() + "/o3/" + file))
+            << file.toStdString();
+    EXPECT_EQ(PosixFiles::names(temp.path() + "/o2/sub/c_files").size(), files.size());
     // The index: its page, and one segment of search data with every page.
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
