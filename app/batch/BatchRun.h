@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 
+class ConversionEngine;
+
 // One run of deckvane-batch after its arguments are checked: the walk (on
 // this thread), the offices converting what it finds (a pool of workers),
 // the log lines in walk order, the progress and the archive index. The
@@ -74,6 +76,8 @@ private:
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
     std::unique_ptr<DeckClaims> m_claims; // before the pool: its workers use it
+    ConversionEngine* m_walker = nullptr; // the walk of run(), while it lasts
+    QString m_fatal;                      // what ended the walk early
     std::unique_ptr<ConversionPool> m_pool;
     ArchiveIndex::Renderer m_indexRenderer;
     std::chrono::steady_clock::time_point m_started;

@@ -41,8 +41,9 @@ public:
         // Runs sharing the tree (DeckClaims): asked right before a worker
         // starts a deck. A deck done elsewhere gives an empty line; one held
         // elsewhere is asked about again after claimRetry, and until it is
-        // settled the run does not finish. claimDone follows every deck this
-        // run claimed, converted or not.
+        // settled the run does not finish; one that raises ReportableError
+        // fails the run (failed()). claimDone follows every deck this run
+        // claimed, converted or not.
         std::function<DeckClaims::Outcome(const QString& source)> claim;
         std::function<void(const QString& source, bool converted)> claimDone;
         std::chrono::milliseconds claimRetry{1000};
@@ -71,7 +72,8 @@ public:
     QList<ReorderBuffer::Line> takeReady(std::chrono::milliseconds wait);
     // Closed, every file done and every line taken.
     bool finished() const;
-    // Every worker failed to get an office: the files left are not converted.
+    // Every worker failed to get an office, or a deck's claim could not be
+    // had: the files left are not converted.
     bool failed() const;
     QString failure() const;
 
@@ -122,6 +124,7 @@ private:
     qint64 m_submitted = 0;
     bool m_closed = false;
     bool m_stop = false;
+    bool m_fatal = false; // the run cannot go on (failure() says why)
     bool m_started = false;
     int m_workersLeft = 0;
     int m_replaced = 0;

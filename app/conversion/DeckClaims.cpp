@@ -1,11 +1,13 @@
 #include "app/conversion/DeckClaims.h"
 
+#include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveNames.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,19 +19,23 @@ namespace {
 const QString kClaimsFolder = QLatin1String(ArchiveNames::kClaims);
 
 // O_EXCL: exactly one creator wins, across machines sharing the folder.
-// Any other error than "exists" (a full or read-only disk) counts as won:
-// converting a deck twice costs time, while waiting for a claim that can
-// never be made would never end, and pages are published whole either way.
-// A claim names its holder, host and process, for the people looking.
-bool createExclusive(const QString& path, const QByteArray& content) {
+// Any other error than "exists" is no claim: a claim that is neither made
+// nor known taken would let every run convert the deck. A claim names its
+// holder, host and process, for the people looking.
+enum class Created { Mine, Taken };
+
+Created createExclusive(const QString& path, const QByteArray& content) {
     const int fd = ::open(LocalPath::toNative(path).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == EEXIST)
+        return Created::Taken;
     if (fd < 0)
-        return errno != EEXIST;
+        throw FileError(QStringLiteral("Cannot write the claim '%1': %2")
+                            .arg(path, PosixFiles::errorText(errno)));
     [[maybe_unused]] const ssize_t written =
         ::write(fd, content.constData(), size_t(content.size()));
     ::close(fd);
-    return true;
+    return Created::Mine;
 }
 
 QByteArray holderName() {
@@ -43,20 +49,49 @@ bool exists(const QString& path) {
     return ::stat(LocalPath::toNative(path).constData(), &info) == 0;
 }
 
-// Words appended to a claim file. The end of a claim is written into the
+// Lines appended to a claim file. The end of a claim is written into the
 // file itself rather than told by a file of another name: others already
 // see the claim, and opening it gets its content and stamp afresh from the
 // server (close-to-open consistency), while a name looked up and found
-// missing may be remembered as missing for a minute.
-constexpr char kDone[] = "done\n";
-constexpr char kReleased[] = "released\n";
+// missing may be remembered as missing for a minute. A finished claim
+// says which version of the deck it finished, converted ("done") or not
+// ("failed": it would fail again).
+constexpr char kDone[] = "done";
+constexpr char kFailed[] = "failed";
+constexpr char kReleased[] = "released";
 
-void append(const QString& path, const char* word) {
+void append(const QString& path, const QByteArray& line) {
     const int fd = ::open(LocalPath::toNative(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         return;
-    [[maybe_unused]] const ssize_t written = ::write(fd, word, std::strlen(word));
+    const QByteArray text = line + '\n';
+    [[maybe_unused]] const ssize_t written = ::write(fd, text.constData(), size_t(text.size()));
     ::close(fd);
+}
+
+// The deck as it is now: its size and modification time to the
+// nanosecond, as every machine sharing the tree sees them; empty when it
+// is gone.
+QByteArray versionOf(const QString& sourcePath) {
+    struct stat info {};
+    if (sourcePath.isEmpty() || ::stat(LocalPath::toNative(sourcePath).constData(), &info) != 0)
+        return {};
+    return QByteArray::number(qint64(info.st_size)) + ' ' +
+           QByteArray::number(qint64(info.st_mtim.tv_sec)) + ' ' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec));
+}
+
+// Why a folder (in a folder of its own) cannot be had, for a message.
+QString reasonFor(const QString& folder, const QString& parent, int error) {
+    const auto isFile = [](const QString& path) {
+        struct stat info {};
+        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+    };
+    if (isFile(parent))
+        return QStringLiteral("'%1' is a file in the way").arg(parent);
+    if (isFile(folder))
+        return QStringLiteral("a file of that name is in the way");
+    return PosixFiles::errorText(error);
 }
 
 struct Look {
@@ -104,8 +139,20 @@ DeckClaims::DeckClaims(const QString& outputFolder, const QString& runName,
                 PosixFiles::removeTree(path);
         }
     }
-    if (!PosixFiles::makePath(m_folder))
-        throw FileError(QStringLiteral("Cannot make the claims folder '%1'").arg(m_folder));
+    if (!PosixFiles::makePath(m_folder)) {
+        const int error = errno;
+        throw FileError(QStringLiteral("Cannot make the claims folder '%1': %2")
+                            .arg(m_folder, reasonFor(m_folder, root, error)));
+    }
+    // Found out now, before any deck: a folder that takes no claims would
+    // stop the run at its first deck or, worse, after hours of others.
+    const QString probe =
+        m_folder + QStringLiteral("/.probe-%1")
+                       .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    if (createExclusive(probe, {}) == Created::Taken)
+        throw FileError(QStringLiteral("Cannot write the claim '%1': %2")
+                            .arg(probe, PosixFiles::errorText(EEXIST)));
+    ::unlink(LocalPath::toNative(probe).constData());
     m_heartbeat = std::thread([this] { beat(); });
 }
 
@@ -135,23 +182,43 @@ QString DeckClaims::claimPath(const QString& key, int generation) const {
     return m_folder + QLatin1Char('/') + key + QLatin1Char('.') + QString::number(generation);
 }
 
-DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
-    const QString key = keyOf(relativePath);
+bool DeckClaims::stillDone(const QByteArray& content, const Deck& deck, const QByteArray& version) {
+    // After the holder's line.
+    for (const QByteArray& line : content.split('\n').mid(1)) {
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray word = line.left(space);
+        if (word != kDone && word != kFailed)
+            continue;
+        // A record of an earlier version (none at all, from a version of
+        // this program that kept none) names no deck as it is now.
+        if (space < 0 || version.isEmpty() || line.mid(space + 1) != version)
+            return false;
+        return word == kFailed || HtmlPublisher::isComplete(deck.pagePath);
+    }
+    return false;
+}
+
+DeckClaims::Outcome DeckClaims::claim(const Deck& deck) {
+    const QString key = keyOf(deck.relativePath);
     if (std::lock_guard lock(m_mutex); m_abandoned)
         return Outcome::Elsewhere;
+    const QByteArray version = versionOf(deck.sourcePath);
     int generation = 0;
     while (exists(claimPath(key, generation)))
         ++generation;
     // A generation missed here is caught by O_EXCL below.
     if (generation > 0) {
         const Look look = lookAt(claimPath(key, generation - 1));
-        if (look.content.contains(kDone))
+        const bool finished = look.content.contains(QByteArray("\n") + kDone) ||
+                              look.content.contains(QByteArray("\n") + kFailed);
+        if (finished && stillDone(look.content, deck, version))
             return Outcome::Elsewhere;
         const auto now = std::chrono::steady_clock::now();
         std::lock_guard lock(m_mutex);
         Seen& seen = m_seen[key];
-        if (look.content.contains(kReleased)) {
-            // Given back by a run that ended early: free at once.
+        if (finished || look.content.contains(QByteArray("\n") + kReleased)) {
+            // Given back by a run that ended early, or finished with a deck
+            // that has changed since: free at once.
         } else if (seen.generation != generation - 1 || seen.stamp != look.stamp) {
             seen = {generation - 1, look.stamp, now};
             return Outcome::Held;
@@ -160,10 +227,10 @@ DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
         }
     }
     const QString path = claimPath(key, generation);
-    if (!createExclusive(path, holderName()))
+    if (createExclusive(path, holderName()) == Created::Taken)
         return Outcome::Held;
     std::lock_guard lock(m_mutex);
-    m_held.insert(key, path);
+    m_held.insert(key, {path, version});
     return Outcome::Mine;
 }
 
@@ -171,17 +238,17 @@ void DeckClaims::finish(const QString& relativePath, bool converted) {
     const QString key = keyOf(relativePath);
     std::lock_guard lock(m_mutex);
     if (converted)
-        markDone(key);
+        markDone(key, true);
     else
         m_failed.insert(key, std::chrono::steady_clock::now() + kFailureGrace);
     m_changed.notify_all();
 }
 
-void DeckClaims::markDone(const QString& key) {
+void DeckClaims::markDone(const QString& key, bool converted) {
     if (m_abandoned)
         return;
     if (const auto held = m_held.find(key); held != m_held.end()) {
-        append(held.value(), kDone);
+        append(held->path, QByteArray(converted ? kDone : kFailed) + ' ' + held->version);
         m_held.erase(held);
     }
 }
@@ -189,8 +256,8 @@ void DeckClaims::markDone(const QString& key) {
 void DeckClaims::abandon() {
     std::lock_guard lock(m_mutex);
     m_abandoned = true;
-    for (const QString& path : std::as_const(m_held))
-        append(path, kReleased);
+    for (const Held& held : std::as_const(m_held))
+        append(held.path, kReleased);
     m_held.clear();
     m_failed.clear();
 }
@@ -209,13 +276,17 @@ void DeckClaims::beat() {
                 ++it;
                 continue;
             }
-            markDone(it.key());
+            markDone(it.key(), false);
             it = m_failed.erase(it);
         }
         if (now >= nextBeat) {
-            for (const QString& path : std::as_const(m_held))
-                ::utimensat(AT_FDCWD, LocalPath::toNative(path).constData(), nullptr, 0);
+            for (const Held& held : std::as_const(m_held))
+                ::utimensat(AT_FDCWD, LocalPath::toNative(held.path).constData(), nullptr, 0);
             nextBeat = now + m_expiry / 4;
         }
     }
+    // A run that ends before the grace is up still marks its failed decks.
+    for (auto it = m_failed.cbegin(); it != m_failed.cend(); ++it)
+        markDone(it.key(), false);
+    m_failed.clear();
 }

@@ -7,6 +7,7 @@
 #include "app/conversion/ArchiveSearch.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/DeckClaims.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
@@ -220,6 +221,27 @@ TEST_F(BatchRunTest, ASmallReorderWindowBehindASlowDeckStillFinishes) {
     pool.requestStop();
 }
 
+// A claim that can be neither made nor found taken ends the run: no deck
+// is converted without one.
+TEST_F(BatchRunTest, AClaimThatCannotBeHadEndsThePool) {
+    FakeOffices offices;
+    ConversionPool::Settings settings;
+    settings.claim = [](const QString&) -> DeckClaims::Outcome {
+        throw FileError("Cannot write the claim 'x': Read-only file system");
+    };
+    ConversionPool pool(settings, offices.factory());
+    touch("a.ppt");
+    pool.submit(root + "/a.ppt", temp.path() + "/o", temp.path() + "/o/a.htm");
+    pool.close();
+    for (int i = 0; i < 100 && !pool.failed(); ++i)
+        pool.takeReady(20ms);
+    EXPECT_TRUE(pool.failed());
+    EXPECT_EQ(pool.failure(), "Cannot write the claim 'x': Read-only file system");
+    pool.requestStop();
+    pool.join();
+    EXPECT_FALSE(offices.server(0)->calls().join(' ').contains("Open"));
+}
+
 // What cannot be read fails and says why; a listing with failures, masks
 // that overlap, an output folder that is a file: no silent success.
 TEST_F(BatchRunTest, WhatCannotBeReadOrMadeFailsAndSaysWhy) {
@@ -270,6 +292,13 @@ TEST_F(BatchRunTest, WhatCannotBeReadOrMadeFailsAndSaysWhy) {
     EXPECT_EQ(intoAFile.status, 2);
     EXPECT_EQ(intoAFile.errors, QStringList({"Cannot make the output folder '" + temp.path() +
                                              "/file': a file of that name is in the way"}));
+    PosixFiles::makePath(temp.path() + "/claimed");
+    PosixFiles::writeAll(temp.path() + "/claimed/.deckvane-claims", "");
+    const Outcome noClaims = run({"--claim", "x", "--out", temp.path() + "/claimed"}, offices);
+    EXPECT_EQ(noClaims.status, 2);
+    EXPECT_EQ(noClaims.errors.size(), 1);
+    EXPECT_TRUE(noClaims.errors.value(0).endsWith("is a file in the way"))
+        << noClaims.errors.value(0).toStdString();
     EXPECT_EQ(offices.made(), 0);
 }
 
@@ -363,7 +392,9 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
     const QString out = temp.path() + "/o";
     qputenv("DECKVANE_CLAIM_EXPIRY", "0.3");
     // A run that claimed a deck and died: its claim stays, nobody touches it.
-    std::make_unique<DeckClaims>(out, "job", 300ms)->claim("sub/1/small1-20.ppt");
+    std::make_unique<DeckClaims>(out, "job", 300ms)
+        ->claim(
+            {"sub/1/small1-20.ppt", root + "/sub/1/small1-20.ppt", out + "/sub/1/small1-20.htm"});
 
     std::vector<Outcome> outcomes(3);
     std::vector<std::thread> runs;
@@ -387,6 +418,17 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
         expected << root + "/" + deck + "OK";
     expected.sort();
     EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
+
+    // The next night, under the same name: only what changed since.
+    touch("sub/mid-200.ppt");
+    PosixFiles::writeAll(root + "/sub/mid-200.ppt", "changed");
+    PosixFiles::removeTree(out + "/sub/0/small0-20_files");
+    FakeOffices offices;
+    Outcome next = run({"--claim", "job", "--tree", "--out", out}, offices);
+    next.lines.sort();
+    EXPECT_EQ(next.lines,
+              QStringList({root + "/sub/0/small0-20.pptOK", root + "/sub/mid-200.pptOK"}));
+    EXPECT_EQ(next.status, 0);
 }
 
 // No page, companion folder or index takes another's name: a deck in
