@@ -55,7 +55,11 @@ bool isSlidePage(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
-void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex::Page>* pages,
+// Calls found(relative path) for every page below root, with its folder's
+// lock held.
+using PageFound = std::function<void(const QString& relativePath)>;
+
+void scanFolder(const QString& root, const QString& relative, const PageFound& found,
                 QSet<QPair<dev_t, ino_t>>* visited) {
     const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
     std::optional<FileLock> lock;
@@ -80,16 +84,14 @@ void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex
         if (!folders.contains(companion))
             continue;
         companions.insert(companion);
-        ArchiveIndex::Page page;
-        if (ArchiveIndex::readPage(root, prefix + entry.name, &page))
-            pages->append(page);
+        found(prefix + entry.name);
     }
     lock.reset();
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
             !companions.contains(entry.name) &&
             !(relative.isEmpty() && ArchiveNames::all().contains(entry.name)))
-            scanFolder(root, prefix + entry.name, pages, visited);
+            scanFolder(root, prefix + entry.name, found, visited);
     }
 }
 
@@ -115,6 +117,7 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
         else if (file.name == QLatin1String("thumb0.jpg"))
             page->thumbnail = true;
     }
+    page->stamp = stampOf(pagePath);
     const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
     page->source = note.source;
     if (!note.source.isEmpty())
@@ -124,12 +127,42 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
     return true;
 }
 
+QByteArray ArchiveIndex::stampOf(const QString& pagePath) {
+    struct stat info {};
+    if (::stat(LocalPath::toNative(pagePath).constData(), &info) != 0)
+        return {};
+    return QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec)) + '-' +
+           QByteArray::number(quint64(info.st_ino));
+}
+
 QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
     QList<Page> pages;
     QSet<QPair<dev_t, ino_t>> visited;
-    scanFolder(outputFolder, QString(), &pages, &visited);
+    scanFolder(
+        outputFolder, QString(),
+        [&](const QString& relativePath) {
+            Page page;
+            if (readPage(outputFolder, relativePath, &page))
+                pages.append(page);
+        },
+        &visited);
     std::sort(pages.begin(), pages.end(),
               [](const Page& a, const Page& b) { return a.relativePath < b.relativePath; });
+    return pages;
+}
+
+QList<ArchiveIndex::Listed> ArchiveIndex::list(const QString& outputFolder) {
+    QList<Listed> pages;
+    QSet<QPair<dev_t, ino_t>> visited;
+    scanFolder(
+        outputFolder, QString(),
+        [&](const QString& relativePath) {
+            const QByteArray stamp = stampOf(outputFolder + QLatin1Char('/') + relativePath);
+            if (!stamp.isEmpty())
+                pages.append({relativePath, stamp});
+        },
+        &visited);
     return pages;
 }
 

@@ -34,8 +34,18 @@ public:
         QString title;
         int slides = 0;
         bool thumbnail = false;
-        QString source; // empty when the page carries no note
-        QDateTime date; // the deck's, else the page's
+        QString source;   // empty when the page carries no note
+        QDateTime date;   // the deck's, else the page's
+        QByteArray stamp; // see stampOf
+    };
+    // What tells one publishing of a page from the next without reading
+    // it: the page file's modification time and inode (every publish
+    // renames a new file into place); empty when it cannot be read.
+    static QByteArray stampOf(const QString& pagePath);
+    // A page found on the disk, not read.
+    struct Listed {
+        QString relativePath;
+        QByteArray stamp;
     };
 
     // The page at the path below the output folder; false when it has no
@@ -44,6 +54,9 @@ public:
     // Every page below the folder, ordered by path; each folder is read
     // under its lock, so a page being swapped is seen before or after.
     static QList<Page> scan(const QString& outputFolder);
+    // The same pages found by folder listings alone, with their stamps: a
+    // file opened per folder, not per page.
+    static QList<Listed> list(const QString& outputFolder);
     static QByteArray render(const QList<Page>& pages);
 
     // A file of the index, named relative to the output folder.

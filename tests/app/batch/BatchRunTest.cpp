@@ -1,5 +1,6 @@
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
+#include "tests/app/conversion/IndexedPages.h"
 
 #include "app/automation/ImpressServer.h"
 #include "app/batch/BatchRun.h"
@@ -348,7 +349,7 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     setTime(root + "/future.ppt", ::time(nullptr) + 365 * 86400);
     const QString out = temp.path() + "/o";
     FakeOffices first;
-    ASSERT_EQ(run({"--out", out}, first).status, 0);
+    ASSERT_EQ(run({"--index", "--out", out}, first).status, 0);
 
     // A page of an earlier version has no note: the page's date decides.
     PosixFiles::removeTree(out + "/fresh_files/" + HtmlPublisher::kSourceNote);
@@ -374,12 +375,15 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     outcome.lines.sort();
     EXPECT_EQ(outcome.lines, expected);
 
-    // Nothing changed since: nothing converted, and no office started.
+    // Nothing changed since: nothing converted, and no office started; the
+    // index learns of the pages the run without --index published.
     FakeOffices again;
-    outcome = run({"-u", "--out", out}, again);
+    outcome = run({"-u", "--index", "--out", out}, again);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.lines.filter("Up to date").size(), 7);
     EXPECT_EQ(again.made(), 0);
+    EXPECT_EQ(IndexedPages(out), QStringList({"bare.htm", "emptied.htm", "fresh.htm", "future.htm",
+                                              "new.htm", "noted.htm", "stale.htm"}));
 }
 
 TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
@@ -462,15 +466,8 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     EXPECT_TRUE(HtmlPublisher::isComplete(out + "/talks/a.htm"));
     EXPECT_EQ(deckOf(out + "/index.htm"), "index.ppt");
     EXPECT_EQ(deckOf(flat + "/index.htm"), "index.pps") << "the later deck, not the index";
-    const auto indexed = [](const QString& folder) {
-        int decks = 0;
-        for (const ArchiveSearch::Segment& segment : ArchiveSearch::parseManifest(
-                 PosixFiles::readAll(folder + "/index-search/manifest.js")))
-            decks += segment.decks;
-        return decks;
-    };
-    EXPECT_EQ(indexed(out), 9);
-    EXPECT_EQ(indexed(flat), 6);
+    EXPECT_EQ(IndexedPages(out).size(), 9);
+    EXPECT_EQ(IndexedPages(flat).size(), 6);
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {
