@@ -1,9 +1,10 @@
 #include "app/conversion/ArchiveNames.h"
 
 const QStringList& ArchiveNames::all() {
-    static const QStringList names{QLatin1String(kIndexPage), QLatin1String(kScript),
-                                   QLatin1String(kStyle),     QLatin1String(kSearchData),
-                                   QLatin1String(kIndexLock), QLatin1String(kClaims)};
+    static const QStringList names{QLatin1String(kIndexPage),  QLatin1String(kScript),
+                                   QLatin1String(kStyle),      QLatin1String(kSearchData),
+                                   QLatin1String(kIndexLock),  QLatin1String(kClaims),
+                                   QLatin1String(kWatchStatus)};
     return names;
 }
 
