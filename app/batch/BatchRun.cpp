@@ -52,8 +52,8 @@ std::chrono::milliseconds BatchRun::elapsed() const {
                                                                  m_started);
 }
 
-bool BatchRun::officeStarted() const {
-    return m_pool && m_pool->started();
+int BatchRun::officesStarted() const {
+    return m_pool ? m_pool->officesStarted() : 0;
 }
 
 void BatchRun::killOffices() {

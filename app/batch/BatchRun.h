@@ -56,7 +56,8 @@ public:
     int done() const { return m_done; }
     int failed() const { return m_failed; }
     int total() const { return m_total; }
-    bool officeStarted() const;
+    // Offices that started (none when every one failed to).
+    int officesStarted() const;
     const ConversionPool* pool() const { return m_pool.get(); }
     std::chrono::milliseconds elapsed() const;
 

@@ -93,6 +93,11 @@ QString ConversionPool::failure() const {
     return m_failure;
 }
 
+int ConversionPool::officesStarted() const {
+    std::lock_guard lock(m_mutex);
+    return m_officesStarted;
+}
+
 int ConversionPool::serversReplaced() const {
     std::lock_guard lock(m_mutex);
     return m_replaced;
@@ -231,6 +236,8 @@ void ConversionPool::work(int index) {
         engine.AttachOrStart();
         engine.MakeVisible();
         ready = true;
+        std::lock_guard lock(m_mutex);
+        ++m_officesStarted;
     } catch (const ReportableError& error) {
         std::lock_guard lock(m_mutex);
         m_failure = error.message();

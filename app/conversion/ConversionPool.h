@@ -85,6 +85,8 @@ public:
     void join();
 
     bool started() const;
+    // Workers that got an office (the others failed to start one).
+    int officesStarted() const;
     int serversReplaced() const;
     // Summed over the workers that have ended (see ConversionEngine).
     std::chrono::nanoseconds serverTime() const;
@@ -127,6 +129,7 @@ private:
     bool m_fatal = false; // the run cannot go on (failure() says why)
     bool m_started = false;
     int m_workersLeft = 0;
+    int m_officesStarted = 0;
     int m_replaced = 0;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};

@@ -2,18 +2,30 @@
 
 #include "platform/LocalPath.h"
 
+#include <algorithm>
+
 bool ShardSelector::parse(const QString& text, ShardSelector* selector, QString* error) {
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
     bool indexOk = false;
     bool countOk = false;
-    const int index = slash < 0 ? 0 : text.left(slash).toInt(&indexOk);
-    const int count = slash < 0 ? 0 : text.mid(slash + 1).toInt(&countOk);
+    const int index =
+        slash < 0 || !isNumber(text.left(slash)) ? 0 : text.left(slash).toInt(&indexOk);
+    const int count =
+        slash < 0 || !isNumber(text.mid(slash + 1)) ? 0 : text.mid(slash + 1).toInt(&countOk);
     if (!indexOk || !countOk || count < 1 || index < 1 || index > count) {
         *error = QStringLiteral("--shard wants K/N with 1 <= K <= N, not \"%1\"").arg(text);
         return false;
     }
     *selector = ShardSelector(index, count);
     return true;
+}
+
+bool ShardSelector::isNumber(const QString& text) {
+    // Digits alone: QString::toInt would also take blanks around them and
+    // a sign, which a command line should refuse as a typo.
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
 }
 
 std::uint64_t ShardSelector::hash(const QByteArray& bytes) {

@@ -17,6 +17,8 @@ public:
 
     // "K/N" with 1 <= K <= N; false (and *error set) otherwise.
     static bool parse(const QString& text, ShardSelector* selector, QString* error);
+    // Decimal digits and nothing else (no blank, no sign).
+    static bool isNumber(const QString& text);
 
     bool contains(const QString& relativePath) const;
     // The shard (1..count) a relative path falls into.

@@ -97,6 +97,7 @@ TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.errors.contains("LibreOffice is not installed"))
             << result.errors.toStdString();
+        EXPECT_TRUE(result.errors.contains(" with no office ")) << result.errors.toStdString();
         EXPECT_TRUE(result.lines.isEmpty());
     }
     // A log written to a full disk is lost: said, and no success.
