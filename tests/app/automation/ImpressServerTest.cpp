@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -189,9 +190,22 @@ TEST(ImpressServerTest, AConfinedOfficeSeesOnlyItsFoldersAndConverts) {
             QFileInfo(proc + "/exe").symLinkTarget().section('/', -1) != "soffice.bin")
             continue;
         ++checked;
-        EXPECT_NE(QFileInfo(proc + "/ns/net").symLinkTarget(),
-                  QFileInfo("/proc/self/ns/net").symLinkTarget());
+        // A namespace's link reads "net:[<its number>]": another number is
+        // another network.
+        const auto network = [](const QString& process) {
+            char target[64] = {};
+            const ssize_t n = ::readlink(QFile::encodeName(process + "/ns/net").constData(), target,
+                                         sizeof target - 1);
+            return n > 0 ? QByteArray(target, int(n)) : QByteArray();
+        };
+        EXPECT_TRUE(network(proc).startsWith("net:[")) << network(proc).constData();
+        EXPECT_NE(network(proc), network("/proc/self"));
         EXPECT_TRUE(QFileInfo::exists(proc + "/root" + in + "/deck.ppt"));
+        // The decks are there to be read: no deck can change another.
+        errno = 0;
+        EXPECT_NE(::access(QFile::encodeName(proc + "/root" + in).constData(), W_OK), 0);
+        EXPECT_EQ(errno, EROFS);
+        EXPECT_EQ(::access(QFile::encodeName(proc + "/root" + out).constData(), W_OK), 0);
         EXPECT_FALSE(QFileInfo::exists(proc + "/root" + temp.path() + "/private"));
         EXPECT_FALSE(QFileInfo::exists(proc + "/root/etc/shadow"));
         QFile limits(proc + "/limits");

@@ -14,6 +14,7 @@
 
 #include <QTemporaryDir>
 #include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -140,6 +141,9 @@ TEST_F(BatchRunTest, TwoJobsPrintExactlyWhatOneJobPrints) {
     for (int worker = 0; worker < 2; ++worker) {
         EXPECT_FALSE(two.server(worker)->alive()) << "no office is left at the end";
         EXPECT_TRUE(two.server(worker)->calls().contains("Quit"));
+        // Each office reads the decks and writes the pages, and nothing else.
+        EXPECT_EQ(two.server(worker)->writable(), QStringList({temp.path() + "/o2"}));
+        EXPECT_TRUE(two.server(worker)->readable().contains(root));
     }
 }
 
@@ -340,7 +344,7 @@ TEST_F(BatchRunTest, ShardsOfATreePartitionItsFiles) {
 // page or one without its companion folder is made again, a deck dated in
 // the future is not converted every time.
 TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentState) {
-    for (const char* name : {"fresh", "stale", "emptied", "bare", "future", "noted"})
+    for (const char* name : {"fresh", "stale", "emptied", "bare", "future", "noted", "touched"})
         touch(QStringLiteral("%1.ppt").arg(name));
     const auto setTime = [](const QString& path, time_t time) {
         const struct utimbuf times { time, time };
@@ -362,6 +366,15 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     PosixFiles::removeTree(out + "/bare_files");
     // A noted deck is up to date even when its page is older than it.
     setTime(out + "/noted.htm", 1000000);
+    // ... but not once it is touched, even within the same second.
+    struct stat touched {};
+    ASSERT_EQ(::stat(LocalPath::toNative(root + "/touched.ppt").constData(), &touched), 0);
+    const struct timespec nanosecondLater[2] = {
+        touched.st_atim, {touched.st_mtim.tv_sec, touched.st_mtim.tv_nsec ^ 1}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(root + "/touched.ppt").constData(),
+                          nanosecondLater, 0),
+              0);
+    setTime(out + "/touched.htm", 1000000);
     touch("new.ppt");
 
     FakeOffices offices;
@@ -370,7 +383,7 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     QStringList expected;
     for (const char* name :
          {"bare.pptOK", "emptied.pptOK", "fresh.pptUp to date", "future.pptUp to date", "new.pptOK",
-          "noted.pptUp to date", "stale.pptOK"})
+          "noted.pptUp to date", "stale.pptOK", "touched.pptOK"})
         expected << root + "/" + name;
     outcome.lines.sort();
     EXPECT_EQ(outcome.lines, expected);
@@ -380,10 +393,10 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     FakeOffices again;
     outcome = run({"-u", "--index", "--out", out}, again);
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 7);
+    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 8);
     EXPECT_EQ(again.made(), 0);
     EXPECT_EQ(IndexedPages(out), QStringList({"bare.htm", "emptied.htm", "fresh.htm", "future.htm",
-                                              "new.htm", "noted.htm", "stale.htm"}));
+                                              "new.htm", "noted.htm", "stale.htm", "touched.htm"}));
 }
 
 TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
