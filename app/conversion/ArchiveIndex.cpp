@@ -55,16 +55,19 @@ bool isSlidePage(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
-// Calls found(relative path) for every page below root, with its folder's
-// lock held.
-using PageFound = std::function<void(const QString& relativePath)>;
+// Calls found(relative path, whether its companion folder is there) for
+// every ".htm" file below root; with `locked`, each folder is read holding
+// its lock, so a page being swapped is seen before or after, never between
+// its old and new companion folder.
+using PageFound = std::function<void(const QString& relativePath, bool companion)>;
 
-void scanFolder(const QString& root, const QString& relative, const PageFound& found,
+void scanFolder(const QString& root, const QString& relative, const PageFound& found, bool locked,
                 QSet<QPair<dev_t, ino_t>>* visited) {
     const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
     std::optional<FileLock> lock;
-    lock.emplace(folder + QLatin1Char('/') + QLatin1String(HtmlPublisher::kLockFile),
-                 FileLock::Mode::Shared);
+    if (locked)
+        lock.emplace(folder + QLatin1Char('/') + QLatin1String(HtmlPublisher::kLockFile),
+                     FileLock::Mode::Shared);
     FolderListing listing;
     if (!listing.read(folder) || visited->contains({listing.device(), listing.inode()}))
         return;
@@ -79,19 +82,19 @@ void scanFolder(const QString& root, const QString& relative, const PageFound& f
         if (entry.kind != FolderListing::Kind::File || !entry.name.endsWith(QLatin1String(".htm")))
             continue;
         const QString companion = HtmlPublisher::companionFolderName(entry.name);
-        // Only pages the converter made: they come with their companion
-        // folder. The index itself and other files are left out.
-        if (!folders.contains(companion))
-            continue;
-        companions.insert(companion);
-        found(prefix + entry.name);
+        // Only pages the converter made come with their companion folder.
+        // The index itself and other files are left out.
+        const bool page = folders.contains(companion);
+        if (page)
+            companions.insert(companion);
+        found(prefix + entry.name, page);
     }
     lock.reset();
     for (const FolderListing::Entry& entry : listing.entries()) {
         if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
             !companions.contains(entry.name) &&
             !(relative.isEmpty() && ArchiveNames::all().contains(entry.name)))
-            scanFolder(root, prefix + entry.name, found, visited);
+            scanFolder(root, prefix + entry.name, found, locked, visited);
     }
 }
 
@@ -141,12 +144,12 @@ QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
     QSet<QPair<dev_t, ino_t>> visited;
     scanFolder(
         outputFolder, QString(),
-        [&](const QString& relativePath) {
+        [&](const QString& relativePath, bool companion) {
             Page page;
-            if (readPage(outputFolder, relativePath, &page))
+            if (companion && readPage(outputFolder, relativePath, &page))
                 pages.append(page);
         },
-        &visited);
+        true, &visited);
     std::sort(pages.begin(), pages.end(),
               [](const Page& a, const Page& b) { return a.relativePath < b.relativePath; });
     return pages;
@@ -155,14 +158,16 @@ QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
 QList<ArchiveIndex::Listed> ArchiveIndex::list(const QString& outputFolder) {
     QList<Listed> pages;
     QSet<QPair<dev_t, ino_t>> visited;
+    // Without the folders' locks: a file opened per folder, not two. A page
+    // caught between its companion folders shows without a stamp.
     scanFolder(
         outputFolder, QString(),
-        [&](const QString& relativePath) {
-            const QByteArray stamp = stampOf(outputFolder + QLatin1Char('/') + relativePath);
-            if (!stamp.isEmpty())
-                pages.append({relativePath, stamp});
+        [&](const QString& relativePath, bool companion) {
+            pages.append(
+                {relativePath, companion ? stampOf(outputFolder + QLatin1Char('/') + relativePath)
+                                         : QByteArray()});
         },
-        &visited);
+        false, &visited);
     return pages;
 }
 

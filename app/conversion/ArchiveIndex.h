@@ -55,7 +55,9 @@ public:
     // under its lock, so a page being swapped is seen before or after.
     static QList<Page> scan(const QString& outputFolder);
     // The same pages found by folder listings alone, with their stamps: a
-    // file opened per folder, not per page.
+    // folder opened per folder, not a file per page. A ".htm" file without
+    // its companion folder (a page being swapped, or no page at all) comes
+    // with an empty stamp.
     static QList<Listed> list(const QString& outputFolder);
     static QByteArray render(const QList<Page>& pages);
 

@@ -397,9 +397,15 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
         for (const QList<ListEntry>& list : std::as_const(lists))
             for (const ListEntry& entry : list)
                 indexed.insert(entry.path, entry.stamp);
+        // A page file seen without its companion folder (caught being
+        // swapped) is neither read nor taken out.
         QHash<QString, QByteArray> onDisk;
-        for (const ArchiveIndex::Listed& page : ArchiveIndex::list(outputFolder))
-            onDisk.insert(page.relativePath, page.stamp);
+        QSet<QString> present;
+        for (const ArchiveIndex::Listed& page : ArchiveIndex::list(outputFolder)) {
+            present.insert(page.relativePath);
+            if (!page.stamp.isEmpty())
+                onDisk.insert(page.relativePath, page.stamp);
+        }
         QSet<QString> read;
         for (const QString& page : changedPages)
             if (onDisk.contains(page))
@@ -409,7 +415,7 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
                 read.insert(it.key());
         QSet<QString> gone;
         for (auto it = indexed.cbegin(); it != indexed.cend(); ++it)
-            if (it.value() != kGone && !onDisk.contains(it.key()))
+            if (it.value() != kGone && !present.contains(it.key()))
                 gone.insert(it.key());
         added = int(read.size());
         if (read.isEmpty() && gone.isEmpty()) {
@@ -427,8 +433,12 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
         // still there come along, and a page gone needs taking out only
         // while an older segment kept as it is still lists it.
         for (qsizetype i = start; i < lists.size(); ++i)
-            for (const ListEntry& entry : std::as_const(lists.at(i)))
-                (onDisk.contains(entry.path) ? read : gone).insert(entry.path);
+            for (const ListEntry& entry : std::as_const(lists.at(i))) {
+                if (onDisk.contains(entry.path))
+                    read.insert(entry.path);
+                else if (!present.contains(entry.path))
+                    gone.insert(entry.path);
+            }
         QHash<QString, QByteArray> kept;
         for (qsizetype i = 0; i < start; ++i)
             for (const ListEntry& entry : std::as_const(lists.at(i)))
