@@ -36,12 +36,11 @@ public:
         bool thumbnail = false;
         QString source;   // empty when the page carries no note
         QDateTime date;   // the deck's, else the page's
-        QByteArray stamp; // see stampOf
+        // What tells one publishing of the page from the next without
+        // reading it: the page file's modification time and inode (every
+        // publish renames a new file into place).
+        QByteArray stamp;
     };
-    // What tells one publishing of a page from the next without reading
-    // it: the page file's modification time and inode (every publish
-    // renames a new file into place); empty when it cannot be read.
-    static QByteArray stampOf(const QString& pagePath);
     // A page found on the disk, not read.
     struct Listed {
         QString relativePath;

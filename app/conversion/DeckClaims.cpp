@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,35 +19,10 @@ namespace {
 
 const QString kClaimsFolder = QLatin1String(ArchiveNames::kClaims);
 
-// O_EXCL: exactly one creator wins, across machines sharing the folder.
-// Any other error than "exists" is no claim: a claim that is neither made
-// nor known taken would let every run convert the deck. A claim names its
-// holder, host and process, for the people looking.
-enum class Created { Mine, Taken };
-
-Created createExclusive(const QString& path, const QByteArray& content) {
-    const int fd = ::open(LocalPath::toNative(path).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EEXIST)
-        return Created::Taken;
-    if (fd < 0)
-        throw FileError(QStringLiteral("Cannot write the claim '%1': %2")
-                            .arg(path, PosixFiles::errorText(errno)));
-    [[maybe_unused]] const ssize_t written =
-        ::write(fd, content.constData(), size_t(content.size()));
-    ::close(fd);
-    return Created::Mine;
-}
-
 QByteArray holderName() {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     return QByteArray(host) + ' ' + QByteArray::number(qint64(::getpid())) + '\n';
-}
-
-bool exists(const QString& path) {
-    struct stat info;
-    return ::stat(LocalPath::toNative(path).constData(), &info) == 0;
 }
 
 // Lines appended to a claim file. The end of a claim is written into the
@@ -60,15 +36,6 @@ constexpr char kDone[] = "done";
 constexpr char kFailed[] = "failed";
 constexpr char kReleased[] = "released";
 
-void append(const QString& path, const QByteArray& line) {
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    const QByteArray text = line + '\n';
-    [[maybe_unused]] const ssize_t written = ::write(fd, text.constData(), size_t(text.size()));
-    ::close(fd);
-}
-
 // The deck as it is now: its size and modification time to the
 // nanosecond, as every machine sharing the tree sees them; empty when it
 // is gone.
@@ -81,35 +48,23 @@ QByteArray versionOf(const QString& sourcePath) {
            QByteArray::number(qint64(info.st_mtim.tv_nsec));
 }
 
-// Why a folder (in a folder of its own) cannot be had, for a message.
-QString reasonFor(const QString& folder, const QString& parent, int error) {
-    const auto isFile = [](const QString& path) {
-        struct stat info {};
-        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
-    };
-    if (isFile(parent))
-        return QStringLiteral("'%1' is a file in the way").arg(parent);
-    if (isFile(folder))
-        return QStringLiteral("a file of that name is in the way");
-    return PosixFiles::errorText(error);
-}
-
 struct Look {
-    qint64 stamp = -1; // -1: the file is gone
+    qint64 stamp = -1; // -1: the file is gone (or is no file of ours)
     QByteArray content;
 };
 
-Look lookAt(const QString& path) {
+Look lookAt(const AnchoredFolder& folder, const QString& name) {
     Look look;
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = folder.openAt(name, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return look;
     struct stat info;
-    if (::fstat(fd, &info) == 0)
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         look.stamp = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    char buffer[1024];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    look.content = QByteArray(buffer, n > 0 ? int(n) : 0);
+        char buffer[1024];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        look.content = QByteArray(buffer, n > 0 ? int(n) : 0);
+    }
     ::close(fd);
     return look;
 }
@@ -121,38 +76,52 @@ QString keyOf(const QString& relativePath) {
             .toHex());
 }
 
+bool isClaimName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-f]{40}\\.[0-9]+$"));
+    return pattern.match(name).hasMatch();
+}
+
+// The claims of a run long over: only files named as claims are, then the
+// folder if that emptied it. Whatever else someone put there stays.
+void removeOldRun(const AnchoredFolder& root, const QString& run) {
+    try {
+        const AnchoredFolder folder = root.folder(run);
+        for (const QString& name : folder.names()) {
+            struct stat info;
+            if (isClaimName(name) && folder.status(name, &info) && S_ISREG(info.st_mode))
+                ::unlinkat(folder.descriptor(), LocalPath::toNative(name).constData(), 0);
+        }
+    } catch (const FileError&) {
+        return;
+    }
+    ::unlinkat(root.descriptor(), LocalPath::toNative(run).constData(), AT_REMOVEDIR);
+}
+
 } // namespace
 
 DeckClaims::DeckClaims(const QString& outputFolder, const QString& runName,
                        std::chrono::milliseconds expiry)
-    : m_folder(outputFolder + QLatin1Char('/') + kClaimsFolder + QLatin1Char('/') + runName),
-      m_expiry(expiry) {
-    const QString root = outputFolder + QLatin1Char('/') + kClaimsFolder;
-    if (PosixFiles::makePath(root)) {
-        for (const QString& name : PosixFiles::names(root)) {
-            struct stat info;
-            const QString path = root + QLatin1Char('/') + name;
-            if (name != runName && ::stat(LocalPath::toNative(path).constData(), &info) == 0 &&
-                std::chrono::system_clock::now() -
-                        std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) >
-                    kOldRunAge)
-                PosixFiles::removeTree(path);
-        }
+    : m_expiry(expiry) {
+    PosixFiles::makePath(outputFolder);
+    const AnchoredFolder root = AnchoredFolder(outputFolder).folder(kClaimsFolder, true);
+    for (const QString& name : root.names()) {
+        struct stat info;
+        if (name != runName && root.status(name, &info) && S_ISDIR(info.st_mode) &&
+            std::chrono::system_clock::now() -
+                    std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) >
+                kOldRunAge)
+            removeOldRun(root, name);
     }
-    if (!PosixFiles::makePath(m_folder)) {
-        const int error = errno;
-        throw FileError(QStringLiteral("Cannot make the claims folder '%1': %2")
-                            .arg(m_folder, reasonFor(m_folder, root, error)));
-    }
+    m_claims = std::make_unique<AnchoredFolder>(root.folder(runName, true));
     // Found out now, before any deck: a folder that takes no claims would
-    // stop the run at its first deck or, worse, after hours of others.
+    // stop the run at its first deck or, worse, after hours of others'.
     const QString probe =
-        m_folder + QStringLiteral("/.probe-%1")
-                       .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-    if (createExclusive(probe, {}) == Created::Taken)
-        throw FileError(QStringLiteral("Cannot write the claim '%1': %2")
-                            .arg(probe, PosixFiles::errorText(EEXIST)));
-    ::unlink(LocalPath::toNative(probe).constData());
+        QStringLiteral(".probe-%1")
+            .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    if (!m_claims->create(probe, {}))
+        throw FileError(QStringLiteral("Cannot write '%1': %2")
+                            .arg(m_claims->pathOf(probe), PosixFiles::errorText(EEXIST)));
+    ::unlinkat(m_claims->descriptor(), LocalPath::toNative(probe).constData(), 0);
     m_heartbeat = std::thread([this] { beat(); });
 }
 
@@ -178,8 +147,21 @@ std::chrono::milliseconds DeckClaims::expiryFrom(const QByteArray& seconds) {
     return std::chrono::milliseconds(qint64(value * 1000));
 }
 
-QString DeckClaims::claimPath(const QString& key, int generation) const {
-    return m_folder + QLatin1Char('/') + key + QLatin1Char('.') + QString::number(generation);
+QString DeckClaims::claimName(const QString& key, int generation) {
+    return key + QLatin1Char('.') + QString::number(generation);
+}
+
+void DeckClaims::append(const QString& name, const QByteArray& line) const {
+    // Never through a link: a claim swapped for one is not written.
+    const int fd = m_claims->openAt(name, O_WRONLY | O_APPEND | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        const QByteArray text = line + '\n';
+        [[maybe_unused]] const ssize_t written = ::write(fd, text.constData(), size_t(text.size()));
+    }
+    ::close(fd);
 }
 
 bool DeckClaims::stillDone(const QByteArray& content, const Deck& deck, const QByteArray& version) {
@@ -204,11 +186,11 @@ DeckClaims::Outcome DeckClaims::claim(const Deck& deck) {
         return Outcome::Elsewhere;
     const QByteArray version = versionOf(deck.sourcePath);
     int generation = 0;
-    while (exists(claimPath(key, generation)))
+    while (m_claims->exists(claimName(key, generation)))
         ++generation;
     // A generation missed here is caught by O_EXCL below.
     if (generation > 0) {
-        const Look look = lookAt(claimPath(key, generation - 1));
+        const Look look = lookAt(*m_claims, claimName(key, generation - 1));
         const bool finished = look.content.contains(QByteArray("\n") + kDone) ||
                               look.content.contains(QByteArray("\n") + kFailed);
         if (finished && stillDone(look.content, deck, version))
@@ -226,11 +208,16 @@ DeckClaims::Outcome DeckClaims::claim(const Deck& deck) {
             return Outcome::Held;
         }
     }
-    const QString path = claimPath(key, generation);
-    if (createExclusive(path, holderName()) == Created::Taken)
+    // O_EXCL: exactly one creator wins, across machines sharing the folder.
+    // Any other error than "exists" (a full or read-only disk) is no claim
+    // (FileError): a claim neither made nor known taken would let every run
+    // convert the deck. A claim names its holder, host and process, for the
+    // people looking.
+    const QString name = claimName(key, generation);
+    if (!m_claims->create(name, holderName()))
         return Outcome::Held;
     std::lock_guard lock(m_mutex);
-    m_held.insert(key, {path, version});
+    m_held.insert(key, {name, version});
     return Outcome::Mine;
 }
 
@@ -248,7 +235,7 @@ void DeckClaims::markDone(const QString& key, bool converted) {
     if (m_abandoned)
         return;
     if (const auto held = m_held.find(key); held != m_held.end()) {
-        append(held->path, QByteArray(converted ? kDone : kFailed) + ' ' + held->version);
+        append(held->name, QByteArray(converted ? kDone : kFailed) + ' ' + held->version);
         m_held.erase(held);
     }
 }
@@ -257,7 +244,7 @@ void DeckClaims::abandon() {
     std::lock_guard lock(m_mutex);
     m_abandoned = true;
     for (const Held& held : std::as_const(m_held))
-        append(held.path, kReleased);
+        append(held.name, kReleased);
     m_held.clear();
     m_failed.clear();
 }
@@ -281,7 +268,8 @@ void DeckClaims::beat() {
         }
         if (now >= nextBeat) {
             for (const Held& held : std::as_const(m_held))
-                ::utimensat(AT_FDCWD, LocalPath::toNative(held.path).constData(), nullptr, 0);
+                ::utimensat(m_claims->descriptor(), LocalPath::toNative(held.name).constData(),
+                            nullptr, AT_SYMLINK_NOFOLLOW);
             nextBeat = now + m_expiry / 4;
         }
     }

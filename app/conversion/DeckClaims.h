@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/AnchoredFolder.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -42,9 +45,10 @@ public:
     static constexpr std::chrono::hours kOldRunAge{24 * 7};
 
     // The claims of the run named runName live in
-    // outputFolder/.deckvane-claims/runName (made here; FileError, saying
-    // why, when it cannot be made or written in). The heartbeat touches
-    // held claims every quarter expiry.
+    // outputFolder/.deckvane-claims/runName (made here, and reached, like
+    // every claim in it, without following a link; FileError, saying why,
+    // when it cannot be made or written in, naming a link in the way). The
+    // heartbeat touches held claims every quarter expiry.
     DeckClaims(const QString& outputFolder, const QString& runName,
                std::chrono::milliseconds expiry = kDefaultExpiry);
     ~DeckClaims();
@@ -78,10 +82,11 @@ public:
     // The expiry in seconds from a text (an environment variable); the
     // default when it is missing or not a positive number.
     static std::chrono::milliseconds expiryFrom(const QByteArray& seconds);
-    const QString& folder() const { return m_folder; }
+    const QString& folder() const { return m_claims->path(); }
 
 private:
-    QString claimPath(const QString& key, int generation) const;
+    static QString claimName(const QString& key, int generation);
+    void append(const QString& name, const QByteArray& line) const;
     void markDone(const QString& key, bool converted);
     void beat();
     // Whether a finished claim's record still describes the deck as it is.
@@ -93,7 +98,7 @@ private:
         std::chrono::steady_clock::time_point since;
     };
 
-    QString m_folder;
+    std::unique_ptr<AnchoredFolder> m_claims;
     std::chrono::milliseconds m_expiry;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -101,10 +106,10 @@ private:
     bool m_abandoned = false;
     QHash<QString, Seen> m_seen; // by key: the last stamp seen of others' claims
     struct Held {
-        QString path;       // the claim file
+        QString name;       // of the claim file
         QByteArray version; // the deck's when claimed, recorded when finished
     };
-    QHash<QString, Held> m_held;                                    // by key
+    QHash<QString, Held> m_held; // by key: the claim this run holds
     QHash<QString, std::chrono::steady_clock::time_point> m_failed; // by key: when to mark
     std::thread m_heartbeat;
 };
