@@ -109,7 +109,9 @@ QString manifestName() {
 }
 
 // A segment's list of pages, one line each: the page's path below the
-// output folder, percent-encoded so that any name fits on a line, a tab and
+// output folder (its bytes, with "%", tabs and other controls
+// percent-encoded so that any name fits on a line and the list stays one a
+// person can grep), a tab and
 // the page's stamp when it was read (ArchiveIndex::Page::stamp). A page the
 // segment takes out of older segments, gone from the disk, has the stamp
 // "-". Lists of earlier versions hold bare paths, with no stamp.
@@ -121,7 +123,14 @@ struct ListEntry {
 };
 
 QByteArray listLine(const QString& path, const QByteArray& stamp) {
-    return LocalPath::toNative(path).toPercentEncoding("/") + '\t' + stamp + '\n';
+    QByteArray line;
+    for (const char c : LocalPath::toNative(path)) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '%')
+            line += '%' + QByteArray(1, c).toHex().toUpper();
+        else
+            line += c;
+    }
+    return line + '\t' + stamp + '\n';
 }
 
 QList<ListEntry> parseList(const QByteArray& text) {
