@@ -183,6 +183,8 @@ void ConversionPool::deferJob(Job job) {
 }
 
 void ConversionPool::finishJob(const Job& job, ReorderBuffer::Line line) {
+    if (m_settings.onFinished)
+        m_settings.onFinished(job.source, line);
     std::lock_guard lock(m_mutex);
     m_pagesInWork.remove(job.page);
     if (m_converted.contains(job.sequence))
@@ -247,6 +249,8 @@ void ConversionPool::work(int index) {
                 continue;
             }
         }
+        if (m_settings.onStarted)
+            m_settings.onStarted(job.source);
         outputFolder = job.outputFolder;
         // A folder of the kept tree; when it cannot be made the save fails
         // and says why.
