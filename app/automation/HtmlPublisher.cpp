@@ -41,11 +41,13 @@ bool stagingClosed = false;
 
 // The names of staging folders: the prefix, then the owner (see
 // StagingName) and mkdtemp's six characters; or, from earlier versions, the
-// six characters alone.
+// six characters alone, which the claims folder's name has too: it holds
+// the claims of runs that may still be going, however old it is.
 bool isStagingName(const char* name) {
     static const QRegularExpression pattern(
         QStringLiteral("^\\.deckvane-(?:[0-9a-f]{16}-[0-9]+-)?[A-Za-z0-9]{6}$"));
-    return pattern.match(QString::fromLatin1(name)).hasMatch();
+    return pattern.match(QString::fromLatin1(name)).hasMatch() &&
+           std::strcmp(name, ".deckvane-claims") != 0;
 }
 
 // Folders this process has cleaned up in already.
