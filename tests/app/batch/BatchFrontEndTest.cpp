@@ -241,6 +241,52 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
     }
 }
 
+// A watcher with the real office: none is started for an empty tree, a
+// deck copied in becomes a page in the index, the office goes once idle,
+// and a signal ends the watcher as it ends a run.
+TEST(BatchFrontEndTest, AWatcherConvertsADeckCopiedInAndHoldsNoOfficeWhenIdle) {
+    TestOffice office;
+    QTemporaryDir temp;
+    const QString in = temp.path() + "/in";
+    const QString out = temp.path() + "/out";
+    PosixFiles::makePath(in);
+    office.makeDeck(temp.path() + "/talk.ppt");
+    QProcess watcher;
+    startBatch(watcher,
+               {"--watch", "--index", "--settle", "1", "--status", temp.path() + "/status.json",
+                "--out", out, in},
+               office, {"DECKVANE_OFFICE_WARM=2"});
+    const auto state = [&] {
+        return QString::fromUtf8(PosixFiles::exists(temp.path() + "/status.json")
+                                     ? PosixFiles::readAll(temp.path() + "/status.json")
+                                     : QByteArray());
+    };
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 1200 && !done(); ++i)
+            watcher.waitForReadyRead(100);
+        return done();
+    };
+    ASSERT_TRUE(waitFor([&] { return state().contains("\"state\": \"idle\""); }));
+    EXPECT_EQ(office.processesLeft(), 0);
+    PosixFiles::writeAll(in + "/talk.ppt", PosixFiles::readAll(temp.path() + "/talk.ppt"));
+    QString log;
+    ASSERT_TRUE(waitFor([&] {
+        log += QString::fromUtf8(watcher.readAllStandardOutput());
+        return log.contains("talk.ppt");
+    }));
+    EXPECT_EQ(log, in + "/talk.pptOK\n");
+    ASSERT_TRUE(waitFor([&] {
+        return state().contains("\"officesRunning\": false") &&
+               PosixFiles::exists(out + "/index-search/manifest.js");
+    }));
+    EXPECT_TRUE(PosixFiles::readAll(out + "/index-search/manifest.js").contains("\"decks\":1"));
+    EXPECT_EQ(office.processesLeft(), 0);
+    ::kill(pid_t(watcher.processId()), SIGTERM);
+    ASSERT_TRUE(watcher.waitForFinished(30000));
+    EXPECT_EQ(watcher.exitCode(), 128 + SIGTERM);
+    EXPECT_TRUE(state().contains("\"state\": \"stopped\""));
+}
+
 // A file system of 2 MB that the test fills up, where mounting is allowed.
 class SmallDisk {
 public:
