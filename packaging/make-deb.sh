@@ -123,9 +123,9 @@ set -e
 if [ "$1" = configure ]; then
     if command -v systemd-sysusers >/dev/null 2>&1; then
         systemd-sysusers deckvane.conf
-    elif ! getent passwd deckvane >/dev/null; then
+    elif ! getent passwd _deckvane >/dev/null; then
         useradd --system --user-group --home-dir /var/lib/deckvane --shell /usr/sbin/nologin \
-            --comment "Deckvane live archive" deckvane
+            --comment "Deckvane live archive" _deckvane
     fi
     if [ -d /run/systemd/system ]; then
         systemctl --system daemon-reload >/dev/null || true
