@@ -332,6 +332,7 @@ int BatchRun::writeIndex(bool whole, const QStringList& alsoPages) {
         const std::lock_guard lock(m_publishedMutex);
         pages.swap(m_published);
     }
+    const qsizetype published = pages.size();
     pages += alsoPages;
     try {
         if (m_indexRenderer)
@@ -342,6 +343,9 @@ int BatchRun::writeIndex(bool whole, const QStringList& alsoPages) {
             ArchiveSearch::update(m_options.outputFolder, pages);
     } catch (const ReportableError& error) {
         m_sinks.error(error.message());
+        // Left for the next index.
+        const std::lock_guard lock(m_publishedMutex);
+        m_published = pages.first(published) + m_published;
         return 1;
     }
     return 0;

@@ -357,13 +357,17 @@ void BatchWatch::writeIndex(Clock::time_point now) {
     if (!m_unindexedSince)
         m_unindexedSince = now;
     const bool quiet = m_run->pending() == 0 && m_settler.waiting() == 0;
-    if (!quiet && now - *m_unindexedSince < kIndexDelay)
+    if (now < *m_unindexedSince || (!quiet && now - *m_unindexedSince < kIndexDelay))
         return;
     // The first index of a watcher is made from the whole folder: a
     // watcher killed before its last index left pages it did not list.
     // An update does not take out the entries of removed pages, so they
     // have the whole folder indexed again too.
-    m_run->writeIndex(m_firstPass || !m_removedPages.isEmpty(), m_removedPages);
+    if (m_run->writeIndex(m_firstPass || !m_removedPages.isEmpty(), m_removedPages) != 0) {
+        // Said; tried again a minute later, with the pages converted since.
+        m_unindexedSince = now + kIndexRetry;
+        return;
+    }
     m_removedPages.clear();
     m_firstPass = false;
     m_unindexedSince.reset();
@@ -445,7 +449,7 @@ void BatchWatch::schedule(Clock::time_point now) {
     else if (m_run->officeStarted())
         consider(m_lastWork + m_warm);
     if (m_unindexedSince)
-        consider(*m_unindexedSince + kIndexDelay);
+        consider(*m_unindexedSince + (*m_unindexedSince > now ? milliseconds(0) : kIndexDelay));
     if (m_rescanEvery.count() > 0)
         consider(m_nextRescan);
     if (m_statusDirty)

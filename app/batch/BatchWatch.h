@@ -41,6 +41,8 @@ public:
     static constexpr std::chrono::seconds kWarmTime{60};
     // The longest a converted page waits for the index during a burst.
     static constexpr std::chrono::seconds kIndexDelay{10};
+    // An index that could not be written is tried again this much later.
+    static constexpr std::chrono::seconds kIndexRetry{60};
     // While decks are converting, their lines are collected this often.
     static constexpr std::chrono::milliseconds kCollectInterval{200};
     // What the line of a deck whose page was removed ends in.

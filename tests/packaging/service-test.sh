@@ -52,8 +52,10 @@ EOF
     podman build --quiet --layers=false --network=host "${cache[@]}" --tag "$image" \
         "$work/context" >/dev/null || fail "the image with systemd did not build"
 fi
-podman run -d --name "$container" --systemd=always --network=host "${cache[@]}" "$image" \
-    >/dev/null || skip "systemd does not start in a container here"
+# Privileged, so systemd may set up the service's namespaces (its sandbox)
+# rather than skip them, as it does in a container without the right.
+podman run -d --name "$container" --privileged --systemd=always --network=host "${cache[@]}" \
+    "$image" >/dev/null || skip "systemd does not start in a container here"
 inside() { podman exec "$container" sh -c "$1"; }
 for _ in $(seq 60); do
     state=$(inside 'systemctl is-system-running' 2>/dev/null || true)
@@ -92,6 +94,15 @@ owner=$(inside 'stat -c %U /srv/www/talks/second.htm /srv/www/talks/.deckvane-wa
 user=$(inside 'pid=$(systemctl show -p MainPID --value deckvane-watch@srv-www-talks);
     awk "/^Uid:/ {print \$2}" /proc/$pid/status')
 [[ $user == "$(inside 'id -u _deckvane')" ]] || fail "the watcher runs as uid $user"
+# Its sandbox: the system read-only, the homes hidden, the output folder
+# writable, no network but a loopback.
+mounts=$(inside 'pid=$(systemctl show -p MainPID --value deckvane-watch@srv-www-talks);
+    cat /proc/$pid/mountinfo; echo; cat /proc/$pid/net/dev')
+grep -qE '^[0-9]+ [0-9]+ [0-9:]+ / / ro,' <<<"$mounts" || fail "the system is writable for the service"
+grep -qE ' /srv/www/talks rw,' <<<"$mounts" || fail "the output folder is not writable"
+grep -qE 'inaccessible.* /home ' <<<"$mounts" || fail "the homes are not hidden"
+[[ $(grep -cE '^ *[a-z0-9]+:' <<<"$mounts") -eq 1 ]] || fail "the service has a network"
+
 inside 'rm /srv/talks/first.ppt'
 wait_for "the deleted deck's page stays" 'journal | grep -qxF "/srv/talks/first.pptPage removed"'
 inside 'test ! -e /srv/www/talks/first.htm && test ! -e /srv/www/talks/first_files' ||
