@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The watcher's service for real: Debian 12 with systemd as process 1 in a
-# podman container, where the README's three commands (apt install of the
-# tested build's package, the configuration, systemctl enable --now) turn it
-# on. A deck copied into the folder becomes a page in the index, written by
-# the service's own user; a deck deleted loses its page; stopped, the service
-# is inactive, not failed:  service-test.sh SOURCE_DIR BUILD_DIR
-# The base (with systemd) is kept in BUILD_DIR/container. Exit 77 (skipped),
-# saying why, where podman or systemd in a container cannot run.
+# The watcher's service for real, under systemd as process 1 in a podman
+# container, turned on by the README's three commands: a deck copied in
+# becomes a page in the index, written by the service's user in its sandbox;
+# a deck deleted loses its page; stopped, the service is inactive, not
+# failed:  service-test.sh SOURCE_DIR BUILD_DIR
+# Exit 77 (skipped), saying why, where podman or systemd cannot run so.
 set -euo pipefail
 source=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
@@ -16,9 +14,7 @@ fail() {
     podman exec "$container" journalctl --no-pager -o cat -u 'deckvane-watch@*' 2>&1 | tail -20 >&2 || true
     exit 1
 }
-for tool in podman mmdebstrap dpkg-deb; do
-    command -v "$tool" >/dev/null || skip "$tool is missing"
-done
+for tool in podman mmdebstrap dpkg-deb; do command -v "$tool" >/dev/null || skip "no $tool"; done
 [[ $(id -u) -eq 0 ]] || skip "the image is built as root (mmdebstrap, podman import)"
 info=$(podman info 2>&1) || skip "podman does not work here: $info"
 work=$(mktemp -d)
@@ -27,15 +23,14 @@ trap 'podman rm -f "$container" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 deb=$("$source/packaging/make-deb.sh" "$build" "$work/deb")
 # The product image's base, made (once) by build-image.sh; systemd on top.
-[[ -f "$build/container/containers.conf" ]] && export CONTAINERS_CONF="$build/container/containers.conf"
 if [[ ! -f "$build/container/bookworm-slim.imported" ]] ||
     ! podman image exists localhost/deckvane-base:bookworm-slim; then
     status=0
     "$source/packaging/container/build-image.sh" "$deb" "$build/container" >/dev/null || status=$?
     ((status != 3)) || skip "podman cannot start a container on this machine (above)"
     ((status == 0)) || fail "the base image did not build"
-    [[ -f "$build/container/containers.conf" ]] && export CONTAINERS_CONF="$build/container/containers.conf"
 fi
+[[ -f "$build/container/containers.conf" ]] && export CONTAINERS_CONF="$build/container/containers.conf"
 image=localhost/deckvane-systemd:bookworm
 cache=()
 [[ -d /var/cache/apt/archives ]] && cache=(--volume /var/cache/apt/archives:/var/cache/apt/archives)

@@ -39,7 +39,11 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
                                                      {"--masks=,", "a"},
                                                      {"--masks", " ", "a"},
                                                      {"--masks", "--list", "a"},
-                                                     {"--index", "--list", "a"}})
+                                                     {"--index", "--list", "a"},
+                                                     {"--watch", "--list", "a"},
+                                                     {"--settle=1", "a"},
+                                                     {"--keep-removed", "a"},
+                                                     {"--watch", "--rescan", "-1", "a"}})
         EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
             << bad.join(' ').toStdString();
     EXPECT_TRUE(BatchCommandLine::parse({"-h"}, "/h").help);
@@ -59,6 +63,10 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     EXPECT_TRUE(most.error.isEmpty()) << most.error.toStdString();
     EXPECT_EQ(most.jobs, 64);
     EXPECT_EQ(options.claimRun, "slurm-7");
+    options = BatchCommandLine::parse({"--watch", "--settle=0.5", "--rescan", "0", "in"}, "/h");
+    EXPECT_TRUE(options.watch && options.update) << "a watcher keeps what is current";
+    EXPECT_EQ(options.settleSeconds, 0.5);
+    EXPECT_EQ(options.rescanSeconds, 0);
     options = BatchCommandLine::parse({"in"}, "/h");
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
     EXPECT_TRUE(options.shard.isWhole());
