@@ -165,8 +165,7 @@ int BatchRun::run() {
     resolveFolders();
     if (m_options.listOnly) {
         ConversionEngine walker(nullptr);
-        walker.setMaskTextSource([this] { return m_options.masks; });
-        walker.setFollowLinksOut(m_options.followLinks);
+        prepareWalker(walker);
         walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
             listFile(path, kind, error);
         });
@@ -272,8 +271,7 @@ void BatchRun::makePool() {
     });
 }
 
-void BatchRun::walk(const std::function<void(const QString& deck)>& seen) {
-    ConversionEngine walker(nullptr);
+void BatchRun::prepareWalker(ConversionEngine& walker) {
     walker.setMaskTextSource([this] { return m_options.masks; });
     QObject::connect(&walker, &ConversionEngine::statusChanged,
                      [this](const QString& text) { m_sinks.status(text); });
@@ -285,6 +283,11 @@ void BatchRun::walk(const std::function<void(const QString& deck)>& seen) {
                                             "(--follow-links follows it)")
                                  .arg(path, m_options.folder, target)));
                      });
+}
+
+void BatchRun::walk(const std::function<void(const QString& deck)>& seen) {
+    ConversionEngine walker(nullptr);
+    prepareWalker(walker);
     walker.setFileHandler([this, &seen](const QString& path, FolderListing::Kind kind, int error) {
         if (seen && kind == FolderListing::Kind::File)
             seen(path);

@@ -2,6 +2,7 @@
 
 #include "app/batch/BatchCommandLine.h"
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ConversionEngine.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
@@ -90,6 +91,8 @@ private:
     void takeFile(const QString& path, FolderListing::Kind kind, int error);
     void emitLines(std::chrono::milliseconds wait);
     void resolveFolders();
+    // Masks, links and status as the run's walks have them.
+    void prepareWalker(ConversionEngine& walker);
     void makePool();
     // Decks with the same bytes found in this run are converted once; the
     // others' pages are made from the first one's.

@@ -91,14 +91,18 @@ int BatchWatch::exec() {
     // Decks that went while no watcher looked: their pages go too, unless
     // the tree looks empty, as a share that is not mounted does.
     if (!m_options.keepRemoved) {
-        if (m_known.isEmpty()) {
-            say(QStringLiteral("%1 holds no deck: no page is removed").arg(options.folder));
-        } else {
-            for (const ArchiveIndex::Page& page : ArchiveIndex::scan(options.outputFolder))
-                if (below(page.source, options.folder) && !m_known.contains(page.source) &&
-                    !DeckSettler::look(page.source).exists)
-                    m_settler.touch(page.source, now);
-        }
+        QStringList gone;
+        for (const ArchiveIndex::Page& page : ArchiveIndex::scan(options.outputFolder))
+            if (below(page.source, options.folder) && !m_known.contains(page.source) &&
+                !DeckSettler::look(page.source).exists)
+                gone.append(page.source);
+        if (!gone.isEmpty() && m_known.isEmpty())
+            say(QStringLiteral("%1 holds no deck: the %2 pages made from its decks stay")
+                    .arg(options.folder)
+                    .arg(gone.size()));
+        else
+            for (const QString& deck : std::as_const(gone))
+                m_settler.touch(deck, now);
     }
     QEventLoop loop;
     m_loop = &loop;
