@@ -275,6 +275,19 @@ def main():
         watcher.wait(60)
         print(f"the watcher ended with {watcher.returncode} on SIGTERM; offices left: "
               f"{len(offices(pipe))}")
+        # The reference for its memory: a watcher started afresh on the
+        # archive as the soak left it (it indexes all of it as it starts).
+        fresh_status = os.path.join(work, "fresh.json")
+        fresh = subprocess.Popen([program, "--watch", "--index", "--jobs", str(args.jobs),
+                                  "--status", fresh_status, "--out", out, tree],
+                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: status(fresh_status).get("state") == "idle", 600, 0.5)
+        time.sleep(5)
+        rss_fresh = rss_mb(fresh.pid)
+        fresh.terminate()
+        fresh.wait(60)
+        print(f"memory idle after the soak: {rss_after:.1f} MB = {rss_after / rss_fresh:.2f} x "
+              f"that of a watcher started afresh on the same archive ({rss_fresh:.1f} MB)")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -11,6 +11,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cstring>
+#include <malloc.h>
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -406,6 +407,14 @@ void BatchWatch::step() {
     if (m_run->officeStarted() && m_run->pending() == 0 && m_settler.waiting() == 0 &&
         now - m_lastWork >= m_warm)
         m_run->releaseOffices();
+    // What a burst and its index took is given back to the system once the
+    // work is done, so an idle watcher's size is what it keeps, not its
+    // busiest moment.
+    if (m_lastWork != m_trimmed && m_run->pending() == 0 && m_settler.waiting() == 0 &&
+        !m_unindexedSince && !m_run->officeStarted()) {
+        ::malloc_trim(0);
+        m_trimmed = m_lastWork;
+    }
     updateStatus(now);
     schedule(now);
     if (m_notifier)

@@ -116,6 +116,7 @@ private:
     std::chrono::milliseconds m_warm;
     std::chrono::steady_clock::time_point m_nextRescan;
     std::chrono::steady_clock::time_point m_lastWork;
+    std::chrono::steady_clock::time_point m_trimmed; // the work before the last trim
     std::optional<std::chrono::steady_clock::time_point> m_unindexedSince;
     std::chrono::steady_clock::time_point m_statusWritten;
     QByteArray m_written; // the status last written, its time left out
