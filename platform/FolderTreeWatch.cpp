@@ -19,7 +19,7 @@ namespace {
 // the caller waits for them to stop.
 constexpr uint32_t kFolderEvents = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB |
                                    IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_ONLYDIR |
-                                   IN_DONT_FOLLOW | IN_EXCL_UNLINK;
+                                   IN_EXCL_UNLINK;
 
 bool isHiddenName(const QString& name) {
     return name.startsWith(QLatin1Char('.'));
@@ -47,7 +47,9 @@ bool FolderTreeWatch::watch(const QString& root, const QStringList& excluded) {
     if (m_fd < 0)
         return false;
     m_excluded = excluded;
-    addTree(root);
+    // The folder itself may be reached through a link, as the walk reaches
+    // it; nothing below it is.
+    addTree(root, 0);
     return true;
 }
 
@@ -58,11 +60,11 @@ bool FolderTreeWatch::excluded(const QString& path) const {
     return false;
 }
 
-void FolderTreeWatch::addTree(const QString& folder) {
+void FolderTreeWatch::addTree(const QString& folder, uint32_t follow) {
     if (excluded(folder))
         return;
     const QByteArray native = LocalPath::toNative(folder);
-    const int wd = ::inotify_add_watch(m_fd, native.constData(), kFolderEvents);
+    const int wd = ::inotify_add_watch(m_fd, native.constData(), kFolderEvents | follow);
     if (wd < 0) {
         // A folder gone or closed to us meanwhile is the walk's to report.
         if (errno == ENOSPC) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <sys/inotify.h>
 
 // What changes in a folder tree, as the kernel tells it (inotify): every
 // folder of the tree is watched, and a folder that appears is watched as
@@ -59,7 +60,8 @@ public:
     static bool changesUnseenOn(const QString& fileSystem);
 
 private:
-    void addTree(const QString& folder);
+    // follow: IN_DONT_FOLLOW, or 0 to follow a link to the folder.
+    void addTree(const QString& folder, uint32_t follow = IN_DONT_FOLLOW);
     void forgetTree(const QString& folder);
     bool excluded(const QString& path) const;
 

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,9 +14,10 @@ namespace {
 // tree) are not watched at all.
 TEST(FolderTreeWatchTest, FollowsFoldersThatComeAndMoveAndSkipsExcludedOnes) {
     QTemporaryDir temp;
-    const QString root = temp.path();
+    const QString root = temp.path() + "/link"; // to the tree, as a walk may start
     for (const char* folder : {"/a/b", "/.hidden", "/out/deep"})
-        PosixFiles::makePath(root + folder);
+        PosixFiles::makePath(temp.path() + "/tree" + folder);
+    ASSERT_EQ(::symlink(qPrintable(temp.path() + "/tree"), qPrintable(root)), 0);
     FolderTreeWatch watch;
     ASSERT_TRUE(watch.watch(root, {root + "/out"})) << watch.error();
     EXPECT_EQ(watch.watches(), 3) << "the root, a and a/b";
@@ -35,8 +37,8 @@ TEST(FolderTreeWatchTest, FollowsFoldersThatComeAndMoveAndSkipsExcludedOnes) {
     until(written + " /new/inner/x.ppt");
     PosixFiles::rename(root + "/a", root + "/c");
     until(QString::number(int(FolderTreeWatch::Event::Kind::FolderAdded)) + " /c");
-    EXPECT_TRUE(seen.contains(QString::number(int(FolderTreeWatch::Event::Kind::FolderGone)) +
-                              " /a"));
+    EXPECT_TRUE(
+        seen.contains(QString::number(int(FolderTreeWatch::Event::Kind::FolderGone)) + " /a"));
     for (const char* file : {"/.hidden/h.ppt", "/out/deep/page.htm", "/c/b/y.ppt"})
         PosixFiles::writeAll(root + file, "y");
     until(written + " /c/b/y.ppt");
