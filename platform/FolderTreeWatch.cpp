@@ -65,19 +65,17 @@ void FolderTreeWatch::addTree(const QString& folder, uint32_t follow) {
         return;
     const QByteArray native = LocalPath::toNative(folder);
     const int wd = ::inotify_add_watch(m_fd, native.constData(), kFolderEvents | follow);
-    if (wd < 0) {
-        // A folder gone or closed to us meanwhile is the walk's to report.
-        if (errno == ENOSPC) {
-            ++m_unwatched;
-            if (m_error == 0)
-                m_error = ENOSPC;
-        }
+    if (wd < 0 && errno == ENOSPC) {
+        // Out of watches: the folders below are counted, not watched.
+        ++m_unwatched;
+        m_error = ENOSPC;
+    } else if (wd < 0 || m_paths.value(wd) == folder) {
+        // A folder gone or closed to us meanwhile is the walk's to report;
+        // one reached again keeps its watch.
         return;
+    } else {
+        m_paths.insert(wd, folder);
     }
-    // The same folder reached again (moved back) keeps its descriptor.
-    if (m_paths.value(wd) == folder)
-        return;
-    m_paths.insert(wd, folder);
     DIR* dir = ::opendir(native.constData());
     if (!dir)
         return;

@@ -22,6 +22,10 @@ milliseconds fromSeconds(double seconds) {
     return milliseconds(qint64(seconds * 1000));
 }
 
+QString folders(int count) {
+    return count == 1 ? QStringLiteral("1 folder") : QStringLiteral("%1 folders").arg(count);
+}
+
 milliseconds warmTime() {
     bool ok = false;
     const double seconds = qEnvironmentVariable("DECKVANE_OFFICE_WARM").toDouble(&ok);
@@ -127,15 +131,16 @@ void BatchWatch::startWatching() {
         why = QStringLiteral("the system gives no inotify (%1)")
                   .arg(PosixFiles::errorText(m_tree.error()));
     else if (m_tree.unwatched() > 0)
-        why = QStringLiteral("%1 folders are beyond the system's limit of inotify watches "
-                             "(fs.inotify.max_user_watches)")
-                  .arg(m_tree.unwatched());
+        why = QStringLiteral("the system's limit of inotify watches "
+                             "(fs.inotify.max_user_watches) leaves %1 unwatched")
+                  .arg(folders(m_tree.unwatched()));
     const QString fileSystem = FolderTreeWatch::fileSystemOf(options.folder);
     if (why.isEmpty() && FolderTreeWatch::changesUnseenOn(fileSystem))
         why = QStringLiteral("%1 is on a %2 file system, whose changes from other machines "
                              "the kernel does not see")
                   .arg(options.folder, fileSystem);
     m_saidLimit = m_tree.unwatched() > 0;
+    m_status.unwatchedFolders = m_tree.unwatched();
     if (options.rescanSeconds >= 0)
         m_rescanEvery = fromSeconds(options.rescanSeconds);
     else if (!why.isEmpty())
@@ -151,11 +156,8 @@ void BatchWatch::startWatching() {
     if (m_rescanEvery.count() > 0)
         m_status.changesSeenBy +=
             QStringLiteral(" and a rescan every %1 s").arg(double(m_rescanEvery.count()) / 1000);
-    say(QStringLiteral("watching %1 (%2 %3) for %4")
-            .arg(options.folder)
-            .arg(m_tree.watches())
-            .arg(m_tree.watches() == 1 ? QStringLiteral("folder") : QStringLiteral("folders"),
-                 options.outputFolder));
+    say(QStringLiteral("watching %1 (%2) for %3")
+            .arg(options.folder, folders(m_tree.watches()), options.outputFolder));
 }
 
 void BatchWatch::onEvents() {
@@ -204,8 +206,9 @@ void BatchWatch::onEvents() {
             m_rescanEvery = kDefaultRescan;
             m_nextRescan = now + m_rescanEvery;
         }
-        say(QStringLiteral("new folders are beyond the system's limit of inotify watches "
-                           "(fs.inotify.max_user_watches): the tree is also walked every %1 s")
+        say(QStringLiteral("the system's limit of inotify watches (fs.inotify.max_user_watches) "
+                           "leaves %1 unwatched: the tree is also walked every %2 s")
+                .arg(folders(m_tree.unwatched()))
                 .arg(double(m_rescanEvery.count()) / 1000));
     }
     m_status.unwatchedFolders = m_tree.unwatched();

@@ -29,13 +29,17 @@ QByteArray contentOf(const QString& path) {
 
 class Watcher {
 public:
-    Watcher(const QStringList& arguments, const QString& statusFile) : m_status(statusFile) {
+    // wrapper: a command that runs the watcher, its arguments following.
+    Watcher(const QStringList& arguments, const QString& statusFile,
+            const QStringList& wrapper = {})
+        : m_status(statusFile) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DECKVANE_OFFICE_WARM", "1");
         environment.insert("DECKVANE_CLAIM_EXPIRY", "1");
         m_process.setProcessEnvironment(environment);
-        m_process.start(DECKVANE_STANDIN,
-                        QStringList{"--watch", "--status", statusFile} + arguments);
+        const QStringList command =
+            wrapper + QStringList{DECKVANE_STANDIN, "--watch", "--status", statusFile} + arguments;
+        m_process.start(command.first(), command.mid(1));
         m_process.waitForStarted();
     }
     ~Watcher() {
@@ -210,6 +214,24 @@ TEST_F(BatchWatchTest, KilledMidBurstItLosesNothingWhenStartedAgainAsTwo) {
                     .filter(QRegularExpression("^\\.deckvane-[0-9a-f]{16}-"))
                     .isEmpty())
         << "the killed watcher's staging is gone";
+}
+
+// Beyond the system's limit of watches (three, in a user namespace of its
+// own), the watcher says so and finds what changes in the folders left
+// unwatched by walking the tree.
+TEST_F(BatchWatchTest, BeyondTheLimitOfWatchesItSaysSoAndWalksTheTree) {
+    PosixFiles::makePath(in + "/a/b/c/d");
+    Watcher watcher({"--rescan", "0.5", "--settle", "0.2", "--out", out, in},
+                    temp.path() + "/status.json",
+                    {"unshare", "--user", "--map-root-user", "sh", "-c",
+                     "echo 3 >/proc/sys/user/max_inotify_watches && exec \"$0\" \"$@\""});
+    if (!watcher.waitFor([&] { return watcher.status().value("state") == "idle"; }))
+        GTEST_SKIP() << "no user namespace with limits of its own here";
+    write("a/b/c/d/deep.ppt", "deck");
+    ASSERT_TRUE(watcher.waitFor([&] { return watcher.count(in + "/a/b/c/d/deep.pptOK") == 1; }));
+    EXPECT_EQ(watcher.status().value("unwatchedFolders"), 2);
+    EXPECT_TRUE(QString(watcher.process().readAllStandardError())
+                    .contains("leaves 2 folders unwatched: the tree is also walked every 0.5 s"));
 }
 
 } // namespace
