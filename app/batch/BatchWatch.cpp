@@ -81,10 +81,15 @@ int BatchWatch::exec() {
     m_layout.emplace(options.folder, options.outputFolder, options.tree);
     m_masks = ConversionEngine::SplitString(ConversionEngine::trimBlanks(options.masks),
                                             QStringLiteral(","));
-    m_statusPath =
-        options.statusFile.isEmpty()
-            ? WatchStatus::defaultPath(options.outputFolder)
-            : ConversionEngine::absolutePath(options.statusFile, ConversionEngine::currentFolder());
+    if (options.statusFile.isEmpty()) {
+        m_statusFolder = options.outputFolder;
+        m_statusFile = WatchStatus::defaultFile();
+    } else {
+        const QString path =
+            ConversionEngine::absolutePath(options.statusFile, ConversionEngine::currentFolder());
+        m_statusFolder = path.section(QLatin1Char('/'), 0, -2);
+        m_statusFile = LocalPath::fileName(path);
+    }
     m_status.folder = options.folder;
     m_status.outputFolder = options.outputFolder;
     // Watched before the walk, so what changes while it goes is seen.
@@ -97,10 +102,20 @@ int BatchWatch::exec() {
     // the tree looks empty, as a share that is not mounted does.
     if (!m_options.keepRemoved) {
         QStringList gone;
-        for (const ArchiveIndex::Page& page : ArchiveIndex::scan(options.outputFolder))
-            if (below(page.source, options.folder) && !m_known.contains(page.source) &&
-                !DeckSettler::look(page.source).exists)
-                gone.append(page.source);
+        for (const ArchiveIndex::Page& page : ArchiveIndex::scan(options.outputFolder)) {
+            // Notes name decks below the tree they came from; a page this
+            // watcher would not have put where it is, or whose deck's folder
+            // is not in this tree, came from another tree.
+            const QString deck = page.source.startsWith(QLatin1Char('/'))
+                                     ? page.source
+                                     : options.folder + QLatin1Char('/') + page.source;
+            if (!page.source.isEmpty() && below(deck, options.folder) &&
+                m_layout->pageFor(deck) ==
+                    options.outputFolder + QLatin1Char('/') + page.relativePath &&
+                !m_known.contains(deck) && !DeckSettler::look(deck).exists &&
+                DeckSettler::look(deck.section(QLatin1Char('/'), 0, -2)).exists)
+                gone.append(deck);
+        }
         if (!gone.isEmpty() && m_known.isEmpty())
             say(QStringLiteral("%1 holds no deck: the %2 pages made from its decks stay")
                     .arg(options.folder)
@@ -234,8 +249,7 @@ void BatchWatch::rescan(const QString& folder) {
         found.insert(path);
         // One that waits already is looked at when its time is up; touched
         // again by every rescan, a deck would never settle.
-        if (!m_inWork.contains(path) && !m_settler.isWaiting(path) &&
-            !OutputLayout::isUpToDate(path, m_layout->pageFor(path)))
+        if (!m_inWork.contains(path) && !m_settler.isWaiting(path) && !m_layout->isUpToDate(path))
             m_settler.touch(path, now);
     });
     walker.WalkFolders(folder);
@@ -306,7 +320,7 @@ void BatchWatch::takeSettled(Clock::time_point now) {
         // A deck in work as it looks now is not handed over twice.
         const auto inWork = m_inWork.constFind(deck.path);
         if ((inWork != m_inWork.constEnd() && inWork.value() == deck.look) ||
-            OutputLayout::isUpToDate(deck.path, m_layout->pageFor(deck.path)))
+            m_layout->isUpToDate(deck.path))
             continue;
         m_inWork.insert(deck.path, deck.look);
         batch.append(deck.path);
@@ -446,9 +460,12 @@ void BatchWatch::updateStatus(Clock::time_point now, bool force) {
         m_statusDirty = true;
     if (!m_statusDirty || (!force && now - m_statusWritten < std::chrono::seconds(1)))
         return;
-    if (!m_status.write(m_statusPath) && m_written.isEmpty())
-        say(QStringLiteral("the status cannot be written to %1: %2")
-                .arg(m_statusPath, PosixFiles::errorText(errno)));
+    try {
+        m_status.write(m_statusFolder, m_statusFile);
+    } catch (const ReportableError& error) {
+        if (m_written.isEmpty())
+            say(QStringLiteral("the status cannot be written: %1").arg(error.message()));
+    }
     m_written = fingerprint;
     m_statusWritten = now;
     m_statusDirty = false;

@@ -94,7 +94,8 @@ private:
     FolderTreeWatch m_tree;
     DeckSettler m_settler;
     WatchStatus m_status;
-    QString m_statusPath;
+    QString m_statusFolder; // and the file below it, reached without links
+    QString m_statusFile;
     QEventLoop* m_loop = nullptr;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_timer;

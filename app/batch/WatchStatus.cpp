@@ -1,15 +1,13 @@
 #include "app/batch/WatchStatus.h"
 
+#include "platform/AnchoredFolder.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/StagingName.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,26 +22,10 @@ QString hostName() {
     return host[0] != '\0' ? LocalPath::fromNative(QByteArray(host)) : QStringLiteral("localhost");
 }
 
-// Files a writer of this host left half-written when it was killed.
-void removeLeftovers(int folder) {
-    const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
-    if (!dir) {
-        if (fd >= 0)
-            ::close(fd);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir))
-        if (entry->d_name[0] != '.' && StagingName::ownerGone(QByteArray(entry->d_name)))
-            ::unlinkat(folder, entry->d_name, 0);
-    ::closedir(dir);
-}
-
 } // namespace
 
-QString WatchStatus::defaultPath(const QString& outputFolder) {
-    return outputFolder + QLatin1Char('/') + QLatin1String(kFolder) + QLatin1Char('/') +
-           hostName() + QStringLiteral(".json");
+QString WatchStatus::defaultFile() {
+    return QLatin1String(kFolder) + QLatin1Char('/') + hostName() + QStringLiteral(".json");
 }
 
 QByteArray WatchStatus::render(const QDateTime& updated) const {
@@ -76,34 +58,26 @@ QByteArray WatchStatus::render(const QDateTime& updated) const {
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-bool WatchStatus::write(const QString& path) const {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QByteArray folderPath = LocalPath::toNative(slash > 0 ? path.left(slash) : "/");
-    const QByteArray name = LocalPath::toNative(path.mid(slash + 1));
-    ::mkdir(folderPath.constData(), 0755);
-    // The output folder may be shared with people Deckvane does not trust:
-    // a link put where the status goes leads nowhere.
-    const int folder =
-        ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
-        return false;
+void WatchStatus::write(const QString& folder, const QString& file) const {
+    const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
+    const QString name = file.mid(slash + 1);
+    const AnchoredFolder into =
+        AnchoredFolder(folder).folder(slash < 0 ? QString() : file.left(slash), true);
     static bool cleaned = false;
     if (!cleaned) {
-        removeLeftovers(folder);
+        // What a writer of this host left half-written when it was killed.
+        for (const QString& entry : into.names())
+            if (entry.startsWith(name + QLatin1Char('.')) &&
+                StagingName::ownerGone(LocalPath::toNative(entry)))
+                into.removeTree(entry);
         cleaned = true;
     }
-    const QByteArray staged = name + '.' + StagingName::owner();
-    const QByteArray content = render(QDateTime::currentDateTimeUtc());
-    ::unlinkat(folder, staged.constData(), 0);
-    const int fd = ::openat(folder, staged.constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    bool written = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) ==
-                                  ssize_t(content.size());
-    if (fd >= 0)
-        written = ::close(fd) == 0 && written;
-    written = written && ::renameat(folder, staged.constData(), folder, name.constData()) == 0;
-    if (!written)
-        ::unlinkat(folder, staged.constData(), 0);
-    ::close(folder);
-    return written;
+    const QString staged = name + QLatin1Char('.') + QString::fromLatin1(StagingName::owner());
+    into.write(staged, render(QDateTime::currentDateTimeUtc()));
+    try {
+        into.rename(staged, name);
+    } catch (const FileError&) {
+        into.removeTree(staged);
+        throw;
+    }
 }

@@ -13,9 +13,9 @@
 // sees it whole.
 class WatchStatus {
 public:
-    // The default file: DIR/.deckvane-watch/<host>.json, one per machine
-    // watching into DIR.
-    static QString defaultPath(const QString& outputFolder);
+    // The default file below the output folder: .deckvane-watch/<host>.json,
+    // one per machine watching into it.
+    static QString defaultFile();
     static constexpr char kFolder[] = ".deckvane-watch";
 
     QString state = QStringLiteral("starting"); // starting, idle, converting, stopped
@@ -39,8 +39,8 @@ public:
 
     // The file's text, saying it was updated then.
     QByteArray render(const QDateTime& updated) const;
-    // Writes the file beside itself and renames it into place; false (and
-    // errno) when it cannot be written. The folder is made, never followed
-    // as a link.
-    bool write(const QString& path) const;
+    // Writes the file (a path below folder) beside itself and renames it
+    // into place; the folders below folder are made, and never followed as
+    // links. FileError when it cannot be written.
+    void write(const QString& folder, const QString& file) const;
 };

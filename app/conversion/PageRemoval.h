@@ -10,11 +10,13 @@
 // whose note says it was made from that very deck is removed: in the flat
 // layout a deck of the same name elsewhere may own the page now, and a
 // page without a note (an earlier version's, or one somebody put there)
-// is not Deckvane's to remove.
+// is not Deckvane's to remove. Everything is reached from the output
+// folder without links.
 class PageRemoval {
 public:
     // True when the deck's page was removed; FileError when it cannot be.
     static bool remove(const OutputLayout& layout, const QString& deckPath);
-    // Whether the page's note names the deck.
-    static bool madeFrom(const QString& pagePath, const QString& deckPath);
+    // Whether the page's note names the deck: by its path below the walked
+    // folder, or by its whole path in notes of earlier versions.
+    static bool madeFrom(const OutputLayout& layout, const QString& deckPath);
 };

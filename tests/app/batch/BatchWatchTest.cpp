@@ -105,7 +105,7 @@ protected:
             struct stat info {};
             ::stat(qPrintable(in + "/" + deck), &info);
             const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(out + "/" + page);
-            EXPECT_EQ(note.source, in + "/" + deck);
+            EXPECT_EQ(note.source, deck);
             EXPECT_EQ(note.nanoseconds, info.st_mtim.tv_nsec) << deck.toStdString();
         }
         EXPECT_EQ(pagesOnDisk(), expected);
