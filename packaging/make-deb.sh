@@ -67,6 +67,11 @@ printf '%s (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\n' \
     | gzip -9n >"$doc/changelog.gz"
 gzip -9n "$stage"/usr/share/man/man1/*.1
 
+# The watcher services' configuration lives here, one file per service
+# (deckvane-watch@.service, deckvane-watch.service); none comes with the
+# package.
+mkdir -p "$stage/etc/deckvane"
+
 find "$stage" -type d -exec chmod 0755 {} +
 find "$stage" -type f -exec chmod 0644 {} +
 chmod 0755 "$stage/usr/bin/"* "$stage/usr/lib/$package/skin-theme" "$stage/usr/share/$package/deckvane.sbatch"
@@ -110,8 +115,26 @@ Description: convert whole folders of presentations into web pages
  Chinese or Japanese; deckvane-batch runs the same conversion without a
  window, on servers.
 CONTROL
+# The services' user, from the sysusers entry the package ships (systemd
+# also makes it at boot), before anything is started.
+cat >"$stage/DEBIAN/postinst" <<'POSTINST'
+#!/bin/sh
+set -e
+if [ "$1" = configure ]; then
+    if command -v systemd-sysusers >/dev/null 2>&1; then
+        systemd-sysusers deckvane.conf
+    elif ! getent passwd _deckvane >/dev/null; then
+        useradd --system --user-group --home-dir /var/lib/deckvane --shell /usr/sbin/nologin \
+            --comment "Deckvane live archive" _deckvane
+    fi
+    if [ -d /run/systemd/system ]; then
+        systemctl --system daemon-reload >/dev/null || true
+    fi
+fi
+POSTINST
 (cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
+chmod 0755 "$stage/DEBIAN/postinst"
 
 deb="$out/${package}_${version}_${arch}.deb"
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null

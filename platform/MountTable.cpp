@@ -43,7 +43,7 @@ std::optional<MountTable::Kind> MountTable::classify(const RawMount& mount) {
             if (under(mount.mountPoint, root))
                 return std::nullopt;
     }
-    if (kNetworkFileSystems.contains(fs))
+    if (isNetworkFileSystem(fs))
         return Kind::Network;
     if (fs == QLatin1String("iso9660") || fs == QLatin1String("udf"))
         return Kind::CdRom;
@@ -54,6 +54,10 @@ std::optional<MountTable::Kind> MountTable::classify(const RawMount& mount) {
     if (mount.removable)
         return Kind::Removable;
     return Kind::Fixed;
+}
+
+bool MountTable::isNetworkFileSystem(const QString& fileSystem) {
+    return kNetworkFileSystems.contains(fileSystem.toLower());
 }
 
 QString MountTable::itemText(const Drive& drive) {

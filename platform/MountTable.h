@@ -40,6 +40,9 @@ public:
     // dropped (the last mount on a point is the one in effect), sorted by path.
     static QList<Drive> fromRawMounts(const QList<RawMount>& mounts);
 
+    // A file system reached over the network ("nfs4", "cifs", ...).
+    static bool isNetworkFileSystem(const QString& fileSystem);
+
     // The drives of this machine now.
     static QList<Drive> mountedDrives();
 

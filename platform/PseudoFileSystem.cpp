@@ -10,8 +10,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-namespace {
-QByteArray readMountInfo() {
+QByteArray PseudoFileSystem::mountInfo() {
     QByteArray text;
     const int fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -23,7 +22,6 @@ QByteArray readMountInfo() {
     ::close(fd);
     return text;
 }
-} // namespace
 
 bool PseudoFileSystem::isPseudoMagic(long magic) {
     switch (magic) {
@@ -94,7 +92,7 @@ bool PseudoFileSystem::holds(int folderFd) {
     const auto found = known.constFind(info.st_dev);
     if (found != known.constEnd())
         return found.value();
-    const bool pseudo = isPseudoName(typeOfDevice(readMountInfo(), info.st_dev));
+    const bool pseudo = isPseudoName(typeOfDevice(mountInfo(), info.st_dev));
     known.insert(info.st_dev, pseudo);
     return pseudo;
 }

@@ -17,4 +17,6 @@ public:
     // The file system type of the mount a device number belongs to, from a
     // mountinfo text ("" when not listed).
     static QByteArray typeOfDevice(const QByteArray& mountInfo, dev_t device);
+    // This process's mount table (/proc/self/mountinfo).
+    static QByteArray mountInfo();
 };

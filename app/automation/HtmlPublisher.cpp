@@ -52,11 +52,12 @@ bool stagingClosed = false;
 
 // The names of staging folders: the prefix, then the owner (see
 // StagingName) and six random characters; or, from earlier versions, the
-// six characters alone.
+// six characters alone, which the claims folder's name has too: it holds
+// the claims of runs that may still be going, however old it is.
 bool isStagingName(const QString& name) {
     static const QRegularExpression pattern(
         QStringLiteral("^\\.deckvane-(?:[0-9a-f]{16}-[0-9]+-)?[A-Za-z0-9]{6}$"));
-    return pattern.match(name).hasMatch();
+    return pattern.match(name).hasMatch() && name != QLatin1String(".deckvane-claims");
 }
 
 QString randomSuffix() {

@@ -18,6 +18,7 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
     result.outputFolder = homeFolder + QStringLiteral("/html");
     bool optionsEnded = false;
     QStringList folders;
+    QStringList watchOnly; // options that mean something only to a watcher
     const auto takeValue = [&](const QString& name, const QString& value) {
         if (name == QLatin1String("--masks")) {
             result.masks = value;
@@ -37,18 +38,38 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
             if (!DeckClaims::isValidRunName(value))
                 result.error =
                     QStringLiteral("--claim wants a name without \"/\", not \"%1\"").arg(value);
+        } else if (name == QLatin1String("--settle") || name == QLatin1String("--rescan")) {
+            watchOnly.append(name);
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            // A week at most: further apart a rescan finds nothing in time.
+            if (!ok || !(seconds >= 0) || seconds > 7 * 86400)
+                result.error = QStringLiteral("%1 wants seconds, not \"%2\"").arg(name, value);
+            (name == QLatin1String("--settle") ? result.settleSeconds : result.rescanSeconds) =
+                seconds;
+        } else if (name == QLatin1String("--status")) {
+            watchOnly.append(name);
+            result.statusFile = value;
         } else {
             ShardSelector::parse(value, &result.shard, &result.error);
         }
     };
-    const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
-                                      QStringLiteral("--jobs"),  QStringLiteral("--shard"),
-                                      QStringLiteral("--claim"), QStringLiteral("--title")};
-    const QStringList flags = {QStringLiteral("--list"),   QStringLiteral("--update"),
-                               QStringLiteral("-u"),       QStringLiteral("--tree"),
-                               QStringLiteral("--index"),  QStringLiteral("--follow-links"),
-                               QStringLiteral("--attach"), QStringLiteral("--help"),
-                               QStringLiteral("-h"),       QStringLiteral("--")};
+    const QStringList valueOptions = {
+        QStringLiteral("--masks"),  QStringLiteral("--out"),    QStringLiteral("--jobs"),
+        QStringLiteral("--shard"),  QStringLiteral("--claim"),  QStringLiteral("--settle"),
+        QStringLiteral("--rescan"), QStringLiteral("--status"), QStringLiteral("--title")};
+    const QStringList flags = {QStringLiteral("--list"),
+                               QStringLiteral("--update"),
+                               QStringLiteral("-u"),
+                               QStringLiteral("--tree"),
+                               QStringLiteral("--index"),
+                               QStringLiteral("--follow-links"),
+                               QStringLiteral("--attach"),
+                               QStringLiteral("--help"),
+                               QStringLiteral("-h"),
+                               QStringLiteral("--watch"),
+                               QStringLiteral("--keep-removed"),
+                               QStringLiteral("--")};
     for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
         const QString& argument = arguments.at(i);
         const QString name = argument.section(QLatin1Char('='), 0, 0);
@@ -80,6 +101,11 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
             result.followLinks = true;
         } else if (!optionsEnded && argument == QLatin1String("--attach")) {
             result.attach = true;
+        } else if (!optionsEnded && argument == QLatin1String("--watch")) {
+            result.watch = true;
+        } else if (!optionsEnded && argument == QLatin1String("--keep-removed")) {
+            watchOnly.append(argument);
+            result.keepRemoved = true;
         } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
@@ -105,6 +131,12 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
         result.error = QStringLiteral("--index writes nothing with --list");
     else if (result.title && !result.index)
         result.error = QStringLiteral("--title names the index: give --index too");
+    else if (result.watch && result.listOnly)
+        result.error = QStringLiteral("--watch converts, --list does not");
+    else if (!result.watch && !watchOnly.isEmpty())
+        result.error = QStringLiteral("%1 goes with --watch").arg(watchOnly.first());
+    // A watcher keeps the pages it finds current, as -u does.
+    result.update = result.update || result.watch;
     return result;
 }
 
@@ -137,6 +169,15 @@ QString BatchCommandLine::usage() {
         "  --follow-links  also follow symbolic links that lead out of FOLDER\n"
         "  --attach      convert with the LibreOffice the user runs, when there is one\n"
         "                (with the user's settings), instead of a locked office of its own\n"
+        "  --watch       convert what is out of date, then stay and convert each deck\n"
+        "                that appears or changes; remove the page of a deck that goes\n"
+        "                (implies -u; ends on SIGTERM or SIGINT)\n"
+        "  --settle S    with --watch: a deck unchanged for S seconds is whole (default 2)\n"
+        "  --rescan S    with --watch: also walk the tree every S seconds (default: every\n"
+        "                60 where changes cannot all be seen, as on network file systems)\n"
+        "  --keep-removed  with --watch: keep the pages of decks deleted or moved away\n"
+        "  --status FILE   with --watch: the status file (default\n"
+        "                DIR/.deckvane-watch/HOST.json)\n"
         "Exit status: 0 all converted, 1 some failed (or the log could not be written),\n"
         "2 bad usage, an output or claims folder that cannot be made, or no LibreOffice.\n");
 }

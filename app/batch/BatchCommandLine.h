@@ -10,7 +10,8 @@
 // The arguments of deckvane-batch:
 //   deckvane-batch [--masks TEXT] [--out DIR] [--list] [--jobs N] [--shard K/N]
 //                  [--claim RUN] [--update] [--tree] [--index] [--title TEXT]
-//                  [--follow-links] [--attach] FOLDER
+//                  [--follow-links] [--attach]
+//                  [--watch [--settle S] [--rescan S] [--keep-removed] [--status FILE]] FOLDER
 // with the window's defaults for masks and output folder.
 class BatchCommandLine {
 public:
@@ -30,6 +31,11 @@ public:
     bool attach = false;          // --attach: use the office the user runs, if any
     QString claimRun;             // --claim RUN: share the decks with runs of that name
     std::optional<QString> title; // --title TEXT: the archive's name; kept when not given
+    bool watch = false;           // --watch: stay, converting decks as they come (implies -u)
+    double settleSeconds = 2;     // --settle: a deck unchanged this long is whole
+    double rescanSeconds = -1;    // --rescan: walk the tree this often; -1 only where needed
+    bool keepRemoved = false;     // --keep-removed: keep the pages of decks that went away
+    QString statusFile;           // --status: where the watcher says what it does
     QString error;                // set when the arguments are unusable
 
     static BatchCommandLine parse(const QStringList& arguments, const QString& homeFolder);

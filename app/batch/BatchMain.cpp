@@ -3,6 +3,7 @@
 #include "app/automation/ImpressServer.h"
 #include "app/batch/BatchCommandLine.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/BatchWatch.h"
 #include "app/batch/StartOnlyServer.h"
 #include "app/conversion/TerminationSignals.h"
 #include "platform/LocalPath.h"
@@ -120,8 +121,11 @@ int main(int argc, char** argv) {
             logError = errno != 0 ? errno : EIO;
         lineDue = true;
     };
+    // A watcher's log is read in a journal: one line per deck there, and
+    // nothing of where its walks are.
+    const bool watch = options.watch;
     sinks.status = [&](const QString& text) {
-        if (!progress.terminal())
+        if (!progress.terminal() && !watch)
             writeLine(stderr, QStringLiteral("... ") + text);
     };
     sinks.error = [&](const QString& text) {
@@ -129,7 +133,7 @@ int main(int argc, char** argv) {
         writeLine(stderr, QStringLiteral("deckvane-batch: ") + text);
     };
     sinks.progress = [&](const QString& text) {
-        if (lineDue)
+        if (lineDue && !watch)
             progress.perFile(text);
         lineDue = false;
         progress.show(text);
@@ -137,11 +141,19 @@ int main(int argc, char** argv) {
     sinks.idle = [] { QCoreApplication::processEvents(); };
 
     // The same success text as the window shows in the system's language.
-    BatchRun run(
-        options,
+    const QString successText =
         StringTable::text(StringTable::languageBaseFor(SystemLanguage::defaultLanguageId()) +
-                          StringTable::kDoneSuffix),
-        [attach = options.attach](int worker) { return makeServer(worker, attach); }, sinks);
+                          StringTable::kDoneSuffix);
+    const auto factory = [attach = options.attach](int worker) {
+        return makeServer(worker, attach);
+    };
+    if (watch) {
+        BatchWatch watcher(options, successText, factory, sinks);
+        TerminationSignals::install(
+            &app, [&watcher] { watcher.stop(); }, QStringLiteral("deckvane-batch"));
+        return watcher.exec();
+    }
+    BatchRun run(options, successText, factory, sinks);
 
     TerminationSignals::install(
         &app, [&run] { run.killOffices(); }, QStringLiteral("deckvane-batch"));

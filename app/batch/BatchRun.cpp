@@ -98,7 +98,8 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error
                 outcome = m_claims->claim({layout.relativePath(path), path, page});
         } catch (const ReportableError& error) {
             m_fatal = error.message();
-            m_walker->requestStop();
+            if (m_walker)
+                m_walker->requestStop();
         }
         if (outcome != DeckClaims::Outcome::Mine || !m_fatal.isEmpty()) {
             --m_found;
@@ -171,27 +172,19 @@ void BatchRun::emitLines(std::chrono::milliseconds wait) {
     }
 }
 
-int BatchRun::run() {
-    m_started = std::chrono::steady_clock::now();
+void BatchRun::resolveFolders() {
     // Relative texts are taken against the folder the run starts in.
     const QString base = ConversionEngine::currentFolder();
     m_options.folder = ConversionEngine::absolutePath(m_options.folder, base);
     m_options.outputFolder = ConversionEngine::absolutePath(m_options.outputFolder, base);
-    ConversionEngine walker(nullptr);
-    m_walker = &walker;
-    walker.setMaskTextSource([this] { return m_options.masks; });
-    QObject::connect(&walker, &ConversionEngine::statusChanged,
-                     [this](const QString& text) { m_sinks.status(text); });
-    walker.setFollowLinksOut(m_options.followLinks);
-    QObject::connect(&walker, &ConversionEngine::linkLeavesTree,
-                     [this](const QString& path, const QString& target) {
-                         m_sinks.error(ConversionEngine::printable(
-                             QStringLiteral("%1 leads out of %2 (to %3) and is not followed "
-                                            "(--follow-links follows it)")
-                                 .arg(path, m_options.folder, target)));
-                     });
+}
 
+int BatchRun::run() {
+    m_started = std::chrono::steady_clock::now();
+    resolveFolders();
     if (m_options.listOnly) {
+        ConversionEngine walker(nullptr);
+        prepareWalker(walker);
         walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
             listFile(path, kind, error);
         });
@@ -199,68 +192,9 @@ int BatchRun::run() {
         m_total = m_done;
         return m_failed > 0 ? 1 : 0;
     }
-
-    // Refused before any office starts: every deck would fail anyway.
-    if (!PosixFiles::makePath(m_options.outputFolder)) {
-        const int error = errno;
-        m_sinks.error(QStringLiteral("Cannot make the output folder '%1': %2")
-                          .arg(m_options.outputFolder,
-                               PosixFiles::exists(m_options.outputFolder)
-                                   ? QStringLiteral("a file of that name is in the way")
-                                   : PosixFiles::errorText(error)));
-        return 2;
-    }
-    HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
-    ConversionPool::Settings settings;
-    settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
-    settings.successText = m_successText;
-    settings.outputRoot = m_options.outputFolder;
-    settings.walkedFolder = m_options.folder;
-    if (!m_options.claimRun.isEmpty()) {
-        try {
-            m_claims = std::make_unique<DeckClaims>(
-                m_options.outputFolder, m_options.claimRun,
-                DeckClaims::expiryFrom(qgetenv("DECKVANE_CLAIM_EXPIRY")));
-        } catch (const ReportableError& error) {
-            m_sinks.error(error.message());
-            return 2;
-        }
-    }
-    if (m_claims) {
-        const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
-        settings.claim = [this, layout](const QString& source) {
-            return m_claims->claim({layout.relativePath(source), source, layout.pageFor(source)});
-        };
-        settings.claimDone = [this, layout](const QString& source, bool converted) {
-            m_claims->finish(layout.relativePath(source), converted);
-        };
-    }
-    settings.onNote = [this](const QString& note) {
-        const std::lock_guard lock(m_publishedMutex);
-        m_notes.append(note);
-    };
-    settings.onConverted = [this](const QString& page) {
-        const std::lock_guard lock(m_publishedMutex);
-        m_published.append(page.mid(m_options.outputFolder.size() + 1));
-    };
-    // The offices see the decks and the pages only; links followed out of
-    // the tree may lead anywhere, so then they see the whole system (still
-    // read-only and without network).
-    QStringList readable{m_options.folder, ConversionEngine::resolvedPath(m_options.folder)};
-    if (m_options.followLinks)
-        readable = {QStringLiteral("/")};
-    const QStringList writable{m_options.outputFolder};
-    m_pool = std::make_unique<ConversionPool>(settings, [this, readable, writable](int worker) {
-        std::shared_ptr<PresentationServer> server = m_factory(worker);
-        server->confine(readable, writable);
-        return server;
-    });
-
-    walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {
-        takeFile(path, kind, error);
-    });
-    walker.WalkFolders(m_options.folder);
-    m_walker = nullptr;
+    if (const int status = open(); status != 0)
+        return status;
+    walk();
     m_total = m_found;
     m_pool->close();
     m_sinks.progress(progressText());
@@ -285,20 +219,168 @@ int BatchRun::run() {
     m_pool->join();
     if (status == 0 && m_failed > 0)
         status = 1;
-    if (m_options.index && status != 2) {
+    // An update run adds what it published to the index; any other run has
+    // the whole folder indexed again.
+    if (m_options.index && status != 2)
+        status = std::max(status, writeIndex(!m_options.update));
+    return status;
+}
+
+int BatchRun::open() {
+    if (m_started == std::chrono::steady_clock::time_point())
+        m_started = std::chrono::steady_clock::now();
+    resolveFolders();
+    // Refused before any office starts: every deck would fail anyway.
+    if (!PosixFiles::makePath(m_options.outputFolder)) {
+        const int error = errno;
+        m_sinks.error(QStringLiteral("Cannot make the output folder '%1': %2")
+                          .arg(m_options.outputFolder,
+                               PosixFiles::exists(m_options.outputFolder)
+                                   ? QStringLiteral("a file of that name is in the way")
+                                   : PosixFiles::errorText(error)));
+        return 2;
+    }
+    HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
+    if (!m_options.claimRun.isEmpty()) {
         try {
-            // An update run adds what it published to the index; any other
-            // run has the whole folder indexed again.
-            if (m_indexRenderer)
-                ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
-            else if (m_options.update)
-                ArchiveSearch::update(m_options.outputFolder, m_published, m_options.title);
-            else
-                ArchiveSearch::rebuild(m_options.outputFolder, m_options.title);
+            m_claims = std::make_unique<DeckClaims>(
+                m_options.outputFolder, m_options.claimRun,
+                DeckClaims::expiryFrom(qgetenv("DECKVANE_CLAIM_EXPIRY")));
         } catch (const ReportableError& error) {
             m_sinks.error(error.message());
-            status = std::max(status, 1);
+            return 2;
         }
     }
-    return status;
+    makePool();
+    return 0;
+}
+
+void BatchRun::makePool() {
+    ConversionPool::Settings settings;
+    settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
+    settings.successText = m_successText;
+    settings.outputRoot = m_options.outputFolder;
+    settings.walkedFolder = m_options.folder;
+    if (m_claims) {
+        const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
+        settings.claim = [this, layout](const QString& source) {
+            return m_claims->claim({layout.relativePath(source), source, layout.pageFor(source)});
+        };
+        settings.claimDone = [this, layout](const QString& source, bool converted) {
+            m_claims->finish(layout.relativePath(source), converted);
+        };
+    }
+    settings.onNote = [this](const QString& note) {
+        const std::lock_guard lock(m_publishedMutex);
+        m_notes.append(note);
+    };
+    // Kept for the index only: a watcher without one would keep them all.
+    if (m_options.index)
+        settings.onConverted = [this](const QString& page) {
+            const std::lock_guard lock(m_publishedMutex);
+            m_published.append(page.mid(m_options.outputFolder.size() + 1));
+        };
+    settings.onStarted = m_sinks.deckStarted;
+    if (m_sinks.deckDone)
+        settings.onFinished = [done = m_sinks.deckDone](const QString& source,
+                                                        const ReorderBuffer::Line& line) {
+            done(source, line.converted, line.text);
+        };
+    // The offices see the decks and the pages only; links followed out of
+    // the tree may lead anywhere, so then they see the whole system (still
+    // read-only and without network).
+    QStringList readable{m_options.folder, ConversionEngine::resolvedPath(m_options.folder)};
+    if (m_options.followLinks)
+        readable = {QStringLiteral("/")};
+    const QStringList writable{m_options.outputFolder};
+    m_pool = std::make_unique<ConversionPool>(settings, [this, readable, writable](int worker) {
+        std::shared_ptr<PresentationServer> server = m_factory(worker);
+        server->confine(readable, writable);
+        return server;
+    });
+}
+
+void BatchRun::prepareWalker(ConversionEngine& walker) {
+    walker.setMaskTextSource([this] { return m_options.masks; });
+    QObject::connect(&walker, &ConversionEngine::statusChanged,
+                     [this](const QString& text) { m_sinks.status(text); });
+    walker.setFollowLinksOut(m_options.followLinks);
+    QObject::connect(&walker, &ConversionEngine::linkLeavesTree,
+                     [this](const QString& path, const QString& target) {
+                         m_sinks.error(ConversionEngine::printable(
+                             QStringLiteral("%1 leads out of %2 (to %3) and is not followed "
+                                            "(--follow-links follows it)")
+                                 .arg(path, m_options.folder, target)));
+                     });
+}
+
+void BatchRun::walk(const std::function<void(const QString& deck)>& seen) {
+    ConversionEngine walker(nullptr);
+    prepareWalker(walker);
+    walker.setFileHandler([this, &seen](const QString& path, FolderListing::Kind kind, int error) {
+        if (seen && kind == FolderListing::Kind::File)
+            seen(path);
+        takeFile(path, kind, error);
+    });
+    m_walker = &walker;
+    walker.WalkFolders(m_options.folder);
+    m_walker = nullptr;
+}
+
+void BatchRun::take(const QStringList& decks) {
+    if (!m_pool)
+        makePool();
+    // Decks of one batch with the same bytes are converted once; a page of
+    // an earlier batch may have been replaced or removed since.
+    m_pageOfContent.clear();
+    m_contentOfPage.clear();
+    for (const QString& deck : decks)
+        takeFile(deck, FolderListing::Kind::File, 0);
+}
+
+void BatchRun::collect(std::chrono::milliseconds wait) {
+    if (m_pool)
+        emitLines(wait);
+}
+
+bool BatchRun::officesFailed() const {
+    return m_pool && m_pool->failed();
+}
+
+void BatchRun::releaseOffices() {
+    if (!m_pool || pending() > 0)
+        return;
+    m_pool->close();
+    m_pool->join();
+    m_pool.reset();
+}
+
+int BatchRun::unindexed() {
+    const std::lock_guard lock(m_publishedMutex);
+    return int(m_published.size());
+}
+
+int BatchRun::writeIndex(bool whole, const QStringList& alsoPages) {
+    QStringList pages;
+    {
+        const std::lock_guard lock(m_publishedMutex);
+        pages.swap(m_published);
+    }
+    const qsizetype published = pages.size();
+    pages += alsoPages;
+    try {
+        if (m_indexRenderer)
+            ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
+        else if (whole)
+            ArchiveSearch::rebuild(m_options.outputFolder, m_options.title);
+        else
+            ArchiveSearch::update(m_options.outputFolder, pages, m_options.title);
+    } catch (const ReportableError& error) {
+        m_sinks.error(error.message());
+        // Left for the next index.
+        const std::lock_guard lock(m_publishedMutex);
+        m_published = pages.first(published) + m_published;
+        return 1;
+    }
+    return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "app/batch/BatchCommandLine.h"
 #include "app/conversion/ArchiveIndex.h"
+#include "app/conversion/ConversionEngine.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 
@@ -28,6 +29,10 @@ public:
         std::function<void(const QString&)> error;
         // Called while waiting, so the caller's events (signals) are seen.
         std::function<void()> idle;
+        // On the offices' threads: a deck is started, and a deck is done
+        // (its line empty when another run had it). Optional.
+        std::function<void(const QString& source)> deckStarted;
+        std::function<void(const QString& source, bool converted, const QString& line)> deckDone;
     };
 
     // The text a deck that is skipped as up to date ends its line with.
@@ -42,6 +47,31 @@ public:
     int run();
     // Ends every office now (for a signal); any thread.
     void killOffices();
+
+    // The steps of run() for a front end that goes on after the walk (a
+    // watcher). open() resolves the folders and makes the output folder and
+    // the claims (0, or run()'s 2); walk() hands the tree's files to the
+    // offices as run() does; take() hands over more decks, those with the
+    // same bytes among them converted once; collect() passes the lines
+    // that are ready on to the sinks; releaseOffices() lets the offices go
+    // once nothing is pending (the next deck starts them again); and
+    // writeIndex() indexes what was published since it last ran, along
+    // with the pages named (removed ones), or the whole folder afresh.
+    int open();
+    // seen is told every deck of the walk, converted or not.
+    void walk(const std::function<void(const QString& deck)>& seen = {});
+    void take(const QStringList& decks);
+    void collect(std::chrono::milliseconds wait);
+    // Decks handed over whose line has not come yet.
+    int pending() const { return m_found - m_done; }
+    // Every office failed to start: what was handed over is not converted.
+    bool officesFailed() const;
+    // Why the run cannot go on (a claim that cannot be written), or "".
+    const QString& fatal() const { return m_fatal; }
+    void releaseOffices();
+    int unindexed();
+    int writeIndex(bool whole, const QStringList& alsoPages = {});
+    const BatchCommandLine& options() const { return m_options; }
     // What --index writes, when not ArchiveIndex::render's page.
     void setIndexRenderer(ArchiveIndex::Renderer renderer) {
         m_indexRenderer = std::move(renderer);
@@ -65,6 +95,10 @@ private:
     void listFile(const QString& path, FolderListing::Kind kind, int error);
     void takeFile(const QString& path, FolderListing::Kind kind, int error);
     void emitLines(std::chrono::milliseconds wait);
+    void resolveFolders();
+    // Masks, links and status as the run's walks have them.
+    void prepareWalker(ConversionEngine& walker);
+    void makePool();
     // Decks with the same bytes found in this run are converted once; the
     // others' pages are made from the first one's.
     void submitDeck(const QString& path, const QString& folder, const QString& page);

@@ -194,6 +194,8 @@ void ConversionPool::deferJob(Job job) {
 }
 
 void ConversionPool::finishJob(const Job& job, ReorderBuffer::Line line) {
+    if (m_settings.onFinished)
+        m_settings.onFinished(job.source, line);
     std::lock_guard lock(m_mutex);
     m_pagesInWork.remove(job.page);
     if (m_converted.contains(job.sequence))
@@ -280,6 +282,8 @@ void ConversionPool::work(int index) {
                 continue;
             }
         }
+        if (m_settings.onStarted)
+            m_settings.onStarted(job.source);
         // The output folder is the user's, made as named; a folder of the
         // kept tree below it is made by the publish step, never through a
         // link. When one cannot be made the deck fails and says why.

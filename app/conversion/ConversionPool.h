@@ -46,6 +46,10 @@ public:
         // Called on the worker's thread with the page of each deck that
         // converted (so an index can be told what changed).
         std::function<void(const QString& page)> onConverted;
+        // Also on the worker's thread: a deck is started (after its claim),
+        // and a deck is done, with its line (empty when another run had it).
+        std::function<void(const QString& source)> onStarted;
+        std::function<void(const QString& source, const ReorderBuffer::Line& line)> onFinished;
         // Runs sharing the tree (DeckClaims): asked right before a worker
         // starts a deck. A deck done elsewhere gives an empty line; one held
         // elsewhere is asked about again after claimRetry, and until it is

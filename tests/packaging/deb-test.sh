@@ -26,6 +26,8 @@ required=(
     "./usr/share/applications/$app.desktop" "./usr/share/metainfo/$app.metainfo.xml"
     ./usr/share/man/man1/deckvane.1.gz ./usr/share/man/man1/deckvane-batch.1.gz
     ./usr/share/doc/deckvane/copyright ./usr/share/doc/deckvane/changelog.gz
+    "./usr/lib/systemd/system/deckvane-watch@.service" ./usr/lib/systemd/system/deckvane-watch.service
+    ./usr/lib/systemd/user/deckvane-watch.service ./usr/lib/sysusers.d/deckvane.conf ./etc/deckvane/
 )
 for size in 16 22 24 32 48 64 128 256; do
     required+=("./usr/share/icons/hicolor/${size}x$size/apps/$app.png")
@@ -35,7 +37,7 @@ for path in "${required[@]}"; do
 done
 # Only the package's own files, all owned by root, nothing of a build or of
 # a developer's install left in.
-stray=$(grep -vE '^\./((usr/|usr/lib/|usr/share/)?$|usr/(bin|lib/deckvane|share/(deckvane|applications|metainfo|icons|man|doc|lintian))(/|$))' <<<"$files" || true)
+stray=$(grep -vE '^\./((usr/|usr/lib/|usr/share/|etc/|etc/deckvane/)?$|usr/(bin|lib/(deckvane|systemd|sysusers\.d)|share/(deckvane|applications|metainfo|icons|man|doc|lintian))(/|$))' <<<"$files" || true)
 [[ -z "$stray" ]] || fail "unexpected files: $stray"
 grep -qvE '^[-dl]\S+ root/root ' <<<"$contents" && fail "files not owned by root"
 grep -qE '\.(a|h|o|cmake)$|usr/local|/tests?/' <<<"$files" && fail "build files in the package"

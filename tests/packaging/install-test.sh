@@ -101,4 +101,25 @@ for option in $help_options; do
         grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$synopsis" ||
         fail "deckvane-batch(1) has no $option in its synopsis"
 done
+
+# The watcher's services as systemd reads them, with the installed program:
+# not a word about any line. Templates are checked as an instance.
+if command -v systemd-analyze >/dev/null; then
+    units="$work/units"
+    mkdir -p "$units" "$work/runtime"
+    chmod 0700 "$work/runtime"
+    cp "$prefix/lib/systemd/system/deckvane-watch@.service" \
+        "$prefix/lib/systemd/system/deckvane-watch.service" "$units/"
+    ln -s deckvane-watch@.service "$units/deckvane-watch@srv-www-talks.service"
+    report=$(cd "$units" && systemd-analyze verify --man=no deckvane-watch.service \
+        deckvane-watch@srv-www-talks.service 2>&1) || fail "systemd-analyze verify: $report"
+    [[ -z $report ]] || fail "systemd-analyze verify: $report"
+    report=$(XDG_RUNTIME_DIR="$work/runtime" systemd-analyze --user verify --man=no \
+        "$prefix/lib/systemd/user/deckvane-watch.service" 2>&1) || fail "user unit: $report"
+    [[ -z $report ]] || fail "systemd-analyze --user verify: $report"
+    grep -qxF "ExecStart=$prefix/bin/deckvane-batch --watch --index \$OPTIONS --out %f \${FOLDER}" \
+        "$units/deckvane-watch@.service" || fail "the template does not start the installed program"
+else
+    echo "systemd-analyze not installed: units not verified"
+fi
 echo "installed copy in $prefix works"

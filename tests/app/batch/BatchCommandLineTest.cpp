@@ -45,7 +45,11 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
                                                      {"--masks", " ", "a"},
                                                      {"--masks", "--list", "a"},
                                                      {"--index", "--list", "a"},
-                                                     {"--title", "Talks", "a"}})
+                                                     {"--title", "Talks", "a"},
+                                                     {"--watch", "--list", "a"},
+                                                     {"--settle=1", "a"},
+                                                     {"--keep-removed", "a"},
+                                                     {"--watch", "--rescan", "-1", "a"}})
         EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
             << bad.join(' ').toStdString();
     EXPECT_TRUE(BatchCommandLine::parse({"-h"}, "/h").help);
@@ -67,6 +71,10 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     EXPECT_EQ(most.jobs, 64);
     EXPECT_EQ(options.claimRun, "slurm-7");
     EXPECT_EQ(options.title, "Talks 2024");
+    options = BatchCommandLine::parse({"--watch", "--settle=0.5", "--rescan", "0", "in"}, "/h");
+    EXPECT_TRUE(options.watch && options.update) << "a watcher keeps what is current";
+    EXPECT_EQ(options.settleSeconds, 0.5);
+    EXPECT_EQ(options.rescanSeconds, 0);
     options = BatchCommandLine::parse({"in"}, "/h");
     EXPECT_FALSE(options.title) << "the archive keeps the name it has";
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
@@ -115,8 +123,8 @@ TEST(BatchManualPage, ItsFiguresAndExitStatusesAreTheProgramsOwn) {
     says("claims of runs untouched for a week are removed");
     // Every reason for each status that the program has.
     says("1 Some files failed to convert, or the log could not be written to standard output.");
-    says("2 Bad usage, an output folder or a claims folder that cannot be made, or LibreOffice "
-         "could not be reached or started.");
+    says("2 Bad usage, an output folder or a claims folder that cannot be made or written, or "
+         "LibreOffice could not be reached or started");
     says("whose page is complete");
 }
 

@@ -292,6 +292,44 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
     EXPECT_EQ(IndexedPages(out), pages);
 }
 
+// A watcher with the real office: none is started for an empty tree, a
+// deck copied in becomes a page in the index, the office goes once idle,
+// and a signal ends the watcher as it ends a run.
+TEST(BatchFrontEndTest, AWatcherConvertsADeckCopiedInAndHoldsNoOfficeWhenIdle) {
+    TestOffice office;
+    QTemporaryDir temp;
+    const QString in = temp.path() + "/in";
+    const QString status = temp.path() + "/status.json";
+    PosixFiles::makePath(in);
+    office.makeDeck(temp.path() + "/talk.ppt");
+    QProcess watcher;
+    startBatch(watcher, {"--watch", "--index", "--settle", "1", "--status", status, in}, office,
+               {"DECKVANE_OFFICE_WARM=2", "HOME=" + temp.path()});
+    const auto says = [&](const char* text) {
+        return PosixFiles::exists(status) && PosixFiles::readAll(status).contains(text);
+    };
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 1200 && !done(); ++i)
+            watcher.waitForReadyRead(100);
+        return done();
+    };
+    ASSERT_TRUE(waitFor([&] { return says("\"state\": \"idle\""); }));
+    EXPECT_EQ(office.processesLeft(), 0);
+    PosixFiles::writeAll(in + "/talk.ppt", PosixFiles::readAll(temp.path() + "/talk.ppt"));
+    QString log;
+    ASSERT_TRUE(waitFor([&] { return (log += watcher.readAllStandardOutput()).contains("talk"); }));
+    EXPECT_EQ(log, in + "/talk.pptOK\n");
+    const QString manifest = temp.path() + "/html/index-search/manifest.js";
+    ASSERT_TRUE(
+        waitFor([&] { return says("\"officesRunning\": false") && PosixFiles::exists(manifest); }));
+    EXPECT_TRUE(PosixFiles::readAll(manifest).contains("\"decks\":1"));
+    EXPECT_EQ(office.processesLeft(), 0);
+    ::kill(pid_t(watcher.processId()), SIGTERM);
+    ASSERT_TRUE(watcher.waitForFinished(30000));
+    EXPECT_EQ(watcher.exitCode(), 128 + SIGTERM);
+    EXPECT_TRUE(says("\"state\": \"stopped\""));
+}
+
 // A file system of 2 MB that the test fills up, where mounting is allowed.
 class SmallDisk {
 public:

@@ -2,11 +2,14 @@
 // line, run, publishing of pages and index, with no office behind it, each
 // deck and each index taking a moment of its own (an index of a large
 // archive takes long to render, and others publish meanwhile). For stress
-// runs of many writers into one output folder (bench/index-stress.sh);
+// runs of many writers into one output folder (bench/index-stress.sh), and
+// for watchers (--watch, the real index) in tests and bench/watch-soak.sh;
 // never installed.
 
 #include "app/batch/BatchCommandLine.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/BatchWatch.h"
+#include "app/conversion/TerminationSignals.h"
 #include "platform/LocalPath.h"
 #include "tests/app/conversion/FakePresentationServer.h"
 
@@ -36,7 +39,10 @@ int main(int argc, char** argv) {
     if (options.jobs == 0)
         options.jobs = 2;
     BatchRun::Sinks sinks;
-    sinks.logLine = [](const QString& line) { writeLine(stdout, line); };
+    sinks.logLine = [](const QString& line) {
+        writeLine(stdout, line);
+        std::fflush(stdout);
+    };
     sinks.status = [](const QString&) {};
     sinks.progress = [](const QString&) {};
     sinks.error = [](const QString& text) { writeLine(stderr, text); };
@@ -48,6 +54,12 @@ int main(int argc, char** argv) {
         };
         return server;
     };
+    if (options.watch) {
+        BatchWatch watcher(options, QStringLiteral("OK"), factory, sinks);
+        TerminationSignals::install(
+            &app, [&watcher] { watcher.stop(); }, QStringLiteral("deckvane-batch"));
+        return watcher.exec();
+    }
     BatchRun run(options, QStringLiteral("OK"), factory, sinks);
     run.setIndexRenderer([](const QList<ArchiveIndex::Page>& pages) {
         std::mt19937 random{std::random_device{}()};

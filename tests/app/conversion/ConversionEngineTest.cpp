@@ -467,13 +467,15 @@ TEST_F(ConversionEngineTest, LinksOutOfTheTreeAreReportedNotWalkedUnlessFollowed
 TEST_F(ConversionEngineTest, ARunClearsStaleStagingFoldersOfAnInterruptedRun) {
     ASSERT_TRUE(PosixFiles::makePath(out + "/.deckvane-Ab12Cd/companions"));
     ASSERT_TRUE(PosixFiles::makePath(out + "/.deckvane-fresh1"));
+    ASSERT_TRUE(PosixFiles::makePath(out + "/.deckvane-claims/nightly"));
     const struct timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
-    ASSERT_EQ(
-        ::utimensat(AT_FDCWD, LocalPath::toNative(out + "/.deckvane-Ab12Cd").constData(), old, 0),
-        0);
+    for (const char* name : {"/.deckvane-Ab12Cd", "/.deckvane-claims"})
+        ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(out + name).constData(), old, 0), 0);
     run();
     EXPECT_FALSE(QFileInfo::exists(out + "/.deckvane-Ab12Cd"));
     EXPECT_TRUE(QFileInfo::exists(out + "/.deckvane-fresh1")) << "a live export may own it";
+    EXPECT_TRUE(QFileInfo::exists(out + "/.deckvane-claims/nightly"))
+        << "the claims of runs still going, whatever their folder's age";
 }
 
 } // namespace
