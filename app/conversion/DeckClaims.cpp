@@ -217,6 +217,12 @@ DeckClaims::Outcome DeckClaims::claim(const Deck& deck) {
     if (!m_claims->create(name, holderName()))
         return Outcome::Held;
     std::lock_guard lock(m_mutex);
+    // The run was told to stop while the claim was made: give it back at
+    // once, or it would hold the deck from every other run until it expires.
+    if (m_abandoned) {
+        append(name, kReleased);
+        return Outcome::Elsewhere;
+    }
     m_held.insert(key, {name, version});
     return Outcome::Mine;
 }

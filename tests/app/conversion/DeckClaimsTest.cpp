@@ -12,6 +12,7 @@
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -139,6 +140,34 @@ TEST_F(DeckClaimsTest, RunsAskingAtOnceNeverBothWin) {
         doubles += count > 1;
     }
     EXPECT_EQ(doubles, 0) << "decks won by both runs";
+}
+
+// A run stopped by a signal gives back every claim it holds, also those its
+// workers were making at that moment: none is left to hold the deck from
+// other runs until it expires.
+TEST_F(DeckClaimsTest, ClaimsBeingMadeWhenTheRunStopsAreGivenBack) {
+    for (int round = 0; round < 5; ++round) {
+        const QString run = QStringLiteral("stop-%1").arg(round);
+        DeckClaims claims(out(), run);
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 4; ++t)
+            workers.emplace_back([&, t] {
+                for (int i = 0; claims.claim(deck(QStringLiteral("d%1-%2.ppt").arg(t).arg(i))) ==
+                                Outcome::Mine;
+                     ++i)
+                    ;
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * round));
+        claims.abandon();
+        for (std::thread& worker : workers)
+            worker.join();
+        const QString folder = out() + "/.deckvane-claims/" + run + "/";
+        const QStringList names = PosixFiles::names(folder);
+        EXPECT_GT(names.size(), 4);
+        for (const QString& name : names)
+            EXPECT_TRUE(PosixFiles::readAll(folder + name).contains("\nreleased"))
+                << name.toStdString();
+    }
 }
 
 // A folder that takes no claims is no claim won: said at once, as an
