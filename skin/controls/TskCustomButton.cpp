@@ -111,41 +111,46 @@ void TskCustomButton::TransparentChanged() {
     update();
 }
 
-void TskCustomButton::LoadPicNormal(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 1);
+bool TskCustomButton::LoadPicNormal(QImage& bitmap) {
+    return loadFace(bitmap, 1);
 }
 
-void TskCustomButton::LoadPicMouseOn(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 2);
+bool TskCustomButton::LoadPicMouseOn(QImage& bitmap) {
+    return loadFace(bitmap, 2);
 }
 
-void TskCustomButton::LoadPicMouseDown(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 3);
+bool TskCustomButton::LoadPicMouseDown(QImage& bitmap) {
+    return loadFace(bitmap, 3);
 }
 
-void TskCustomButton::LoadPicDisabled(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 1);
+bool TskCustomButton::LoadPicDisabled(QImage& bitmap) {
+    return loadFace(bitmap, 1);
+}
+
+bool TskCustomButton::loadFace(QImage& bitmap, int frame) const {
+    bool read = true;
+    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, frame, &read);
+    return read;
 }
 
 void TskCustomButton::Paint(QPainter& canvas) {
     QImage face;
+    bool read = true;
     switch (FaceFrameIndex(isEnabled(), m_mouseDown, m_mouseIn)) {
     case 3:
-        LoadPicMouseDown(face);
+        read = LoadPicMouseDown(face);
         break;
     case 2:
-        LoadPicMouseOn(face);
+        read = LoadPicMouseOn(face);
         break;
     default:
-        if (isEnabled())
-            LoadPicNormal(face);
-        else
-            LoadPicDisabled(face);
+        read = isEnabled() ? LoadPicNormal(face) : LoadPicDisabled(face);
         break;
     }
-    // A frame that cannot be had leaves a blank face of a DeepBlue frame's
-    // size, as a fresh bitmap is: white.
-    if (face.isNull()) {
+    // A frame that could not be read leaves a blank face of a DeepBlue
+    // frame's size, as a fresh bitmap is: white. A style or theme without
+    // the picture gives an empty face: the background shows.
+    if (!read) {
         face = QImage(74, 21, QImage::Format_RGB32);
         face.fill(Qt::white);
     }

@@ -1,6 +1,7 @@
 #include "skin/form/TskForm.h"
 
 #include "component/AlignLayout.h"
+#include "component/ComponentState.h"
 #include "component/LayoutCollection.h"
 #include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
@@ -90,6 +91,7 @@ TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     m_maximizedAtCreation = parent->isMaximized();
 
     m_titleBar = new TskTitleBar(this);
+    ComponentState::setOwner(m_titleBar, this);
     connect(m_titleBar, &TskTitleBar::OnCustomBtnsClick, this, &TskForm::OnTitleBarCustomBtnsClick);
     connect(m_titleBar, &TskTitleBar::OnHelpBtnClick, this, &TskForm::OnTitleBarHelpBtnClick);
     m_menuBarColor = m_color;
@@ -308,9 +310,11 @@ void TskForm::SetUIStyle(TskUIStyle value) {
 }
 
 void TskForm::RefreshFrame() {
-    update();
-    PaintFormBorder();
-    SetFormRegion();
+    // The theme this form draws from has read a new file. Repainting the
+    // frame alone would show the old file's colours, border images and
+    // title bar around components that already show the new one: the form
+    // takes the whole style again, and with it its title bar.
+    SetUIStyle(m_uiStyle);
 }
 
 // ---- plain properties ----
@@ -367,7 +371,7 @@ void TskForm::SetCaption(const QString& value) {
 
 void TskForm::SetFormPanel(QWidget* panel) {
     if (panel == this) {
-        MessageBoxSeam::showError(
+        MessageBoxSeam::showRefusal(
             QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"));
         return;
     }
@@ -814,6 +818,7 @@ void TskForm::CreateMenuBar() {
     if (m_menuBar || !m_owner)
         return;
     m_menuBar = new TskMenuBar(this);
+    ComponentState::setOwner(m_menuBar, this);
     m_menuBar->SetBarHeight(m_menuBarHeight);
     m_menuBar->SetColor(m_menuBarColor);
     AlignLayout::setAlign(m_menuBar, AlignLayout::alTop);

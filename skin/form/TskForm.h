@@ -132,7 +132,7 @@ public:
     // The window mask from the window's size and the corner sizes.
     void SetFormRegion();
     QRegion FormRegion() const { return m_region; }
-    // The file theme reloaded its file.
+    // The file theme reloaded its file: the form applies its style again.
     void RefreshFrame() override;
 
     // ---- menu bar ----

@@ -167,10 +167,10 @@ signals:
 protected:
     virtual void DrawSections(QImage& bitmap);
     virtual void DrawButtons(QImage& bitmap);
-    // Arms the bar at a press (at PressGlobal) on its empty part: once the
-    // pointer has travelled the drag distance with the button held, the
-    // window goes to the window system's move, or, when that has no move to
-    // offer, follows the pointer by the bar's own hand.
+    // Arms the bar at a press (at PressGlobal) on its empty part: at the
+    // first motion with the button held, the window goes to the window
+    // system's move, or, when that has no move to offer, follows the pointer
+    // by the bar's own hand.
     virtual void StartWindowDrag(QPoint pressGlobal);
 
     void paintEvent(QPaintEvent* event) override;

@@ -198,19 +198,18 @@ TskUIStyle GetOwnerFormUIStyle(const QObject* owner) {
     return TskUIStyle::DeepBlue;
 }
 
-void SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
+bool SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
                    QImage* bitmap, int frameCount, int frameIndex) {
     if (!bitmap)
-        return;
+        return true;
     TskUIStyle effective;
     if (UsingFileTheme(fileTheme, uiStyle, effective)) {
         if (frameCount > 0)
-            fileTheme->GetBitmap(key, *bitmap, frameCount, frameIndex);
-        else
-            fileTheme->GetBitmap(key, *bitmap);
-        return;
+            return fileTheme->GetBitmap(key, *bitmap, frameCount, frameIndex);
+        return fileTheme->GetBitmap(key, *bitmap);
     }
     GetBuiltinBitmap(effective, key, bitmap, frameCount, frameIndex);
+    return true;
 }
 
 qint32 SkinGetColor(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key) {

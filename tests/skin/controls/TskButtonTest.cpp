@@ -444,6 +444,19 @@ TEST(TskButton, AFaceThatCannotBeHadIsBlank) {
     // The blank frame stretched over the face: white, not the button's colour.
     const QImage image = shot(b);
     EXPECT_EQ(countColor(image, qRgb(255, 255, 255)), b->width() * b->height());
+
+    // A theme without a button picture is no error: the face is empty and
+    // the button shows its colour.
+    const QString plain = dir.filePath(QStringLiteral("plain.vsk"));
+    skintest::ThemeFileBytes without;
+    without.entry(skintest::rec(0), "FormBorderColor", 1, 400, 4, skintest::rec(1))
+        .entry(skintest::rec(1), "End", 0, 0, 0, 0)
+        .put(400, skintest::ThemeFileBytes::int32(0x030201));
+    ASSERT_TRUE(without.save(plain));
+    theme->SetThemeFile(plain);
+    ASSERT_TRUE(theme->IsThemeLoaded());
+    const QRgb own = TskColor::toQColor(b->EffectiveColor()).rgb();
+    EXPECT_EQ(countColor(shot(b), own), b->width() * b->height());
 }
 
 TEST(TskButton, ClickHandsTheModalResultToTheDialog) {

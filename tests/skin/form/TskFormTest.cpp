@@ -1,6 +1,7 @@
 #include "skin/form/TskForm.h"
 
 #include "TitleBarTestSupport.h"
+#include "TskThemeFileWriter.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -10,8 +11,10 @@
 #include "tests/skin/SkinTestComponents.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -288,8 +291,9 @@ TEST(TskForm, FormPanelRefusesTheFormItself) {
     w.form->SetFormPanel(w.form);
     ASSERT_EQ(capture.messages.size(), 1);
     EXPECT_EQ(capture.messages[0].kind, MessageBoxSeam::Kind::Error);
-    EXPECT_TRUE(capture.messages[0].text.startsWith(
-        "Sorry, you can't select the Form assign to FormPanel property"));
+    // A refusal, not an error's message: no full stop is added.
+    EXPECT_EQ(capture.messages[0].text,
+              "Sorry, you can't select the Form assign to FormPanel property");
     EXPECT_EQ(w.form->FormPanel(), panel);
     // The panel fills what the title bar leaves.
     EXPECT_EQ(panel->geometry(),
@@ -372,6 +376,45 @@ TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     delete theme;
     EXPECT_EQ(w.form->GetSideBorderWidth(), 0);
     EXPECT_EQ(w.form->geometry().topLeft(), QPoint(3, 3));
+}
+
+// The form draws from a theme that reads another file: the whole window
+// shows the new file, frame colours and title bar alike, not only the
+// controls that look their pictures up on every paint.
+TEST(TskForm, AThemeThatReadsAnotherFileReachesTheFormAndItsTitleBar) {
+    QTemporaryDir dir;
+    const auto themeFile = [&](const char* name, qint32 colour, int leftWidth) {
+        TskThemeFileWriter writer;
+        writer.AddInt(QStringLiteral("FormBorderColor"), colour);
+        writer.AddInt(QStringLiteral("FormBackgroundColor"), colour + 1);
+        QImage left(leftWidth, 24, QImage::Format_RGB32);
+        left.fill(qRgb(90, 90, 90));
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        left.save(&buffer, "BMP");
+        writer.AddImage(QStringLiteral("TitleBarLeftImage"), bmp);
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(writer.Bytes()) > 0);
+        return path;
+    };
+    const QString first = themeFile("1.vsk", 0x101010, 7);
+    const QString second = themeFile("2.vsk", 0x202020, 11);
+    Window w;
+    auto* theme = new TskFileTheme(&w.window);
+    theme->SetThemeFile(first);
+    w.form->SetFileTheme(theme);
+    w.form->SetUIStyle(TskUIStyle::FromThemeFile);
+    ASSERT_EQ(w.form->BorderColor(), 0x101010);
+    ASSERT_EQ(w.form->TitleBar()->SectionPicture(0).width(), 7);
+
+    theme->SetThemeFile(second);
+    EXPECT_EQ(w.form->BorderColor(), 0x202020);
+    EXPECT_EQ(w.form->Color(), 0x202021);
+    EXPECT_EQ(w.form->FrameInput().borderColor, 0x202020);
+    EXPECT_EQ(w.form->TitleBar()->SectionPicture(0).width(), 11);
+    EXPECT_EQ(w.form->TitleBar()->height(), 24 - 3);
 }
 
 TEST(TskForm, TheWindowsOwnMenuIsEmptiedWheneverItIsShown) {

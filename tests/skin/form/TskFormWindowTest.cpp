@@ -133,6 +133,13 @@ TEST_F(SkinnedWindow, DraggingTheTitleBarKeepsTheGrabbedPointUnderThePointer) {
     EXPECT_NEAR(moved.x(), 100, 1);
     EXPECT_NEAR(moved.y(), 70, 1);
     EXPECT_EQ(w.frame().size(), before.size());
+    // A few pixels, well short of a drag distance, move it too: the window
+    // goes with the pointer from its first motion.
+    const QRect after = w.frame();
+    const QPoint again = after.topLeft() + QPoint(150, 10);
+    pointer.Drag(again, again + QPoint(3, 2), 3);
+    RealPointer::SettleUntil([&] { return w.frame().topLeft() != after.topLeft(); }, 2000);
+    EXPECT_EQ(w.frame().topLeft() - after.topLeft(), QPoint(3, 2));
 }
 
 TEST_F(SkinnedWindow, DoubleClickOnTheControlBoxClosesTheWindow) {
