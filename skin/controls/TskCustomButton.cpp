@@ -316,7 +316,7 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
     emit OnMouseMove(this);
     const QPoint p = event->position().toPoint();
     const bool outside = p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height();
-    if (!m_clickPending) {
+    if (event->buttons() == Qt::NoButton) {
         if (outside) {
             m_mouseIn = false;
             m_mouseDown = false;
@@ -324,10 +324,11 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    // While the button is held the toolkit keeps sending the pointer here
-    // and reports no leaving or entering until the release: crossing the
-    // edge counts as leaving (the repeats end, the face goes back) and
-    // coming back as entering (the hover face; the press itself is over).
+    // While a mouse button (any of them) is held after a press here, the
+    // toolkit keeps sending the pointer here and reports no leaving or
+    // entering until the release: crossing the edge counts as leaving (the
+    // repeats end, the face goes back, OnMouseExit) and coming back as
+    // entering (the hover face; the press itself is over).
     if (outside)
         pointerLeft();
     else
@@ -352,7 +353,8 @@ void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
 
 void TskCustomButton::keyPressEvent(QKeyEvent* event) {
     emit OnKeyDown(this);
-    if (!isPressKey(event->key()) || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+    // Held Ctrl or Alt make no difference to the focused button.
+    if (!isPressKey(event->key())) {
         event->ignore();
         return;
     }

@@ -50,7 +50,8 @@ public:
     // The linked action: the button shows its caption, enabled state, hint
     // and visibility, follows its later changes, and a click triggers it.
     // What the button is given of its own after the link holds until the
-    // action next changes. The link ends when the action is destroyed.
+    // action next changes. An empty glyph takes the action's picture once.
+    // The link ends when the action is destroyed.
     QAction* Action() const { return m_action; }
     void SetAction(QAction* action);
 

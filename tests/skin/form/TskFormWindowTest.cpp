@@ -3,6 +3,7 @@
 
 #include "RealPointer.h"
 #include "platform/WindowManager.h"
+#include "skin/controls/TskButton.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -275,4 +277,35 @@ TEST_F(SkinnedWindow, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     w.window->setWindowState(Qt::WindowNoState);
     RealPointer::Settle(300);
     EXPECT_EQ(w.frame(), normal);
+}
+
+// A skinned button under the display's own pointer: it hears the pointer move
+// with no button held, and it says the pointer left however it was dragged
+// out, once.
+TEST_F(SkinnedWindow, AButtonHearsThePointerAndItsLeavingWhicheverButtonDragsItOut) {
+    ShownWindow w;
+    auto* button = new TskButton(w.form);
+    button->move(40, 60);
+    button->show();
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    QSignalSpy moves(button, &TCustomControl::OnMouseMove);
+    QSignalSpy enters(button, &TskCustomButton::OnMouseEnter);
+    QSignalSpy exits(button, &TskCustomButton::OnMouseExit);
+    const QPoint inside = button->mapToGlobal(QPoint(10, 10));
+    const QPoint outside = button->mapToGlobal(QPoint(10, 80));
+    pointer.MoveTo(inside);
+    pointer.MoveTo(inside + QPoint(5, 2));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return moves.count() > 0; }, 2000));
+    EXPECT_TRUE(button->MouseIn());
+    for (int drag : {3, 2, 1}) { // right, middle, left
+        SCOPED_TRACE(drag);
+        pointer.MoveTo(inside);
+        RealPointer::SettleUntil([&] { return button->MouseIn(); }, 2000);
+        const int exitsBefore = int(exits.count());
+        pointer.Drag(inside, outside, 4, drag);
+        RealPointer::SettleUntil([&] { return exits.count() > exitsBefore; }, 2000);
+        EXPECT_EQ(exits.count(), exitsBefore + 1);
+        EXPECT_FALSE(button->MouseIn());
+    }
+    EXPECT_GE(enters.count(), 3);
 }
