@@ -16,11 +16,13 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
+#include "skin/menus/TskPopupMenu.h"
 #include "skin/theme/SkinImageCatalog.h"
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskSkinError.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -77,6 +79,8 @@ private:
 
 TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // OnMouseMove follows the pointer with no button held.
+    setMouseTracking(true);
     m_color = TskColor::fromQColor(palette().color(QPalette::Button));
     if (!parent || !parent->isWindow())
         return;
@@ -356,6 +360,13 @@ void TskForm::SetTitleBarVisible(bool value) {
     AlignLayout::realign(this);
     PaintFormBorder();
     SetFormRegion();
+}
+
+void TskForm::SetBiDiMode(TBiDiMode mode) {
+    m_biDiMode = mode;
+    // The title bar and the controls below take their parent's direction.
+    setLayoutDirection(mode == TBiDiMode::bdRightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    update();
 }
 
 QString TskForm::Caption() const {
@@ -695,6 +706,33 @@ void TskForm::enterEvent(QEnterEvent* event) {
     // pointer again.
     if (m_owner && !m_resizeEdges)
         m_owner->unsetCursor();
+}
+
+void TskForm::mousePressEvent(QMouseEvent* event) {
+    emit OnMouseDown(this);
+    if (event->button() == Qt::LeftButton)
+        m_clickPressed = true;
+}
+
+void TskForm::mouseMoveEvent(QMouseEvent*) {
+    emit OnMouseMove(this);
+}
+
+void TskForm::mouseReleaseEvent(QMouseEvent* event) {
+    emit OnMouseUp(this);
+    if (event->button() != Qt::LeftButton || !m_clickPressed)
+        return;
+    m_clickPressed = false;
+    if (rect().contains(event->position().toPoint()))
+        emit OnClick(this);
+}
+
+void TskForm::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_popupMenu) {
+        event->ignore();
+        return;
+    }
+    m_popupMenu->Popup(event->globalPos().x(), event->globalPos().y());
 }
 
 bool TskForm::EdgesResizable() const {

@@ -592,6 +592,11 @@ void TskTitleBar::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
+void TskTitleBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit OnResize(this);
+}
+
 void TskTitleBar::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     m_mouse.reset();

@@ -163,6 +163,7 @@ public:
 signals:
     void OnCustomBtnsClick(QObject* sender, int buttonIndex);
     void OnHelpBtnClick(QObject* sender, int buttonIndex);
+    void OnResize(QObject* sender);
 
 protected:
     virtual void DrawSections(QImage& bitmap);
@@ -179,6 +180,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "TitleBarTestSupport.h"
 #include "TskThemeFileWriter.h"
+#include "component/PropertyByName.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -12,8 +13,10 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -281,6 +284,40 @@ TEST(TskForm, RemovedThemeResetsTheChildrenEvenWithoutAutoUpdate) {
     w.form->SetUIStyleAutoUpdateSub(true);
     w.form->SetUIStyle(TskUIStyle::MacOS);
     EXPECT_EQ(child->UIStyle(), TskUIStyle::MacOS);
+}
+
+TEST(TskForm, ThePanelHasAReadingOrderAPopupMenuAndMouseEvents) {
+    Window w;
+    w.showActive();
+    // The reading order reaches the title bar, which takes its parent's.
+    EXPECT_EQ(GetPropertyByName(w.form, "BiDiMode").value<TBiDiMode>(), TBiDiMode::bdLeftToRight);
+    SetPropertyByName(w.form, "BiDiMode", QStringLiteral("bdRightToLeft"));
+    EXPECT_EQ(w.form->BiDiMode(), TBiDiMode::bdRightToLeft);
+    EXPECT_EQ(w.form->TitleBar()->layoutDirection(), Qt::RightToLeft);
+
+    QSignalSpy downs(w.form, &TskForm::OnMouseDown);
+    QSignalSpy moves(w.form, &TskForm::OnMouseMove);
+    QSignalSpy ups(w.form, &TskForm::OnMouseUp);
+    QSignalSpy clicks(w.form, &TskForm::OnClick);
+    const QPoint on(100, 100);
+    QTest::mouseMove(w.form, on);
+    QTest::mouseClick(w.form, Qt::LeftButton, {}, on);
+    EXPECT_GE(moves.count(), 1);
+    EXPECT_EQ(downs.count(), 1);
+    EXPECT_EQ(ups.count(), 1);
+    EXPECT_EQ(clicks.count(), 1);
+    // Released off the panel: no click.
+    QTest::mousePress(w.form, Qt::LeftButton, {}, on);
+    QTest::mouseRelease(w.form, Qt::LeftButton, {}, QPoint(-20, 100));
+    EXPECT_EQ(clicks.count(), 1);
+
+    auto* menu = new TskPopupMenu(&w.window);
+    menu->addAction(QStringLiteral("Refresh"));
+    SetPropertyByName(w.form, "PopupMenu", QVariant::fromValue(menu));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, on, w.form->mapToGlobal(on));
+    QApplication::sendEvent(w.form, &request);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
 }
 
 TEST(TskForm, FormPanelRefusesTheFormItself) {
