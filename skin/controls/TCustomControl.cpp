@@ -67,12 +67,7 @@ qint32 TCustomControl::EffectiveColor() const {
     const QWidget* parent = parentWidget();
     if (!m_parentColor || !parent)
         return m_color;
-    const QVariant color = GetPropertyByName(parent, "Color");
-    bool ok = false;
-    const qint32 value = color.toInt(&ok);
-    if (ok && color.typeId() != QMetaType::QString)
-        return value;
-    return TskColor::fromQColor(parent->palette().color(parent->backgroundRole()));
+    return TskColor::ofWidget(parent);
 }
 
 void TCustomControl::SetParentFont(bool on) {

@@ -552,6 +552,8 @@ SkinFormBorder::Input TskForm::FrameInput() const {
     } else {
         in.titleBarVisible = false;
     }
+    in.formColor = TskColor::ofWidget(m_owner);
+    in.menuBarExists = m_menuBar != nullptr;
     in.menuBarVisible = m_menuBar && !m_menuBar->isHidden();
     in.menuBarColor = m_menuBar ? m_menuBar->Color() : m_menuBarColor;
     in.menuBarHeight = m_menuBar ? m_menuBar->height() : 0;

@@ -82,6 +82,12 @@ TEST(TskForm, TakesOverItsWindowInsideAThreePixelRing) {
     EXPECT_EQ(w.form->TitleBar()->geometry().topLeft(), QPoint(0, 0));
     w.form->SetVersion(QStringLiteral("1.0"));
     EXPECT_EQ(w.form->property("Version").toString(), "5.8");
+    // The frame knows the window's own colour apart from the panel's.
+    QPalette own = w.window.palette();
+    own.setColor(w.window.backgroundRole(), QColor(1, 2, 3));
+    w.window.setPalette(own);
+    EXPECT_EQ(w.form->FrameInput().formColor, 0x00030201);
+    EXPECT_FALSE(w.form->FrameInput().menuBarExists);
     // Resizing keeps the ring.
     w.window.show();
     w.window.resize(400, 250);
