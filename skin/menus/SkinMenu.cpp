@@ -147,6 +147,10 @@ SkinMenu::SkinMenu(QWidget* owner) : QMenu(owner), m_style(new Style(this)) {
     m_fontCharset = 1;
     m_useSystemFont = true;
     SetUIStyle(GetOwnerFormUIStyle(owner));
+    // Items are skinned as they are inserted: a menu built in code never
+    // shows a plain item, whether or not HookMenuItems runs later.
+    SetMenuItemsOwnerDraw(this, m_style);
+    hookMenu(this);
 }
 
 SkinMenu::~SkinMenu() = default;

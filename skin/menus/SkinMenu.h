@@ -119,8 +119,10 @@ public:
     bool UseSystemFont() const { return m_useSystemFont; }
     virtual void SetUseSystemFont(bool value) { m_useSystemFont = value; }
 
-    // Installs the skinned drawing on this menu and every sub-menu below it;
-    // items and sub-menus added later anywhere in the tree are hooked too.
+    // Installs the skinned drawing on this menu and every sub-menu below it.
+    // A new menu is hooked at once, and items and sub-menus inserted later
+    // anywhere in the tree are hooked as they come, so this only needs
+    // calling again for menus handed over already filled.
     virtual void HookMenuItems();
 
     // Shows the menu at a screen point.

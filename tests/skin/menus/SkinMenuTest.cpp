@@ -115,16 +115,28 @@ TEST(SkinMenu, ItemWidthCountsCaptionShortcutAndBar) {
     menu.hide();
 }
 
-TEST(SkinMenu, ItemsAddedLaterAreSkinnedToo) {
+TEST(SkinMenu, ItemsAreSkinnedAsTheyAreInserted) {
+    // Built in code, never hooked by hand.
     TskPopupMenu menu;
-    menu.addAction("First");
-    menu.HookMenuItems();
+    menu.SetUIStyle(TskUIStyle::MacOS);
+    QAction* first = menu.addAction("First");
+    QAction* dash = menu.addAction("-");
     QMenu* sub = menu.addMenu("More");
     QAction* late = sub->addAction("-");
+    EXPECT_TRUE(dash->isSeparator());
     EXPECT_EQ(sub->style(), menu.style());
     EXPECT_TRUE(late->isSeparator());
     QMenu* deeper = sub->addMenu("Deeper");
     EXPECT_EQ(deeper->style(), menu.style());
+    menu.popup(QPoint(0, 0));
+    EXPECT_EQ(menu.actionGeometry(first).height(), 20);
+    EXPECT_EQ(menu.actionGeometry(dash).height(), 12);
+    menu.hide();
+    // A main menu likewise, filled before a form takes it.
+    TskMainMenu main;
+    QMenu* file = main.addMenu("&File");
+    file->addAction("&Open");
+    EXPECT_EQ(file->style(), main.style());
 }
 
 TEST(SkinMenu, SelectedItemIsFilledAndFramedWithItsOwnTextColour) {
