@@ -859,6 +859,9 @@ void TskForm::CreateMenuBar() {
         return;
     m_menuBar = new TskMenuBar(this);
     ComponentState::setOwner(m_menuBar, this);
+    // Buttons wrapping onto another row grow the bar: the ring beside it
+    // follows.
+    connect(m_menuBar, &TskMenuBar::heightChanged, this, [this] { PaintFormBorder(); });
     m_menuBar->SetBarHeight(m_menuBarHeight);
     m_menuBar->SetColor(m_menuBarColor);
     AlignLayout::setAlign(m_menuBar, AlignLayout::alTop);
@@ -903,7 +906,10 @@ void TskForm::UpdateMenuBarItems() {
 void TskForm::UpdateMenuBarFont() {
     if (!m_menuBar || !m_menu)
         return;
-    m_menuBar->setFont(m_menuBar->DrawFont());
+    // A skinned main menu decides the bar's font; with any other menu the
+    // bar keeps its own.
+    if (asMainMenu(m_menu))
+        m_menuBar->setFont(m_menuBar->DrawFont());
     m_menuBar->update();
 }
 

@@ -9,6 +9,8 @@
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
+#include "skin/menus/TskMainMenu.h"
+#include "skin/menus/TskMenuBar.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -308,4 +310,31 @@ TEST_F(SkinnedWindow, AButtonHearsThePointerAndItsLeavingWhicheverButtonDragsItO
         EXPECT_FALSE(button->MouseIn());
     }
     EXPECT_GE(enters.count(), 3);
+}
+
+// The menu bar under the display's own pointer: a click drops a menu down,
+// pointing at the next button swaps the drop-downs, a click on the open
+// button closes it.
+TEST_F(SkinnedWindow, TheMenuBarsDropDownsFollowThePointer) {
+    ShownWindow w;
+    auto* menu = new TskMainMenu(w.window);
+    QList<QMenu*> drops;
+    for (const char* caption : {"&File", "&Edit"}) {
+        drops.append(menu->addMenu(QString::fromLatin1(caption)));
+        drops.last()->addAction(QStringLiteral("Item"));
+    }
+    menu->HookMenuItems(); // the bar takes the items built
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    TskMenuBar* bar = w.form->MenuBar();
+    ASSERT_NE(bar, nullptr);
+    const auto at = [&](int button) { return bar->mapToGlobal(bar->ButtonRect(button).center()); };
+    pointer.Click(at(0));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return drops[0]->isVisible(); }));
+    pointer.MoveTo(at(1));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return drops[1]->isVisible(); }));
+    EXPECT_FALSE(drops[0]->isVisible());
+    EXPECT_EQ(bar->OpenButton(), 1);
+    pointer.Click(at(1));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return !drops[1]->isVisible(); }));
+    EXPECT_EQ(bar->OpenButton(), -1);
 }

@@ -139,6 +139,33 @@ TEST(SkinMenu, ItemsAreSkinnedAsTheyAreInserted) {
     EXPECT_EQ(file->style(), main.style());
 }
 
+TEST(SkinMenu, AutomaticHotkeysGiveEveryItemALetterOfItsOwnWhenTheMenuDropsDown) {
+    EXPECT_EQ(SkinMenu::RethinkHotkeys({"&Save", "&Send", "Open", "-", "Options", "P&&L", "&&"}),
+              (QStringList{"&Save", "S&end", "&Open", "-", "O&ptions", "P&&&L", "&&"}));
+    // Nothing left to give: no accelerator.
+    EXPECT_EQ(SkinMenu::RethinkHotkeys({"&Ab", "&Ba", "ab"}), (QStringList{"&Ab", "&Ba", "ab"}));
+
+    TskPopupMenu menu;
+    QAction* open = menu.addAction(QStringLiteral("Open"));
+    QMenu* more = menu.addMenu(QStringLiteral("&More"));
+    QAction* deep = more->addAction(QStringLiteral("Deep"));
+    EXPECT_EQ(menu.AutoHotkeys(), SkinMenu::TMenuAutoFlag::maAutomatic);
+    menu.Popup(0, 0);
+    EXPECT_EQ(open->text(), "&Open");
+    EXPECT_EQ(deep->text(), "Deep"); // its menu has not dropped down
+    more->popup(QPoint(0, 0));
+    EXPECT_EQ(deep->text(), "&Deep");
+    more->hide();
+    menu.hide();
+    // Manual: the captions as written.
+    TskPopupMenu manual;
+    manual.SetAutoHotkeys(SkinMenu::TMenuAutoFlag::maManual);
+    QAction* plain = manual.addAction(QStringLiteral("Plain"));
+    manual.Popup(0, 0);
+    EXPECT_EQ(plain->text(), "Plain");
+    manual.hide();
+}
+
 TEST(SkinMenu, SelectedItemIsFilledAndFramedWithItsOwnTextColour) {
     TskPopupMenu menu;
     menu.SetUIStyle(TskUIStyle::DeepBlue); // white text when selected, black otherwise
