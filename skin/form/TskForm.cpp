@@ -229,9 +229,30 @@ void TskForm::releaseOwner() {
 }
 
 void TskForm::applyClientMargins() {
-    if (m_owner)
-        AlignLayout::setClientMargins(
-            m_owner, SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight));
+    if (!m_owner)
+        return;
+    // The ring lies inside the skinned window, which may reach past the
+    // window's own edges (maximized under a window manager).
+    const QRect skin = SkinRect();
+    const QRect own = m_owner->rect();
+    const QMargins beyond(own.left() - skin.left(), own.top() - skin.top(),
+                          RectRight(skin) - RectRight(own), RectBottom(skin) - RectBottom(own));
+    const QMargins ring = SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
+    AlignLayout::setClientMargins(m_owner, ring - beyond);
+}
+
+QRect TskForm::SkinRect() const {
+    if (!m_owner)
+        return QRect();
+    const QRect own = m_owner->rect();
+    // A window manager or compositor gives a maximized window the work area
+    // and holds it there (a window asking for other bounds is restored, or
+    // refused). The window keeps its maximized state and its place, and
+    // lays itself out as if it had the maximized bounds: the frame reaches
+    // past three of its edges, out of sight, and its last row stays clear.
+    if (m_owner->isMaximized() && WindowManager::PlacesWindows())
+        return MaximizedBounds(own);
+    return own;
 }
 
 // ---- style ----
@@ -536,8 +557,9 @@ SkinFormBorder::Input TskForm::FrameInput() const {
     SkinFormBorder::Input in;
     if (!m_owner)
         return in;
-    in.width = m_owner->width();
-    in.height = m_owner->height();
+    const QRect skin = SkinRect();
+    in.width = skin.width();
+    in.height = skin.height();
     in.borderColor = m_borderColor;
     in.borderWidth = m_borderWidth;
     in.color = m_color;
@@ -576,6 +598,7 @@ void TskForm::paintOwner() {
     if (!m_region.isEmpty())
         canvas.setClipRegion(m_region);
     canvas.fillRect(m_owner->rect(), TskColor::toQColor(m_color));
+    canvas.translate(SkinRect().topLeft());
     SkinFormBorder::Paint(canvas, FrameInput());
 }
 
@@ -584,8 +607,10 @@ void TskForm::SetFormRegion() {
         return;
     const int corner = RoundCorner();
     const int cornerBottom = RoundCornerBottom();
-    m_region =
-        SkinFormRegion::FormRegion(m_owner->width(), m_owner->height(), corner, cornerBottom);
+    const QRect skin = SkinRect();
+    m_region = SkinFormRegion::FormRegion(skin.width(), skin.height(), corner, cornerBottom)
+                   .translated(skin.topLeft()) &
+               m_owner->rect();
     // The offscreen platform has no window shapes; the region is kept all the same.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
@@ -610,8 +635,10 @@ bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
 void TskForm::applyMaximizedBounds() {
     // A window manager sizes the windows it maximizes itself, and answers a
     // resize asked of one (openbox, depending on timing) by restoring it; a
-    // compositor gives a maximized window its size and allows no other: the
-    // frame goes off the screen only where nobody else places windows.
+    // compositor gives a maximized window its size and allows no other.
+    // There the window stays where it was put and lays its skin out over the
+    // maximized bounds instead (SkinRect); only where nobody else places
+    // windows does it take those bounds itself.
     if (WindowManager::PlacesWindows())
         return;
     const QRect target = MaximizedBounds(GetWorkAreaRect());
@@ -634,6 +661,7 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
         const QRect normal = owner->normalGeometry();
         m_normalBounds = normal.isValid() ? normal : owner->geometry();
     }
+    applyClientMargins();
     if (maximized) {
         applyMaximizedBounds();
     } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
@@ -669,6 +697,7 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             if (m_owner->isMaximized())
                 applyMaximizedBounds();
+            applyClientMargins();
             PaintFormBorder();
             if (m_titleBar)
                 m_titleBar->UpdateMaxButtons();

@@ -136,6 +136,11 @@ public:
     QImage SideBorderImage() const { return m_sideBorderImage; }
 
     // ---- frame and region ----
+    // Where the skinned window lies, in the window's own coordinates: the
+    // window itself, or, while a window manager or compositor holds it
+    // maximized over the work area, the maximized bounds of that area
+    // (MaximizedBounds), reaching past the window's edges.
+    QRect SkinRect() const;
     // What the frame is painted from, read now.
     SkinFormBorder::Input FrameInput() const;
     // Repaints the ring around the panel.

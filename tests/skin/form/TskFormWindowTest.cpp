@@ -1,6 +1,7 @@
 // The skinned window on a real X display, with and without a window manager,
 // handled with the X server's own pointer.
 
+#include "MaximizedOnScreen.h"
 #include "RealPointer.h"
 #include "platform/WindowManager.h"
 #include "skin/controls/TskButton.h"
@@ -198,15 +199,13 @@ TEST_F(SkinnedWindow, TheMaximizeButtonOfATitleBarOnAnOrdinaryWindowUsesTheWorkA
     EXPECT_EQ(window.geometry(), normal);
 }
 
-// Maximized: the work area with the frame pushed off the screen on the left,
-// top and right. A window manager has the last word on a maximized window's
-// bounds (openbox holds it to the work area), so there only the covering is
-// asked for.
-bool coversWorkArea(const QRect& frame) {
-    const QRect maximized = TskForm::MaximizedBounds(GetWorkAreaRect());
-    if (RealPointer::WindowManagerRunning())
-        return frame.contains(GetWorkAreaRect().adjusted(0, 0, 0, -1));
-    return frame == maximized;
+// Where the skinned window lies on the screen: maximized, the work area with
+// the frame pushed off the screen on the left, top and right and 1 pixel
+// short of the bottom, whether the window took those bounds itself (no
+// window manager) or a window manager holds it to the work area.
+QRect skinOnScreen(const QWidget* window, const TskForm* form) {
+    const QRect skin = form->SkinRect();
+    return QRect(window->mapToGlobal(skin.topLeft()), skin.size());
 }
 
 TEST_F(SkinnedWindow, DoubleClickOnTheTitleMaximizesAndAgainRestores) {
@@ -214,7 +213,9 @@ TEST_F(SkinnedWindow, DoubleClickOnTheTitleMaximizesAndAgainRestores) {
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect normal = w.frame();
     pointer.DoubleClick(normal.topLeft() + QPoint(200, 10));
-    EXPECT_TRUE(RealPointer::SettleUntil([&] { return coversWorkArea(w.frame()); }));
+    const QRect maximized = TskForm::MaximizedBounds(GetWorkAreaRect());
+    EXPECT_TRUE(
+        RealPointer::SettleUntil([&] { return skinOnScreen(w.window, w.form) == maximized; }));
     EXPECT_TRUE(w.window->isMaximized());
     // The bar is at the screen's top now.
     pointer.DoubleClick(w.window->mapToGlobal(QPoint(200, 10)));
@@ -265,12 +266,30 @@ TEST_F(SkinnedWindow, RoundCornersShapeTheWindowAndSquareOnesTakeTheShapeAway) {
 
 TEST_F(SkinnedWindow, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     ShownWindow w;
+    w.form->SetBorderColor(maximizedtest::kBorder);
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect normal = w.frame();
-    w.window->setWindowState(Qt::WindowMaximized);
-    EXPECT_TRUE(RealPointer::SettleUntil([&] { return coversWorkArea(w.frame()); }));
+    const QRect area = GetWorkAreaRect();
+    const QImage behind = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, 0, area.bottom(), area.right() + 1, 1)
+                              .toImage();
+    // As a person maximizes it: a double click on the title.
+    pointer.DoubleClick(normal.topLeft() + QPoint(200, 10));
+    QStringList wrong;
+    RealPointer::SettleUntil([&] {
+        if (!w.window->isMaximized())
+            return false;
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        wrong = maximizedtest::Check(screen, area, w.form, behind);
+        return wrong.isEmpty();
+    });
+    EXPECT_TRUE(w.window->isMaximized());
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(skinOnScreen(w.window, w.form), TskForm::MaximizedBounds(area));
     w.window->setWindowState(Qt::WindowNoState);
     EXPECT_TRUE(RealPointer::SettleUntil([&] { return w.frame() == normal; }));
+    EXPECT_EQ(w.form->SkinRect(), QRect(QPoint(), normal.size()));
+    EXPECT_EQ(w.form->geometry(), QRect(3, 3, normal.width() - 6, normal.height() - 6));
     if (RealPointer::WindowManagerRunning())
         return;
     // Back at once: the window ends where it was.
