@@ -538,19 +538,18 @@ int TskForm::GetSideBorderWidth() const {
 void TskForm::paintEvent(QPaintEvent*) {
     if (m_destroying)
         return;
-    QImage bitmap(size(), QImage::Format_RGB32);
-    {
-        QPainter canvas(&bitmap);
-        const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
-        if (style && style->patternBackground) {
-            // The pattern starts at the panel's top-left corner.
-            TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), bitmap.rect());
-        } else {
-            canvas.fillRect(bitmap.rect(), TskColor::toQColor(m_color));
-        }
+    // One fill, straight into the window's backing store: that is already
+    // the off-screen picture the window system shows in one go, and an own
+    // copy of the whole panel for every paint (transparent controls ask for
+    // the panel behind them again and again) would only add to it.
+    QPainter canvas(this);
+    const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
+    if (style && style->patternBackground) {
+        // The pattern starts at the panel's top-left corner.
+        TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), rect());
+    } else {
+        canvas.fillRect(rect(), TskColor::toQColor(m_color));
     }
-    QPainter painter(this);
-    painter.drawImage(0, 0, bitmap);
 }
 
 SkinFormBorder::Input TskForm::FrameInput() const {
