@@ -180,11 +180,20 @@ TEST(SkinImages, TheCompiledInPicturesAreWhatTheGeneratorDraws) {
         const QImage built = LoadBuiltinImage(file.chopped(4));
         ASSERT_FALSE(built.isNull()) << "not compiled in";
         ASSERT_EQ(fresh.size(), built.size());
-        int differing = 0;
+        // Antialiased edges come out a step or two apart on another
+        // processor; a changed drawing moves whole shapes and colours.
+        int differing = 0, slightly = 0;
         for (int y = 0; y < fresh.height(); ++y)
-            for (int x = 0; x < fresh.width(); ++x)
-                differing += fresh.pixel(x, y) != built.pixel(x, y);
+            for (int x = 0; x < fresh.width(); ++x) {
+                const QRgb a = fresh.pixel(x, y), b = built.pixel(x, y);
+                const int step = qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
+                                      qAbs(qBlue(a) - qBlue(b)));
+                differing += step > 8;
+                slightly += step > 0;
+            }
         EXPECT_EQ(differing, 0) << "pixels differ; run skin-image-gen resources/skin";
+        EXPECT_LE(slightly * 50, fresh.width() * fresh.height())
+            << slightly << " pixels differ a little; run skin-image-gen resources/skin";
     }
 }
 
