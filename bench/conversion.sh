@@ -11,6 +11,8 @@
 #
 #   bench/conversion.sh [FOLDER]      (default: ../shared/corpus)
 #   ROUNDS=5 bench/conversion.sh      (default 3 rounds; LOOP=0 leaves the slow loop out)
+#   OTHER=../main/build bench/conversion.sh
+#                                     (also races that build's deckvane-batch, --jobs 1 and 2)
 #
 # How the race is set up, so that it is fair:
 #   - every office starts inside the timing: Deckvane's own start, and the
@@ -33,6 +35,8 @@ build=${DECKVANE_BUILD_DIR:-$root/build}
 office=${DECKVANE_LIBREOFFICE_DIR:-/usr/lib/libreoffice}
 batch=$build/bin/deckvane-batch
 [[ -x $batch ]] || { echo "build first: $batch missing" >&2; exit 2; }
+other=${OTHER:+$OTHER/bin/deckvane-batch}
+[[ -z $other || -x $other ]] || { echo "no $other" >&2; exit 2; }
 [[ -d $folder ]] || { echo "no folder $folder" >&2; exit 2; }
 
 # unoconv is only needed here, so it is installed on demand. It must run on
@@ -114,19 +118,19 @@ $(awk '/VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)" >>"$out"
     done
 }
 
-run_deckvane() { # JOBS ROUND
-    local jobs=$1 round=$2 out=$work/out-j$1-r$2 start pid
+run_deckvane() { # JOBS ROUND [PROGRAM NAME]
+    local jobs=$1 round=$2 program=${3:-$batch} name=${4:-j$1} out=$work/out-${4:-j$1}-r$2 start pid
     start=$(now)
-    "$batch" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
+    "$program" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
     pid=$!
     sample "$pid" "$out.mem" &
     wait "$pid" || true
     wait
-    echo "j$jobs $round $(elapsed "$start") $(grep -c 'OK$' "$out.log" || true)" >>"$work/times"
+    echo "$name $round $(elapsed "$start") $(grep -c 'OK$' "$out.log" || true)" >>"$work/times"
     # Deckvane's own share: time outside any office call, outside load+store.
     sed -n 's/.*waiting for LibreOffice \([0-9.]*\) s, of which loading and storing decks \([0-9.]*\) s.*/\1 \2/p' \
-        "$out.err" | sed "s/^/j$jobs $round /" >>"$work/server-times"
-    cat "$out.mem" >>"$work/mem-j$jobs"
+        "$out.err" | sed "s/^/$name $round /" >>"$work/server-times"
+    cat "$out.mem" >>"$work/mem-$name"
     rm -rf "$out"
 }
 
@@ -177,6 +181,7 @@ run_loop() { # ROUND
 # The unoconv profile is made by one untimed round trip through a listener.
 run_unoconv 0 >/dev/null; : >"$work/times"
 contenders=(j1 j2 unoconv); [[ $with_loop == 1 ]] && contenders+=(loop)
+[[ -n $other ]] && contenders+=(o1 o2)
 for round in $(seq 1 "$rounds"); do
     k=${#contenders[@]}
     for step in $(seq 0 $((k - 1))); do
@@ -186,6 +191,8 @@ for round in $(seq 1 "$rounds"); do
             j2) run_deckvane 2 "$round" ;;
             unoconv) run_unoconv "$round" ;;
             loop) run_loop "$round" ;;
+            o1) run_deckvane 1 "$round" "$other" o1 ;;
+            o2) run_deckvane 2 "$round" "$other" o2 ;;
         esac
     done
     echo "round $round: $(awk -v r="$round" '$2 == r {printf "%s %.1f s (%d pages)  ", $1, $3, $4}' "$work/times")"
@@ -202,11 +209,12 @@ for line in open(f"{work}/times"):
     times[c][int(r)] = float(t)
     pages[c].append(int(p))
 names = {"j1": "deckvane-batch --jobs 1", "j2": "deckvane-batch --jobs 2",
-         "unoconv": "unoconv, one listener", "loop": "per-file loop (unoconv)"}
+         "unoconv": "unoconv, one listener", "loop": "per-file loop (unoconv)",
+         "o1": "other build, --jobs 1", "o2": "other build, --jobs 2"}
 def spread(values):
     return f"{statistics.median(values):6.2f}  [{min(values):.2f}-{max(values):.2f}]"
 print(f"\n{'contender':28} {'median s [range]':>22} {'files/min':>10}  decks with a page")
-for c in ("j1", "j2", "unoconv", "loop"):
+for c in ("j1", "j2", "unoconv", "loop", "o1", "o2"):
     if c in times:
         ts = list(times[c].values())
         print(f"{names[c]:28} {spread(ts):>22} {60 * n / statistics.median(ts):10.1f}  "
@@ -221,6 +229,9 @@ def ratio(a, b, target):
 ratio("j1", "unoconv", "1.0")
 ratio("j2", "unoconv", "1.7")
 ratio("j2", "j1", "1.7")
+if "o1" in times:
+    ratio("j1", "o1", "1.0, within noise")
+    ratio("j2", "o2", "1.0, within noise")
 if "loop" in times:
     # One office against one office per deck; the default --jobs on this
     # 2-core machine is 2, shown beside it.

@@ -54,18 +54,24 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
         ImpressConnection::property("FilterData", uno::Any(filterData)),
         ImpressConnection::property("Overwrite", uno::Any(true)),
     });
-    HtmlPublisher publisher(outputPath);
-    const QString url = m_connection->fileUrl(publisher.stagingPage());
+    // A run reserves the page's publisher and commits the export itself,
+    // once this call is over; anyone else gets the page published here.
+    std::shared_ptr<HtmlPublisher> publisher = HtmlPublisher::reservedFor(outputPath);
+    const bool reserved = publisher != nullptr;
+    if (!reserved)
+        publisher = std::make_shared<HtmlPublisher>(outputPath);
+    const QString url = m_connection->fileUrl(publisher->stagingPage());
     try {
         uno::Reference<frame::XStorable>(m_document, uno::UNO_QUERY_THROW)
             ->storeToURL(ImpressConnection::toOUString(url), options);
     } catch (const uno::Exception& error) {
         // The office's words for a full disk are an error number.
-        if (publisher.diskFull())
+        if (publisher->diskFull())
             throw AutomationError(QString::fromLatin1(HtmlPublisher::kDiskFullText));
         ImpressConnection::rethrow(error);
     }
-    publisher.commit(m_path);
+    if (!reserved)
+        publisher->commit(m_path);
 }
 
 void ImpressPresentation::close() {
