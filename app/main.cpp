@@ -7,6 +7,7 @@
 #include "app/conversion/TerminationSignals.h"
 #include "platform/FontConfigWarmUp.h"
 #include "platform/MessageBoxSeam.h"
+#include "skin/draw/PngResource.h"
 #include "skin/form/SkinMainForm.h"
 
 #include <QApplication>
@@ -101,8 +102,9 @@ int main(int argc, char** argv) {
     // theme reads the theme's index files, a good part of a start-up. The
     // compiled-in icon is the same drawing.
     AfterFirstPaint::run(&FMain, [] {
-        QApplication::setWindowIcon(QIcon::fromTheme(
-            QLatin1String(kApplicationId), QIcon(QStringLiteral(":/icons/MAINICON.png"))));
+        QApplication::setWindowIcon(
+            QIcon::fromTheme(QLatin1String(kApplicationId),
+                             PngResource::icon(QStringLiteral(":/icons/MAINICON.png"))));
     });
     FMain.show();
     if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))

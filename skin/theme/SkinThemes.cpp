@@ -1,6 +1,7 @@
 #include "skin/theme/SkinThemes.h"
 
 #include "component/PropertyByName.h"
+#include "skin/draw/PngResource.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinImagePart.h"
@@ -144,7 +145,8 @@ QImage LoadBuiltinImage(const QString& resourceName) {
     const auto known = decoded.constFind(resourceName);
     if (known != decoded.constEnd())
         return *known;
-    QImage image(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
+    QImage image =
+        PngResource::read(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
     // One pixel format everywhere keeps frame cutting and key-colour masks simple.
     if (!image.isNull())
         image = image.convertToFormat(QImage::Format_RGB32);
