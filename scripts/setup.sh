@@ -11,7 +11,7 @@ packages=(
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
     clang libclang-rt-14-dev
     xdotool openbox x11-utils weston qt6-wayland
-    chromium python3-websocket
+    chromium python3-websocket qemu-user
     desktop-file-utils appstream lintian dpkg-dev
     slurm-wlm munge mmdebstrap podman runc
 )

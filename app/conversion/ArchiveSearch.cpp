@@ -1,5 +1,7 @@
 #include "app/conversion/ArchiveSearch.h"
 
+#include "app/automation/DeckTitle.h"
+#include "app/automation/HtmlEntities.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveAssets.h"
 #include "app/conversion/SearchTerms.h"
@@ -25,6 +27,16 @@ namespace {
 // static server; smaller chunks mean more files for a common word.
 constexpr qsizetype kTermChunkBytes = 24 * 1024;
 constexpr qsizetype kTextChunkBytes = 48 * 1024;
+// The weights of a word in a unit beyond being there (1): on a slide, in
+// its title (plus how often it is there, up to 4 times); in a deck's name,
+// in its file's name or its title. One base-36 digit each.
+constexpr int kInTitle = 5;
+constexpr int kInFileName = 10;
+constexpr int kInDeckTitle = 11;
+// A common word's weights beyond being there are kept while they take no
+// more than this (or a sixteenth of its bitmap): first all of them, else
+// those in slides' titles and decks' names, else decks' names only.
+constexpr qsizetype kMaxWeightsBytes = 2048;
 // A slide's text beyond this is not shown in context and not searched;
 // slides with more are pasted documents.
 constexpr qsizetype kMaxSlideText = 8000;
@@ -34,65 +46,92 @@ constexpr qint64 kLargestTextPage = qint64(16) << 20;
 // removed. Only segments named here are ever removed.
 constexpr char kSegmentRecord[] = "segments";
 
-QString decodeEntities(const QString& text) {
-    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-z]+);"));
-    QString out;
-    qsizetype last = 0;
-    auto it = entity.globalMatch(text);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        last = match.capturedEnd();
-        const QString name = match.captured(1);
-        char32_t c = 0;
-        if (name.startsWith(QLatin1String("#x")) || name.startsWith(QLatin1String("#X")))
-            c = name.mid(2).toUInt(nullptr, 16);
-        else if (name.startsWith(QLatin1Char('#')))
-            c = name.mid(1).toUInt();
-        else if (name == QLatin1String("amp"))
-            c = '&';
-        else if (name == QLatin1String("lt"))
-            c = '<';
-        else if (name == QLatin1String("gt"))
-            c = '>';
-        else if (name == QLatin1String("quot"))
-            c = '"';
-        else if (name == QLatin1String("apos"))
-            c = '\'';
-        else if (name == QLatin1String("nbsp"))
-            c = ' ';
-        if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            out += match.captured();
-        else
-            out += QString::fromUcs4(&c, 1);
-    }
-    out += QStringView(text).mid(last);
-    return out;
-}
-
-// A word's slides: the gaps between them in base 36, or for a word on
-// more than one slide in 16, a bitmap (base64 after a "!"), a tenth of the
-// size and far quicker for the browser to read.
-QByteArray postingsText(const std::vector<int>& slides, int totalSlides) {
-    if (qint64(slides.size()) * 16 > totalSlides) {
-        QByteArray bits((totalSlides + 7) / 8, '\0');
-        for (const int slide : slides)
-            bits[slide / 8] = char(bits.at(slide / 8) | (1 << (slide % 8)));
-        return '!' + bits.toBase64();
-    }
+// A word's places: the units it is in (a deck's name, then its slides,
+// numbered deck after deck) with a weight where it is more than 1, as the
+// gaps between them in base 36, each weight after a "."; a word in more
+// than one unit in 16 as a bitmap (base64 after a "!", a tenth of the
+// size and far quicker for the browser to read), then after a "|" the
+// units where it weighs more than 1, as far as that list stays short: in
+// a large archive, how often so common a word is on each slide, or in
+// which titles, says little and would make the list longer than the
+// bitmap.
+QByteArray gapsText(const std::vector<std::pair<int, int>>& places, int least) {
     QByteArray out;
     int last = 0;
-    for (const int slide : slides) {
+    for (const auto& [unit, weight] : places) {
+        if (weight < least)
+            continue;
         if (!out.isEmpty())
             out += ',';
-        out += QByteArray::number(slide - last, 36);
-        last = slide;
+        out += QByteArray::number(unit - last, 36);
+        if (weight > 1)
+            out += '.' + QByteArray::number(weight, 36);
+        last = unit;
     }
     return out;
 }
 
+QByteArray postingsText(const std::vector<std::pair<int, int>>& places, int totalUnits) {
+    if (qint64(places.size()) * 16 <= totalUnits)
+        return gapsText(places, 0);
+    QByteArray bits((totalUnits + 7) / 8, '\0');
+    for (const auto& place : places)
+        bits[place.first / 8] = char(bits.at(place.first / 8) | (1 << (place.first % 8)));
+    const qsizetype most = std::max<qsizetype>(kMaxWeightsBytes, bits.size() / 16);
+    QByteArray heavy;
+    for (const int least : {2, kInTitle, kInFileName}) {
+        heavy = gapsText(places, least);
+        if (heavy.size() <= most)
+            break;
+    }
+    return '!' + bits.toBase64() + (heavy.isEmpty() ? QByteArray() : '|' + heavy);
+}
+
+// The words that name a deck, each with its weight: in its title, in its
+// file's name, or (as a word on a slide, 1) in a folder's.
+QHash<QString, int> nameWords(const ArchiveIndex::Page& page) {
+    QHash<QString, int> words;
+    const auto add = [&](const QString& text, int weight) {
+        for (const QString& word : SearchTerms::terms(text))
+            words[word] = std::max(words.value(word), weight);
+    };
+    QStringList folders = page.relativePath.split(QLatin1Char('/'));
+    const QString fileName = folders.takeLast();
+    // A note written by this version names the deck below the converted
+    // folder; one with a whole path only gives the file's name.
+    QStringList sourceFolders = page.source.split(QLatin1Char('/'));
+    const QString sourceName = sourceFolders.takeLast();
+    if (!page.source.startsWith(QLatin1Char('/')))
+        folders += sourceFolders;
+    add(folders.join(QLatin1Char(' ')), 1);
+    add(DeckTitle::fromFileName(page.source.isEmpty() ? fileName : sourceName), kInFileName);
+    add(page.title, kInDeckTitle);
+    return words;
+}
+
+// A word's weight on a slide: how often it is there (up to 4), and
+// kInTitle more when the slide's title has it.
+QHash<QString, int> slideWords(const QString& text, const QString& title) {
+    QHash<QString, int> words;
+    for (const QString& word : SearchTerms::terms(text))
+        ++words[word];
+    const QStringList titleWords = SearchTerms::terms(title);
+    for (auto it = words.begin(); it != words.end(); ++it) {
+        const bool inTitle = titleWords.contains(it.key());
+        it.value() = std::min(it.value() - (inTitle ? 1 : 0), 4) + (inTitle ? kInTitle : 0);
+    }
+    return words;
+}
+
+// The data as JSON text in a script string: a browser reads that about
+// twice as fast as the same object written as script.
+constexpr char kParseOpen[] = "JSON.parse('";
+constexpr char kParseClose[] = "')";
+
 QByteArray dataScript(const QString& key, const QJsonDocument& data) {
-    return "deckvaneData(\"" + key.toUtf8() + "\"," + data.toJson(QJsonDocument::Compact) + ");\n";
+    QByteArray json = data.toJson(QJsonDocument::Compact);
+    json.replace('\\', "\\\\").replace('\'', "\\'");
+    return "deckvaneData(\"" + key.toUtf8() + "\"," + kParseOpen + json + kParseClose + ");\n";
 }
 
 QString segmentFolder(const QString& id) {
@@ -106,6 +145,46 @@ QString pagesListName(const QString& id) {
 QString manifestName() {
     return QLatin1String(ArchiveIndex::kDataFolder) + QLatin1Char('/') +
            QLatin1String(ArchiveSearch::kManifest);
+}
+
+// A segment's list of pages, one line each: the page's path below the
+// output folder (its bytes, with "%", tabs and other controls
+// percent-encoded so that any name fits on a line and the list stays one a
+// person can grep), a tab and
+// the page's stamp when it was read (ArchiveIndex::Page::stamp). A page the
+// segment takes out of older segments, gone from the disk, has the stamp
+// "-". Lists of earlier versions hold bare paths, with no stamp.
+constexpr char kGone[] = "-";
+
+struct ListEntry {
+    QString path;
+    QByteArray stamp;
+};
+
+QByteArray listLine(const QString& path, const QByteArray& stamp) {
+    QByteArray line;
+    for (const char c : LocalPath::toNative(path)) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '%')
+            line += '%' + QByteArray(1, c).toHex().toUpper();
+        else
+            line += c;
+    }
+    return line + '\t' + stamp + '\n';
+}
+
+QList<ListEntry> parseList(const QByteArray& text) {
+    QList<ListEntry> entries;
+    for (const QByteArray& line : text.split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (line.isEmpty())
+            continue;
+        if (tab < 0)
+            entries.append({LocalPath::fromNative(line), {}});
+        else
+            entries.append({LocalPath::fromNative(QByteArray::fromPercentEncoding(line.left(tab))),
+                            line.mid(tab + 1)});
+    }
+    return entries;
 }
 
 QList<ArchiveSearch::Deck> readDecks(const QString& outputFolder, QStringList relativePaths) {
@@ -139,7 +218,17 @@ QString ArchiveSearch::slideText(const QByteArray& html) {
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     text.replace(heading, QStringLiteral(" "));
     text.replace(tag, QStringLiteral(" "));
-    return decodeEntities(text).simplified().left(kMaxSlideText);
+    return HtmlEntities::decode(text).simplified().left(kMaxSlideText);
+}
+
+QString ArchiveSearch::slideTitle(const QByteArray& html) {
+    static const QRegularExpression heading(QStringLiteral("<h1[^>]*>(.*?)</h1>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString title = heading.match(QString::fromUtf8(html)).captured(1);
+    title.replace(tag, QStringLiteral(" "));
+    return HtmlEntities::decode(title).simplified().left(kMaxSlideText);
 }
 
 ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
@@ -164,35 +253,39 @@ ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
             // A deck exported without text pages is still found by its title.
         }
         deck.slideTexts.append(slideText(html));
+        deck.slideTitles.append(slideTitle(html));
     }
     return deck;
 }
 
-QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
-                                                        const QList<Deck>& decks) {
+QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id, const QList<Deck>& decks,
+                                                        const QStringList& gone) {
     QList<File> files;
     const QString folder = segmentFolder(id);
-    // Every slide of the segment has a number, deck after deck; the title
-    // is found on the first slide.
-    std::map<QString, std::vector<int>> postings;
+    // Every deck has its name's unit and then one per slide, numbered deck
+    // after deck through the segment.
+    std::map<QString, std::vector<std::pair<int, int>>> postings;
     int ordinal = 0;
     QJsonArray deckRows;
     QByteArray pagesList;
+    const auto addUnit = [&](const QHash<QString, int>& words) {
+        for (auto it = words.begin(); it != words.end(); ++it)
+            postings[it.key()].emplace_back(ordinal, it.value());
+        ++ordinal;
+    };
     for (const Deck& deck : decks) {
         const ArchiveIndex::Page& page = deck.page;
-        for (int slide = 0; slide < deck.slideTexts.size(); ++slide, ++ordinal) {
-            QStringList words = SearchTerms::terms(deck.slideTexts.at(slide));
-            if (slide == 0)
-                words += SearchTerms::terms(page.title);
-            for (const QString& word : QSet<QString>(words.begin(), words.end()))
-                postings[word].push_back(ordinal);
-        }
+        addUnit(nameWords(page));
+        for (qsizetype slide = 0; slide < deck.slideTexts.size(); ++slide)
+            addUnit(slideWords(deck.slideTexts.at(slide), deck.slideTitles.value(slide)));
         deckRows.append(QJsonArray{QString::fromLatin1(ArchiveIndex::link(page.relativePath)),
                                    page.relativePath, page.title, int(deck.slideTexts.size()),
                                    page.thumbnail ? 1 : 0, page.source,
                                    page.date.isValid() ? page.date.toSecsSinceEpoch() : 0});
-        pagesList += LocalPath::toNative(page.relativePath) + '\n';
+        pagesList += listLine(page.relativePath, page.stamp);
     }
+    for (const QString& path : gone)
+        pagesList += listLine(path, kGone);
 
     QJsonArray termChunks;
     QJsonObject chunk;
@@ -204,9 +297,9 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
         chunk = QJsonObject();
         chunkBytes = 0;
     };
-    for (auto& [word, slides] : postings) {
-        // Slides were numbered in order, each once per word: already sorted.
-        const QByteArray encoded = postingsText(slides, ordinal);
+    for (auto& [word, places] : postings) {
+        // Units were numbered in order, each once per word: already sorted.
+        const QByteArray encoded = postingsText(places, ordinal);
         if (chunk.isEmpty())
             termChunks.append(word);
         chunk.insert(word, QString::fromLatin1(encoded));
@@ -239,32 +332,58 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
     if (!texts.isEmpty())
         flushTexts();
 
+    QJsonObject meta{{QStringLiteral("decks"), deckRows},
+                     {QStringLiteral("terms"), termChunks},
+                     {QStringLiteral("texts"), textChunks}};
+    // Pages of older segments that are gone: the front page leaves them out.
+    if (!gone.isEmpty())
+        meta.insert(QStringLiteral("gone"), QJsonArray::fromStringList(gone));
     files.append({folder + QStringLiteral("/meta.js"),
-                  dataScript(id + QStringLiteral("/meta"),
-                             QJsonDocument(QJsonObject{{QStringLiteral("decks"), deckRows},
-                                                       {QStringLiteral("terms"), termChunks},
-                                                       {QStringLiteral("texts"), textChunks}}))});
+                  dataScript(id + QStringLiteral("/meta"), QJsonDocument(meta))});
     files.append({pagesListName(id), pagesList});
     return files;
 }
 
-QByteArray ArchiveSearch::renderManifest(const QList<Segment>& segments) {
+QByteArray ArchiveSearch::renderManifest(const QList<Segment>& segments, const QString& title) {
     QJsonArray list;
     for (const Segment& segment : segments)
         list.append(QJsonObject{{QStringLiteral("id"), segment.id},
                                 {QStringLiteral("decks"), segment.decks}});
     return dataScript(QStringLiteral("manifest"),
-                      QJsonDocument(QJsonObject{{QStringLiteral("segments"), list}}));
+                      QJsonDocument(QJsonObject{{QStringLiteral("format"), kFormat},
+                                                {QStringLiteral("title"), title},
+                                                {QStringLiteral("segments"), list}}));
+}
+
+namespace {
+
+QJsonObject manifestObject(const QByteArray& script) {
+    const qsizetype open = script.indexOf(kParseOpen);
+    const qsizetype close = script.lastIndexOf(kParseClose);
+    if (open < 0 || close < open)
+        return {};
+    QByteArray json = script.mid(open + qsizetype(sizeof kParseOpen) - 1,
+                                 close - open - qsizetype(sizeof kParseOpen) + 1);
+    QByteArray text;
+    for (qsizetype i = 0; i < json.size(); ++i)
+        text += json.at(i) == '\\' && i + 1 < json.size() ? json.at(++i) : json.at(i);
+    return QJsonDocument::fromJson(text).object();
+}
+
+} // namespace
+
+QString ArchiveSearch::parseTitle(const QByteArray& script) {
+    return manifestObject(script).value(QStringLiteral("title")).toString();
 }
 
 QList<ArchiveSearch::Segment> ArchiveSearch::parseManifest(const QByteArray& script) {
-    const qsizetype open = script.indexOf('{');
-    const qsizetype close = script.lastIndexOf('}');
+    const QJsonObject manifest = manifestObject(script);
     QList<Segment> segments;
-    if (open < 0 || close < open)
+    // Segments of an earlier format are no part of this index: the next
+    // update builds a whole one.
+    if (manifest.value(QStringLiteral("format")).toInt() != kFormat)
         return segments;
-    const QJsonDocument doc = QJsonDocument::fromJson(script.mid(open, close - open + 1));
-    for (const QJsonValue& value : doc.object().value(QStringLiteral("segments")).toArray()) {
+    for (const QJsonValue& value : manifest.value(QStringLiteral("segments")).toArray()) {
         const QJsonObject object = value.toObject();
         const QString id = object.value(QStringLiteral("id")).toString();
         // The id names a folder that is removed once unused: nothing but a
@@ -287,8 +406,13 @@ qsizetype ArchiveSearch::mergeStart(const QList<int>& decks) {
     return start;
 }
 
-QList<ArchiveSearch::File> ArchiveSearch::frontPage() {
-    return {{QLatin1String(ArchiveIndex::kFileName), QByteArray(ArchiveAssets::kPage)},
+QList<ArchiveSearch::File> ArchiveSearch::frontPage(const QString& title) {
+    const QByteArray name =
+        ArchiveIndex::escape(title.isEmpty() ? QStringLiteral("Archive") : title);
+    QByteArray page(ArchiveAssets::kPage);
+    page.replace("<title>Archive</title>", "<title>" + name + "</title>")
+        .replace("<h1>Archive</h1>", "<h1>" + name + "</h1>");
+    return {{QLatin1String(ArchiveIndex::kFileName), page},
             {QLatin1String(kScript), QByteArray(ArchiveAssets::kScript)},
             {QLatin1String(kStyle), QByteArray(ArchiveAssets::kStyle)}};
 }
@@ -299,19 +423,31 @@ QString ArchiveSearch::newSegmentId() {
 
 QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
                                                       QList<Segment> segments,
-                                                      const QList<Deck>& decks) {
+                                                      const QList<Deck>& decks,
+                                                      const QString& title,
+                                                      const QStringList& gone) {
     const QString id = newSegmentId();
     QStringList record = removeUnnamedSegments(outputFolder, segments);
     record.append(id);
     // First: the record names the segment before any of its files exist, so
     // a writer killed midway leaves nothing the next one does not know of.
     QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
-    files += renderSegment(id, decks);
-    files += frontPage();
+    files += renderSegment(id, decks, gone);
+    files += frontPage(title);
     segments.append({id, int(decks.size())});
     // Last: the rename that makes the new segment part of the index.
-    files.append({manifestName(), renderManifest(segments)});
+    files.append({manifestName(), renderManifest(segments, title)});
     return files;
+}
+
+QString ArchiveSearch::titleOr(const QString& outputFolder, const std::optional<QString>& title) {
+    if (title)
+        return *title;
+    try {
+        return parseTitle(AnchoredFolder(outputFolder).read(manifestName(), 1 << 20));
+    } catch (const FileError&) {
+        return {};
+    }
 }
 
 QString ArchiveSearch::recordName() {
@@ -367,33 +503,26 @@ bool ArchiveSearch::isSegmentId(const QString& name) {
     return plainId.match(name).hasMatch();
 }
 
-int ArchiveSearch::rebuild(const QString& outputFolder) {
+int ArchiveSearch::rebuild(const QString& outputFolder, const std::optional<QString>& title) {
     return ArchiveIndex::writeWith(outputFolder, [&](const QList<ArchiveIndex::Page>& pages) {
         QList<Deck> decks;
         for (const ArchiveIndex::Page& page : pages)
             decks.append(readDeck(outputFolder, page));
-        return withSegment(outputFolder, {}, decks);
+        return withSegment(outputFolder, {}, decks, titleOr(outputFolder, title));
     });
 }
 
-int ArchiveSearch::update(const QString& outputFolder, const QStringList& changedPages) {
+int ArchiveSearch::update(const QString& outputFolder, const QStringList& changedPages,
+                          const std::optional<QString>& title) {
     int added = 0;
     ArchiveIndex::writeLocked(outputFolder, [&] {
+        const QString name = titleOr(outputFolder, title);
         QList<Segment> segments = readManifest(outputFolder);
-        QStringList pages = changedPages;
-        QList<int> sizes;
-        for (const Segment& segment : segments)
-            sizes.append(segment.decks);
-        sizes.append(int(changedPages.size()));
-        const qsizetype start = mergeStart(sizes);
+        QList<QList<ListEntry>> lists;
         try {
-            for (qsizetype i = start; i < segments.size(); ++i) {
-                const QByteArray list =
-                    AnchoredFolder(outputFolder).read(pagesListName(segments.at(i).id), 64 << 20);
-                for (const QByteArray& line : list.split('\n'))
-                    if (!line.isEmpty())
-                        pages.append(LocalPath::fromNative(line));
-            }
+            const AnchoredFolder folder(outputFolder);
+            for (const Segment& segment : std::as_const(segments))
+                lists.append(parseList(folder.read(pagesListName(segment.id), 64 << 20)));
         } catch (const FileError&) {
             // A segment without its list is rebuilt with everything else.
             segments.clear();
@@ -404,18 +533,71 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
             for (const ArchiveIndex::Page& page : ArchiveIndex::scan(outputFolder))
                 decks.append(readDeck(outputFolder, page));
             added = int(decks.size());
-            return withSegment(outputFolder, {}, decks);
+            return withSegment(outputFolder, {}, decks, name);
         }
-        added = int(changedPages.size());
-        if (changedPages.isEmpty()) {
+        // The index against the disk, by folder listings and the pages'
+        // stamps: the pages it lacks or holds in an earlier state (published
+        // by a run that was killed, or that wrote no index) are read, and
+        // those gone are taken out. Pages that are as they were are not read.
+        QHash<QString, QByteArray> indexed; // the newest segment's word
+        for (const QList<ListEntry>& list : std::as_const(lists))
+            for (const ListEntry& entry : list)
+                indexed.insert(entry.path, entry.stamp);
+        // A page file seen without its companion folder (caught being
+        // swapped) is neither read nor taken out.
+        QHash<QString, QByteArray> onDisk;
+        QSet<QString> present;
+        for (const ArchiveIndex::Listed& page : ArchiveIndex::list(outputFolder)) {
+            present.insert(page.relativePath);
+            if (!page.stamp.isEmpty())
+                onDisk.insert(page.relativePath, page.stamp);
+        }
+        QSet<QString> read;
+        for (const QString& page : changedPages)
+            if (onDisk.contains(page))
+                read.insert(page);
+        for (auto it = onDisk.cbegin(); it != onDisk.cend(); ++it)
+            if (indexed.value(it.key()) != it.value())
+                read.insert(it.key());
+        QSet<QString> gone;
+        for (auto it = indexed.cbegin(); it != indexed.cend(); ++it)
+            if (it.value() != kGone && !present.contains(it.key()))
+                gone.insert(it.key());
+        added = int(read.size());
+        if (read.isEmpty() && gone.isEmpty()) {
             const QStringList record = removeUnnamedSegments(outputFolder, segments);
             QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
-            files += frontPage();
-            files.append({manifestName(), renderManifest(segments)});
+            files += frontPage(name);
+            files.append({manifestName(), renderManifest(segments, name)});
             return files;
         }
+        QList<int> sizes;
+        for (const Segment& segment : std::as_const(segments))
+            sizes.append(segment.decks);
+        sizes.append(int(read.size() + gone.size()));
+        const qsizetype start = mergeStart(sizes);
+        // The newest segments are rebuilt with the new one: their pages
+        // still there come along, and a page gone needs taking out only
+        // while an older segment kept as it is still lists it.
+        for (qsizetype i = start; i < lists.size(); ++i)
+            for (const ListEntry& entry : std::as_const(lists.at(i))) {
+                if (onDisk.contains(entry.path))
+                    read.insert(entry.path);
+                else if (!present.contains(entry.path))
+                    gone.insert(entry.path);
+            }
+        QHash<QString, QByteArray> kept;
+        for (qsizetype i = 0; i < start; ++i)
+            for (const ListEntry& entry : std::as_const(lists.at(i)))
+                kept.insert(entry.path, entry.stamp);
+        QStringList tombstones;
+        for (const QString& path : std::as_const(gone))
+            if (kept.contains(path) && kept.value(path) != kGone)
+                tombstones.append(path);
+        tombstones.sort();
         segments.erase(segments.begin() + start, segments.end());
-        return withSegment(outputFolder, segments, readDecks(outputFolder, pages));
+        return withSegment(outputFolder, segments, readDecks(outputFolder, read.values()), name,
+                           tombstones);
     });
     return added;
 }

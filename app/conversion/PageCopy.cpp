@@ -59,5 +59,5 @@ void PageCopy::publish(const QString& outputRoot, const QString& fromPage,
             staging.write(name, page ? HtmlPublisher::relink(fromFolder.read(name), up)
                                      : fromFolder.read(name));
     }
-    publisher.commit(sourcePath, noteName);
+    publisher.commit(sourcePath, noteName, HtmlPublisher::Staged::Published);
 }

@@ -1,10 +1,12 @@
 #include "app/automation/HtmlPublisher.h"
+#include "app/conversion/ArchiveNames.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 #include "tests/app/automation/HostileDecks.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/SilentPipe.h"
 #include "tests/app/automation/TestOffice.h"
+#include "tests/app/conversion/IndexedPages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -75,7 +77,10 @@ BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
 
 // Staging folders left in an output folder.
 QStringList stagingIn(const QString& folder) {
-    return QDir(folder).entryList({".deckvane-*"}, QDir::AllEntries | QDir::Hidden);
+    QStringList names = QDir(folder).entryList({".deckvane-*"}, QDir::AllEntries | QDir::Hidden);
+    for (const QString& own : ArchiveNames::all())
+        names.removeAll(own);
+    return names;
 }
 
 TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
@@ -98,6 +103,7 @@ TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.errors.contains("LibreOffice is not installed"))
             << result.errors.toStdString();
+        EXPECT_TRUE(result.errors.contains(" with no office ")) << result.errors.toStdString();
         EXPECT_TRUE(result.lines.isEmpty());
     }
     // A log written to a full disk is lost: said, and no success.
@@ -147,9 +153,21 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
         PosixFiles::readAll(temp.path() + "/o2/sub/c.htm").contains("href=\"c_files/img0.html\""));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/text0.html")
                     .contains("href=\"../c.htm\""));
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/img1.html"),
-              PosixFiles::readAll(temp.path() + "/o1/c_files/img1.html"))
-        << "the same page as the deck's own conversion";
+    // A page made from another deck's is byte for byte the page converting
+    // the deck alone publishes: every file, the note naming the deck aside.
+    PosixFiles::makePath(temp.path() + "/alone");
+    PosixFiles::writeAll(temp.path() + "/alone/c.pps", deck);
+    ASSERT_EQ(runBatch({"--out", temp.path() + "/o3", temp.path() + "/alone"}, office).exitCode, 0);
+    QStringList files{"c.htm"};
+    for (const QString& name : PosixFiles::names(temp.path() + "/o3/c_files"))
+        if (name != ".deckvane-source")
+            files << "c_files/" + name;
+    EXPECT_GE(files.size(), 7);
+    for (const QString& file : files)
+        EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/" + file),
+                  PosixFiles::readAll(temp.path() + "/o3/" + file))
+            << file.toStdString();
+    EXPECT_EQ(PosixFiles::names(temp.path() + "/o2/sub/c_files").size(), files.size());
     // The index: its page, and one segment of search data with every page.
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
@@ -217,16 +235,25 @@ TEST(BatchFrontEndTest, RelativePathsListingAndASilentPerUserPipe) {
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
+// ... and what it published is in the index after the next --update --index.
 TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
     TestOffice office;
     QTemporaryDir temp;
-    office.makeDeck(temp.path() + "/in/a.ppt");
+    // Decks of their own bytes, each one an office's work.
+    const QByteArray deck =
+        PosixFiles::readAll(TestOffice::sourceDir() + "/tests/data/two-slides.fodp");
+    PosixFiles::makePath(temp.path() + "/in");
     for (int i = 0; i < 30; ++i)
-        PosixFiles::writeAll(temp.path() + QStringLiteral("/in/copy%1.ppt").arg(i),
-                             PosixFiles::readAll(temp.path() + "/in/a.ppt"));
+        PosixFiles::writeAll(temp.path() + QStringLiteral("/in/deck%1.ppt").arg(i),
+                             deck + QStringLiteral("<!-- %1 -->\n").arg(i).toUtf8());
+    const QString out = temp.path() + "/out";
+    ASSERT_EQ(runBatch({"--index", "--out", out, temp.path() + "/empty"}, office).exitCode, 2)
+        << "no such folder";
+    PosixFiles::makePath(temp.path() + "/empty");
+    ASSERT_EQ(runBatch({"--index", "--out", out, temp.path() + "/empty"}, office).exitCode, 0);
     for (const int signal : {SIGTERM, SIGKILL}) {
         QProcess batch;
-        startBatch(batch, {"--out", temp.path() + "/out", temp.path() + "/in"}, office);
+        startBatch(batch, {"--claim", "job", "--out", out, temp.path() + "/in"}, office);
         // Mid-run: the office is up and converting.
         for (int i = 0; i < 1200 && !batch.canReadLine(); ++i)
             batch.waitForReadyRead(100);
@@ -236,7 +263,18 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
         if (signal == SIGTERM) {
             EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(batch.exitCode(), 128 + SIGTERM);
-            EXPECT_EQ(stagingIn(temp.path() + "/out"), QStringList()) << "removed on the signal";
+            EXPECT_EQ(stagingIn(out), QStringList()) << "removed on the signal";
+            // Every claim is finished or given back, none left to expire.
+            const QString claims = out + "/.deckvane-claims/job/";
+            int released = 0;
+            for (const QString& name : PosixFiles::names(claims)) {
+                const QByteArray claim = PosixFiles::readAll(claims + name);
+                EXPECT_TRUE(claim.contains("\ndone ") || claim.contains("\nreleased"))
+                    << name.toStdString() << ": " << claim.constData();
+                released += claim.contains("\nreleased");
+            }
+            EXPECT_GE(released, 1) << "the signal came while a deck was converted";
+            PosixFiles::removeTree(out + "/.deckvane-claims");
         }
         int left = office.processesLeft();
         for (int i = 0; i < 50 && left > 0; ++i) {
@@ -245,6 +283,13 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
         }
         EXPECT_EQ(left, 0) << "after signal " << signal;
     }
+    const BatchResult rest = runBatch({"-u", "--index", "--out", out, temp.path() + "/in"}, office);
+    EXPECT_EQ(rest.exitCode, 0) << rest.errors.toStdString();
+    EXPECT_GE(rest.lines.filter("Up to date").size(), 1) << "pages of the interrupted runs";
+    QStringList pages = QDir(out).entryList({"*.htm"}, QDir::Files);
+    pages.sort();
+    EXPECT_EQ(pages.size(), 30);
+    EXPECT_EQ(IndexedPages(out), pages);
 }
 
 // A file system of 2 MB that the test fills up, where mounting is allowed.

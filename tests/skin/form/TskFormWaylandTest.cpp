@@ -2,6 +2,8 @@
 // headless backend): what the compositor shows of it, and who moves it.
 
 #include "MaximizedOnScreen.h"
+#include "tests/skin/DrawnPixels.h"
+
 #include "platform/WindowManager.h"
 #include "skin/form/TskForm.h"
 
@@ -75,7 +77,8 @@ TEST(WaylandWindow, TheCompositorShowsTheSkinWithTheCornersCutAndIsAskedForMoves
         for (int x = 0; x < window.width(); ++x) {
             const QRgb shown = screen.pixel(placed.topLeft() + QPoint(x, y));
             if (shape.contains(QPoint(x, y))) {
-                wrong += shown != own.pixel(x, y);
+                // The compositor blends what it shows: its own rounding.
+                wrong += !sameWithinRounding(shown, own.pixel(x, y));
             } else {
                 ++cut;
                 wrong += shown != kDesktop;
@@ -111,7 +114,8 @@ TEST(WaylandWindow, AMaximizedWindowShowsItsSkinOverTheMaximizedBounds) {
 
     window.setWindowState(Qt::WindowMaximized);
     QStringList wrong{QStringLiteral("not maximized")};
-    QTest::qWaitFor(
+    // What was still wrong when the wait gave up is the report below.
+    (void)QTest::qWaitFor(
         [&] {
             if (window.size() != area.size())
                 return false;
