@@ -112,8 +112,19 @@ void TFMain::skButton2Click() {
     engine.setMaskTextSource([masks] { return masks; });
     engine.setOutputFolderSource([outputFolder] { return outputFolder; });
     engine.setSuccessText(text(StringTable::kDoneSuffix));
+    // Failure lines in the window's language, like the success text.
+    const int language = LanguageBase;
+    engine.setFailureText(
+        [language](const QString& english) { return StringTable::failureText(language, english); });
     connect(&engine, &ConversionEngine::statusChanged, StatusBar1, &TStatusBar::setSimpleText);
     connect(&engine, &ConversionEngine::logLine, Memo1, &TMemo::appendLine);
+    // A linked folder or deck that leads out of the start folder is left
+    // alone; the log says so, or the tree would look complete without it.
+    connect(&engine, &ConversionEngine::linkLeavesTree, Memo1,
+            [this](const QString& path, const QString& target) {
+                Memo1->appendLine(ConversionEngine::printable(
+                    path + text(StringTable::kLinkLeavesTree).arg(target)));
+            });
     // Said where a server's operator looks, as deckvane-batch says it.
     connect(&engine, &ConversionEngine::filesLeftOut,
             [](const QString& source, const QStringList& names) {
@@ -133,7 +144,7 @@ void TFMain::skButton2Click() {
         // The walk keeps its own paths and never fails on the way back up,
         // so an error here never leaves the start button disabled.
         skButton2->setEnabled(true);
-        MessageBoxSeam::showError(error.message());
+        MessageBoxSeam::showError(StringTable::failureText(LanguageBase, error.message()));
     }
 }
 

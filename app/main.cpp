@@ -1,10 +1,13 @@
+#include "app/AfterFirstPaint.h"
 #include "app/LayoutReader.h"
 #include "app/StartupProbe.h"
 #include "app/TFMain.h"
 #include "app/automation/PresentationServer.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/TerminationSignals.h"
+#include "platform/FontConfigWarmUp.h"
 #include "platform/MessageBoxSeam.h"
+#include "skin/draw/PngResource.h"
 #include "skin/form/SkinMainForm.h"
 
 #include <QApplication>
@@ -68,14 +71,14 @@ int main(int argc, char** argv) {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
 
+    // Beside the start-up below, on the other core when there is one.
+    FontConfigWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("deckvane"));
     QApplication::setApplicationDisplayName(MessageBoxSeam::applicationTitle());
     // The desktop's name for the window, so docks and task bars match it with
-    // the installed entry and icon; the compiled-in icon is the same drawing.
+    // the installed entry and icon.
     QApplication::setDesktopFileName(QLatin1String(kApplicationId));
-    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kApplicationId),
-                                                 QIcon(QStringLiteral(":/icons/MAINICON.png"))));
 
     TFMain FMain;
     // Minimize, the work area and Alt+Space from other windows refer to it.
@@ -95,6 +98,14 @@ int main(int argc, char** argv) {
                 FMain.presentationServer->kill();
         },
         QStringLiteral("deckvane"));
+    // The icon once the window has been painted: looking it up in the icon
+    // theme reads the theme's index files, a good part of a start-up. The
+    // compiled-in icon is the same drawing.
+    AfterFirstPaint::run(&FMain, [] {
+        QApplication::setWindowIcon(
+            QIcon::fromTheme(QLatin1String(kApplicationId),
+                             PngResource::icon(QStringLiteral(":/icons/MAINICON.png"))));
+    });
     FMain.show();
     if (qEnvironmentVariableIsSet("DECKVANE_STARTUP_PROBE"))
         StartupProbe::install(&FMain, FMain.WebBrowser2);

@@ -9,4 +9,13 @@ class ComponentState {
 public:
     static bool isLoading(const QObject* component);
     static void setLoading(QObject* component, bool loading);
+
+    // A part a component makes for itself (a form's title bar, a title
+    // bar's system menu) is owned by that component, not by the window it
+    // sits in, whatever its parent. Everything else on a window is the
+    // window's.
+    static void setOwner(QObject* part, QObject* owner);
+    // True when Component belongs to Window: neither it nor anything it
+    // sits in below Window is a part owned by another component.
+    static bool ownedBy(const QObject* component, const QObject* window);
 };

@@ -24,6 +24,10 @@ void MessageBoxSeam::showError(const QString& message) {
     deliver({Kind::Error, applicationTitle(), standardErrorText(message)});
 }
 
+void MessageBoxSeam::showRefusal(const QString& text) {
+    deliver({Kind::Error, applicationTitle(), text});
+}
+
 void MessageBoxSeam::showInformation(const QString& text) {
     deliver({Kind::Information, applicationTitle(), text});
 }

@@ -25,7 +25,11 @@ public:
     static void showError(const QString& message);
     static QString standardErrorText(const QString& message);
 
-    // The "Sorry, ..." refusals of the skin components and other notices.
+    // The "Sorry, ..." refusals of the skin components: an error box whose
+    // text is the refusal exactly as written (it is not an error's message,
+    // so no full stop is added).
+    static void showRefusal(const QString& text);
+    // Notices.
     static void showInformation(const QString& text);
 
     // Replaces the sink (tests); an empty sink restores the real boxes.

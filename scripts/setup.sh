@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev libxcb1-dev
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev libxcb1-dev libfontconfig-dev
     libreoffice-impress libreoffice-dev libreoffice-dev-common
     libgtest-dev libgmock-dev libxml2-dev bubblewrap
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core

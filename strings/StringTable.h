@@ -19,6 +19,15 @@ public:
     static constexpr int kDoneSuffix = 5;
     static constexpr int kBannerAddress = 13;
 
+    // Beyond the table's first 13 texts per language: the failure texts
+    // Deckvane writes itself (log lines and error boxes), from this offset
+    // on, in the same four languages. Their English texts are what the
+    // conversion writes; "%1", "%2" stand for what it fills in.
+    static constexpr int kFirstFailureText = 101;
+    static int failureTextCount();
+    // The log line's text for a link in the tree that leads out of it.
+    static constexpr int kLinkLeavesTree = kFirstFailureText;
+
     // Captions of the title bar's system menu.
     static constexpr int kMenuMinimize = 65249;
     static constexpr int kMenuMaximizeRestore = 65250;
@@ -33,4 +42,9 @@ public:
     static int languageBaseFor(std::uint16_t windowsLanguageId);
 
     static QString text(int id);
+
+    // A failure text written in English, in the language of Base: the
+    // failure text it is, with what was filled in kept. A text that is no
+    // failure text of the table stays as it is.
+    static QString failureText(int languageBase, const QString& english);
 };

@@ -1,6 +1,7 @@
 #include "app/controls/TDirectoryListBox.h"
 
 #include "platform/MountTable.h"
+#include "skin/draw/PngResource.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,9 +33,9 @@ public:
 // Decoded once: a folder with many subfolders would otherwise decode the
 // same picture for every row.
 const QIcon& iconOf(TDirectoryListBox::Icon icon) {
-    static const QIcon open(QStringLiteral(":/icons/OPENFOLDER.png"));
-    static const QIcon current(QStringLiteral(":/icons/CURRENTFOLDER.png"));
-    static const QIcon closed(QStringLiteral(":/icons/CLOSEDFOLDER.png"));
+    static const QIcon open = PngResource::icon(QStringLiteral(":/icons/OPENFOLDER.png"));
+    static const QIcon current = PngResource::icon(QStringLiteral(":/icons/CURRENTFOLDER.png"));
+    static const QIcon closed = PngResource::icon(QStringLiteral(":/icons/CLOSEDFOLDER.png"));
     switch (icon) {
     case TDirectoryListBox::Icon::OpenFolder:
         return open;

@@ -1,5 +1,7 @@
 #include "app/controls/TDriveComboBox.h"
 
+#include "skin/draw/PngResource.h"
+
 #include <QDir>
 #include <QIcon>
 
@@ -17,8 +19,9 @@ void TDriveComboBox::setDrives(const QList<MountTable::Drive>& drives) {
     m_drives = drives;
     clear();
     for (const MountTable::Drive& d : drives)
-        addItem(QIcon(QStringLiteral(":/icons/%1.png").arg(MountTable::iconName(d.kind))),
-                MountTable::itemText(d), d.mountPoint);
+        addItem(
+            PngResource::icon(QStringLiteral(":/icons/%1.png").arg(MountTable::iconName(d.kind))),
+            MountTable::itemText(d), d.mountPoint);
     QString keep = m_drive;
     if (findData(keep) < 0)
         keep = MountTable::driveOf(QDir::currentPath(), drives);

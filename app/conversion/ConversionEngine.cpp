@@ -467,7 +467,8 @@ QString ConversionEngine::printable(const QString& text) {
 }
 
 void ConversionEngine::log(const QString& sourcePath, const QString& message, bool converted) {
-    emit logLine(printable(sourcePath + message));
+    const QString text = converted || !m_failureText ? message : m_failureText(message);
+    emit logLine(printable(sourcePath + text));
     emit fileFinished(converted);
 }
 

@@ -43,6 +43,11 @@ public:
     void setOutputFolderSource(TextSource source) { m_outputFolder = std::move(source); }
     // The text a successful log line ends in.
     void setSuccessText(QString text) { m_successText = std::move(text); }
+    // Turns the failure text of a log line (written in English) into the
+    // front end's language; without it the lines keep the English text.
+    void setFailureText(std::function<QString(const QString&)> text) {
+        m_failureText = std::move(text);
+    }
     void setFileTimeLimit(std::chrono::milliseconds limit) { m_fileTimeLimit = limit; }
     // Walks and reports the matching files as log lines without converting
     // them (no server needed).
@@ -186,6 +191,7 @@ private:
     QString m_walkedFolder;
     QString m_outputRoot;
     QString m_successText;
+    std::function<QString(const QString&)> m_failureText;
     std::chrono::milliseconds m_fileTimeLimit = kFileTimeLimit;
     bool m_listOnly = false;
     FileHandler m_fileHandler;

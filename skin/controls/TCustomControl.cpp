@@ -29,6 +29,8 @@ TCustomControl::TCustomControl(QWidget* parent) : QWidget(parent), m_color(TskCo
     // Every paint covers the whole client area from one composed image.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
+    // OnMouseMove and the hover looks follow the pointer with no button held.
+    setMouseTracking(true);
     watchWindow();
     TabChain::enlist(this);
 }
@@ -65,12 +67,7 @@ qint32 TCustomControl::EffectiveColor() const {
     const QWidget* parent = parentWidget();
     if (!m_parentColor || !parent)
         return m_color;
-    const QVariant color = GetPropertyByName(parent, "Color");
-    bool ok = false;
-    const qint32 value = color.toInt(&ok);
-    if (ok && color.typeId() != QMetaType::QString)
-        return value;
-    return TskColor::fromQColor(parent->palette().color(parent->backgroundRole()));
+    return TskColor::ofWidget(parent);
 }
 
 void TCustomControl::SetParentFont(bool on) {
@@ -266,6 +263,15 @@ bool TCustomControl::event(QEvent* event) {
     case QEvent::EnabledChange:
         update();
         break;
+    case QEvent::KeyPress: {
+        // OnKeyDown comes from the key handlers; a key that types a
+        // character (Return and Escape included) gives OnKeyPress after it,
+        // to the focused control only.
+        const bool handled = QWidget::event(event);
+        if (hasFocus() && !static_cast<QKeyEvent*>(event)->text().isEmpty())
+            emit OnKeyPress(this);
+        return handled;
+    }
     case QEvent::ToolTip:
         // A control that shows no hints hands the question to its parent,
         // whose hint shows instead; one that shows hints but has none shows

@@ -13,11 +13,6 @@ TskButton::TskButton(QWidget* parent) : TskCustomButton(parent) {
 }
 
 void TskButton::SetGlyph(const QImage& glyph) {
-    m_glyphFromAction = false;
-    storeGlyph(glyph);
-}
-
-void TskButton::storeGlyph(const QImage& glyph) {
     // Equal images compare pixel by pixel: a copy of the same picture is no change.
     assignAndRepaint(m_glyph, glyph);
 }
@@ -77,12 +72,14 @@ QImage TskButton::GlyphFromIcon(const QIcon& icon) {
 
 void TskButton::ActionChange() {
     TskCustomButton::ActionChange();
+    // The action's picture is copied into an empty glyph, once: from then on
+    // the glyph is the button's own, whatever the action shows later.
     const QAction* action = Action();
-    if (!action || (!m_glyph.isNull() && !m_glyphFromAction))
+    if (!action || !m_glyph.isNull())
         return;
     const QImage glyph = GlyphFromIcon(action->icon());
-    m_glyphFromAction = !glyph.isNull();
-    storeGlyph(glyph);
+    if (!glyph.isNull())
+        SetGlyph(glyph);
 }
 
 void TskButton::UIStyleChanged() {

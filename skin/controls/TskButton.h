@@ -71,10 +71,7 @@ protected:
     void PaintFocus(QPainter& canvas) override;
 
 private:
-    void storeGlyph(const QImage& glyph);
-
     QImage m_glyph;
-    bool m_glyphFromAction = false;
     TButtonLayout m_layout = TButtonLayout::blGlyphLeft;
     QPoint m_captionPos;
     int m_spacing = 4;

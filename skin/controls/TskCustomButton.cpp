@@ -111,41 +111,46 @@ void TskCustomButton::TransparentChanged() {
     update();
 }
 
-void TskCustomButton::LoadPicNormal(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 1);
+bool TskCustomButton::LoadPicNormal(QImage& bitmap) {
+    return loadFace(bitmap, 1);
 }
 
-void TskCustomButton::LoadPicMouseOn(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 2);
+bool TskCustomButton::LoadPicMouseOn(QImage& bitmap) {
+    return loadFace(bitmap, 2);
 }
 
-void TskCustomButton::LoadPicMouseDown(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 3);
+bool TskCustomButton::LoadPicMouseDown(QImage& bitmap) {
+    return loadFace(bitmap, 3);
 }
 
-void TskCustomButton::LoadPicDisabled(QImage& bitmap) {
-    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, 1);
+bool TskCustomButton::LoadPicDisabled(QImage& bitmap) {
+    return loadFace(bitmap, 1);
+}
+
+bool TskCustomButton::loadFace(QImage& bitmap, int frame) const {
+    bool read = true;
+    bitmap = SkinFrame(ThemeKey::ButtonImage, 3, frame, &read);
+    return read;
 }
 
 void TskCustomButton::Paint(QPainter& canvas) {
     QImage face;
+    bool read = true;
     switch (FaceFrameIndex(isEnabled(), m_mouseDown, m_mouseIn)) {
     case 3:
-        LoadPicMouseDown(face);
+        read = LoadPicMouseDown(face);
         break;
     case 2:
-        LoadPicMouseOn(face);
+        read = LoadPicMouseOn(face);
         break;
     default:
-        if (isEnabled())
-            LoadPicNormal(face);
-        else
-            LoadPicDisabled(face);
+        read = isEnabled() ? LoadPicNormal(face) : LoadPicDisabled(face);
         break;
     }
-    // A frame that cannot be had leaves a blank face of a DeepBlue frame's
-    // size, as a fresh bitmap is: white.
-    if (face.isNull()) {
+    // A frame that could not be read leaves a blank face of a DeepBlue
+    // frame's size, as a fresh bitmap is: white. A style or theme without
+    // the picture gives an empty face: the background shows.
+    if (!read) {
         face = QImage(74, 21, QImage::Format_RGB32);
         face.fill(Qt::white);
     }
@@ -311,7 +316,7 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
     emit OnMouseMove(this);
     const QPoint p = event->position().toPoint();
     const bool outside = p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height();
-    if (!m_clickPending) {
+    if (event->buttons() == Qt::NoButton) {
         if (outside) {
             m_mouseIn = false;
             m_mouseDown = false;
@@ -319,10 +324,11 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    // While the button is held the toolkit keeps sending the pointer here
-    // and reports no leaving or entering until the release: crossing the
-    // edge counts as leaving (the repeats end, the face goes back) and
-    // coming back as entering (the hover face; the press itself is over).
+    // While a mouse button (any of them) is held after a press here, the
+    // toolkit keeps sending the pointer here and reports no leaving or
+    // entering until the release: crossing the edge counts as leaving (the
+    // repeats end, the face goes back, OnMouseExit) and coming back as
+    // entering (the hover face; the press itself is over).
     if (outside)
         pointerLeft();
     else
@@ -347,7 +353,8 @@ void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
 
 void TskCustomButton::keyPressEvent(QKeyEvent* event) {
     emit OnKeyDown(this);
-    if (!isPressKey(event->key()) || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+    // Held Ctrl or Alt make no difference to the focused button.
+    if (!isPressKey(event->key())) {
         event->ignore();
         return;
     }

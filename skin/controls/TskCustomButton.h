@@ -50,7 +50,8 @@ public:
     // The linked action: the button shows its caption, enabled state, hint
     // and visibility, follows its later changes, and a click triggers it.
     // What the button is given of its own after the link holds until the
-    // action next changes. The link ends when the action is destroyed.
+    // action next changes. An empty glyph takes the action's picture once.
+    // The link ends when the action is destroyed.
     QAction* Action() const { return m_action; }
     void SetAction(QAction* action);
 
@@ -84,10 +85,12 @@ protected:
     virtual void PaintFace(QPainter& canvas, const QImage& face);
     virtual void PaintCaption(QPainter& canvas, const QString& caption);
     virtual void PaintFocus(QPainter& canvas);
-    virtual void LoadPicNormal(QImage& bitmap);
-    virtual void LoadPicMouseOn(QImage& bitmap);
-    virtual void LoadPicMouseDown(QImage& bitmap);
-    virtual void LoadPicDisabled(QImage& bitmap);
+    // Each fills Bitmap with its frame of the button strip; false when
+    // getting it failed with an error.
+    virtual bool LoadPicNormal(QImage& bitmap);
+    virtual bool LoadPicMouseOn(QImage& bitmap);
+    virtual bool LoadPicMouseDown(QImage& bitmap);
+    virtual bool LoadPicDisabled(QImage& bitmap);
 
     void Paint(QPainter& canvas) override;
     void CaptionChanged() override {}
@@ -110,6 +113,8 @@ protected:
     bool m_mouseDown = false;
 
 private:
+    // Frame Frame of the button strip; false when it could not be read.
+    bool loadFace(QImage& bitmap, int frame) const;
     void stopRepeat();
     // The pointer came over the button / went off it (also while held,
     // when the toolkit sends no crossing events).

@@ -18,8 +18,11 @@ void TskStyledControl::SetFileTheme(TskFileTheme* theme) {
     SetUIStyle(m_style);
 }
 
-QImage TskStyledControl::SkinFrame(TskThemeKey key, int frameCount, int frameIndex) const {
+QImage TskStyledControl::SkinFrame(TskThemeKey key, int frameCount, int frameIndex,
+                                   bool* read) const {
     QImage frame;
-    SkinGetBitmap(m_theme, m_style, key, &frame, frameCount, frameIndex);
+    const bool ok = SkinGetBitmap(m_theme, m_style, key, &frame, frameCount, frameIndex);
+    if (read)
+        *read = ok;
     return frame;
 }

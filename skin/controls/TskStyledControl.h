@@ -31,8 +31,10 @@ public:
 
 protected:
     virtual void UIStyleChanged() {}
-    // One frame of an image strip in the current style or theme.
-    QImage SkinFrame(TskThemeKey key, int frameCount, int frameIndex) const;
+    // One frame of an image strip in the current style or theme; Read (when
+    // given) says whether it could be had without an error (a theme's
+    // picture that cannot be read is one; a key without a picture is not).
+    QImage SkinFrame(TskThemeKey key, int frameCount, int frameIndex, bool* read = nullptr) const;
 
 private:
     TskUIStyle m_style;

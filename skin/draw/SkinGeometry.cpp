@@ -79,16 +79,14 @@ std::vector<TskStretchPiece> KeepCornersPieces(QSize source, const QRect& rect) 
     return pieces;
 }
 
-std::vector<QPoint> TilePositions(QSize picture, QSize area) {
-    std::vector<QPoint> positions;
+QRect TiledArea(QSize picture, QSize area) {
     const int pw = picture.width(), ph = picture.height();
     if (pw <= 0 || ph <= 0)
-        return positions;
-    for (int x = 0; x < area.width() + pw; x += pw) {
-        for (int y = 0; y < area.height() + ph; y += ph)
-            positions.emplace_back(x, y);
-    }
-    return positions;
+        return QRect();
+    // As many columns as there are x = 0, pw, ... below W + pw; rows likewise.
+    const int columns = (qMax(0, area.width()) + 2 * pw - 1) / pw;
+    const int rows = (qMax(0, area.height()) + 2 * ph - 1) / ph;
+    return QRect(0, 0, columns * pw, rows * ph);
 }
 
 bool InRect(int x, int y, const QRect& rect) {

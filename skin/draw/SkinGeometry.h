@@ -37,9 +37,11 @@ struct TskStretchPiece {
 // left out. Rect is taken with Left and Top at 0, as the callers pass it.
 std::vector<TskStretchPiece> KeepCornersPieces(QSize source, const QRect& rect);
 
-// Positions of TileDraw: x = 0, pw, ... while x < W + pw; y likewise. They
-// start at 0, not at Rect's corner. Empty for a picture without area.
-std::vector<QPoint> TilePositions(QSize picture, QSize area);
+// What the copies of TileDraw cover together: copies at x = 0, pw, ...
+// while x < W + pw, and y likewise, starting at 0, not at Rect's corner; so
+// from (0, 0) to the far edges of the last column and row. Empty for a
+// picture without area.
+QRect TiledArea(QSize picture, QSize area);
 
 // All four edges inclusive: Left <= X <= Right and Top <= Y <= Bottom, with
 // Right and Bottom the exclusive edges of Rect.

@@ -1,5 +1,9 @@
 #include "skin/draw/TskColor.h"
 
+#include "component/PropertyByName.h"
+
+#include <QWidget>
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -88,4 +92,13 @@ qint32 TskColor::fromQColor(const QColor& color) {
 
 qint32 TskColor::resolve(qint32 value) {
     return fromQColor(toQColor(value));
+}
+
+qint32 TskColor::ofWidget(const QWidget* widget) {
+    const QVariant color = GetPropertyByName(widget, "Color");
+    bool ok = false;
+    const qint32 value = color.toInt(&ok);
+    if (ok && color.typeId() != QMetaType::QString)
+        return value;
+    return fromQColor(widget->palette().color(widget->backgroundRole()));
 }

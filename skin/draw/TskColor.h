@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QtGlobal>
 
+class QWidget;
+
 // Skin colour values: 32 bits laid out 0x00BBGGRR (red in the low byte). A
 // high byte of 0xFF names a system colour by its index, taken from the
 // application palette (0xFF000007 menu text, 0xFF000003 inactive caption...).
@@ -24,4 +26,7 @@ public:
     static qint32 fromQColor(const QColor& color);
     // The plain 0x00BBGGRR value, system colours resolved.
     static qint32 resolve(qint32 value);
+    // A widget's colour: its Color property when it publishes one, else the
+    // colour its palette gives its background.
+    static qint32 ofWidget(const QWidget* widget);
 };

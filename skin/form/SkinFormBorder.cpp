@@ -188,6 +188,8 @@ void SkinFormBorder::PaintThemeBorder(QPainter& canvas, const Input& in) {
         }
         canvas.drawImage(sbw, 0, strip);
     } else {
-        fill(canvas, sbw, 0, W - sbw, kFrame, in.menuBarVisible ? in.menuBarColor : in.color);
+        // Between the border images' tops: the menu bar's colour while a bar
+        // exists (shown or not), else the window's own colour.
+        fill(canvas, sbw, 0, W - sbw, kFrame, in.menuBarExists ? in.menuBarColor : in.formColor);
     }
 }

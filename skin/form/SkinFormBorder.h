@@ -30,7 +30,10 @@ public:
         bool standardSections = false;
         QImage leftImage, rightImage, clientImage;
         int roundCorner = 0;
+        // The owner form's own colour, under the panel.
+        qint32 formColor = 0;
         // Menu bar (panel coordinates start below the title bar)
+        bool menuBarExists = false;
         bool menuBarVisible = false;
         qint32 menuBarColor = 0;
         int menuBarHeight = 0;

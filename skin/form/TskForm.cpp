@@ -1,6 +1,7 @@
 #include "skin/form/TskForm.h"
 
 #include "component/AlignLayout.h"
+#include "component/ComponentState.h"
 #include "component/LayoutCollection.h"
 #include "component/PropertyByName.h"
 #include "platform/MessageBoxSeam.h"
@@ -15,11 +16,13 @@
 #include "skin/form/TskTitleBarPopupMenu.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskMenuBar.h"
+#include "skin/menus/TskPopupMenu.h"
 #include "skin/theme/SkinImageCatalog.h"
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/TskSkinError.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -76,6 +79,8 @@ private:
 
 TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // OnMouseMove follows the pointer with no button held.
+    setMouseTracking(true);
     m_color = TskColor::fromQColor(palette().color(QPalette::Button));
     if (!parent || !parent->isWindow())
         return;
@@ -90,6 +95,7 @@ TskForm::TskForm(QWidget* parent) : QWidget(parent) {
     m_maximizedAtCreation = parent->isMaximized();
 
     m_titleBar = new TskTitleBar(this);
+    ComponentState::setOwner(m_titleBar, this);
     connect(m_titleBar, &TskTitleBar::OnCustomBtnsClick, this, &TskForm::OnTitleBarCustomBtnsClick);
     connect(m_titleBar, &TskTitleBar::OnHelpBtnClick, this, &TskForm::OnTitleBarHelpBtnClick);
     m_menuBarColor = m_color;
@@ -223,9 +229,30 @@ void TskForm::releaseOwner() {
 }
 
 void TskForm::applyClientMargins() {
-    if (m_owner)
-        AlignLayout::setClientMargins(
-            m_owner, SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight));
+    if (!m_owner)
+        return;
+    // The ring lies inside the skinned window, which may reach past the
+    // window's own edges (maximized under a window manager).
+    const QRect skin = SkinRect();
+    const QRect own = m_owner->rect();
+    const QMargins beyond(own.left() - skin.left(), own.top() - skin.top(),
+                          RectRight(skin) - RectRight(own), RectBottom(skin) - RectBottom(own));
+    const QMargins ring = SkinFormBorder::ClientMargins(GetSideBorderWidth(), m_bottomBorderHeight);
+    AlignLayout::setClientMargins(m_owner, ring - beyond);
+}
+
+QRect TskForm::SkinRect() const {
+    if (!m_owner)
+        return QRect();
+    const QRect own = m_owner->rect();
+    // A window manager or compositor gives a maximized window the work area
+    // and holds it there (a window asking for other bounds is restored, or
+    // refused). The window keeps its maximized state and its place, and
+    // lays itself out as if it had the maximized bounds: the frame reaches
+    // past three of its edges, out of sight, and its last row stays clear.
+    if (m_owner->isMaximized() && WindowManager::PlacesWindows())
+        return MaximizedBounds(own);
+    return own;
 }
 
 // ---- style ----
@@ -308,9 +335,11 @@ void TskForm::SetUIStyle(TskUIStyle value) {
 }
 
 void TskForm::RefreshFrame() {
-    update();
-    PaintFormBorder();
-    SetFormRegion();
+    // The theme this form draws from has read a new file. Repainting the
+    // frame alone would show the old file's colours, border images and
+    // title bar around components that already show the new one: the form
+    // takes the whole style again, and with it its title bar.
+    SetUIStyle(m_uiStyle);
 }
 
 // ---- plain properties ----
@@ -354,6 +383,13 @@ void TskForm::SetTitleBarVisible(bool value) {
     SetFormRegion();
 }
 
+void TskForm::SetBiDiMode(TBiDiMode mode) {
+    m_biDiMode = mode;
+    // The title bar and the controls below take their parent's direction.
+    setLayoutDirection(mode == TBiDiMode::bdRightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    update();
+}
+
 QString TskForm::Caption() const {
     return m_titleBar ? m_titleBar->Caption() : QString();
 }
@@ -367,7 +403,7 @@ void TskForm::SetCaption(const QString& value) {
 
 void TskForm::SetFormPanel(QWidget* panel) {
     if (panel == this) {
-        MessageBoxSeam::showError(
+        MessageBoxSeam::showRefusal(
             QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"));
         return;
     }
@@ -502,27 +538,27 @@ int TskForm::GetSideBorderWidth() const {
 void TskForm::paintEvent(QPaintEvent*) {
     if (m_destroying)
         return;
-    QImage bitmap(size(), QImage::Format_RGB32);
-    {
-        QPainter canvas(&bitmap);
-        const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
-        if (style && style->patternBackground) {
-            // The pattern starts at the panel's top-left corner.
-            TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), bitmap.rect());
-        } else {
-            canvas.fillRect(bitmap.rect(), TskColor::toQColor(m_color));
-        }
+    // One fill, straight into the window's backing store: that is already
+    // the off-screen picture the window system shows in one go, and an own
+    // copy of the whole panel for every paint (transparent controls ask for
+    // the panel behind them again and again) would only add to it.
+    QPainter canvas(this);
+    const SkinStyle* style = SkinStyleList::Find(m_uiStyle);
+    if (style && style->patternBackground) {
+        // The pattern starts at the panel's top-left corner.
+        TileDraw(canvas, LoadBuiltinImage(style->imageName("FORM_BACKGROUND")), rect());
+    } else {
+        canvas.fillRect(rect(), TskColor::toQColor(m_color));
     }
-    QPainter painter(this);
-    painter.drawImage(0, 0, bitmap);
 }
 
 SkinFormBorder::Input TskForm::FrameInput() const {
     SkinFormBorder::Input in;
     if (!m_owner)
         return in;
-    in.width = m_owner->width();
-    in.height = m_owner->height();
+    const QRect skin = SkinRect();
+    in.width = skin.width();
+    in.height = skin.height();
     in.borderColor = m_borderColor;
     in.borderWidth = m_borderWidth;
     in.color = m_color;
@@ -537,6 +573,8 @@ SkinFormBorder::Input TskForm::FrameInput() const {
     } else {
         in.titleBarVisible = false;
     }
+    in.formColor = TskColor::ofWidget(m_owner);
+    in.menuBarExists = m_menuBar != nullptr;
     in.menuBarVisible = m_menuBar && !m_menuBar->isHidden();
     in.menuBarColor = m_menuBar ? m_menuBar->Color() : m_menuBarColor;
     in.menuBarHeight = m_menuBar ? m_menuBar->height() : 0;
@@ -559,6 +597,7 @@ void TskForm::paintOwner() {
     if (!m_region.isEmpty())
         canvas.setClipRegion(m_region);
     canvas.fillRect(m_owner->rect(), TskColor::toQColor(m_color));
+    canvas.translate(SkinRect().topLeft());
     SkinFormBorder::Paint(canvas, FrameInput());
 }
 
@@ -567,8 +606,10 @@ void TskForm::SetFormRegion() {
         return;
     const int corner = RoundCorner();
     const int cornerBottom = RoundCornerBottom();
-    m_region =
-        SkinFormRegion::FormRegion(m_owner->width(), m_owner->height(), corner, cornerBottom);
+    const QRect skin = SkinRect();
+    m_region = SkinFormRegion::FormRegion(skin.width(), skin.height(), corner, cornerBottom)
+                   .translated(skin.topLeft()) &
+               m_owner->rect();
     // The offscreen platform has no window shapes; the region is kept all the same.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
@@ -593,8 +634,10 @@ bool TskForm::IsSystemMenuKey(const QKeyEvent* key) {
 void TskForm::applyMaximizedBounds() {
     // A window manager sizes the windows it maximizes itself, and answers a
     // resize asked of one (openbox, depending on timing) by restoring it; a
-    // compositor gives a maximized window its size and allows no other: the
-    // frame goes off the screen only where nobody else places windows.
+    // compositor gives a maximized window its size and allows no other.
+    // There the window stays where it was put and lays its skin out over the
+    // maximized bounds instead (SkinRect); only where nobody else places
+    // windows does it take those bounds itself.
     if (WindowManager::PlacesWindows())
         return;
     const QRect target = MaximizedBounds(GetWorkAreaRect());
@@ -617,6 +660,7 @@ void TskForm::ownerStateChanged(Qt::WindowStates oldState) {
         const QRect normal = owner->normalGeometry();
         m_normalBounds = normal.isValid() ? normal : owner->geometry();
     }
+    applyClientMargins();
     if (maximized) {
         applyMaximizedBounds();
     } else if ((oldState & Qt::WindowMaximized) && !owner->isMinimized() &&
@@ -652,6 +696,7 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             if (m_owner->isMaximized())
                 applyMaximizedBounds();
+            applyClientMargins();
             PaintFormBorder();
             if (m_titleBar)
                 m_titleBar->UpdateMaxButtons();
@@ -691,6 +736,33 @@ void TskForm::enterEvent(QEnterEvent* event) {
     // pointer again.
     if (m_owner && !m_resizeEdges)
         m_owner->unsetCursor();
+}
+
+void TskForm::mousePressEvent(QMouseEvent* event) {
+    emit OnMouseDown(this);
+    if (event->button() == Qt::LeftButton)
+        m_clickPressed = true;
+}
+
+void TskForm::mouseMoveEvent(QMouseEvent*) {
+    emit OnMouseMove(this);
+}
+
+void TskForm::mouseReleaseEvent(QMouseEvent* event) {
+    emit OnMouseUp(this);
+    if (event->button() != Qt::LeftButton || !m_clickPressed)
+        return;
+    m_clickPressed = false;
+    if (rect().contains(event->position().toPoint()))
+        emit OnClick(this);
+}
+
+void TskForm::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_popupMenu) {
+        event->ignore();
+        return;
+    }
+    m_popupMenu->Popup(event->globalPos().x(), event->globalPos().y());
 }
 
 bool TskForm::EdgesResizable() const {
@@ -814,6 +886,10 @@ void TskForm::CreateMenuBar() {
     if (m_menuBar || !m_owner)
         return;
     m_menuBar = new TskMenuBar(this);
+    ComponentState::setOwner(m_menuBar, this);
+    // Buttons wrapping onto another row grow the bar: the ring beside it
+    // follows.
+    connect(m_menuBar, &TskMenuBar::heightChanged, this, [this] { PaintFormBorder(); });
     m_menuBar->SetBarHeight(m_menuBarHeight);
     m_menuBar->SetColor(m_menuBarColor);
     AlignLayout::setAlign(m_menuBar, AlignLayout::alTop);
@@ -858,7 +934,10 @@ void TskForm::UpdateMenuBarItems() {
 void TskForm::UpdateMenuBarFont() {
     if (!m_menuBar || !m_menu)
         return;
-    m_menuBar->setFont(m_menuBar->DrawFont());
+    // A skinned main menu decides the bar's font; with any other menu the
+    // bar keeps its own.
+    if (asMainMenu(m_menu))
+        m_menuBar->setFont(m_menuBar->DrawFont());
     m_menuBar->update();
 }
 

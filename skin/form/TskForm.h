@@ -13,7 +13,9 @@
 // bar, no hooks. Qt has no MDI frame of the classic kind, so there are no MDI
 // children here and no menu bar is ever withheld for one.
 
+#include "skin/controls/SkinControlTypes.h"
 #include "skin/form/SkinFormBorder.h"
+#include "skin/menus/TskPopupMenu.h"
 #include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinThemeUser.h"
 #include "skin/theme/SkinThemes.h"
@@ -43,6 +45,7 @@ class TskForm : public QWidget, public SkinFormInterface, public SkinThemeUser {
     Q_PROPERTY(int BorderColor READ BorderColor WRITE SetBorderColor)
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
     Q_PROPERTY(bool TitleBarVisible READ TitleBarVisible WRITE SetTitleBarVisible)
+    Q_PROPERTY(TBiDiMode BiDiMode READ BiDiMode WRITE SetBiDiMode)
     Q_PROPERTY(int Color READ Color WRITE SetColor)
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QWidget* FormPanel READ FormPanel WRITE SetFormPanel)
@@ -59,6 +62,7 @@ class TskForm : public QWidget, public SkinFormInterface, public SkinThemeUser {
     Q_PROPERTY(int MenuBarHeight READ MenuBarHeight WRITE SetMenuBarHeight)
     Q_PROPERTY(int RoundCorner READ RoundCorner WRITE SetRoundCorner)
     Q_PROPERTY(int RoundCornerBottom READ RoundCornerBottom WRITE SetRoundCornerBottom)
+    Q_PROPERTY(TskPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 
 public:
@@ -85,6 +89,10 @@ public:
     void SetBorderWidth(int value);
     bool TitleBarVisible() const;
     void SetTitleBarVisible(bool value);
+    // The reading order of the form and, through it, of the title bar and
+    // the controls that take their parent's.
+    TBiDiMode BiDiMode() const { return m_biDiMode; }
+    void SetBiDiMode(TBiDiMode mode);
     int Color() const { return m_color; }
     void SetColor(int value);
     QString Caption() const;
@@ -111,6 +119,9 @@ public:
     void SetRoundCorner(int value);
     int RoundCornerBottom() const;
     void SetRoundCornerBottom(int value);
+    // The menu a context-menu request on the panel opens.
+    TskPopupMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(TskPopupMenu* menu) { m_popupMenu = menu; }
     QString Version() const { return QStringLiteral("5.8"); }
     void SetVersion(const QString&) {}
 
@@ -125,6 +136,11 @@ public:
     QImage SideBorderImage() const { return m_sideBorderImage; }
 
     // ---- frame and region ----
+    // Where the skinned window lies, in the window's own coordinates: the
+    // window itself, or, while a window manager or compositor holds it
+    // maximized over the work area, the maximized bounds of that area
+    // (MaximizedBounds), reaching past the window's edges.
+    QRect SkinRect() const;
     // What the frame is painted from, read now.
     SkinFormBorder::Input FrameInput() const;
     // Repaints the ring around the panel.
@@ -132,7 +148,7 @@ public:
     // The window mask from the window's size and the corner sizes.
     void SetFormRegion();
     QRegion FormRegion() const { return m_region; }
-    // The file theme reloaded its file.
+    // The file theme reloaded its file: the form applies its style again.
     void RefreshFrame() override;
 
     // ---- menu bar ----
@@ -162,10 +178,19 @@ public:
 signals:
     void OnTitleBarCustomBtnsClick(QObject* sender, int buttonIndex);
     void OnTitleBarHelpBtnClick(QObject* sender, int buttonIndex);
+    // The mouse on the panel itself (not on the controls it holds).
+    void OnMouseDown(QObject* sender);
+    void OnMouseMove(QObject* sender);
+    void OnClick(QObject* sender);
+    void OnMouseUp(QObject* sender);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -200,6 +225,9 @@ private:
     int m_menuBarHeight = 22;
     int m_color = 0;
     bool m_autoUpdateSub = false;
+    TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;
+    QPointer<TskPopupMenu> m_popupMenu;
+    bool m_clickPressed = false;
     bool m_destroying = false;
     QRect m_boundsAtCreation;
     bool m_maximizedAtCreation = false;

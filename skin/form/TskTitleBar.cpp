@@ -1,6 +1,7 @@
 #include "skin/form/TskTitleBar.h"
 
 #include "component/AlignLayout.h"
+#include "component/ComponentState.h"
 #include "platform/SystemLanguage.h"
 #include "platform/WindowManager.h"
 #include "skin/draw/SkinGeometry.h"
@@ -33,6 +34,7 @@ TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_systemMenu = new TskTitleBarPopupMenu(this);
+    ComponentState::setOwner(m_systemMenu, this);
     m_systemMenu->installEventFilter(this);
     m_sections = new TskTitleBarSections(this);
     m_buttons = new TskTitleBarButtons(this);
@@ -515,8 +517,9 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragArmed && (event->buttons() & Qt::LeftButton)) {
         const QPoint now = event->globalPosition().toPoint();
         QWidget* form = ParentForm();
-        if (form && !m_manualDrag &&
-            (now - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+        // The window goes with the pointer from its first motion, as the
+        // system's own caption drag does: there is no drag distance to cover.
+        if (form && !m_manualDrag && now != m_pressGlobal) {
             // Not at the press: a window manager that gets round to a move
             // only after the button is up again keeps moving with no button
             // held, misses the release, and un-maximizes the window the
@@ -587,6 +590,11 @@ void TskTitleBar::mouseDoubleClickEvent(QMouseEvent* event) {
         if (QWidget* form = ParentForm())
             form->close();
     }
+}
+
+void TskTitleBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit OnResize(this);
 }
 
 void TskTitleBar::leaveEvent(QEvent* event) {

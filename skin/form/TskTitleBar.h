@@ -163,14 +163,15 @@ public:
 signals:
     void OnCustomBtnsClick(QObject* sender, int buttonIndex);
     void OnHelpBtnClick(QObject* sender, int buttonIndex);
+    void OnResize(QObject* sender);
 
 protected:
     virtual void DrawSections(QImage& bitmap);
     virtual void DrawButtons(QImage& bitmap);
-    // Arms the bar at a press (at PressGlobal) on its empty part: once the
-    // pointer has travelled the drag distance with the button held, the
-    // window goes to the window system's move, or, when that has no move to
-    // offer, follows the pointer by the bar's own hand.
+    // Arms the bar at a press (at PressGlobal) on its empty part: at the
+    // first motion with the button held, the window goes to the window
+    // system's move, or, when that has no move to offer, follows the pointer
+    // by the bar's own hand.
     virtual void StartWindowDrag(QPoint pressGlobal);
 
     void paintEvent(QPaintEvent* event) override;
@@ -179,6 +180,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -34,7 +34,7 @@ void TskTitleBarButton::SetButtonType(TskTitleBarBtnType value) {
     if (value == skControlBox && m_collection) {
         for (int i = 0; i < m_collection->Count(); ++i) {
             if (m_collection->Items(i)->ButtonType() == skControlBox) {
-                MessageBoxSeam::showError(QStringLiteral(
+                MessageBoxSeam::showRefusal(QStringLiteral(
                     "Sorry, only one button's ButtonType property can be \"skControlBox\""));
                 return;
             }

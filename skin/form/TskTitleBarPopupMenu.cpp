@@ -9,6 +9,7 @@
 TskTitleBarPopupMenu::TskTitleBarPopupMenu(TskTitleBar* titleBar)
     : TskPopupMenu(titleBar), m_titleBar(titleBar) {
     // Accelerators are exactly the letters marked with "&".
+    SetAutoHotkeys(TMenuAutoFlag::maManual);
     m_minimize = addAction(MinimizeCaption(), this, &TskTitleBarPopupMenu::MinimizeClick);
     m_maximize = addAction(MaximizeRestoreCaption(), this, &TskTitleBarPopupMenu::MaximizeClick);
     addAction(QStringLiteral("-"));

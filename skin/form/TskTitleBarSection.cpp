@@ -24,7 +24,7 @@ void TskTitleBarSection::SetAlign(TskTitleBarAlign value) {
     if (value == skClient && m_collection) {
         for (int i = 0; i < m_collection->Count(); ++i) {
             if (m_collection->Items(i)->Align() == skClient) {
-                MessageBoxSeam::showError(
+                MessageBoxSeam::showRefusal(
                     QStringLiteral("Sorry, only one section's Align property can be \"skClient\""));
                 return;
             }
@@ -38,7 +38,8 @@ void TskTitleBarSection::SetAlign(TskTitleBarAlign value) {
 
 void TskTitleBarSection::SetPicture(const QImage& picture) {
     m_picture = picture;
-    if (!picture.isNull() && m_autoSize)
+    // Any picture given, an empty one included, sets the width.
+    if (m_autoSize)
         m_width = picture.width();
     changed();
 }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QSet>
 #include <QStyleOptionMenuItem>
 
 // The per-menu style through which Qt hands every item of the menu tree to
@@ -147,6 +148,10 @@ SkinMenu::SkinMenu(QWidget* owner) : QMenu(owner), m_style(new Style(this)) {
     m_fontCharset = 1;
     m_useSystemFont = true;
     SetUIStyle(GetOwnerFormUIStyle(owner));
+    // Items are skinned as they are inserted: a menu built in code never
+    // shows a plain item, whether or not HookMenuItems runs later.
+    SetMenuItemsOwnerDraw(this, m_style);
+    hookMenu(this);
 }
 
 SkinMenu::~SkinMenu() = default;
@@ -202,6 +207,15 @@ void SkinMenu::HookMenuItems() {
 
 void SkinMenu::hookMenu(QMenu* menu) {
     menu->installEventFilter(this);
+    // Once per menu, however often the tree is hooked again.
+    constexpr const char* kHotkeysHooked = "_deckvane_hotkeys_hooked";
+    if (!menu->property(kHotkeysHooked).toBool()) {
+        menu->setProperty(kHotkeysHooked, true);
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            if (m_autoHotkeys == TMenuAutoFlag::maAutomatic)
+                RethinkHotkeys(menu);
+        });
+    }
     if (menu != this)
         menu->setStyle(m_style);
     for (QAction* action : menu->actions()) {
@@ -234,6 +248,91 @@ bool SkinMenu::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMenu::eventFilter(watched, event);
+}
+
+namespace {
+
+// The letter an item's "&" marks (upper case), or a null character.
+QChar hotkeyOf(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&'))
+            continue;
+        if (caption[i + 1] != QLatin1Char('&'))
+            return caption[i + 1].toUpper();
+        ++i; // "&&" is an ampersand written out
+    }
+    return QChar();
+}
+
+QString withoutHotkey(const QString& caption) {
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
+            if (caption[i + 1] == QLatin1Char('&'))
+                plain += QLatin1String("&&");
+            ++i;
+            if (caption[i] != QLatin1Char('&'))
+                plain += caption[i];
+            continue;
+        }
+        plain += caption[i];
+    }
+    return plain;
+}
+
+bool validHotkey(QChar c) {
+    const char16_t u = c.toUpper().unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+}
+
+} // namespace
+
+QStringList SkinMenu::RethinkHotkeys(const QStringList& captions) {
+    QStringList result = captions;
+    QSet<QChar> taken;
+    std::vector<int> waiting;
+    for (int i = 0; i < result.size(); ++i) {
+        if (IsSeparatorCaption(result[i]))
+            continue;
+        const QChar key = hotkeyOf(result[i]);
+        if (!key.isNull() && !taken.contains(key))
+            taken.insert(key);
+        else
+            waiting.push_back(i);
+    }
+    for (const int i : waiting) {
+        const QString plain = withoutHotkey(result[i]);
+        result[i] = plain;
+        for (qsizetype at = 0; at < plain.size(); ++at) {
+            if (plain[at] == QLatin1Char('&')) {
+                ++at; // skip the written-out ampersand
+                continue;
+            }
+            if (validHotkey(plain[at]) && !taken.contains(plain[at].toUpper())) {
+                taken.insert(plain[at].toUpper());
+                result[i] = plain.left(at) + QLatin1Char('&') + plain.mid(at);
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+void SkinMenu::RethinkHotkeys(QMenu* menu) {
+    if (!menu)
+        return;
+    QList<QAction*> items;
+    QStringList captions;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || !action->isVisible())
+            continue;
+        items.append(action);
+        captions.append(action->text());
+    }
+    const QStringList rethought = RethinkHotkeys(captions);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (items[i]->text() != rethought[i])
+            items[i]->setText(rethought[i]);
 }
 
 void SkinMenu::Popup(int x, int y) {

@@ -44,8 +44,13 @@ class SkinMenu : public QMenu, public SkinThemeUser {
     Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
     Q_PROPERTY(int FontCharset READ FontCharset WRITE SetFontCharset)
     Q_PROPERTY(bool UseSystemFont READ UseSystemFont WRITE SetUseSystemFont)
+    Q_PROPERTY(TMenuAutoFlag AutoHotkeys READ AutoHotkeys WRITE SetAutoHotkeys)
 
 public:
+    // Whether the menu gives its items accelerators of its own.
+    enum class TMenuAutoFlag { maAutomatic, maManual };
+    Q_ENUM(TMenuAutoFlag)
+
     // What drawing needs of one item, read from a QAction or a style option.
     struct ItemData {
         QString caption; // with its "&" marks
@@ -118,9 +123,17 @@ public:
     void SetFontCharset(int value) { m_fontCharset = value; }
     bool UseSystemFont() const { return m_useSystemFont; }
     virtual void SetUseSystemFont(bool value) { m_useSystemFont = value; }
+    // maAutomatic (the default): each time a menu of the tree drops down,
+    // its items without an accelerator get one, and an accelerator a sibling
+    // already has is given another. maManual: the accelerators are exactly
+    // the letters marked with "&".
+    TMenuAutoFlag AutoHotkeys() const { return m_autoHotkeys; }
+    void SetAutoHotkeys(TMenuAutoFlag flag) { m_autoHotkeys = flag; }
 
-    // Installs the skinned drawing on this menu and every sub-menu below it;
-    // items and sub-menus added later anywhere in the tree are hooked too.
+    // Installs the skinned drawing on this menu and every sub-menu below it.
+    // A new menu is hooked at once, and items and sub-menus inserted later
+    // anywhere in the tree are hooked as they come, so this only needs
+    // calling again for menus handed over already filled.
     virtual void HookMenuItems();
 
     // Shows the menu at a screen point.
@@ -152,6 +165,14 @@ public:
     // ---- pure rules ----
     // A caption of exactly "-" makes a separator; "--" is a normal item.
     static bool IsSeparatorCaption(const QString& caption);
+    // The captions of sibling items with accelerators made unique: an item
+    // keeps its "&" letter unless an earlier sibling has it; one without a
+    // letter (or with a taken one) gets the first letter or digit of its
+    // caption that no sibling has, and none when every one is taken.
+    // Separators ("-") stay as they are.
+    static QStringList RethinkHotkeys(const QStringList& captions);
+    // The same applied to the items of Menu.
+    static void RethinkHotkeys(QMenu* menu);
     static int ItemHeight(bool separator, int menuItemHeight, int separatorHeight);
     static int ItemWidth(int captionWidth, int shortcutWidth, int barWidth);
     static ItemGeometry LayoutItem(const QRect& r, int barWidth, bool rightToLeft,
@@ -200,4 +221,5 @@ private:
     int m_fontSize;
     int m_fontCharset;
     bool m_useSystemFont;
+    TMenuAutoFlag m_autoHotkeys = TMenuAutoFlag::maAutomatic;
 };

@@ -36,8 +36,10 @@ void drawMenuImage(QPainter& canvas, const QRect& rect, TskUIStyle style, const 
     if (image.isNull() || rect.width() <= 0 || rect.height() <= 0)
         return;
     const QImage top = image.copy(0, 0, image.width(), qMin(rows, image.height()));
+    // Stretched by replicating pixels: the rows of the image keep their
+    // colours, as the menu bar's own stretched image does.
     canvas.drawImage(rect.topLeft(),
-                     top.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                     top.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 } // namespace

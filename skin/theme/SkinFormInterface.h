@@ -21,7 +21,8 @@ public:
     virtual QWidget* OwnerForm() const = 0;
     // The side-border image's width, 0 with the built-in styles.
     virtual int GetSideBorderWidth() const = 0;
-    // The file theme reloaded its file: recompute and repaint the frame.
+    // The file theme the form uses reloaded its file: take the new file's
+    // values, then recompute and repaint the frame.
     virtual void RefreshFrame() = 0;
     // The main menu the form shows in its menu bar, and changes to it.
     virtual void SetMenu(QMenu* menu) = 0;

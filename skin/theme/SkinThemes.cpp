@@ -1,6 +1,7 @@
 #include "skin/theme/SkinThemes.h"
 
 #include "component/PropertyByName.h"
+#include "skin/draw/PngResource.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/theme/SkinFormInterface.h"
 #include "skin/theme/SkinImagePart.h"
@@ -144,7 +145,8 @@ QImage LoadBuiltinImage(const QString& resourceName) {
     const auto known = decoded.constFind(resourceName);
     if (known != decoded.constEnd())
         return *known;
-    QImage image(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
+    QImage image =
+        PngResource::read(QStringLiteral(":/skin/") + resourceName + QStringLiteral(".png"));
     // One pixel format everywhere keeps frame cutting and key-colour masks simple.
     if (!image.isNull())
         image = image.convertToFormat(QImage::Format_RGB32);
@@ -198,19 +200,18 @@ TskUIStyle GetOwnerFormUIStyle(const QObject* owner) {
     return TskUIStyle::DeepBlue;
 }
 
-void SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
+bool SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
                    QImage* bitmap, int frameCount, int frameIndex) {
     if (!bitmap)
-        return;
+        return true;
     TskUIStyle effective;
     if (UsingFileTheme(fileTheme, uiStyle, effective)) {
         if (frameCount > 0)
-            fileTheme->GetBitmap(key, *bitmap, frameCount, frameIndex);
-        else
-            fileTheme->GetBitmap(key, *bitmap);
-        return;
+            return fileTheme->GetBitmap(key, *bitmap, frameCount, frameIndex);
+        return fileTheme->GetBitmap(key, *bitmap);
     }
     GetBuiltinBitmap(effective, key, bitmap, frameCount, frameIndex);
+    return true;
 }
 
 qint32 SkinGetColor(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key) {

@@ -170,7 +170,10 @@ TskUIStyle GetOwnerFormUIStyle(const QObject* owner);
 
 // Resolution in one call, as every component does it: the file theme when
 // UsingFileTheme says so, the built-in table of the effective style otherwise.
-void SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
+// SkinGetBitmap answers false when getting the image failed with an error
+// (the theme holds the key's image, but it cannot be read); a key without an
+// image is no error.
+bool SkinGetBitmap(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key,
                    QImage* bitmap, int frameCount = 0, int frameIndex = 1);
 qint32 SkinGetColor(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key);
 qint32 SkinGetInt(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskThemeKey key);

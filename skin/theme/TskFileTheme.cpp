@@ -1,5 +1,6 @@
 #include "skin/theme/TskFileTheme.h"
 
+#include "component/ComponentState.h"
 #include "component/PropertyByName.h"
 #include "platform/InstallLayout.h"
 #include "skin/draw/SkinPainting.h"
@@ -59,8 +60,10 @@ bool TskFileTheme::IsValidThemeFile(const QString& fileName) {
 QString TskFileTheme::resolvePath(const QString& value) const {
     if (value.isEmpty())
         return QString();
+    // Found as given: kept as given, so setting the same text again is the
+    // same path and reloads nothing.
     if (QFileInfo(value).isFile())
-        return QFileInfo(value).absoluteFilePath();
+        return value;
     const QString name = fileNamePart(value);
     if (name.isEmpty())
         return QString();
@@ -102,9 +105,12 @@ void TskFileTheme::reassignUsers(bool hadFileBefore) {
         return;
     QObject* skinForm = nullptr;
     // Guard every component: a setter may delete others while we walk.
+    // The form's own components only: a part another component made for
+    // itself (a skinned form's title bar) follows that component.
     QList<QPointer<QObject>> components;
     for (QObject* c : form->findChildren<QObject*>())
-        components.append(c);
+        if (ComponentState::ownedBy(c, form))
+            components.append(c);
     for (const QPointer<QObject>& comp : components) {
         SkinThemeUser* user = comp ? SkinThemeUser::cast(comp) : nullptr;
         if (!user || user->FileTheme() != this)
@@ -119,15 +125,16 @@ void TskFileTheme::reassignUsers(bool hadFileBefore) {
     }
 }
 
-void TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic) const {
-    m_mgr->GetBitmap(key, graphic);
+bool TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic) const {
+    return m_mgr->GetBitmap(key, graphic);
 }
 
-void TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic, int frameCount,
+bool TskFileTheme::GetBitmap(TskThemeKey key, QImage& graphic, int frameCount,
                              int frameIndex) const {
     QImage strip;
-    m_mgr->GetBitmap(key, strip);
+    const bool read = m_mgr->GetBitmap(key, strip);
     ExtractFrame(strip, graphic, frameCount, frameIndex);
+    return read;
 }
 
 bool TskFileTheme::GetBool(TskThemeKey key) const {

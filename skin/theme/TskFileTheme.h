@@ -38,9 +38,11 @@ public:
     static bool IsValidThemeFile(const QString& fileName);
 
     // Whole image; Graphic unchanged when the file has none for the key.
-    void GetBitmap(TskThemeKey key, QImage& graphic) const;
-    // Frame FrameIndex (1-based) of FrameCount; 0x0 when there is no image.
-    void GetBitmap(TskThemeKey key, QImage& graphic, int frameCount, int frameIndex) const;
+    // False when the file has one that cannot be read (Graphic unchanged).
+    bool GetBitmap(TskThemeKey key, QImage& graphic) const;
+    // Frame FrameIndex (1-based) of FrameCount; 0x0 when there is no image
+    // or it cannot be read (then false).
+    bool GetBitmap(TskThemeKey key, QImage& graphic, int frameCount, int frameIndex) const;
     bool GetBool(TskThemeKey key) const;
     qint32 GetColor(TskThemeKey key) const;
     // Integer keys are held to [-kThemeIntLimit, kThemeIntLimit] (-1, for a

@@ -27,25 +27,28 @@ bool TskFileThemeMgr::LoadFile(const QString& fileName) {
     return true;
 }
 
-void TskFileThemeMgr::GetBitmap(TskThemeKey key, QImage& graphic) const {
+bool TskFileThemeMgr::GetBitmap(TskThemeKey key, QImage& graphic) const {
     const QString name = keyName(key);
     if (!m_reader || name.isEmpty())
-        return;
+        return true;
     auto known = m_decoded.constFind(key);
     if (known == m_decoded.constEnd())
         known = m_decoded.insert(key, decode(name));
-    if (!known->isNull())
-        graphic = *known;
+    if (!known->image.isNull())
+        graphic = known->image;
+    return !known->failed;
 }
 
-QImage TskFileThemeMgr::decode(const QString& name) const {
+TskFileThemeMgr::Decoded TskFileThemeMgr::decode(const QString& name) const {
     QIODevice* stream = m_reader->GetImageStream(name);
     if (!stream)
-        return QImage();
+        return {};
     QImageReader reader(stream, "BMP");
     const QImage image = reader.read();
     stream->seek(0);
-    return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return {QImage(), true};
+    return {image.convertToFormat(QImage::Format_RGB32), false};
 }
 
 bool TskFileThemeMgr::GetBool(TskThemeKey key) const {

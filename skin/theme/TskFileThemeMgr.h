@@ -24,8 +24,8 @@ public:
 
     // Graphic is loaded from the key's image entry (Windows bitmap format);
     // left as it was without a reader, without the entry or when it does not
-    // decode.
-    void GetBitmap(TskThemeKey key, QImage& graphic) const;
+    // decode. False only in the last case: the entry is there and unreadable.
+    bool GetBitmap(TskThemeKey key, QImage& graphic) const;
     bool GetBool(TskThemeKey key) const;
     // Colours are stored as integers: 0 without a reader, -1 for a missing key.
     qint32 GetColor(TskThemeKey key) const;
@@ -35,9 +35,12 @@ public:
     const TskThemeFileReader* Reader() const { return m_reader.get(); }
 
 private:
-    QImage decode(const QString& name) const;
+    struct Decoded {
+        QImage image;        // null when the entry is missing or does not decode
+        bool failed = false; // the entry is there and does not decode
+    };
+    Decoded decode(const QString& name) const;
 
     std::unique_ptr<TskThemeFileReader> m_reader;
-    // By key; a null image for an entry that is missing or does not decode.
-    mutable QHash<TskThemeKey, QImage> m_decoded;
+    mutable QHash<TskThemeKey, Decoded> m_decoded;
 };

@@ -45,15 +45,16 @@ bool slice(const QByteArray& file, qint64 offset, qint64 count, QByteArray& out)
 void TskThemeFileReader::load(QIODevice& device) {
     if (!device.seek(0))
         return stop(QStringLiteral("the file cannot be read"));
-    m_file = device.readAll();
-    const qint64 fileSize = m_file.size();
+    m_files.push_back(device.readAll());
+    const QByteArray& held = m_files.back();
+    const qint64 fileSize = held.size();
     QByteArray bytes;
-    if (!slice(m_file, 0, HeaderProbeSize, bytes))
+    if (!slice(held, 0, HeaderProbeSize, bytes))
         return stop(QStringLiteral("the header is cut short"));
     const qint32 headerSize = readInt32(bytes.constData() + SignatureFieldSize);
     if (headerSize != HeaderSize)
         return stop(QStringLiteral("header size %1 instead of %2").arg(headerSize).arg(HeaderSize));
-    if (!slice(m_file, 0, HeaderSize, bytes))
+    if (!slice(held, 0, HeaderSize, bytes))
         return stop(QStringLiteral("the header is cut short"));
     const Header header = decodeHeader(bytes.constData());
 
@@ -63,7 +64,7 @@ void TskThemeFileReader::load(QIODevice& device) {
     QSet<qint64> visited;
 
     qint64 offset = header.firstEntry;
-    if (!slice(m_file, offset, EntrySize, bytes))
+    if (!slice(held, offset, EntrySize, bytes))
         return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
     visited.insert(offset);
     Entry entry = decodeEntry(bytes.constData());
@@ -77,7 +78,7 @@ void TskThemeFileReader::load(QIODevice& device) {
         if (entry.type <= quint8(EntryType::Text)) {
             const auto type = EntryType(entry.type);
             QByteArray data;
-            const bool inside = slice(m_file, dataOffset, dataSize, data);
+            const bool inside = slice(held, dataOffset, dataSize, data);
             // An image is copied whole or not at all: one that runs past the
             // end of the file makes the file unreadable, not half a theme.
             if (!inside && type == EntryType::Image)
@@ -124,7 +125,7 @@ void TskThemeFileReader::load(QIODevice& device) {
         offset = entry.next;
         if (visited.contains(offset))
             return stop(QStringLiteral("the entry chain loops back to %1").arg(offset));
-        if (!slice(m_file, offset, EntrySize, bytes))
+        if (!slice(held, offset, EntrySize, bytes))
             return stop(QStringLiteral("entry at %1 lies outside the file").arg(offset));
         visited.insert(offset);
         entry = decodeEntry(bytes.constData());
@@ -171,6 +172,13 @@ bool TskThemeFileReader::GetBool(const QString& name) const {
 QString TskThemeFileReader::GetText(const QString& name) const {
     const Line* line = findLine(m_texts, name);
     return line ? line->value : QString();
+}
+
+qint64 TskThemeFileReader::HeldBytes() const {
+    qint64 total = 0;
+    for (const QByteArray& file : m_files)
+        total += file.size();
+    return total;
 }
 
 QByteArray TskThemeFileReader::ImageBytes(int imageIndex) const {

@@ -19,7 +19,9 @@ class QIODevice;
 // an error (TskSkinError out of the constructor), as a copy of it would fail.
 // The reader keeps the file's bytes once and every entry's data points into
 // them, so entries sharing a data block are fine and memory stays the file's
-// size.
+// size. Loading a second file adds its entries after the first file's (a
+// look-up still answers from the first match) and keeps both files' bytes,
+// so the streams handed out before stay valid.
 class TskThemeFileReader {
 public:
     enum class ValueKind { Image, Integer, Boolean, Text };
@@ -54,8 +56,8 @@ public:
     // Every loaded entry in file order.
     const std::vector<LoadedEntry>& Entries() const { return m_entries; }
     QByteArray ImageBytes(int imageIndex) const;
-    // The bytes the reader keeps: the file's, once.
-    qint64 HeldBytes() const { return m_file.size(); }
+    // The bytes the reader keeps: each loaded file's, once.
+    qint64 HeldBytes() const;
     // Empty when the chain ended at its terminator; otherwise why it stopped.
     const QString& StopReason() const { return m_stopReason; }
     bool Complete() const { return m_stopReason.isEmpty(); }
@@ -69,7 +71,9 @@ private:
     void stop(const QString& reason) { m_stopReason = reason; }
     static const Line* findLine(const std::vector<Line>& list, const QString& name);
 
-    QByteArray m_file; // first: the image streams point into it
+    // First: the image streams point into these. A list, never shrunk or
+    // reassigned, so a later load can't free what earlier streams read.
+    std::vector<QByteArray> m_files;
     std::vector<std::pair<QString, std::unique_ptr<QBuffer>>> m_images;
     std::vector<Line> m_integers;
     std::vector<Line> m_booleans;

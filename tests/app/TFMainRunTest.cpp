@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +92,40 @@ TEST_F(TFMainRunTest, EmptyOutputFolderOrNoServerEndTheRunWithTheStandardErrorBo
     EXPECT_EQ(boxes, QStringList({"LibreOffice is not installed."}));
     EXPECT_EQ(window->Memo1->lines(), QStringList({"kept"}));
     EXPECT_TRUE(window->skButton2->isEnabled());
+}
+
+// A Japanese window writes its failure lines and error boxes in Japanese, as
+// it writes its success text, and says which links it did not follow.
+TEST_F(TFMainRunTest, FailuresAndLinksOutOfTheTreeAreLoggedInTheWindowsLanguage) {
+    window->languageIdSource = [] { return std::uint16_t(1041); };
+    window->FormCreate();
+    const QString outside = temp.path() + "/nas";
+    ASSERT_TRUE(PosixFiles::makePath(outside));
+    PosixFiles::writeAll(outside + "/c.ppt", "deck");
+    ASSERT_EQ(::symlink(outside.toUtf8().constData(), (in + "/2019").toUtf8().constData()), 0);
+    ASSERT_EQ(::symlink((temp.path() + "/gone.ppt").toUtf8().constData(),
+                        (in + "/dangling.ppt").toUtf8().constData()),
+              0);
+    ASSERT_EQ(::mkfifo((in + "/pipe.ppt").toUtf8().constData(), 0600), 0);
+    window->skButton2Click();
+    const QStringList lines = window->Memo1->lines();
+    EXPECT_TRUE(lines.contains(in + "/a.ppt" + QString::fromUtf8("完成を処理します!")));
+    EXPECT_TRUE(lines.contains(in + "/dangling.ppt" + QString::fromUtf8("リンク先が存在しません")))
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(
+        lines.contains(in + "/pipe.ppt" + QString::fromUtf8("通常のファイルではありません")));
+    EXPECT_TRUE(lines.contains(
+        in + "/2019" +
+        QString::fromUtf8("このリンクはフォルダーの外（%1）を指しているため、たどりません")
+            .arg(outside)));
+    for (const QString& line : lines)
+        EXPECT_FALSE(line.contains("c.ppt")) << "followed the link out of the tree";
+
+    server->startable = false;
+    server->startFailure = QStringLiteral("LibreOffice is not installed: soffice was not found");
+    window->skButton2Click();
+    EXPECT_EQ(boxes, QStringList({QString::fromUtf8(
+                         "LibreOffice がインストールされていません：soffice が見つかりません.")}));
 }
 
 TEST_F(TFMainRunTest, ClosingTheWindowDuringARunEndsItAfterTheCurrentFileAndQuitsTheServer) {

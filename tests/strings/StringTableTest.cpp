@@ -1,5 +1,6 @@
 #include "strings/StringTable.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 TEST(StringTable, OnlyThreeExactLanguageIdsLeaveEnglish) {
@@ -50,4 +51,51 @@ TEST(StringTable, SystemMenuCaptions) {
     EXPECT_EQ(StringTable::text(65249), "Mi&nimize");
     EXPECT_EQ(StringTable::text(65250), "Ma&ximize/Restore");
     EXPECT_EQ(StringTable::text(65251), "&Close");
+}
+
+TEST(StringTable, FailureTextsInEveryLanguage) {
+    const int count = StringTable::failureTextCount();
+    ASSERT_GT(count, 30);
+    const QRegularExpression place(QStringLiteral("%[1-9]"));
+    auto places = [&](const QString& text) {
+        QStringList found;
+        for (auto m = place.globalMatch(text); m.hasNext();)
+            found << m.next().captured();
+        found.sort();
+        return found;
+    };
+    for (int offset = StringTable::kFirstFailureText;
+         offset < StringTable::kFirstFailureText + count; ++offset) {
+        const QString english = StringTable::text(20000 + offset);
+        SCOPED_TRACE(english.toStdString());
+        ASSERT_FALSE(english.isEmpty());
+        // What a run writes, with something filled in.
+        QString written = english;
+        for (int n = 1; n <= 3; ++n)
+            written.replace(QStringLiteral("%%1").arg(n), QStringLiteral("<%1 & 50%2>").arg(n));
+        for (int base : {10000, 30000, 40000}) {
+            const QString own = StringTable::text(base + offset);
+            EXPECT_FALSE(own.isEmpty());
+            EXPECT_NE(own, english);
+            EXPECT_EQ(places(own), places(english));
+            QString expected = own;
+            for (int n = 1; n <= 3; ++n)
+                expected.replace(QStringLiteral("%%1").arg(n),
+                                 QStringLiteral("<%1 & 50%2>").arg(n));
+            EXPECT_EQ(StringTable::failureText(base, written), expected) << base;
+        }
+        EXPECT_EQ(StringTable::failureText(20000, written), written);
+    }
+    EXPECT_EQ(StringTable::failureText(40000,
+                                       QStringLiteral("Cannot read the folder: Permission denied")),
+              QString::fromUtf8("フォルダーを読み取れません：Permission denied"));
+    // Anything else stays as written, the server's own words included.
+    EXPECT_EQ(StringTable::failureText(10000, QStringLiteral("Cannot open file")),
+              "Cannot open file");
+    EXPECT_EQ(StringTable::failureText(10000, QStringLiteral("The file is empty!")),
+              "The file is empty!");
+    // Beyond the original texts: offsets 14 and up to the first failure text
+    // stay empty.
+    EXPECT_TRUE(StringTable::text(20000 + StringTable::kFirstFailureText - 1).isEmpty());
+    EXPECT_TRUE(StringTable::text(20000 + StringTable::kFirstFailureText + count).isEmpty());
 }

@@ -42,7 +42,7 @@ AutomationObjectPtr FakePresentationServer::attach() {
 AutomationObjectPtr FakePresentationServer::start() {
     record(QStringLiteral("start"));
     if (!startable)
-        throw AutomationError(QStringLiteral("LibreOffice is not installed"));
+        throw AutomationError(startFailure);
     ++m_starts;
     m_attached = false;
     return makeApplication();

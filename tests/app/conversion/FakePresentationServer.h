@@ -22,6 +22,7 @@ class FakePresentationServer : public PresentationServer {
 public:
     bool attachable = false; // a server is "already running"
     bool startable = true;
+    QString startFailure = QStringLiteral("LibreOffice is not installed"); // when not startable
     std::function<void(const QString&)> onOpen; // runs on the worker thread
 
     AutomationObjectPtr attach() override;

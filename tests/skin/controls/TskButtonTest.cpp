@@ -341,12 +341,24 @@ TEST(TskButton, ReturnGoesToTheDefaultButtonOrTheFocusedOneAndEscapeToCancel) {
     edit->setFocus();
     QApplication::processEvents();
     EXPECT_TRUE(ok->Active());
-    // Space on a focused button presses it until the key comes up.
+    // Space on a focused button presses it until the key comes up; held
+    // Ctrl or Alt make no difference. Each key that types a character gives
+    // OnKeyDown, then OnKeyPress.
     ok->setFocus();
+    QSignalSpy keyDowns(ok, &TCustomControl::OnKeyDown);
+    QSignalSpy keyPresses(ok, &TCustomControl::OnKeyPress);
     QTest::keyPress(ok, Qt::Key_Space);
     EXPECT_TRUE(ok->MouseDown());
     QTest::keyRelease(ok, Qt::Key_Space);
     EXPECT_EQ(okClicks.count(), 2);
+    QTest::keyClick(ok, Qt::Key_Space, Qt::ControlModifier);
+    QTest::keyClick(ok, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(okClicks.count(), 4);
+    EXPECT_EQ(keyDowns.count(), 5); // Ctrl goes down twice as well
+    EXPECT_EQ(keyPresses.count(), 3);
+    QTest::keyClick(ok, Qt::Key_Shift); // types nothing
+    EXPECT_EQ(keyDowns.count(), 6);
+    EXPECT_EQ(keyPresses.count(), 3);
 }
 
 TEST(TskButton, AltAcceleratorClicksOnlyAnEnabledButton) {
@@ -444,6 +456,19 @@ TEST(TskButton, AFaceThatCannotBeHadIsBlank) {
     // The blank frame stretched over the face: white, not the button's colour.
     const QImage image = shot(b);
     EXPECT_EQ(countColor(image, qRgb(255, 255, 255)), b->width() * b->height());
+
+    // A theme without a button picture is no error: the face is empty and
+    // the button shows its colour.
+    const QString plain = dir.filePath(QStringLiteral("plain.vsk"));
+    skintest::ThemeFileBytes without;
+    without.entry(skintest::rec(0), "FormBorderColor", 1, 400, 4, skintest::rec(1))
+        .entry(skintest::rec(1), "End", 0, 0, 0, 0)
+        .put(400, skintest::ThemeFileBytes::int32(0x030201));
+    ASSERT_TRUE(without.save(plain));
+    theme->SetThemeFile(plain);
+    ASSERT_TRUE(theme->IsThemeLoaded());
+    const QRgb own = TskColor::toQColor(b->EffectiveColor()).rgb();
+    EXPECT_EQ(countColor(shot(b), own), b->width() * b->height());
 }
 
 TEST(TskButton, ClickHandsTheModalResultToTheDialog) {
@@ -513,10 +538,11 @@ TEST(TskButton, LinkedActionGivesCaptionStateHintAndGlyphAndFollowsItsChanges) {
     EXPECT_EQ(b->Caption(), "Mine");
     action.setText(QStringLiteral("&Go"));
     EXPECT_EQ(b->Caption(), "&Go");
-    // A glyph that came from the action follows its icon.
+    // The action's picture was copied into the empty glyph once: the glyph
+    // is the button's own now and does not follow the icon.
     action.setIcon(squareIcon(QColor(13, 201, 17), QColor(13, 201, 17)));
-    EXPECT_EQ(countColor(shot(b), qRgb(13, 201, 17)), 64);
-    EXPECT_EQ(countColor(shot(b), qRgb(201, 13, 17)), 0);
+    EXPECT_EQ(countColor(shot(b), qRgb(13, 201, 17)), 0);
+    EXPECT_EQ(countColor(shot(b), qRgb(201, 13, 17)), 60);
 
     // A glyph of the button's own is never replaced by the action's icon.
     TskButton own(&f.window);

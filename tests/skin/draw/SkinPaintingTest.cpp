@@ -100,14 +100,10 @@ TEST(SkinPainting, DrawThreePartHorizontalMasksEndsAndStretchesTheMiddle) {
 }
 
 TEST(SkinPainting, TileDrawStartsAtZeroAndCoversTheRectangle) {
-    const auto positions = TilePositions(QSize(8, 8), QSize(20, 20));
-    EXPECT_EQ(positions.size(), 16u);
-    for (const QPoint& pos : positions) {
-        EXPECT_EQ(pos.x() % 8, 0);
-        EXPECT_LE(pos.x(), 24);
-        EXPECT_LE(pos.y(), 24);
-    }
-    EXPECT_TRUE(TilePositions(QSize(0, 8), QSize(20, 20)).empty());
+    // Copies at x and y in {0, 8, 16, 24}: 16 copies, up to 32.
+    EXPECT_EQ(TiledArea(QSize(8, 8), QSize(20, 20)), QRect(0, 0, 32, 32));
+    EXPECT_EQ(TiledArea(QSize(16, 16), QSize(40, 20)), QRect(0, 0, 64, 48));
+    EXPECT_TRUE(TiledArea(QSize(0, 8), QSize(20, 20)).isEmpty());
     QImage tile = coordinateImage(8, 8);
     QImage canvas = blankCanvas(20, 20);
     QPainter p(&canvas);
@@ -115,6 +111,14 @@ TEST(SkinPainting, TileDrawStartsAtZeroAndCoversTheRectangle) {
     p.end();
     EXPECT_EQ(sourceOf(canvas, 0, 0), QPoint(0, 0));
     EXPECT_EQ(sourceOf(canvas, 19, 17), QPoint(3, 1));
+    // On a larger canvas the copies stop after the last column and row.
+    QImage wide = blankCanvas(40, 40);
+    QPainter w(&wide);
+    TileDraw(w, tile, QRect(0, 0, 12, 12));
+    w.end();
+    EXPECT_EQ(sourceOf(wide, 23, 23), QPoint(7, 7));
+    EXPECT_EQ(wide.pixel(24, 5), blankCanvas(1, 1).pixel(0, 0));
+    EXPECT_EQ(wide.pixel(5, 24), blankCanvas(1, 1).pixel(0, 0));
 }
 
 TEST(SkinPainting, RotateBitmap180MovesEveryPixel) {

@@ -56,23 +56,23 @@ void RealPointer::MoveTo(QPoint global) {
     Settle(30);
 }
 
-void RealPointer::Press() {
-    run({"mousedown", "1"});
+void RealPointer::Press(int button) {
+    run({"mousedown", QString::number(button)});
     Settle();
 }
 
-void RealPointer::Release() {
-    run({"mouseup", "1"});
+void RealPointer::Release(int button) {
+    run({"mouseup", QString::number(button)});
     Settle();
 }
 
-void RealPointer::Drag(QPoint from, QPoint to, int steps) {
+void RealPointer::Drag(QPoint from, QPoint to, int steps, int button) {
     MoveTo(from);
-    Press();
+    Press(button);
     for (int i = 1; i <= steps; ++i)
         MoveTo(from + (to - from) * i / steps);
     Settle(100);
-    Release();
+    Release(button);
     Settle(100);
 }
 

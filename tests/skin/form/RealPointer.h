@@ -20,10 +20,11 @@ public:
     static bool WindowManagerRunning();
 
     void MoveTo(QPoint global);
-    void Press();
-    void Release();
+    // Button 1 is the left, 2 the middle, 3 the right one.
+    void Press(int button = 1);
+    void Release(int button = 1);
     // Press here, move to There in Steps steps, release.
-    void Drag(QPoint from, QPoint to, int steps = 10);
+    void Drag(QPoint from, QPoint to, int steps = 10, int button = 1);
     void Click(QPoint at);
     // Two clicks as fast as a person's double click.
     void DoubleClick(QPoint at);

@@ -184,4 +184,15 @@ TEST(SkinFormBorder, ThemeSideImagesReplaceTheRing) {
     EXPECT_EQ(SkinFormBorder::ClientMargins(5, 0), QMargins(6, 3, 6, 1));
     EXPECT_EQ(SkinFormBorder::ClientMargins(5, 9), QMargins(6, 3, 6, 10));
     EXPECT_EQ(SkinFormBorder::ClientMargins(0, 9), QMargins(3, 3, 3, 3));
+
+    // With the title bar hidden, the top strip between the images is the
+    // window's own colour, not the panel's; while a menu bar exists, shown or
+    // not, it is the menu bar's.
+    in.titleBarVisible = false;
+    in.formColor = 0x00102030;
+    in.menuBarColor = 0x00405060;
+    EXPECT_EQ(paint(in).pixel(40, 1), rgb(0x00102030));
+    in.menuBarExists = true;
+    in.menuBarVisible = false;
+    EXPECT_EQ(paint(in).pixel(40, 1), rgb(0x00405060));
 }

@@ -1,6 +1,8 @@
 #include "skin/form/TskForm.h"
 
 #include "TitleBarTestSupport.h"
+#include "TskThemeFileWriter.h"
+#include "component/PropertyByName.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskTitleBar.h"
@@ -10,8 +12,12 @@
 #include "tests/skin/SkinTestComponents.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -76,6 +82,12 @@ TEST(TskForm, TakesOverItsWindowInsideAThreePixelRing) {
     EXPECT_EQ(w.form->TitleBar()->geometry().topLeft(), QPoint(0, 0));
     w.form->SetVersion(QStringLiteral("1.0"));
     EXPECT_EQ(w.form->property("Version").toString(), "5.8");
+    // The frame knows the window's own colour apart from the panel's.
+    QPalette own = w.window.palette();
+    own.setColor(w.window.backgroundRole(), QColor(1, 2, 3));
+    w.window.setPalette(own);
+    EXPECT_EQ(w.form->FrameInput().formColor, 0x00030201);
+    EXPECT_FALSE(w.form->FrameInput().menuBarExists);
     // Resizing keeps the ring.
     w.window.show();
     w.window.resize(400, 250);
@@ -280,6 +292,40 @@ TEST(TskForm, RemovedThemeResetsTheChildrenEvenWithoutAutoUpdate) {
     EXPECT_EQ(child->UIStyle(), TskUIStyle::MacOS);
 }
 
+TEST(TskForm, ThePanelHasAReadingOrderAPopupMenuAndMouseEvents) {
+    Window w;
+    w.showActive();
+    // The reading order reaches the title bar, which takes its parent's.
+    EXPECT_EQ(GetPropertyByName(w.form, "BiDiMode").value<TBiDiMode>(), TBiDiMode::bdLeftToRight);
+    SetPropertyByName(w.form, "BiDiMode", QStringLiteral("bdRightToLeft"));
+    EXPECT_EQ(w.form->BiDiMode(), TBiDiMode::bdRightToLeft);
+    EXPECT_EQ(w.form->TitleBar()->layoutDirection(), Qt::RightToLeft);
+
+    QSignalSpy downs(w.form, &TskForm::OnMouseDown);
+    QSignalSpy moves(w.form, &TskForm::OnMouseMove);
+    QSignalSpy ups(w.form, &TskForm::OnMouseUp);
+    QSignalSpy clicks(w.form, &TskForm::OnClick);
+    const QPoint on(100, 100);
+    QTest::mouseMove(w.form, on);
+    QTest::mouseClick(w.form, Qt::LeftButton, {}, on);
+    EXPECT_GE(moves.count(), 1);
+    EXPECT_EQ(downs.count(), 1);
+    EXPECT_EQ(ups.count(), 1);
+    EXPECT_EQ(clicks.count(), 1);
+    // Released off the panel: no click.
+    QTest::mousePress(w.form, Qt::LeftButton, {}, on);
+    QTest::mouseRelease(w.form, Qt::LeftButton, {}, QPoint(-20, 100));
+    EXPECT_EQ(clicks.count(), 1);
+
+    auto* menu = new TskPopupMenu(&w.window);
+    menu->addAction(QStringLiteral("Refresh"));
+    SetPropertyByName(w.form, "PopupMenu", QVariant::fromValue(menu));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, on, w.form->mapToGlobal(on));
+    QApplication::sendEvent(w.form, &request);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+}
+
 TEST(TskForm, FormPanelRefusesTheFormItself) {
     Window w;
     titlebartest::MessageCapture capture;
@@ -288,8 +334,9 @@ TEST(TskForm, FormPanelRefusesTheFormItself) {
     w.form->SetFormPanel(w.form);
     ASSERT_EQ(capture.messages.size(), 1);
     EXPECT_EQ(capture.messages[0].kind, MessageBoxSeam::Kind::Error);
-    EXPECT_TRUE(capture.messages[0].text.startsWith(
-        "Sorry, you can't select the Form assign to FormPanel property"));
+    // A refusal, not an error's message: no full stop is added.
+    EXPECT_EQ(capture.messages[0].text,
+              "Sorry, you can't select the Form assign to FormPanel property");
     EXPECT_EQ(w.form->FormPanel(), panel);
     // The panel fills what the title bar leaves.
     EXPECT_EQ(panel->geometry(),
@@ -372,6 +419,45 @@ TEST(TskForm, ThemeWithBorderImagesFramesTheWindowWithThem) {
     delete theme;
     EXPECT_EQ(w.form->GetSideBorderWidth(), 0);
     EXPECT_EQ(w.form->geometry().topLeft(), QPoint(3, 3));
+}
+
+// The form draws from a theme that reads another file: the whole window
+// shows the new file, frame colours and title bar alike, not only the
+// controls that look their pictures up on every paint.
+TEST(TskForm, AThemeThatReadsAnotherFileReachesTheFormAndItsTitleBar) {
+    QTemporaryDir dir;
+    const auto themeFile = [&](const char* name, qint32 colour, int leftWidth) {
+        TskThemeFileWriter writer;
+        writer.AddInt(QStringLiteral("FormBorderColor"), colour);
+        writer.AddInt(QStringLiteral("FormBackgroundColor"), colour + 1);
+        QImage left(leftWidth, 24, QImage::Format_RGB32);
+        left.fill(qRgb(90, 90, 90));
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        left.save(&buffer, "BMP");
+        writer.AddImage(QStringLiteral("TitleBarLeftImage"), bmp);
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(writer.Bytes()) > 0);
+        return path;
+    };
+    const QString first = themeFile("1.vsk", 0x101010, 7);
+    const QString second = themeFile("2.vsk", 0x202020, 11);
+    Window w;
+    auto* theme = new TskFileTheme(&w.window);
+    theme->SetThemeFile(first);
+    w.form->SetFileTheme(theme);
+    w.form->SetUIStyle(TskUIStyle::FromThemeFile);
+    ASSERT_EQ(w.form->BorderColor(), 0x101010);
+    ASSERT_EQ(w.form->TitleBar()->SectionPicture(0).width(), 7);
+
+    theme->SetThemeFile(second);
+    EXPECT_EQ(w.form->BorderColor(), 0x202020);
+    EXPECT_EQ(w.form->Color(), 0x202021);
+    EXPECT_EQ(w.form->FrameInput().borderColor, 0x202020);
+    EXPECT_EQ(w.form->TitleBar()->SectionPicture(0).width(), 11);
+    EXPECT_EQ(w.form->TitleBar()->height(), 24 - 3);
 }
 
 TEST(TskForm, TheWindowsOwnMenuIsEmptiedWheneverItIsShown) {

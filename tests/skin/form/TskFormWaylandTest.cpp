@@ -1,6 +1,7 @@
 // The skinned window as a client of a real Wayland compositor (weston on its
 // headless backend): what the compositor shows of it, and who moves it.
 
+#include "MaximizedOnScreen.h"
 #include "tests/skin/DrawnPixels.h"
 
 #include "platform/WindowManager.h"
@@ -92,4 +93,42 @@ TEST(WaylandWindow, TheCompositorShowsTheSkinWithTheCornersCutAndIsAskedForMoves
     EXPECT_TRUE(WindowManager::PlacesWindows());
     EXPECT_FALSE(WindowManager::RunningOnX());
     EXPECT_FALSE(WindowManager::MissingOnX());
+}
+
+// The compositor gives a maximized window the work area and no other bounds:
+// the window keeps that size and lays its skin over the maximized bounds,
+// its frame out of sight left, top and right, its last row see-through.
+TEST(WaylandWindow, AMaximizedWindowShowsItsSkinOverTheMaximizedBounds) {
+    QWidget window;
+    window.resize(320, 200);
+    auto* form = new TskForm(&window);
+    form->SetUIStyle(TskUIStyle::MacOS);
+    form->SetBorderColor(maximizedtest::kBorder);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage before = compositorScreen();
+    ASSERT_FALSE(before.isNull());
+    const QRect area = before.rect(); // no panel: the whole output
+    const QImage behind = before.copy(0, area.bottom(), area.width(), 1);
+    const QSize normal = window.size();
+
+    window.setWindowState(Qt::WindowMaximized);
+    QStringList wrong{QStringLiteral("not maximized")};
+    // What was still wrong when the wait gave up is the report below.
+    (void)QTest::qWaitFor(
+        [&] {
+            if (window.size() != area.size())
+                return false;
+            wrong = maximizedtest::Check(compositorScreen(), area, form, behind);
+            return wrong.isEmpty();
+        },
+        10000);
+    EXPECT_TRUE(window.isMaximized());
+    EXPECT_EQ(window.size(), area.size());
+    EXPECT_EQ(form->SkinRect(), TskForm::MaximizedBounds(QRect(QPoint(), area.size())));
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QStringLiteral("; ")).toStdString();
+
+    window.setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == normal; }, 10000));
+    EXPECT_EQ(form->SkinRect(), window.rect());
 }

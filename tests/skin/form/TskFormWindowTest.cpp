@@ -1,18 +1,23 @@
 // The skinned window on a real X display, with and without a window manager,
 // handled with the X server's own pointer.
 
+#include "MaximizedOnScreen.h"
 #include "RealPointer.h"
 #include "platform/WindowManager.h"
+#include "skin/controls/TskButton.h"
 #include "skin/form/SkinMainForm.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
 #include "skin/form/TskTitleBarButtons.h"
 #include "skin/form/TskTitleBarPopupMenu.h"
+#include "skin/menus/TskMainMenu.h"
+#include "skin/menus/TskMenuBar.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -133,6 +138,13 @@ TEST_F(SkinnedWindow, DraggingTheTitleBarKeepsTheGrabbedPointUnderThePointer) {
     EXPECT_NEAR(moved.x(), 100, 1);
     EXPECT_NEAR(moved.y(), 70, 1);
     EXPECT_EQ(w.frame().size(), before.size());
+    // A few pixels, well short of a drag distance, move it too: the window
+    // goes with the pointer from its first motion.
+    const QRect after = w.frame();
+    const QPoint again = after.topLeft() + QPoint(150, 10);
+    pointer.Drag(again, again + QPoint(3, 2), 3);
+    RealPointer::SettleUntil([&] { return w.frame().topLeft() != after.topLeft(); }, 2000);
+    EXPECT_EQ(w.frame().topLeft() - after.topLeft(), QPoint(3, 2));
 }
 
 TEST_F(SkinnedWindow, DoubleClickOnTheControlBoxClosesTheWindow) {
@@ -187,15 +199,13 @@ TEST_F(SkinnedWindow, TheMaximizeButtonOfATitleBarOnAnOrdinaryWindowUsesTheWorkA
     EXPECT_EQ(window.geometry(), normal);
 }
 
-// Maximized: the work area with the frame pushed off the screen on the left,
-// top and right. A window manager has the last word on a maximized window's
-// bounds (openbox holds it to the work area), so there only the covering is
-// asked for.
-bool coversWorkArea(const QRect& frame) {
-    const QRect maximized = TskForm::MaximizedBounds(GetWorkAreaRect());
-    if (RealPointer::WindowManagerRunning())
-        return frame.contains(GetWorkAreaRect().adjusted(0, 0, 0, -1));
-    return frame == maximized;
+// Where the skinned window lies on the screen: maximized, the work area with
+// the frame pushed off the screen on the left, top and right and 1 pixel
+// short of the bottom, whether the window took those bounds itself (no
+// window manager) or a window manager holds it to the work area.
+QRect skinOnScreen(const QWidget* window, const TskForm* form) {
+    const QRect skin = form->SkinRect();
+    return QRect(window->mapToGlobal(skin.topLeft()), skin.size());
 }
 
 TEST_F(SkinnedWindow, DoubleClickOnTheTitleMaximizesAndAgainRestores) {
@@ -203,7 +213,9 @@ TEST_F(SkinnedWindow, DoubleClickOnTheTitleMaximizesAndAgainRestores) {
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect normal = w.frame();
     pointer.DoubleClick(normal.topLeft() + QPoint(200, 10));
-    EXPECT_TRUE(RealPointer::SettleUntil([&] { return coversWorkArea(w.frame()); }));
+    const QRect maximized = TskForm::MaximizedBounds(GetWorkAreaRect());
+    EXPECT_TRUE(
+        RealPointer::SettleUntil([&] { return skinOnScreen(w.window, w.form) == maximized; }));
     EXPECT_TRUE(w.window->isMaximized());
     // The bar is at the screen's top now.
     pointer.DoubleClick(w.window->mapToGlobal(QPoint(200, 10)));
@@ -254,12 +266,30 @@ TEST_F(SkinnedWindow, RoundCornersShapeTheWindowAndSquareOnesTakeTheShapeAway) {
 
 TEST_F(SkinnedWindow, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     ShownWindow w;
+    w.form->SetBorderColor(maximizedtest::kBorder);
     ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
     const QRect normal = w.frame();
-    w.window->setWindowState(Qt::WindowMaximized);
-    EXPECT_TRUE(RealPointer::SettleUntil([&] { return coversWorkArea(w.frame()); }));
+    const QRect area = GetWorkAreaRect();
+    const QImage behind = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, 0, area.bottom(), area.right() + 1, 1)
+                              .toImage();
+    // As a person maximizes it: a double click on the title.
+    pointer.DoubleClick(normal.topLeft() + QPoint(200, 10));
+    QStringList wrong;
+    RealPointer::SettleUntil([&] {
+        if (!w.window->isMaximized())
+            return false;
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        wrong = maximizedtest::Check(screen, area, w.form, behind);
+        return wrong.isEmpty();
+    });
+    EXPECT_TRUE(w.window->isMaximized());
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(skinOnScreen(w.window, w.form), TskForm::MaximizedBounds(area));
     w.window->setWindowState(Qt::WindowNoState);
     EXPECT_TRUE(RealPointer::SettleUntil([&] { return w.frame() == normal; }));
+    EXPECT_EQ(w.form->SkinRect(), QRect(QPoint(), normal.size()));
+    EXPECT_EQ(w.form->geometry(), QRect(3, 3, normal.width() - 6, normal.height() - 6));
     if (RealPointer::WindowManagerRunning())
         return;
     // Back at once: the window ends where it was.
@@ -268,4 +298,62 @@ TEST_F(SkinnedWindow, MaximizingCoversTheWorkAreaWithTheFrameOffScreen) {
     w.window->setWindowState(Qt::WindowNoState);
     RealPointer::Settle(300);
     EXPECT_EQ(w.frame(), normal);
+}
+
+// A skinned button under the display's own pointer: it hears the pointer move
+// with no button held, and it says the pointer left however it was dragged
+// out, once.
+TEST_F(SkinnedWindow, AButtonHearsThePointerAndItsLeavingWhicheverButtonDragsItOut) {
+    ShownWindow w;
+    auto* button = new TskButton(w.form);
+    button->move(40, 60);
+    button->show();
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    QSignalSpy moves(button, &TCustomControl::OnMouseMove);
+    QSignalSpy enters(button, &TskCustomButton::OnMouseEnter);
+    QSignalSpy exits(button, &TskCustomButton::OnMouseExit);
+    const QPoint inside = button->mapToGlobal(QPoint(10, 10));
+    const QPoint outside = button->mapToGlobal(QPoint(10, 80));
+    pointer.MoveTo(inside);
+    pointer.MoveTo(inside + QPoint(5, 2));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return moves.count() > 0; }, 2000));
+    EXPECT_TRUE(button->MouseIn());
+    for (int drag : {3, 2, 1}) { // right, middle, left
+        SCOPED_TRACE(drag);
+        pointer.MoveTo(inside);
+        RealPointer::SettleUntil([&] { return button->MouseIn(); }, 2000);
+        const int exitsBefore = int(exits.count());
+        pointer.Drag(inside, outside, 4, drag);
+        RealPointer::SettleUntil([&] { return exits.count() > exitsBefore; }, 2000);
+        EXPECT_EQ(exits.count(), exitsBefore + 1);
+        EXPECT_FALSE(button->MouseIn());
+    }
+    EXPECT_GE(enters.count(), 3);
+}
+
+// The menu bar under the display's own pointer: a click drops a menu down,
+// pointing at the next button swaps the drop-downs, a click on the open
+// button closes it.
+TEST_F(SkinnedWindow, TheMenuBarsDropDownsFollowThePointer) {
+    ShownWindow w;
+    auto* menu = new TskMainMenu(w.window);
+    QList<QMenu*> drops;
+    for (const char* caption : {"&File", "&Edit"}) {
+        drops.append(menu->addMenu(QString::fromLatin1(caption)));
+        drops.last()->addAction(QStringLiteral("Item"));
+    }
+    menu->HookMenuItems(); // the bar takes the items built
+    ASSERT_TRUE(RealPointer::WaitPlaced(w.window));
+    TskMenuBar* bar = w.form->MenuBar();
+    ASSERT_NE(bar, nullptr);
+    const auto at = [&](int button) { return bar->mapToGlobal(bar->ButtonRect(button).center()); };
+    pointer.Click(at(0));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return drops[0]->isVisible(); }));
+    pointer.MoveTo(at(1));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return drops[1]->isVisible(); }));
+    EXPECT_FALSE(drops[0]->isVisible());
+    EXPECT_EQ(bar->OpenButton(), 1);
+    pointer.Click(at(1));
+    EXPECT_TRUE(RealPointer::SettleUntil([&] { return !drops[1]->isVisible(); }));
+    EXPECT_EQ(bar->OpenButton(), -1);
 }

@@ -184,4 +184,11 @@ TEST(TskTitleBarSection, AutoSizeTakesThePictureWidth) {
     EXPECT_EQ(copy.Items(0)->Width(), 33);
     EXPECT_TRUE(copy.Items(0)->AutoSize());
     EXPECT_EQ(copy.Items(0)->Picture().size(), QSize(33, 20));
+    // An empty picture is a picture all the same: it is 0 wide. AutoSize
+    // looks for a graphic and finds none, so the width stays.
+    section->SetPicture(QImage());
+    EXPECT_EQ(section->Width(), 0);
+    section->SetWidth(12);
+    section->SetAutoSize(true);
+    EXPECT_EQ(section->Width(), 12);
 }

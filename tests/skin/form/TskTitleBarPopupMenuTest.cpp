@@ -45,6 +45,8 @@ TEST(TskTitleBarPopupMenu, FourEntriesWithTheirAccelerators) {
     EXPECT_EQ(items[3]->text(), StringTable::text(65251));
     EXPECT_EQ(items[0], w.menu->MinimizeItem());
     EXPECT_EQ(items[3], w.menu->CloseItem());
+    // Exactly those letters: the menu gives none of its own.
+    EXPECT_EQ(w.menu->AutoHotkeys(), SkinMenu::TMenuAutoFlag::maManual);
 }
 
 TEST(TskTitleBarPopupMenu, EntriesFollowTheVisibleButtons) {

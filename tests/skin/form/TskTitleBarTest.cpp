@@ -114,9 +114,15 @@ TEST(TskTitleBar, StandaloneBarKeepsTheWholeImageHeight) {
     QWidget window;
     window.resize(320, 120);
     TskTitleBar* bar = new TskTitleBar(&window);
+    QSignalSpy resizes(bar, &TskTitleBar::OnResize);
     bar->SetUIStyle(TskUIStyle::BlueGlass);
     EXPECT_EQ(bar->height(), 33);
     EXPECT_EQ(bar->width(), 320); // kept along the top edge
+    window.show();
+    resizes.clear();
+    window.resize(400, 120);
+    EXPECT_EQ(bar->width(), 400);
+    EXPECT_EQ(resizes.count(), 1);
     EXPECT_EQ(bar->ButtonRowTop(), 6);
     EXPECT_EQ(window.minimumWidth(), 270);
     EXPECT_EQ(bar->RoundCorner(), 11);

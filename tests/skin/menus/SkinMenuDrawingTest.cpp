@@ -1,6 +1,7 @@
 #include "skin/menus/SkinMenuDrawing.h"
 #include "skin/draw/SkinPainting.h"
 #include "skin/draw/TskColor.h"
+#include "skin/theme/SkinThemes.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -50,4 +51,22 @@ TEST(SkinMenuDrawing, FramesFillsAndTheMenuWindowBorder) {
     EXPECT_EQ(menu.pixel(19, 5), qRgb(0, 255, 0));    // and up the right side
     EXPECT_EQ(menu.pixel(5, 0), qRgb(0, 255, 0));     // and back along the top
     EXPECT_EQ(menu.pixel(0, 0), qRgb(9, 9, 9));       // whose end point is not drawn
+}
+
+TEST(SkinMenuDrawing, MacMenuImagesAreStretchedByRepeatingTheirRows) {
+    const QImage source = LoadBuiltinImage(QStringLiteral("MACOS_MENU_SELECT"));
+    ASSERT_EQ(source.height(), 21);
+    // Three times as high as the 20 rows it shows: every row three times over,
+    // in its own colour, and nothing blended between two rows.
+    QImage canvas = blankCanvas(4, 60, qRgb(9, 9, 9));
+    QPainter p(&canvas);
+    DrawMenuSelectImage(p, QRect(0, 0, 4, 60), TskUIStyle::MacOS);
+    p.end();
+    int rowsThatDiffer = 0;
+    for (int y = 0; y < 20; ++y) {
+        rowsThatDiffer += y > 0 && source.pixel(0, y) != source.pixel(0, y - 1);
+        for (int copy = 0; copy < 3; ++copy)
+            EXPECT_EQ(canvas.pixel(2, 3 * y + copy), source.pixel(0, y)) << "row " << y;
+    }
+    ASSERT_GT(rowsThatDiffer, 5) << "the picture has no rows to tell apart";
 }

@@ -115,16 +115,55 @@ TEST(SkinMenu, ItemWidthCountsCaptionShortcutAndBar) {
     menu.hide();
 }
 
-TEST(SkinMenu, ItemsAddedLaterAreSkinnedToo) {
+TEST(SkinMenu, ItemsAreSkinnedAsTheyAreInserted) {
+    // Built in code, never hooked by hand.
     TskPopupMenu menu;
-    menu.addAction("First");
-    menu.HookMenuItems();
+    menu.SetUIStyle(TskUIStyle::MacOS);
+    QAction* first = menu.addAction("First");
+    QAction* dash = menu.addAction("-");
     QMenu* sub = menu.addMenu("More");
     QAction* late = sub->addAction("-");
+    EXPECT_TRUE(dash->isSeparator());
     EXPECT_EQ(sub->style(), menu.style());
     EXPECT_TRUE(late->isSeparator());
     QMenu* deeper = sub->addMenu("Deeper");
     EXPECT_EQ(deeper->style(), menu.style());
+    menu.popup(QPoint(0, 0));
+    EXPECT_EQ(menu.actionGeometry(first).height(), 20);
+    EXPECT_EQ(menu.actionGeometry(dash).height(), 12);
+    menu.hide();
+    // A main menu likewise, filled before a form takes it.
+    TskMainMenu main;
+    QMenu* file = main.addMenu("&File");
+    file->addAction("&Open");
+    EXPECT_EQ(file->style(), main.style());
+}
+
+TEST(SkinMenu, AutomaticHotkeysGiveEveryItemALetterOfItsOwnWhenTheMenuDropsDown) {
+    EXPECT_EQ(SkinMenu::RethinkHotkeys({"&Save", "&Send", "Open", "-", "Options", "P&&L", "&&"}),
+              (QStringList{"&Save", "S&end", "&Open", "-", "O&ptions", "P&&&L", "&&"}));
+    // Nothing left to give: no accelerator.
+    EXPECT_EQ(SkinMenu::RethinkHotkeys({"&Ab", "&Ba", "ab"}), (QStringList{"&Ab", "&Ba", "ab"}));
+
+    TskPopupMenu menu;
+    QAction* open = menu.addAction(QStringLiteral("Open"));
+    QMenu* more = menu.addMenu(QStringLiteral("&More"));
+    QAction* deep = more->addAction(QStringLiteral("Deep"));
+    EXPECT_EQ(menu.AutoHotkeys(), SkinMenu::TMenuAutoFlag::maAutomatic);
+    menu.Popup(0, 0);
+    EXPECT_EQ(open->text(), "&Open");
+    EXPECT_EQ(deep->text(), "Deep"); // its menu has not dropped down
+    more->popup(QPoint(0, 0));
+    EXPECT_EQ(deep->text(), "&Deep");
+    more->hide();
+    menu.hide();
+    // Manual: the captions as written.
+    TskPopupMenu manual;
+    manual.SetAutoHotkeys(SkinMenu::TMenuAutoFlag::maManual);
+    QAction* plain = manual.addAction(QStringLiteral("Plain"));
+    manual.Popup(0, 0);
+    EXPECT_EQ(plain->text(), "Plain");
+    manual.hide();
 }
 
 TEST(SkinMenu, SelectedItemIsFilledAndFramedWithItsOwnTextColour) {

@@ -1,8 +1,10 @@
 #include "skin/menus/TskMenuBar.h"
 
 #include "TskThemeFileWriter.h"
+#include "component/AlignLayout.h"
 #include "skin/form/TskForm.h"
 #include "skin/form/TskTitleBar.h"
+#include "skin/menus/SkinMenuDrawing.h"
 #include "skin/menus/TskMainMenu.h"
 #include "skin/menus/TskPopupMenu.h"
 #include "skin/theme/TskFileTheme.h"
@@ -76,6 +78,112 @@ TEST(TskMenuBar, ThreeItemsGiveThreeButtonsInOrderUnderTheTitleBar) {
     delete w.menu;
     EXPECT_EQ(w.form->MenuBar(), nullptr);
     EXPECT_EQ(w.form->Menu(), nullptr);
+}
+
+TEST(TskMenuBar, ButtonsThatDoNotFitWrapOntoAnotherRowAndTheBarGrows) {
+    EXPECT_EQ(
+        TskMenuBar::WrapButtons({40, 50, 30}, 100, 22),
+        (std::vector<QRect>{QRect(0, 0, 40, 22), QRect(40, 0, 50, 22), QRect(0, 22, 30, 22)}));
+    // A button wider than the bar has a row of its own.
+    EXPECT_EQ(TskMenuBar::WrapButtons({150, 10}, 100, 20),
+              (std::vector<QRect>{QRect(0, 0, 150, 20), QRect(0, 20, 10, 20)}));
+
+    MenuWindow w;
+    // Large captions, so that the window can be narrower than the buttons.
+    w.menu->SetUseSystemFont(false);
+    w.menu->SetFontSize(28);
+    auto* below = new QWidget(w.form);
+    AlignLayout::setAlign(below, AlignLayout::alClient);
+    w.window.show();
+    TskMenuBar* bar = w.form->MenuBar();
+    const int top = w.form->GetTitleBarHeight();
+    ASSERT_EQ(bar->height(), 22);
+    EXPECT_EQ(below->y(), top + 22);
+    // Narrower than the three buttons: the last one goes to the next row, and
+    // what lies below the bar moves down, as do the ring's pieces beside it.
+    const int barWidth = bar->ButtonRect(1).right() + 1 + bar->ButtonRect(2).width() / 2;
+    ASSERT_GE(barWidth + 6, w.window.minimumWidth());
+    w.window.resize(barWidth + 6, 160);
+    QApplication::processEvents();
+    ASSERT_EQ(bar->width(), barWidth);
+    EXPECT_EQ(bar->ButtonRect(2).topLeft(), QPoint(0, 22));
+    EXPECT_EQ(bar->height(), 44);
+    EXPECT_EQ(below->y(), top + 44);
+    EXPECT_EQ(w.form->FrameInput().menuBarHeight, 44);
+    // Wide again: one row.
+    w.window.resize(360, 160);
+    QApplication::processEvents();
+    EXPECT_EQ(bar->height(), 22);
+    EXPECT_EQ(below->y(), top + 22);
+}
+
+TEST(TskMenuBar, ADropDownFollowsThePointerAndTheArrowKeysAlongTheBar) {
+    MenuWindow w;
+    w.window.show();
+    w.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    TskMenuBar* bar = w.form->MenuBar();
+    auto pressOn = [&](QWidget* target, int button) {
+        const QPoint global = bar->mapToGlobal(bar->ButtonRect(button).center());
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(target->mapFromGlobal(global)),
+                          QPointF(global), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    };
+    pressOn(bar, 0);
+    ASSERT_EQ(bar->OpenButton(), 0);
+    QMenu* file = w.items[0]->menu();
+    EXPECT_TRUE(file->isVisible());
+    // The open drop-down has the pointer; over the next button, that one
+    // drops down instead.
+    const QPoint overEdit = bar->mapToGlobal(bar->ButtonRect(1).center());
+    QMouseEvent move(QEvent::MouseMove, QPointF(file->mapFromGlobal(overEdit)), QPointF(overEdit),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(file, &move);
+    EXPECT_EQ(bar->OpenButton(), 1);
+    EXPECT_FALSE(file->isVisible());
+    QMenu* edit = w.items[1]->menu();
+    EXPECT_TRUE(edit->isVisible());
+    // Right and Left go along the bar, round its ends.
+    QTest::keyClick(edit, Qt::Key_Right);
+    EXPECT_EQ(bar->OpenButton(), 2);
+    QTest::keyClick(w.items[2]->menu(), Qt::Key_Right);
+    EXPECT_EQ(bar->OpenButton(), 0);
+    QTest::keyClick(file, Qt::Key_Left);
+    EXPECT_EQ(bar->OpenButton(), 2);
+    // A press on the open button closes it.
+    pressOn(w.items[2]->menu(), 2);
+    EXPECT_EQ(bar->OpenButton(), -1);
+    EXPECT_FALSE(w.items[2]->menu()->isVisible());
+    // Alt and the underlined letter drops a menu down from the keyboard.
+    QTest::keyClick(&w.window, Qt::Key_E, Qt::AltModifier);
+    EXPECT_EQ(bar->OpenButton(), 1);
+    EXPECT_NE(edit->activeAction(), nullptr);
+    edit->hide();
+    EXPECT_EQ(bar->OpenButton(), -1);
+}
+
+TEST(TskMenuBar, AnyMenuButASkinnedOneKeepsTheBarsOwnFont) {
+    MenuWindow w;
+    QFont own(QStringLiteral("DejaVu Serif"));
+    own.setPointSize(17);
+    w.form->QWidget::setFont(own);
+    TskMenuBar* bar = w.form->MenuBar();
+    QFont system;
+    SetMenuFont(system);
+    EXPECT_EQ(bar->DrawFont().pointSize(), system.pointSize());
+    w.menu->SetUseSystemFont(false);
+    w.menu->SetFontSize(23);
+    EXPECT_EQ(bar->DrawFont().pointSize(), 23);
+    // A plain menu has no say: a bar made for it writes in its own font.
+    w.form->SetMenu(nullptr);
+    QMenu plain;
+    plain.addMenu(QStringLiteral("&Plain"));
+    w.form->SetMenu(&plain);
+    ASSERT_NE(w.form->MenuBar(), nullptr);
+    EXPECT_EQ(w.form->MenuBar()->DrawFont().pointSize(), 17);
+    w.form->UpdateMenuBarFont();
+    EXPECT_EQ(w.form->MenuBar()->DrawFont().pointSize(), 17);
+    w.form->SetMenu(nullptr);
 }
 
 TEST(TskMenuBar, ADisabledItemIsGreyedAfterTheMenuChanges) {

@@ -1,5 +1,6 @@
 #include "skin/theme/TskFileTheme.h"
 #include "TskThemeFileWriter.h"
+#include "component/ComponentState.h"
 #include "component/PropertyByName.h"
 #include "skin/controls/TskButton.h"
 #include "skin/form/TskTitleBar.h"
@@ -126,6 +127,19 @@ TEST(FileTheme, SamePathLoadsOnce) {
     writeFile(path, themeBytes(2));
     theme.SetThemeFile(path);
     EXPECT_EQ(theme.GetInt(ThemeKey::FormBorderColor), 1);
+
+    // A relative path that exists as given is kept as given, so the same
+    // value again is the same path and loads nothing.
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    TskFileTheme relative;
+    relative.SetThemeFile(QStringLiteral("t.vsk"));
+    EXPECT_EQ(relative.ThemeFile(), "t.vsk");
+    EXPECT_EQ(relative.GetInt(ThemeKey::FormBorderColor), 2);
+    writeFile(path, themeBytes(3));
+    relative.SetThemeFile(QStringLiteral("t.vsk"));
+    EXPECT_EQ(relative.GetInt(ThemeKey::FormBorderColor), 2);
+    QDir::setCurrent(home);
 }
 
 TEST(FileTheme, BareNamesAreSearchedInTheProgramFolderThenTheUserFolder) {
@@ -149,6 +163,9 @@ TEST(FileTheme, BareNamesAreSearchedInTheProgramFolderThenTheUserFolder) {
         EXPECT_EQ(theme.GetInt(ThemeKey::FormBorderColor), 20);
     }
     writeFile(inProgram, themeBytes(10));
+    // Not found as given: the current folder is elsewhere.
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(data.path()));
     {
         TskFileTheme theme;
         theme.SetThemeFile(name);
@@ -159,6 +176,7 @@ TEST(FileTheme, BareNamesAreSearchedInTheProgramFolderThenTheUserFolder) {
         theme.SetThemeFile(name);
         EXPECT_EQ(theme.GetInt(ThemeKey::FormBorderColor), 11);
     }
+    QDir::setCurrent(home);
     QFile::remove(inProgram);
     if (oldXdg.isNull())
         qunsetenv("XDG_DATA_HOME");
@@ -190,6 +208,12 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     stranger->SetUIStyle(TskUIStyle::FromThemeFile);
     auto* notSkinned = new ThemePropertyOnly(&form);
     notSkinned->SetFileTheme(theme);
+    // A part the skinned form made for itself is the form's, not the
+    // window's: it follows the form and is not handed the theme again.
+    auto* part = new TskTestButton(&form);
+    ComponentState::setOwner(part, skinForm);
+    part->SetFileTheme(theme);
+    const int partBefore = part->applyCount;
     QSignalSpy refreshes(theme, &TskFileTheme::frameRefreshRequested);
 
     const int before = user->applyCount, strangerBefore = stranger->applyCount;
@@ -199,6 +223,7 @@ TEST(FileTheme, LoadingReassignsTheComponentsThatUseIt) {
     EXPECT_EQ(nested->borderColor, 0x111111);
     EXPECT_EQ(stranger->applyCount, strangerBefore);
     EXPECT_EQ(notSkinned->assignments, 1);
+    EXPECT_EQ(part->applyCount, partBefore);
     EXPECT_EQ(refreshes.count(), 0); // no frame refresh on the first load
     EXPECT_EQ(skinForm->frameRefreshes, 0);
 

@@ -117,6 +117,27 @@ TEST(ThemeFileReader, ImagesFirstMatchAndRewoundStreams) {
     EXPECT_EQ(again, stream);
     EXPECT_EQ(again->pos(), 0);
     EXPECT_EQ(again->readAll(), QByteArray("BMfirs"));
+
+    // A second file loaded into the same reader adds its entries behind the
+    // first file's, and the streams handed out before still read their bytes
+    // (whatever the freed memory of a dropped file would be reused for).
+    QTemporaryDir dir;
+    const QString second = dir.filePath(QStringLiteral("second.vsk"));
+    ThemeFileBytes g;
+    g.entry(rec(0), "ButtonImage", 0, 400, 5, rec(1))
+        .entry(rec(1), "CheckBoxImage", 0, 400, 5, rec(2))
+        .entry(rec(2), "", 0, 0, 0, 0)
+        .put(400, "BMnew");
+    ASSERT_TRUE(g.save(second));
+    reader->LoadThemeFile(second);
+    std::vector<QByteArray> reuse;
+    for (int i = 0; i < 64; ++i)
+        reuse.emplace_back(f.bytes.size(), 'x');
+    EXPECT_EQ(reader->GetImageStream(QStringLiteral("ButtonImage"))->readAll(),
+              QByteArray("BMfirs"));
+    EXPECT_EQ(reader->GetImageStream(QStringLiteral("CheckBoxImage"))->readAll(),
+              QByteArray("BMnew"));
+    EXPECT_EQ(reader->HeldBytes(), f.bytes.size() + g.bytes.size());
 }
 
 TEST(ThemeFileReader, DamagedChainsStopAndKeepWhatWasLoaded) {
