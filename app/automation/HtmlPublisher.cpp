@@ -2,6 +2,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/PageSanitizer.h"
+#include "app/automation/ReaderPages.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
 #include "platform/LocalPath.h"
@@ -81,6 +82,8 @@ bool endsWhole(const QString& path, qint64 size) {
                tailOf(path, size, 8).startsWith("IEND");
     if (lower.endsWith(QLatin1String(".gif")))
         return tailOf(path, size, 1) == ";";
+    if (lower.endsWith(QLatin1String(".pdf")))
+        return tailOf(path, size, 32).contains("%%EOF");
     return true;
 }
 
@@ -323,7 +326,7 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
     return out.toLatin1();
 }
 
-void HtmlPublisher::commit(const QString& sourcePath) {
+void HtmlPublisher::commit(const QString& sourcePath, const ReaderPages::Export& made) {
     QStringList companions = PosixFiles::names(m_staging);
     companions.removeAll(kStagedPage);
     const QString pageName = LocalPath::fileName(m_outputPath);
@@ -351,8 +354,15 @@ void HtmlPublisher::commit(const QString& sourcePath) {
         if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
             name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
             PosixFiles::writeAll(from, PageSanitizer::clean(relink(PosixFiles::readAll(from), up)));
-        PosixFiles::rename(from, stagedFolder + QLatin1Char('/') + name);
     }
+    // Deckvane's own pages, made from the cleaned ones.
+    ReaderPages::build(m_staging, kStagedPage, m_outputPath, made);
+    companions = PosixFiles::names(m_staging);
+    companions.removeAll(kStagedPage);
+    companions.removeAll(kStagedCompanions);
+    for (const QString& name : companions)
+        PosixFiles::rename(m_staging + QLatin1Char('/') + name,
+                           stagedFolder + QLatin1Char('/') + name);
     writeSourceNote(sourcePath, stagedFolder);
 
     // Swap in the companions first, then the page, keeping the old

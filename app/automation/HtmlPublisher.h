@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/automation/ReaderPages.h"
+
 #include <QHash>
 #include <QString>
 #include <chrono>
@@ -26,8 +28,9 @@ public:
     // or a file it links to missing, empty or cut short, as a full disk
     // leaves them: the exporter does not report short writes) fails too.
     // With a source, its note goes into the companion folder before the
-    // swap, so a page never carries the note of another run's deck.
-    void commit(const QString& sourcePath = QString());
+    // swap, so a page never carries the note of another run's deck. The
+    // reader's pages are made from the cleaned export (see ReaderPages).
+    void commit(const QString& sourcePath = QString(), const ReaderPages::Export& made = {});
 
     // The disk of the staging folder has no room left for this process
     // (see isFull); an export that failed there failed for that.

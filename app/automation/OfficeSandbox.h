@@ -14,7 +14,7 @@ public:
     struct View {
         QStringList readable;
         QStringList writable;
-        QString privateTmp; // shown to the office as /tmp
+        QString privateTmp; // shown to the office as /tmp; empty: a fresh, empty one
     };
 
     // The command that runs program with arguments inside the view.

@@ -3,6 +3,7 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/ImpressServer.h"
 #include "app/automation/PresentationServer.h"
+#include "app/automation/ReaderPages.h"
 #include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ArchiveSearch.h"
@@ -192,6 +193,8 @@ int BatchRun::run() {
         return 2;
     }
     HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
+    // Pages lead home to the front page this run makes, or one made before.
+    ReaderPages::setArchive(m_options.outputFolder, m_options.index);
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
