@@ -256,16 +256,20 @@ QByteArray overviewPage(const Deck& deck, const QString& staging) {
     out += QStringLiteral("<main>\n<h1>%1</h1>\n<ol class=\"dv-slides\">\n").arg(esc(deck.title));
     for (int slide = 0; slide < deck.slides; ++slide) {
         const QString number = QString::number(slide);
-        const QString thumb = QStringLiteral("thumb") + number + QStringLiteral(".jpg");
+        const QString normal = QStringLiteral("img") + number + QStringLiteral(".jpg");
+        QString thumb = QStringLiteral("thumb") + number + QStringLiteral(".jpg");
+        if (!PosixFiles::exists(staging + QLatin1Char('/') + thumb))
+            thumb = normal;
         const QSize size = pictureSize(staging + QLatin1Char('/') + thumb);
-        QString picture =
-            QStringLiteral("<img src=\"%1%2\" srcset=\"%1%2 %3w, %1img%4.jpg %5w\" "
-                           "sizes=\"%3px\"")
-                .arg(esc(folder), thumb)
-                .arg(size.isValid() ? size.width() : 256)
-                .arg(number)
-                .arg(pictureSize(staging + QStringLiteral("/img") + number + QStringLiteral(".jpg"))
-                         .width());
+        QString picture = QStringLiteral("<img src=\"%1%2\"").arg(esc(folder), thumb);
+        // A dense screen shows the slide's own picture in the thumbnail's place.
+        const QSize full = pictureSize(staging + QLatin1Char('/') + normal);
+        if (thumb != normal && size.isValid() && full.isValid())
+            picture += QStringLiteral(" srcset=\"%1%2 %3w, %1%4 %5w\" sizes=\"%3px\"")
+                           .arg(esc(folder), thumb)
+                           .arg(size.width())
+                           .arg(normal)
+                           .arg(full.width());
         if (size.isValid())
             picture +=
                 QStringLiteral(" width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height());
@@ -363,8 +367,10 @@ QString ReaderPages::homeLink(const QString& root, const QString& pageFolder) {
     QString folder = pageFolder;
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
+    // "./" keeps the front page apart from the export's own file names,
+    // which the completeness check looks for beside the page.
     if (folder == base)
-        return QStringLiteral("index.html");
+        return QStringLiteral("./index.html");
     const QString prefix = base == QLatin1String("/") ? base : base + QLatin1Char('/');
     if (!folder.startsWith(prefix))
         return {};
@@ -477,10 +483,8 @@ void ReaderPages::build(const QString& staging, const QString& stagedPage,
     for (const SlideText& slide : std::as_const(deck.text))
         words += slide.plain() + QLatin1Char(' ');
     deck.language = DeckLanguage::guess(words);
-    // The text pages keep the title the export gave the deck.
-    const QString firstText = path(QStringLiteral("text0.html"));
-    deck.title =
-        PosixFiles::exists(firstText) ? titleOf(PosixFiles::readAll(firstText)) : QString();
+    // The title the export gave the deck (kept by an overview made here).
+    deck.title = titleOf(PosixFiles::readAll(path(stagedPage)));
     if (deck.title.isEmpty())
         deck.title = deck.name.left(deck.name.size() - 4);
 

@@ -40,7 +40,7 @@ public:
                       const Export& made);
 
     // The link from a page in pageFolder to root's index.html ("" for none):
-    // "index.html", "../index.html", ...; none when pageFolder is not
+    // "./index.html", "../index.html", ...; none when pageFolder is not
     // inside root.
     static QString homeLink(const QString& root, const QString& pageFolder);
 
