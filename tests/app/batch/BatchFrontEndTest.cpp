@@ -356,8 +356,9 @@ QStringList activeContent(const QByteArray& page) {
             xmlChar* source = xmlGetProp(node, reinterpret_cast<const xmlChar*>("src"));
             const QString src = source ? QString::fromUtf8(reinterpret_cast<char*>(source)) : "";
             xmlFree(source);
-            const bool reader = name.toLower() == "script" && !node->children &&
-                                QRegularExpression("^([^/\\\\:]+_files/)?reader\\.js$").match(src).hasMatch();
+            const bool reader =
+                name.toLower() == "script" && !node->children &&
+                QRegularExpression("^([^/\\\\:]+_files/)?reader\\.js$").match(src).hasMatch();
             if (!reader &&
                 QStringList{"script", "iframe", "frame", "object", "embed", "svg", "base", "form"}
                     .contains(name.toLower()))
