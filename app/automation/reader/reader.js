@@ -137,7 +137,7 @@
       const found = mark(root, list);
       if (!first) first = found;
     }
-    if (first) first.scrollIntoView({ block: 'center' });
+    if (first) first.scrollIntoView({ block: 'nearest' });
   }
   window.addEventListener('hashchange', highlight);
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', highlight);
