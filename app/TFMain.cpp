@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QScopeGuard>
+#include <cstdio>
 
 #include "app/LayoutLoader.h"
 #include "app/automation/ImpressServer.h"
@@ -13,6 +14,7 @@
 #include "app/controls/TStatusBar.h"
 #include "app/controls/TWebBrowser.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/LocalPath.h"
 #include "platform/MessageBoxSeam.h"
 #include "platform/ReportableError.h"
 #include "platform/SystemLanguage.h"
@@ -112,6 +114,13 @@ void TFMain::skButton2Click() {
     engine.setSuccessText(text(StringTable::kDoneSuffix));
     connect(&engine, &ConversionEngine::statusChanged, StatusBar1, &TStatusBar::setSimpleText);
     connect(&engine, &ConversionEngine::logLine, Memo1, &TMemo::appendLine);
+    // Said where a server's operator looks, as deckvane-batch says it.
+    connect(&engine, &ConversionEngine::filesLeftOut,
+            [](const QString& source, const QStringList& names) {
+                const QByteArray line =
+                    LocalPath::toNative(ConversionEngine::leftOutMessage(source, names)) + '\n';
+                std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+            });
     m_runningEngine = &engine;
     const auto notRunning = qScopeGuard([this] { m_runningEngine = nullptr; });
     try {

@@ -11,8 +11,8 @@
 #
 #   bench/conversion.sh [FOLDER]      (default: ../shared/corpus)
 #   ROUNDS=5 bench/conversion.sh      (default 3 rounds; LOOP=0 leaves the slow loop out)
-#   REFERENCE_BUILD=DIR bench/conversion.sh   also races DIR's deckvane-batch (another
-#                                     checkout's build folder) at --jobs 1 and 2, side by side
+#   OTHER=../main/build bench/conversion.sh
+#                                     (also races that build's deckvane-batch, --jobs 1 and 2)
 #
 # How the race is set up, so that it is fair:
 #   - every office starts inside the timing: Deckvane's own start, and the
@@ -34,8 +34,9 @@ with_loop=${LOOP:-1}
 build=${DECKVANE_BUILD_DIR:-$root/build}
 office=${DECKVANE_LIBREOFFICE_DIR:-/usr/lib/libreoffice}
 batch=$build/bin/deckvane-batch
-reference=${REFERENCE_BUILD:+$REFERENCE_BUILD/bin/deckvane-batch}
 [[ -x $batch ]] || { echo "build first: $batch missing" >&2; exit 2; }
+other=${OTHER:+$OTHER/bin/deckvane-batch}
+[[ -z $other || -x $other ]] || { echo "no $other" >&2; exit 2; }
 [[ -d $folder ]] || { echo "no folder $folder" >&2; exit 2; }
 
 # unoconv is only needed here, so it is installed on demand. It must run on
@@ -97,9 +98,9 @@ count_pages() { # DIR: decks with a page and their first slide picture
 export DECKVANE_OFFICE_PIPE=deckvane-bench-$$ DECKVANE_OFFICE_PROFILE=$work/profile-deckvane
 warm=$work/warm; mkdir -p "$warm/a" "$warm/b"; cp "${files[0]}" "$warm/a/"; cp "${files[0]}" "$warm/b/"
 "$batch" --jobs 2 --tree --out "$work/warm-out" "$warm" >/dev/null 2>&1 || true
-for r in r1 r2; do
-    [[ -n $reference ]] && DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE-$r \
-        "$reference" --jobs 2 --tree --out "$work/warm-out-$r" "$warm" >/dev/null 2>&1 || true
+for o in o1 o2; do
+    [[ -n $other ]] && DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE-$o \
+        "$other" --jobs 2 --tree --out "$work/warm-out-$o" "$warm" >/dev/null 2>&1 || true
 done
 "${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" -o "$work/warm-out/loop.html" \
     "${files[0]}" >/dev/null 2>&1 || true
@@ -121,12 +122,12 @@ $(awk '/VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)" >>"$out"
     done
 }
 
-run_deckvane() { # JOBS ROUND [NAME PROGRAM]
-    local jobs=$1 round=$2 name=${3:-j$1} program=${4:-$batch} out=$work/out-${3:-j$1}-r$2 start pid
+run_deckvane() { # JOBS ROUND [PROGRAM NAME]
+    local jobs=$1 round=$2 program=${3:-$batch} name=${4:-j$1} out=$work/out-${4:-j$1}-r$2 start pid
     start=$(now)
-    # The reference keeps an office profile of its own: settings one build
+    # Another build keeps an office profile of its own: settings one build
     # writes there would otherwise reach the other.
-    DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE${3:+-$3} \
+    DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE${4:+-$4} \
         "$program" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
     pid=$!
     sample "$pid" "$out.mem" &
@@ -185,11 +186,11 @@ run_loop() { # ROUND
 }
 
 : >"$work/times"; : >"$work/server-times"
-for c in j1 j2 r1 r2; do : >"$work/mem-$c"; done
+for c in j1 j2 o1 o2; do : >"$work/mem-$c"; done
 # The unoconv profile is made by one untimed round trip through a listener.
 run_unoconv 0 >/dev/null; : >"$work/times"
 contenders=(j1 j2 unoconv); [[ $with_loop == 1 ]] && contenders+=(loop)
-[[ -n $reference ]] && contenders+=(r1 r2)
+[[ -n $other ]] && contenders+=(o1 o2)
 for round in $(seq 1 "$rounds"); do
     k=${#contenders[@]}
     for step in $(seq 0 $((k - 1))); do
@@ -199,8 +200,8 @@ for round in $(seq 1 "$rounds"); do
             j2) run_deckvane 2 "$round" ;;
             unoconv) run_unoconv "$round" ;;
             loop) run_loop "$round" ;;
-            r1) run_deckvane 1 "$round" r1 "$reference" ;;
-            r2) run_deckvane 2 "$round" r2 "$reference" ;;
+            o1) run_deckvane 1 "$round" "$other" o1 ;;
+            o2) run_deckvane 2 "$round" "$other" o2 ;;
         esac
     done
     echo "round $round: $(awk -v r="$round" '$2 == r {printf "%s %.1f s (%d pages)  ", $1, $3, $4}' "$work/times")"
@@ -217,12 +218,12 @@ for line in open(f"{work}/times"):
     times[c][int(r)] = float(t)
     pages[c].append(int(p))
 names = {"j1": "deckvane-batch --jobs 1", "j2": "deckvane-batch --jobs 2",
-         "r1": "reference --jobs 1", "r2": "reference --jobs 2",
-         "unoconv": "unoconv, one listener", "loop": "per-file loop (unoconv)"}
+         "unoconv": "unoconv, one listener", "loop": "per-file loop (unoconv)",
+         "o1": "other build, --jobs 1", "o2": "other build, --jobs 2"}
 def spread(values):
     return f"{statistics.median(values):6.2f}  [{min(values):.2f}-{max(values):.2f}]"
 print(f"\n{'contender':28} {'median s [range]':>22} {'files/min':>10}  decks with a page")
-for c in ("j1", "j2", "r1", "r2", "unoconv", "loop"):
+for c in ("j1", "j2", "unoconv", "loop", "o1", "o2"):
     if c in times:
         ts = list(times[c].values())
         print(f"{names[c]:28} {spread(ts):>22} {60 * n / statistics.median(ts):10.1f}  "
@@ -237,15 +238,17 @@ def ratio(a, b, target):
 ratio("j1", "unoconv", "1.0")
 ratio("j2", "unoconv", "1.7")
 ratio("j2", "j1", "1.7")
-if "r1" in times:
-    # This build against the reference build: its time over the reference's.
-    print("\ntime of this build / the reference's, per round, median [range]:")
-    for a, b in (("j1", "r1"), ("j2", "r2")):
+if "o1" in times:
+    ratio("j1", "o1", "1.0, within noise")
+    ratio("j2", "o2", "1.0, within noise")
+    # The time this build takes over the other's, and what it writes.
+    print("\ntime of this build / the other build's, per round, median [range]:")
+    for a, b in (("j1", "o1"), ("j2", "o2")):
         rounds = sorted(set(times[a]) & set(times[b]))
         rs = [times[a][r] / times[b][r] for r in rounds]
         kb = [int(open(f"{work}/bytes-{c}").read()) for c in (a, b)]
-        print(f"  {names[a]} / {names[b]:22} {spread(rs)}   (target <= 1.25); "
-              f"output {kb[0] / 1024:.0f} MB / {kb[1] / 1024:.0f} MB")
+        print(f"  {names[a]} / {names[b]:22} {spread(rs)}   (target <= 1.25 against the "
+              f"round's start); output {kb[0] / 1024:.0f} MB / {kb[1] / 1024:.0f} MB")
 if "loop" in times:
     # One office against one office per deck; the default --jobs on this
     # 2-core machine is 2, shown beside it.

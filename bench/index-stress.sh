@@ -73,9 +73,10 @@ for round in $(seq 1 "$rounds"); do
     [[ $(wc -l <"$work/disk") -eq $pages ]] || problems+=" $(wc -l <"$work/disk") pages on disk, not $pages;"
     leftovers=$(find "$work/out" -name '.deckvane-*' ! -name '.deckvane-source' ! -name '*.lock' | head -3)
     [[ -z $leftovers ]] || problems+=" staging left: $leftovers;"
-    # Every page's note names the deck the page was made from.
+    # Every page's note names the deck the page was made from, by its path
+    # below the folder its run walked.
     grep -ro '<!--deck [^>]*-->' --include='*.htm' "$work/out" |
-        sed 's|:<!--deck \(.*\)-->$|\t\1|' | sort >"$work/made"
+        sed "s|:<!--deck \\(.*\\)-->\$|\\t\\1|; s|\t$work/[a-z-]*/|\t|" | sort >"$work/made"
     grep -r -m1 '' --include=.deckvane-source "$work/out" |
         sed 's|_files/.deckvane-source:|.htm\t|' | sort >"$work/noted"
     cmp -s "$work/made" "$work/noted" || problems+=" a note names another deck than its page;"

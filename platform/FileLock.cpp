@@ -1,18 +1,21 @@
 #include "platform/FileLock.h"
 
-#include "platform/LocalPath.h"
+#include "platform/AnchoredFolder.h"
+#include "platform/FileError.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-FileLock::FileLock(const QString& path, Mode mode)
-    : m_fd(::open(LocalPath::toNative(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+FileLock::FileLock(const AnchoredFolder& folder, const QString& name, Mode mode)
+    : m_fd(folder.openAt(name, O_RDWR | O_CREAT | O_NONBLOCK, 0666)) {
     // Another user's lock file may be read-only to this one; flock() needs
     // only a descriptor.
     if (m_fd < 0 && errno == EACCES)
-        m_fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+        m_fd = folder.openAt(name, O_RDONLY | O_NONBLOCK);
+    if (m_fd < 0 && errno == ELOOP)
+        throw FileError(folder.linkRefusal(name));
     if (m_fd < 0)
         return;
     const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class AnchoredFolder;
+
 // A lock held on a lock file while the object lives: shared or exclusive,
 // taken with flock() on a descriptor of its own, so threads of one process
 // exclude each other as processes do, and Linux's NFS client passes it to
@@ -12,7 +14,9 @@ class FileLock {
 public:
     enum class Mode { Shared, Exclusive };
 
-    FileLock(const QString& path, Mode mode);
+    // The lock file named name in the folder, reached without links: a
+    // link in its place raises FileError, and nothing is made through it.
+    FileLock(const AnchoredFolder& folder, const QString& name, Mode mode);
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
     ~FileLock();

@@ -1,5 +1,6 @@
 #include "platform/PosixFiles.h"
 
+#include "platform/AnchoredFolder.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 
@@ -15,24 +16,6 @@ namespace {
 
 [[noreturn]] void fail(const QString& what, const QString& path, int error) {
     throw FileError(QStringLiteral("%1 '%2': %3").arg(what, path, PosixFiles::errorText(error)));
-}
-
-void removeAt(int parent, const char* name) {
-    if (::unlinkat(parent, name, 0) == 0 || errno != EISDIR)
-        return;
-    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        if (DIR* dir = ::fdopendir(fd)) {
-            while (const dirent* entry = ::readdir(dir)) {
-                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                    removeAt(::dirfd(dir), entry->d_name);
-            }
-            ::closedir(dir);
-        } else {
-            ::close(fd);
-        }
-    }
-    ::unlinkat(parent, name, AT_REMOVEDIR);
 }
 
 } // namespace
@@ -86,16 +69,7 @@ void PosixFiles::writeAll(const QString& path, const QByteArray& content) {
 }
 
 QStringList PosixFiles::names(const QString& folder) {
-    DIR* dir = ::opendir(LocalPath::toNative(folder).constData());
-    if (!dir)
-        fail(QStringLiteral("Cannot list"), folder, errno);
-    QStringList result;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            result.append(LocalPath::fromNative(QByteArray(entry->d_name)));
-    }
-    ::closedir(dir);
-    return result;
+    return AnchoredFolder(folder).names();
 }
 
 void PosixFiles::rename(const QString& from, const QString& to) {
@@ -109,7 +83,7 @@ bool PosixFiles::exists(const QString& path) {
 }
 
 void PosixFiles::removeTree(const QString& path) {
-    removeAt(AT_FDCWD, LocalPath::toNative(path).constData());
+    AnchoredFolder::removeEntry(AT_FDCWD, LocalPath::toNative(path).constData());
 }
 
 bool PosixFiles::makePath(const QString& path) {

@@ -9,14 +9,13 @@
 #include "platform/PosixFiles.h"
 #include "platform/StagingName.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSet>
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -26,27 +25,48 @@ namespace {
 const QString kStagedPage = QStringLiteral("page.htm");
 const QString kStagedCompanions = QStringLiteral("companions");
 const QString kReplaced = QStringLiteral("replaced");
+// Pages are read whole to check their links; an output folder may hold
+// anything under a page's name.
+constexpr qint64 kLargestPage = qint64(64) << 20;
 
 QByteArray encoded(const QString& name) {
     return LocalPath::toNative(name).toPercentEncoding();
 }
 
 std::mutex liveMutex;
+// Staging folders of live publishers, by path, and the publishers.
 QSet<QString>& liveStaging() {
     static QSet<QString> folders;
     return folders;
+}
+QSet<HtmlPublisher*>& livePublishers() {
+    static QSet<HtmlPublisher*> publishers;
+    return publishers;
+}
+std::map<QString, std::weak_ptr<HtmlPublisher>>& reservations() {
+    static std::map<QString, std::weak_ptr<HtmlPublisher>> byPath;
+    return byPath;
 }
 // Set once the staging has been discarded for a program that is ending:
 // a worker still copying a page must not make a folder nobody removes.
 bool stagingClosed = false;
 
 // The names of staging folders: the prefix, then the owner (see
-// StagingName) and mkdtemp's six characters; or, from earlier versions, the
+// StagingName) and six random characters; or, from earlier versions, the
 // six characters alone.
-bool isStagingName(const char* name) {
+bool isStagingName(const QString& name) {
     static const QRegularExpression pattern(
         QStringLiteral("^\\.deckvane-(?:[0-9a-f]{16}-[0-9]+-)?[A-Za-z0-9]{6}$"));
-    return pattern.match(QString::fromLatin1(name)).hasMatch();
+    return pattern.match(name).hasMatch();
+}
+
+QString randomSuffix() {
+    static const char kCharacters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(kCharacters[QRandomGenerator::global()->bounded(62)]);
+    return suffix;
 }
 
 // Folders this process has cleaned up in already.
@@ -56,9 +76,9 @@ QSet<QString>& cleanedFolders() {
 }
 
 // The last bytes of a file, without reading all of it.
-QByteArray tailOf(const QString& path, qint64 size, int count) {
+QByteArray tailOf(const AnchoredFolder& folder, const QString& name, qint64 size, int count) {
     QByteArray tail;
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = folder.openAt(name, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return tail;
     const qint64 start = std::max<qint64>(0, size - count);
@@ -71,104 +91,187 @@ QByteArray tailOf(const QString& path, qint64 size, int count) {
 
 // Whether a file the exporter wrote ends the way its kind always ends; a
 // write cut short by a full disk leaves it without its end.
-bool endsWhole(const QString& path, qint64 size) {
-    const QString lower = path.toLower();
+bool endsWhole(const AnchoredFolder& folder, const QString& name, qint64 size) {
+    const QString lower = name.toLower();
     if (lower.endsWith(QLatin1String(".htm")) || lower.endsWith(QLatin1String(".html")))
-        return tailOf(path, size, 64).toLower().contains("</html>");
+        return tailOf(folder, name, size, 64).toLower().contains("</html>");
     if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg")))
-        return tailOf(path, size, 16).contains("\xff\xd9");
+        return tailOf(folder, name, size, 16).contains("\xff\xd9");
     if (lower.endsWith(QLatin1String(".png")))
-        return tailOf(path, size, 12).startsWith("IEND") ||
-               tailOf(path, size, 8).startsWith("IEND");
+        return tailOf(folder, name, size, 12).startsWith("IEND") ||
+               tailOf(folder, name, size, 8).startsWith("IEND");
     if (lower.endsWith(QLatin1String(".gif")))
-        return tailOf(path, size, 1) == ";";
+        return tailOf(folder, name, size, 1) == ";";
     if (lower.endsWith(QLatin1String(".pdf")))
-        return tailOf(path, size, 32).contains("%%EOF");
+        return tailOf(folder, name, size, 32).contains("%%EOF");
     return true;
 }
 
-// The first part of an export that is missing or cut short, empty when it
-// is whole. The overview page spells its companions with `prefix` ("" while
-// staged, "<name>_files/" once published); the companions, in `folder`,
-// spell each other without one. The exporter names the files a page links
-// to "img3.jpg", "text0.html" and the like; other plain names come from
-// hyperlinks in the deck and are not checked.
-QString missingPart(const QString& pagePath, const QString& folder, const QString& prefix,
-                    const QStringList& companions) {
-    const auto whole = [](const QString& path) {
-        struct stat info {};
-        return ::stat(LocalPath::toNative(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-               info.st_size > 0 && endsWhole(path, info.st_size);
-    };
-    if (!whole(pagePath))
-        return QStringLiteral("the page");
-    static const QRegularExpression link(
-        QStringLiteral(
-            R"((?:href|src)\s*=\s*["']([^"'#?]*?)([a-z]+\d*\.(?:html?|jpe?g|png|gif))["'#?])"),
+bool whole(const AnchoredFolder& folder, const QString& name) {
+    struct stat info {};
+    return folder.status(name, &info) && S_ISREG(info.st_mode) && info.st_size > 0 &&
+           endsWhole(folder, name, info.st_size);
+}
+
+// The exporter names the files a page links to "img3.jpg", "text0.html"
+// and the like; other plain names come from hyperlinks in the deck and are
+// not checked.
+bool isExportName(const QString& name) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^[a-z]+[0-9]*\\.(?:html?|jpe?g|png|gif)$"),
         QRegularExpression::CaseInsensitiveOption);
-    QList<QPair<QString, QString>> pages{{pagePath, prefix}};
-    for (const QString& name : companions) {
-        if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
-            name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
-            pages.append({folder + QLatin1Char('/') + name, QString()});
+    return pattern.match(name).hasMatch();
+}
+
+// The first part of an export that is missing or cut short, empty when it
+// is whole. The page (pageName in pages) spells its companions (in
+// companions) with `prefix` ("" while staged, "<name>_files/" once
+// published); the companions spell each other without one. Links to files
+// the publish step left out are not followed: it takes them out of the
+// pages.
+QString missingPart(const AnchoredFolder& pages, const QString& pageName,
+                    const AnchoredFolder& companions, const QString& prefix,
+                    const QStringList& names, const QSet<QString>& leftOut) {
+    if (!whole(pages, pageName))
+        return QStringLiteral("the page");
+    static const QRegularExpression link(QStringLiteral(R"((?:href|src)\s*=\s*["']([^"']*)["'])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QList<QPair<const AnchoredFolder*, QString>> toRead{{&pages, pageName}};
+    for (const QString& name : names) {
+        if (HtmlPublisher::kindOf(name) == HtmlPublisher::Kind::Page)
+            toRead.append({&companions, name});
     }
     QSet<QString> checked;
-    for (const auto& [page, spelling] : pages) {
-        const QString text = QString::fromLatin1(PosixFiles::readAll(page));
-        auto it = link.globalMatch(text);
+    for (const auto& [folder, page] : toRead) {
+        QByteArray html;
+        try {
+            html = folder->read(page, kLargestPage);
+        } catch (const FileError&) {
+            return page;
+        }
+        const QString spelling = folder == &pages ? prefix : QString();
+        auto it = link.globalMatch(QString::fromLatin1(html));
         while (it.hasNext()) {
-            const auto match = it.next();
-            if (match.captured(1) != spelling)
+            QString value = it.next().captured(1);
+            for (const QLatin1Char end : {QLatin1Char('#'), QLatin1Char('?')})
+                if (const qsizetype at = value.indexOf(end); at >= 0)
+                    value.truncate(at);
+            if (!value.startsWith(spelling))
                 continue;
             const QString target = LocalPath::fromNative(
-                QByteArray::fromPercentEncoding(match.captured(2).toLatin1()));
-            if (checked.contains(target) || folder + QLatin1Char('/') + target == pagePath)
+                QByteArray::fromPercentEncoding(value.mid(spelling.size()).toLatin1()));
+            if (!isExportName(target) || checked.contains(target) || leftOut.contains(target) ||
+                (folder == &pages && target == pageName))
                 continue;
             checked.insert(target);
-            if (!whole(folder + QLatin1Char('/') + target))
+            if (!whole(companions, target))
                 return target;
         }
     }
-    for (const QString& name : companions) {
-        if (!checked.contains(name) && !whole(folder + QLatin1Char('/') + name))
+    for (const QString& name : names) {
+        if (!checked.contains(name) && !whole(companions, name))
             return name;
     }
     return QString();
+}
+
+AnchoredFolder openFolder(const QString& path) {
+    try {
+        return AnchoredFolder(path);
+    } catch (const FileError&) {
+        throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
+                                  .arg(path, PosixFiles::errorText(errno)));
+    }
 }
 
 } // namespace
 
 HtmlPublisher::HtmlPublisher(QString outputPath) : m_outputPath(std::move(outputPath)) {
     const qsizetype slash = m_outputPath.lastIndexOf(QLatin1Char('/'));
-    m_folder = slash >= 0 ? m_outputPath.left(slash) : QStringLiteral(".");
-    if (m_folder.isEmpty())
-        m_folder = QStringLiteral("/");
+    QString folder = slash >= 0 ? m_outputPath.left(slash) : QStringLiteral(".");
+    if (folder.isEmpty())
+        folder = QStringLiteral("/");
+    m_folder = std::make_unique<AnchoredFolder>(openFolder(folder));
+    stage();
+}
+
+HtmlPublisher::HtmlPublisher(const QString& outputRoot, const QString& relativePage)
+    : m_outputPath(outputRoot + QLatin1Char('/') + relativePage) {
+    const AnchoredFolder root = openFolder(outputRoot);
+    const qsizetype slash = relativePage.lastIndexOf(QLatin1Char('/'));
+    const QString relativeFolder = slash >= 0 ? relativePage.left(slash) : QString();
+    try {
+        // The folders of a kept tree are made here, none through a link.
+        m_folder = std::make_unique<AnchoredFolder>(root.folder(relativeFolder, true));
+    } catch (const FileError& error) {
+        throw AutomationError(error.message());
+    }
+    stage();
+}
+
+void HtmlPublisher::stage() {
     bool first = false;
     {
         std::lock_guard lock(liveMutex);
-        first = !cleanedFolders().contains(m_folder);
-        cleanedFolders().insert(m_folder);
+        first = !cleanedFolders().contains(m_folder->path());
+        cleanedFolders().insert(m_folder->path());
     }
     // Under a kept tree staging folders are made in every folder of pages,
     // so each is cleaned up in, not only the output folder.
     if (first)
-        removeStaleStaging(m_folder, kStaleStagingAge);
-    QByteArray pattern =
-        LocalPath::toNative(m_folder) + "/.deckvane-" + StagingName::owner() + "-XXXXXX";
+        removeStaleStaging(*m_folder, kStaleStagingAge);
     std::lock_guard lock(liveMutex);
     if (stagingClosed)
         throw AutomationError(QStringLiteral("The run was interrupted"));
-    if (!::mkdtemp(pattern.data()))
-        throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
-                                  .arg(m_folder, PosixFiles::errorText(errno)));
-    m_staging = LocalPath::fromNative(pattern);
-    liveStaging().insert(m_staging);
+    const QString prefix =
+        QStringLiteral(".deckvane-") + QString::fromLatin1(StagingName::owner()) + QLatin1Char('-');
+    for (int attempt = 0;; ++attempt) {
+        m_stagingName = prefix + randomSuffix();
+        if (::mkdirat(m_folder->descriptor(), LocalPath::toNative(m_stagingName).constData(),
+                      0700) == 0)
+            break;
+        if (errno != EEXIST || attempt > 100) {
+            const int error = errno;
+            m_stagingName.clear();
+            throw AutomationError(QStringLiteral("Cannot write in the output folder '%1': %2")
+                                      .arg(m_folder->path(), PosixFiles::errorText(error)));
+        }
+    }
+    try {
+        m_staging = std::make_unique<AnchoredFolder>(m_folder->folder(m_stagingName));
+    } catch (const FileError& error) {
+        m_folder->removeTree(m_stagingName);
+        m_stagingName.clear();
+        throw AutomationError(error.message());
+    }
+    liveStaging().insert(m_staging->path());
+    livePublishers().insert(this);
 }
 
 HtmlPublisher::~HtmlPublisher() {
-    PosixFiles::removeTree(m_staging);
     std::lock_guard lock(liveMutex);
-    liveStaging().remove(m_staging);
+    if (m_staging) {
+        m_folder->removeTree(m_stagingName);
+        liveStaging().remove(m_staging->path());
+    }
+    livePublishers().remove(this);
+    const auto reserved = reservations().find(m_outputPath);
+    if (reserved != reservations().end() && reserved->second.expired())
+        reservations().erase(reserved);
+}
+
+std::shared_ptr<HtmlPublisher> HtmlPublisher::reserve(const QString& outputRoot,
+                                                      const QString& relativePage) {
+    auto publisher = std::make_shared<HtmlPublisher>(outputRoot, relativePage);
+    std::lock_guard lock(liveMutex);
+    reservations()[publisher->m_outputPath] = publisher;
+    return publisher;
+}
+
+std::shared_ptr<HtmlPublisher> HtmlPublisher::reservedFor(const QString& outputPath) {
+    std::lock_guard lock(liveMutex);
+    const auto reserved = reservations().find(outputPath);
+    return reserved == reservations().end() ? nullptr : reserved->second.lock();
 }
 
 void HtmlPublisher::discardAllStaging() {
@@ -176,46 +279,76 @@ void HtmlPublisher::discardAllStaging() {
     stagingClosed = true;
     // Workers may still be adding files (a copied page needs no office):
     // moved aside first, a folder takes no new names while it is removed.
-    for (const QString& folder : std::as_const(liveStaging())) {
-        const QString doomed = folder + QStringLiteral(".gone");
-        const bool moved = ::rename(LocalPath::toNative(folder).constData(),
-                                    LocalPath::toNative(doomed).constData()) == 0;
-        PosixFiles::removeTree(moved ? doomed : folder);
+    for (HtmlPublisher* publisher : std::as_const(livePublishers())) {
+        if (!publisher->m_staging)
+            continue;
+        const int folder = publisher->m_folder->descriptor();
+        const QByteArray name = LocalPath::toNative(publisher->m_stagingName);
+        const QByteArray doomed = name + ".gone";
+        const bool moved = ::renameat(folder, name.constData(), folder, doomed.constData()) == 0;
+        AnchoredFolder::removeEntry(folder, moved ? doomed.constData() : name.constData());
     }
 }
 
 void HtmlPublisher::removeStaleStaging(const QString& folder, std::chrono::seconds maxAge) {
-    const int fd =
-        ::open(LocalPath::toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
+    try {
+        removeStaleStaging(AnchoredFolder(folder), maxAge);
+    } catch (const FileError&) {
+        // Nothing to clean in a folder that cannot be opened.
+    }
+}
+
+void HtmlPublisher::removeStaleStaging(const AnchoredFolder& folder, std::chrono::seconds maxAge) {
+    QStringList names;
+    try {
+        names = folder.names();
+    } catch (const FileError&) {
         return;
     }
     const std::time_t now = std::time(nullptr);
     QStringList stale;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!isStagingName(entry->d_name))
+    for (const QString& name : names) {
+        if (!isStagingName(name))
             continue;
         struct stat info {};
-        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
-            (now - info.st_mtime <= maxAge.count() && !StagingName::ownerGone(entry->d_name)))
+        if (!folder.status(name, &info) || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+            (now - info.st_mtime <= maxAge.count() &&
+             !StagingName::ownerGone(LocalPath::toNative(name))))
             continue;
-        stale.append(folder + QLatin1Char('/') + LocalPath::fromNative(QByteArray(entry->d_name)));
+        stale.append(name);
     }
-    ::closedir(dir);
     std::lock_guard lock(liveMutex);
-    for (const QString& path : stale) {
-        if (!liveStaging().contains(path))
-            PosixFiles::removeTree(path);
+    for (const QString& name : stale) {
+        if (!liveStaging().contains(folder.pathOf(name)))
+            folder.removeTree(name);
     }
 }
 
-void HtmlPublisher::checkComplete(const QStringList& companions) const {
-    const QString missing = missingPart(stagingPage(), m_staging, QString(), companions);
+HtmlPublisher::Kind HtmlPublisher::kindOf(const QString& name) {
+    static const QRegularExpression page(QStringLiteral("^(?:img|text)[0-9]+\\.html$"));
+    static const QRegularExpression picture(
+        QStringLiteral("^(?:img|thumb|hdimg)[0-9]+\\.(?:jpg|jpeg|png|gif)$"));
+    if (page.match(name).hasMatch())
+        return Kind::Page;
+    if (picture.match(name).hasMatch())
+        return Kind::Picture;
+    return Kind::Other;
+}
+
+bool HtmlPublisher::isPictureOfItsKind(const QString& name, const QByteArray& head) {
+    if (name.endsWith(QLatin1String(".jpg")) || name.endsWith(QLatin1String(".jpeg")))
+        return head.startsWith("\xff\xd8\xff");
+    if (name.endsWith(QLatin1String(".png")))
+        return head.startsWith("\x89PNG\r\n\x1a\n");
+    if (name.endsWith(QLatin1String(".gif")))
+        return head.startsWith("GIF87a") || head.startsWith("GIF89a");
+    return false;
+}
+
+void HtmlPublisher::checkComplete(const QStringList& companions,
+                                  const QSet<QString>& leftOut) const {
+    const QString missing =
+        missingPart(*m_staging, kStagedPage, *m_staging, QString(), companions, leftOut);
     if (missing.isEmpty())
         return;
     if (diskFull())
@@ -227,7 +360,7 @@ void HtmlPublisher::checkComplete(const QStringList& companions) const {
 
 bool HtmlPublisher::diskFull() const {
     struct statvfs disk {};
-    return ::statvfs(LocalPath::toNative(m_staging).constData(), &disk) == 0 &&
+    return ::fstatvfs(m_staging ? m_staging->descriptor() : m_folder->descriptor(), &disk) == 0 &&
            isFull(disk, ::geteuid() == 0);
 }
 
@@ -237,40 +370,57 @@ bool HtmlPublisher::isFull(const struct statvfs& disk, bool privileged) {
 
 bool HtmlPublisher::isComplete(const QString& pagePath) {
     const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
-    const QString name = companionFolderName(pagePath);
-    const QString folder = pagePath.left(slash + 1) + name;
-    struct stat info {};
-    if (::stat(LocalPath::toNative(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return false;
     try {
-        QStringList companions = PosixFiles::names(folder);
-        companions.removeAll(QLatin1String(kSourceNote));
-        return missingPart(pagePath, folder,
-                           LocalPath::fromNative(encoded(name)) + QLatin1Char('/'), companions)
+        return isComplete(AnchoredFolder(slash > 0 ? pagePath.left(slash) : QStringLiteral("/")),
+                          pagePath.mid(slash + 1));
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+bool HtmlPublisher::isComplete(const AnchoredFolder& folder, const QString& pageName) {
+    const QString name = companionFolderName(pageName);
+    try {
+        const AnchoredFolder companions = folder.folder(name);
+        QStringList names = companions.names();
+        names.removeAll(QLatin1String(kSourceNote));
+        return missingPart(folder, pageName, companions,
+                           LocalPath::fromNative(encoded(name)) + QLatin1Char('/'), names, {})
             .isEmpty();
     } catch (const FileError&) {
         return false;
     }
 }
 
-void HtmlPublisher::writeSourceNote(const QString& sourcePath, const QString& folder) const {
+void HtmlPublisher::writeSourceNote(const QString& sourcePath, const QString& noteName) const {
     struct stat info {};
     if (sourcePath.isEmpty() || ::stat(LocalPath::toNative(sourcePath).constData(), &info) != 0)
         return;
-    PosixFiles::writeAll(folder + QLatin1Char('/') + QLatin1String(kSourceNote),
-                         LocalPath::toNative(sourcePath) + '\n' +
-                             QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n' +
-                             QByteArray::number(qint64(info.st_mtim.tv_nsec)) + '\n');
+    const QString name = noteName.isEmpty() ? LocalPath::fileName(sourcePath) : noteName;
+    m_staging->write(kStagedCompanions + QLatin1Char('/') + QLatin1String(kSourceNote),
+                     LocalPath::toNative(name) + '\n' +
+                         QByteArray::number(qint64(info.st_mtim.tv_sec)) + '\n' +
+                         QByteArray::number(qint64(info.st_mtim.tv_nsec)) + '\n');
 }
 
 HtmlPublisher::SourceNote HtmlPublisher::sourceNoteOf(const QString& pagePath) {
-    SourceNote note;
     const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
-    const QString path = pagePath.left(slash + 1) + companionFolderName(pagePath) +
-                         QLatin1Char('/') + QLatin1String(kSourceNote);
+    try {
+        return sourceNoteOf(AnchoredFolder(slash > 0 ? pagePath.left(slash) : QStringLiteral("/")),
+                            pagePath.mid(slash + 1));
+    } catch (const FileError&) {
+        return {};
+    }
+}
+
+HtmlPublisher::SourceNote HtmlPublisher::sourceNoteOf(const AnchoredFolder& folder,
+                                                      const QString& pageName) {
+    SourceNote note;
     QByteArray text;
     try {
-        text = PosixFiles::readAll(path);
+        text = folder.read(companionFolderName(pageName) + QLatin1Char('/') +
+                               QLatin1String(kSourceNote),
+                           64 * 1024);
     } catch (const FileError&) {
         return note;
     }
@@ -291,7 +441,7 @@ HtmlPublisher::SourceNote HtmlPublisher::sourceNoteOf(const QString& pagePath) {
 }
 
 QString HtmlPublisher::stagingPage() const {
-    return m_staging + QLatin1Char('/') + kStagedPage;
+    return m_staging->pathOf(kStagedPage);
 }
 
 QString HtmlPublisher::companionFolderName(const QString& outputPath) {
@@ -326,69 +476,104 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
     return out.toLatin1();
 }
 
-void HtmlPublisher::commit(const QString& sourcePath, const ReaderPages::Export& made) {
-    QStringList companions = PosixFiles::names(m_staging);
-    companions.removeAll(kStagedPage);
+void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName) {
+    m_leftOut.clear();
+    if (!m_staging->exists(kStagedPage))
+        throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
+    // Only what the export makes for every deck, and is what its name says.
+    QStringList companions;
+    QSet<QString> leftOut;
+    for (const QString& name : m_staging->names()) {
+        // The reader's own files are its to check and write (see below).
+        if (name == kStagedPage || (m_made && ReaderPages::isOwnFile(name)))
+            continue;
+        struct stat info {};
+        const Kind kind = kindOf(name);
+        const bool regular = m_staging->status(name, &info) && S_ISREG(info.st_mode);
+        // A picture too short to tell is one cut short: the check below
+        // fails the export for it.
+        if (!regular || kind == Kind::Other ||
+            (kind == Kind::Picture && info.st_size >= 8 &&
+             !isPictureOfItsKind(name, m_staging->read(name, 8))))
+            leftOut.insert(name);
+        else
+            companions.append(name);
+    }
+    checkComplete(companions, leftOut);
     const QString pageName = LocalPath::fileName(m_outputPath);
     const QString folderName = companionFolderName(m_outputPath);
-    const QString stagedFolder = m_staging + QLatin1Char('/') + kStagedCompanions;
-    if (!PosixFiles::exists(stagingPage()))
-        throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
-    checkComplete(companions);
-    // Not with its parents: a staging folder discarded meanwhile stays gone.
-    if (::mkdir(LocalPath::toNative(stagedFolder).constData(), 0777) != 0)
-        throw AutomationError(QStringLiteral("Cannot create the companion folder"));
+    try {
+        // Not with its parents: a staging folder discarded meanwhile stays gone.
+        m_staging->folder(kStagedCompanions, true);
 
-    // The page finds its companions in "<name>_files/"; they find the page
-    // one level up under its final name.
-    QHash<QByteArray, QByteArray> down;
-    for (const QString& name : companions)
-        down.insert(encoded(name), encoded(folderName) + '/' + encoded(name));
-    const QHash<QByteArray, QByteArray> up{{kStagedPage.toLatin1(), "../" + encoded(pageName)}};
-    // Whatever the deck's author put in names, text and links leaves the
-    // pages as text before any reader can see them.
-    PosixFiles::writeAll(stagingPage(),
-                         PageSanitizer::clean(relink(PosixFiles::readAll(stagingPage()), down)));
-    for (const QString& name : companions) {
-        const QString from = m_staging + QLatin1Char('/') + name;
-        if (name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
-            name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
-            PosixFiles::writeAll(from, PageSanitizer::clean(relink(PosixFiles::readAll(from), up)));
+        // The page finds its companions in "<name>_files/"; they find the
+        // page one level up under its final name. Links to what was left out
+        // go, so none leads nowhere.
+        QHash<QByteArray, QByteArray> down;
+        for (const QString& name : std::as_const(companions))
+            down.insert(encoded(name), encoded(folderName) + '/' + encoded(name));
+        const QHash<QByteArray, QByteArray> up{{kStagedPage.toLatin1(), "../" + encoded(pageName)}};
+        QSet<QByteArray> dead;
+        for (const QString& name : std::as_const(leftOut))
+            dead << encoded(name) << LocalPath::toNative(name)
+                 << encoded(folderName) + '/' + encoded(name);
+        // Whatever the deck's author put in names, text and links leaves the
+        // pages as text before any reader can see them.
+        m_staging->write(kStagedPage,
+                         PageSanitizer::clean(relink(m_staging->read(kStagedPage), down), dead));
+        for (const QString& name : std::as_const(companions)) {
+            if (kindOf(name) == Kind::Page)
+                m_staging->write(name,
+                                 PageSanitizer::clean(relink(m_staging->read(name), up), dead));
+        }
+        // Deckvane's own pages, made from the cleaned ones, with the files
+        // they load.
+        if (m_made)
+            ReaderPages::build(*m_staging, kStagedPage, m_outputPath, *m_made);
+        for (const QString& name : m_staging->names())
+            if ((kindOf(name) != Kind::Other && !leftOut.contains(name)) ||
+                (m_made && ReaderPages::isOwnFile(name)))
+                m_staging->rename(name, kStagedCompanions + QLatin1Char('/') + name);
+        writeSourceNote(sourcePath, noteName);
+    } catch (const FileError& error) {
+        throw AutomationError(error.message());
     }
-    // Deckvane's own pages, made from the cleaned ones.
-    ReaderPages::build(m_staging, kStagedPage, m_outputPath, made);
-    companions = PosixFiles::names(m_staging);
-    companions.removeAll(kStagedPage);
-    companions.removeAll(kStagedCompanions);
-    for (const QString& name : companions)
-        PosixFiles::rename(m_staging + QLatin1Char('/') + name,
-                           stagedFolder + QLatin1Char('/') + name);
-    writeSourceNote(sourcePath, stagedFolder);
+    swap(folderName);
+    m_leftOut = QStringList(leftOut.begin(), leftOut.end());
+    m_leftOut.sort();
+}
 
+void HtmlPublisher::swap(const QString& folderName) {
+    const QString pageName = LocalPath::fileName(m_outputPath);
     // Swap in the companions first, then the page, keeping the old
     // companions until the page is in place so a failure can put them back.
     // Runs side by side, on this host or others, may publish the same name
     // into one folder: the swap holds the folder's lock, so one swap never
     // meets half of another, and a reader of the folder (the archive index)
     // never sees a page between its old and new companions.
-    const FileLock lock(m_folder + QLatin1Char('/') + QLatin1String(kLockFile),
-                        FileLock::Mode::Exclusive);
-    const QString finalFolder = m_folder + QLatin1Char('/') + folderName;
-    const QString replaced = m_staging + QLatin1Char('/') + kReplaced;
-    const bool hadOld = PosixFiles::exists(finalFolder);
+    const FileLock lock(*m_folder, QLatin1String(kLockFile), FileLock::Mode::Exclusive);
+    // A link in the page's place or its folder's is someone's way out of
+    // the output folder: refused before anything moves.
+    for (const QString& name : {folderName, pageName}) {
+        struct stat info {};
+        if (m_folder->status(name, &info) && S_ISLNK(info.st_mode))
+            throw FileError(m_folder->linkRefusal(name));
+    }
+    const QString staged = m_stagingName + QLatin1Char('/');
+    const bool hadOld = m_folder->exists(folderName);
     if (hadOld)
-        PosixFiles::rename(finalFolder, replaced);
+        m_folder->rename(folderName, staged + kReplaced);
     try {
-        PosixFiles::rename(stagedFolder, finalFolder);
+        m_folder->rename(staged + kStagedCompanions, folderName);
         try {
-            PosixFiles::rename(stagingPage(), m_outputPath);
+            m_folder->rename(staged + kStagedPage, pageName);
         } catch (const FileError&) {
-            PosixFiles::rename(finalFolder, stagedFolder);
+            m_folder->rename(folderName, staged + kStagedCompanions);
             throw;
         }
     } catch (const FileError&) {
         if (hadOld)
-            PosixFiles::rename(replaced, finalFolder);
+            m_folder->rename(staged + kReplaced, folderName);
         throw;
     }
 }

@@ -5,8 +5,8 @@
 #include "app/automation/ImpressConnection.h"
 #include "app/automation/ReaderPages.h"
 #include "app/automation/SlideRasterizer.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
-#include "platform/PosixFiles.h"
 #include "platform/ReportableError.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -15,6 +15,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <future>
+#include <optional>
 
 using namespace css;
 
@@ -85,10 +86,11 @@ uno::Sequence<beans::PropertyValue> pdfOptions() {
 // The export's link areas are measured on pictures this wide; the
 // pictures themselves are replaced by sharper ones drawn from the PDF.
 constexpr sal_Int32 kDraftWidth = 200;
+const QString kPictures = QStringLiteral("pictures");
 
-int picturesIn(const QString& folder) {
+int picturesIn(const AnchoredFolder& folder) {
     int count = 0;
-    while (PosixFiles::exists(folder + QStringLiteral("/img%1.jpg").arg(count)))
+    while (folder.exists(QStringLiteral("img%1.jpg").arg(count)))
         ++count;
     return count;
 }
@@ -112,51 +114,67 @@ void ImpressPresentation::store(const QString& path,
 void ImpressPresentation::saveAsHtml(const QString& outputPath) {
     if (!m_document.is())
         throw AutomationError(QStringLiteral("The presentation is closed"));
-    HtmlPublisher publisher(outputPath);
-    const QString staging = publisher.stagingPage().section(QLatin1Char('/'), 0, -2);
-    const QString pdf = staging + QLatin1Char('/') + QLatin1String(ReaderPages::kPdf);
-    const QString pictures = staging + QStringLiteral("/pictures");
+    // A run reserves the page's publisher and commits the export itself,
+    // once this call is over; anyone else gets the page published here.
+    std::shared_ptr<HtmlPublisher> publisher = HtmlPublisher::reservedFor(outputPath);
+    const bool reserved = publisher != nullptr;
+    if (!reserved)
+        publisher = std::make_shared<HtmlPublisher>(outputPath);
+    const AnchoredFolder& staging = publisher->staging();
+    const QString pdf = staging.pathOf(QLatin1String(ReaderPages::kPdf));
     ReaderPages::Export made;
     bool sharp = false;
-    if (!SlideRasterizer::program().isEmpty()) {
-        // The PDF first: its slides are drawn outside the office while the
-        // office writes the pages, whose own pictures are only drafts.
-        std::future<int> drawn;
-        try {
-            store(pdf, pdfOptions(), publisher);
-            const int slides =
-                uno::Reference<drawing::XDrawPagesSupplier>(m_document, uno::UNO_QUERY_THROW)
-                    ->getDrawPages()
-                    ->getCount();
-            PosixFiles::makePath(pictures);
-            drawn = std::async(std::launch::async, [pdf, pictures, slides] {
-                return SlideRasterizer::draw(pdf, pictures, slides);
-            });
-        } catch (const ReportableError&) {
-            if (publisher.diskFull())
+    try {
+        if (!SlideRasterizer::program().isEmpty()) {
+            // The PDF first: its slides are drawn outside the office while
+            // the office writes the pages, whose own pictures are drafts.
+            std::optional<AnchoredFolder> pictures;
+            std::future<int> drawn;
+            try {
+                store(pdf, pdfOptions(), *publisher);
+                const int slides =
+                    uno::Reference<drawing::XDrawPagesSupplier>(m_document, uno::UNO_QUERY_THROW)
+                        ->getDrawPages()
+                        ->getCount();
+                pictures.emplace(staging.folder(kPictures, true));
+                drawn = std::async(std::launch::async, [&pdf, &pictures, slides] {
+                    return SlideRasterizer::draw(pdf, *pictures, slides);
+                });
+            } catch (const ReportableError&) {
+                if (publisher->diskFull())
+                    throw;
+            } catch (const uno::Exception&) {
+            }
+            try {
+                store(publisher->stagingPage(), htmlOptions(kDraftWidth, false), *publisher);
+            } catch (...) {
+                if (drawn.valid())
+                    drawn.wait();
                 throw;
-        } catch (const uno::Exception&) {
+            }
+            try {
+                sharp = drawn.valid() && drawn.get() == picturesIn(staging);
+            } catch (const ReportableError&) {
+                sharp = false;
+            }
+            if (sharp) {
+                for (const QString& name : pictures->names())
+                    staging.rename(kPictures + QLatin1Char('/') + name, name);
+                made.pictureWidth = kDraftWidth;
+            }
+            staging.removeTree(kPictures);
         }
-        store(publisher.stagingPage(), htmlOptions(kDraftWidth, false), publisher);
-        try {
-            sharp = drawn.valid() && drawn.get() == picturesIn(staging);
-        } catch (const ReportableError&) {
-            sharp = false;
+        if (!sharp) {
+            // Without sharp pictures the office draws them, as it always did.
+            staging.removeTree(QLatin1String(ReaderPages::kPdf));
+            store(publisher->stagingPage(), htmlOptions(800, true), *publisher);
         }
-        if (sharp) {
-            for (const QString& name : PosixFiles::names(pictures))
-                PosixFiles::rename(pictures + QLatin1Char('/') + name,
-                                   staging + QLatin1Char('/') + name);
-            made.pictureWidth = kDraftWidth;
-        }
-        PosixFiles::removeTree(pictures);
+    } catch (const FileError& error) {
+        throw AutomationError(error.message());
     }
-    if (!sharp) {
-        // Without sharp pictures the office draws them, as it always did.
-        PosixFiles::removeTree(pdf);
-        store(publisher.stagingPage(), htmlOptions(800, true), publisher);
-    }
-    publisher.commit(m_path, made);
+    publisher->setReaderExport(made);
+    if (!reserved)
+        publisher->commit(m_path);
 }
 
 void ImpressPresentation::close() {

@@ -273,7 +273,8 @@ QStringList ImpressServer::officeCommand(const QString& program, const QString& 
     // away should this one be killed before it can.
     PosixFiles::writeAll(profile + kSandboxRecord,
                          LocalPath::toNative(view.privateTmp) + '\n' + link);
-    return OfficeSandbox::command(bubblewrap, program, startArguments(pipe, profile), view);
+    return OfficeSandbox::command(bubblewrap, OfficeSandbox::userNamespace(), program,
+                                  startArguments(pipe, profile), view);
 }
 
 void ImpressServer::removeSandboxFiles() {

@@ -17,12 +17,17 @@ struct Setting {
 
 // BlockUntrustedRefererLinks: the office fetches nothing a document links
 // to unless the document lies in a trusted location; SecureURL (the trusted
-// locations) is empty. Macros never run, and active content (embedded
-// objects that run or fetch things) is off where the office knows that key.
+// locations) is empty. Macros never run, nor Basic scripts of any origin
+// (OfficeBasic 0), nor plug-ins found inside a document (ExecutePlugins).
+// Every key is one the office's own configuration schema has: one it does
+// not know is dropped without a word.
 constexpr Setting kSettings[] = {
-    {"BlockUntrustedRefererLinks", "true"}, {"SecureURL", nullptr},
-    {"DisableMacrosExecution", "true"},     {"MacroSecurityLevel", "3"},
-    {"DisableActiveContent", "true"},
+    {"BlockUntrustedRefererLinks", "true"},
+    {"SecureURL", nullptr},
+    {"DisableMacrosExecution", "true"},
+    {"MacroSecurityLevel", "3"},
+    {"OfficeBasic", "0"},
+    {"ExecutePlugins", "false"},
 };
 
 constexpr char kSubstitution[] = "/org.openoffice.Office.Common/Font/Substitution";

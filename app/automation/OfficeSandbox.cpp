@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <cstdio>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,12 +51,24 @@ void show(QStringList* out, const QString& path, bool writable) {
 
 } // namespace
 
-QStringList OfficeSandbox::command(const QString& bubblewrap, const QString& program,
-                                   const QStringList& arguments, const View& view) {
-    QStringList out{bubblewrap, QStringLiteral("--unshare-net"), QStringLiteral("--unshare-ipc"),
-                    QStringLiteral("--die-with-parent")};
+QStringList OfficeSandbox::isolation(bool userNamespace) {
+    QStringList options;
+    if (userNamespace)
+        options << QStringLiteral("--unshare-user");
+    return options << QStringLiteral("--unshare-pid") << QStringLiteral("--unshare-net")
+                   << QStringLiteral("--unshare-ipc") << QStringLiteral("--unshare-uts")
+                   << QStringLiteral("--unshare-cgroup-try") << QStringLiteral("--cap-drop")
+                   << QStringLiteral("ALL") << QStringLiteral("--new-session")
+                   << QStringLiteral("--die-with-parent");
+}
+
+QStringList OfficeSandbox::command(const QString& bubblewrap, bool userNamespace,
+                                   const QString& program, const QStringList& arguments,
+                                   const View& view) {
+    QStringList out = QStringList{bubblewrap} + isolation(userNamespace);
     for (const char* path : kSystem)
         show(&out, QString::fromLatin1(path), false);
+    // A /proc of the office's own namespace: its processes only.
     out << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev")
         << QStringLiteral("/dev");
     if (view.privateTmp.isEmpty()) {
@@ -84,35 +95,65 @@ QStringList OfficeSandbox::command(const QString& bubblewrap, const QString& pro
     return out;
 }
 
-QString OfficeSandbox::bubblewrap() {
-    static std::once_flag once;
-    static QString found;
-    std::call_once(once, [] {
+namespace {
+
+struct Found {
+    QString bubblewrap;
+    bool userNamespace = false;
+};
+
+// Whether bubblewrap makes this sandbox here; why not when it does not.
+bool works(const QString& bubblewrap, bool userNamespace, QString* why) {
+    QProcess probe;
+    probe.setProcessChannelMode(QProcess::MergedChannels);
+    probe.start(bubblewrap, OfficeSandbox::isolation(userNamespace) +
+                                QStringList{QStringLiteral("--ro-bind"), QStringLiteral("/"),
+                                            QStringLiteral("/"), QStringLiteral("--proc"),
+                                            QStringLiteral("/proc"), QStringLiteral("true")});
+    if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
+        probe.exitCode() == 0)
+        return true;
+    *why = QString::fromLocal8Bit(probe.readAll()).trimmed().section(QLatin1Char('\n'), 0, 0);
+    return false;
+}
+
+void say(const QString& text) {
+    const QByteArray line = LocalPath::toNative(QCoreApplication::applicationName()) + ": " +
+                            LocalPath::toNative(text) + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
+
+const Found& found() {
+    static const Found sandbox = [] {
+        Found result;
         const QString path = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
-        QString reason;
+        QString why;
         if (path.isEmpty()) {
-            reason = QStringLiteral("bubblewrap (bwrap) is not installed");
+            why = QStringLiteral("bubblewrap (bwrap) is not installed");
+        } else if (works(path, true, &why)) {
+            return Found{path, true};
+        } else if (QString without; ::geteuid() == 0 && works(path, false, &without)) {
+            // Root may make the other namespaces without one for users.
+            say(QStringLiteral("this system refuses user namespaces (%1); LibreOffice runs in its "
+                               "sandbox without one, as root with no capabilities")
+                    .arg(why));
+            return Found{path, false};
         } else {
-            QProcess probe;
-            probe.setProcessChannelMode(QProcess::MergedChannels);
-            probe.start(path, {QStringLiteral("--unshare-net"), QStringLiteral("--ro-bind"),
-                               QStringLiteral("/"), QStringLiteral("/"), QStringLiteral("true")});
-            if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit &&
-                probe.exitCode() == 0)
-                found = path;
-            else
-                reason = QStringLiteral("this system allows no unprivileged namespaces (%1)")
-                             .arg(QString::fromLocal8Bit(probe.readAll())
-                                      .trimmed()
-                                      .section(QLatin1Char('\n'), 0, 0));
+            why = QStringLiteral("this system allows no unprivileged namespaces (%1)").arg(why);
         }
-        if (found.isEmpty()) {
-            const QByteArray line =
-                LocalPath::toNative(QCoreApplication::applicationName()) + ": " +
-                LocalPath::toNative(reason) +
-                "; LibreOffice runs without its sandbox, with its own link blocking alone\n";
-            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-        }
-    });
-    return found;
+        say(why + QStringLiteral("; LibreOffice runs without its sandbox, with its own link "
+                                 "blocking alone"));
+        return result;
+    }();
+    return sandbox;
+}
+
+} // namespace
+
+QString OfficeSandbox::bubblewrap() {
+    return found().bubblewrap;
+}
+
+bool OfficeSandbox::userNamespace() {
+    return found().userNamespace;
 }

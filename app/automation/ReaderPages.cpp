@@ -7,7 +7,8 @@
 #include "app/automation/SlideText.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
-#include "platform/PosixFiles.h"
+
+#include <sys/stat.h>
 
 #include <QBuffer>
 #include <QImageReader>
@@ -37,10 +38,14 @@ QString encoded(const QString& name) {
     return QString::fromLatin1(LocalPath::toNative(name).toPercentEncoding());
 }
 
-QSize pictureSize(const QString& path) {
+// Pages and pictures are read whole; an output folder may hold anything
+// under their names.
+constexpr qint64 kLargestFile = qint64(64) << 20;
+
+QSize pictureSize(const AnchoredFolder& staging, const QString& name) {
     QByteArray bytes;
     try {
-        bytes = PosixFiles::readAll(path);
+        bytes = staging.read(name, kLargestFile);
     } catch (const FileError&) {
         return {};
     }
@@ -167,20 +172,20 @@ QString linkAreas(const QByteArray& page, const QString& prefix, double scale, i
                          : QStringLiteral("<map name=\"links%1\">\n%2</map>\n").arg(slide).arg(out);
 }
 
-QString slidePicture(const QString& staging, const QString& folder, int slide, const QString& alt,
-                     bool map) {
+QString slidePicture(const AnchoredFolder& staging, const QString& folder, int slide,
+                     const QString& alt, bool map) {
     const QString number = QString::number(slide);
     const QString normal = QStringLiteral("img") + number + QStringLiteral(".jpg");
     const QString sharp = QStringLiteral("hdimg") + number + QStringLiteral(".jpg");
-    const QSize size = pictureSize(staging + QLatin1Char('/') + normal);
+    const QSize size = pictureSize(staging, normal);
     QString out = QStringLiteral("<img class=\"dv-slide\" src=\"%1%2\"").arg(esc(folder), normal);
-    if (PosixFiles::exists(staging + QLatin1Char('/') + sharp))
+    if (staging.exists(sharp))
         out += QStringLiteral(" srcset=\"%1%2 %3w, %1%4 %5w\" sizes=\"(max-width: %3px) 100vw, "
                               "%3px\"")
                    .arg(esc(folder), normal)
                    .arg(size.isValid() ? size.width() : 800)
                    .arg(sharp)
-                   .arg(pictureSize(staging + QLatin1Char('/') + sharp).width());
+                   .arg(pictureSize(staging, sharp).width());
     if (size.isValid())
         out += QStringLiteral(" width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height());
     if (map)
@@ -193,7 +198,8 @@ QString slideTitle(const Deck& deck, int slide) {
     return title.isEmpty() ? slideName(slide) : title;
 }
 
-QByteArray slidePage(const Deck& deck, const QString& staging, int slide, const QString& areas) {
+QByteArray slidePage(const Deck& deck, const AnchoredFolder& staging, int slide,
+                     const QString& areas) {
     const QString title = slideTitle(deck, slide);
     const auto page = [](int n) { return QStringLiteral("img%1.html").arg(n); };
     QString links;
@@ -237,7 +243,7 @@ QByteArray slidePage(const Deck& deck, const QString& staging, int slide, const 
     return out.toUtf8();
 }
 
-QByteArray overviewPage(const Deck& deck, const QString& staging) {
+QByteArray overviewPage(const Deck& deck, const AnchoredFolder& staging) {
     const QString folder = encoded(deck.folder) + QLatin1Char('/');
     const QString first = folder + QStringLiteral("img0.html");
     QString out = head(deck, deck.title, folder,
@@ -258,12 +264,12 @@ QByteArray overviewPage(const Deck& deck, const QString& staging) {
         const QString number = QString::number(slide);
         const QString normal = QStringLiteral("img") + number + QStringLiteral(".jpg");
         QString thumb = QStringLiteral("thumb") + number + QStringLiteral(".jpg");
-        if (!PosixFiles::exists(staging + QLatin1Char('/') + thumb))
+        if (!staging.exists(thumb))
             thumb = normal;
-        const QSize size = pictureSize(staging + QLatin1Char('/') + thumb);
+        const QSize size = pictureSize(staging, thumb);
         QString picture = QStringLiteral("<img src=\"%1%2\"").arg(esc(folder), thumb);
         // A dense screen shows the slide's own picture in the thumbnail's place.
-        const QSize full = pictureSize(staging + QLatin1Char('/') + normal);
+        const QSize full = pictureSize(staging, normal);
         if (thumb != normal && size.isValid() && full.isValid())
             picture += QStringLiteral(" srcset=\"%1%2 %3w, %1%4 %5w\" sizes=\"%3px\"")
                            .arg(esc(folder), thumb)
@@ -464,27 +470,31 @@ QString ReaderPages::escape(const QString& text) {
     return out;
 }
 
-void ReaderPages::build(const QString& staging, const QString& stagedPage,
+bool ReaderPages::isOwnFile(const QString& name) {
+    return name == QLatin1String(kPdf) || name == QLatin1String(kScript) ||
+           name == QLatin1String(kStyle);
+}
+
+void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage,
                         const QString& outputPath, const Export& made) {
-    const auto path = [&](const QString& name) { return staging + QLatin1Char('/') + name; };
+    const auto read = [&](const QString& name) { return staging.read(name, kLargestFile); };
     Deck deck;
     deck.name = LocalPath::fileName(outputPath);
     deck.folder = HtmlPublisher::companionFolderName(outputPath);
-    while (PosixFiles::exists(path(QStringLiteral("img%1.jpg").arg(deck.slides))))
+    while (staging.exists(QStringLiteral("img%1.jpg").arg(deck.slides)))
         ++deck.slides;
     if (deck.slides == 0)
         return;
     for (int slide = 0; slide < deck.slides; ++slide) {
-        const QString text = path(QStringLiteral("text%1.html").arg(slide));
-        deck.text.append(PosixFiles::exists(text) ? SlideText::read(PosixFiles::readAll(text))
-                                                  : SlideText());
+        const QString text = QStringLiteral("text%1.html").arg(slide);
+        deck.text.append(staging.exists(text) ? SlideText::read(read(text)) : SlideText());
     }
     QString words;
     for (const SlideText& slide : std::as_const(deck.text))
         words += slide.plain() + QLatin1Char(' ');
     deck.language = DeckLanguage::guess(words);
     // The title the export gave the deck (kept by an overview made here).
-    deck.title = titleOf(PosixFiles::readAll(path(stagedPage)));
+    deck.title = titleOf(read(stagedPage));
     if (deck.title.isEmpty())
         deck.title = deck.name.left(deck.name.size() - 4);
 
@@ -494,32 +504,39 @@ void ReaderPages::build(const QString& staging, const QString& stagedPage,
         std::lock_guard lock(archiveMutex);
         const QString root = archiveRoot.isEmpty() ? pageFolder : archiveRoot;
         const QString link = homeLink(root, pageFolder);
-        if (!link.isEmpty() && ((archiveIndexed && !archiveRoot.isEmpty()) ||
-                                PosixFiles::exists(root + QStringLiteral("/index.html"))))
+        const auto hasIndex = [&] {
+            try {
+                return AnchoredFolder(root).exists(QStringLiteral("index.html"));
+            } catch (const FileError&) {
+                return false;
+            }
+        };
+        if (!link.isEmpty() && ((archiveIndexed && !archiveRoot.isEmpty()) || hasIndex()))
             deck.home = link;
     }
-    const QString pdf = path(QLatin1String(kPdf));
-    if (PosixFiles::exists(pdf)) {
-        deck.pdf = isPlainPdf(PosixFiles::readAll(pdf));
+    const QString pdf = QLatin1String(kPdf);
+    if (staging.exists(pdf)) {
+        struct stat info {};
+        deck.pdf = staging.status(pdf, &info) && S_ISREG(info.st_mode) && isPlainPdf(read(pdf));
         if (!deck.pdf)
-            PosixFiles::removeTree(pdf);
+            staging.removeTree(pdf);
     }
 
     const QString prefix = encoded(deck.folder) + QLatin1Char('/');
     const double scale = made.pictureWidth > 0 ? 800.0 / made.pictureWidth : 1.0;
     for (int slide = 0; slide < deck.slides; ++slide) {
         const QString name = QStringLiteral("img%1.html").arg(slide);
-        const bool own = PosixFiles::exists(path(name));
+        const bool own = staging.exists(name);
         QByteArray exported;
         if (own || slide == 0)
-            exported = PosixFiles::readAll(own ? path(name) : path(stagedPage));
+            exported = read(own ? name : stagedPage);
         const QString areas = linkAreas(exported, own ? QString() : prefix, scale, slide);
-        PosixFiles::writeAll(path(name), slidePage(deck, staging, slide, areas));
-        const QString text = path(QStringLiteral("text%1.html").arg(slide));
-        if (PosixFiles::exists(text))
-            PosixFiles::writeAll(text, textPage(deck, PosixFiles::readAll(text), slide));
+        staging.write(name, slidePage(deck, staging, slide, areas));
+        const QString text = QStringLiteral("text%1.html").arg(slide);
+        if (staging.exists(text))
+            staging.write(text, textPage(deck, read(text), slide));
     }
-    PosixFiles::writeAll(path(stagedPage), overviewPage(deck, staging));
-    PosixFiles::writeAll(path(QLatin1String(kScript)), QByteArray(ReaderAssets::kScript));
-    PosixFiles::writeAll(path(QLatin1String(kStyle)), QByteArray(ReaderAssets::kStyle));
+    staging.write(stagedPage, overviewPage(deck, staging));
+    staging.write(QLatin1String(kScript), QByteArray(ReaderAssets::kScript));
+    staging.write(QLatin1String(kStyle), QByteArray(ReaderAssets::kStyle));
 }

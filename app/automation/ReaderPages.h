@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AnchoredFolder.h"
+
 #include <QByteArray>
 #include <QRgb>
 #include <QString>
@@ -36,8 +38,11 @@ public:
     // companions beside it) into the reader's pages for outputPath, and
     // adds the script and the style. Raises FileError when a file cannot be
     // written.
-    static void build(const QString& staging, const QString& stagedPage, const QString& outputPath,
-                      const Export& made);
+    static void build(const AnchoredFolder& staging, const QString& stagedPage,
+                      const QString& outputPath, const Export& made);
+    // The files build() adds beside the pages and answers for (the PDF it
+    // checks, the script and style it writes).
+    static bool isOwnFile(const QString& name);
 
     // The link from a page in pageFolder to root's index.html ("" for none):
     // "./index.html", "../index.html", ...; none when pageFolder is not

@@ -2,7 +2,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/OfficeSandbox.h"
-#include "platform/PosixFiles.h"
+#include "platform/FileError.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -33,17 +33,15 @@ QByteArray jpeg(const QImage& image, int quality) {
     return bytes;
 }
 
-void writePictures(const QImage& sharp, const QString& folder, int slide) {
+void writePictures(const QImage& sharp, const AnchoredFolder& folder, int slide) {
     const QString number = QString::number(slide);
-    PosixFiles::writeAll(folder + QStringLiteral("/hdimg") + number + QStringLiteral(".jpg"),
-                         jpeg(sharp, kSharpQuality));
+    folder.write(QStringLiteral("hdimg") + number + QStringLiteral(".jpg"),
+                 jpeg(sharp, kSharpQuality));
     const QImage normal = sharp.scaledToWidth(SlideRasterizer::kWidth, Qt::SmoothTransformation);
-    PosixFiles::writeAll(folder + QStringLiteral("/img") + number + QStringLiteral(".jpg"),
-                         jpeg(normal, kQuality));
-    PosixFiles::writeAll(
-        folder + QStringLiteral("/thumb") + number + QStringLiteral(".jpg"),
-        jpeg(normal.scaledToWidth(SlideRasterizer::kThumbWidth, Qt::SmoothTransformation),
-             kQuality));
+    folder.write(QStringLiteral("img") + number + QStringLiteral(".jpg"), jpeg(normal, kQuality));
+    folder.write(QStringLiteral("thumb") + number + QStringLiteral(".jpg"),
+                 jpeg(normal.scaledToWidth(SlideRasterizer::kThumbWidth, Qt::SmoothTransformation),
+                      kQuality));
 }
 
 // A number of a PPM header after blanks; false while it may go on.
@@ -105,7 +103,7 @@ qsizetype SlideRasterizer::readHeader(const QByteArray& stream, int width, Heade
     return header->length + 3 * w * h;
 }
 
-int SlideRasterizer::draw(const QString& pdfPath, const QString& folder, int slides,
+int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, int slides,
                           const Limits& limits) {
     const QString drawer = program();
     if (drawer.isEmpty())
@@ -116,7 +114,8 @@ int SlideRasterizer::draw(const QString& pdfPath, const QString& folder, int sli
     if (!bubblewrap.isEmpty()) {
         OfficeSandbox::View view;
         view.readable = {pdfPath};
-        argv = OfficeSandbox::command(bubblewrap, drawer, argv, view);
+        argv =
+            OfficeSandbox::command(bubblewrap, OfficeSandbox::userNamespace(), drawer, argv, view);
         executable = argv.takeFirst();
     }
     const auto deadline = std::chrono::steady_clock::now() + limits.wallTime +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AnchoredFolder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -32,9 +34,9 @@ public:
     // than `slides` pictures or one not of the expected width, when the
     // drawing program is missing, fails or exceeds a limit; what was
     // written is then left for the caller to discard.
-    static int draw(const QString& pdfPath, const QString& folder, int slides,
+    static int draw(const QString& pdfPath, const AnchoredFolder& folder, int slides,
                     const Limits& limits);
-    static int draw(const QString& pdfPath, const QString& folder, int slides) {
+    static int draw(const QString& pdfPath, const AnchoredFolder& folder, int slides) {
         return draw(pdfPath, folder, slides, Limits());
     }
 

@@ -1,6 +1,7 @@
 #include "app/automation/SofficeProcess.h"
 
 #include "app/automation/AutomationError.h"
+#include "app/automation/ProcessGroupMemory.h"
 #include "platform/LocalPath.h"
 
 #include <QByteArray>
@@ -38,43 +39,6 @@ constexpr char kGuardScript[] = "[ \"$1\" = 0 ] || ulimit -v \"$1\" 2>/dev/null 
                                 "{ read -r _ <&3; kill -KILL 0; } &\n"
                                 "wait \"$office\"\n"
                                 "kill -KILL 0\n";
-
-// True while some process of the group is alive and not a zombie. The
-// office's launcher forks the real office, which a killed launcher leaves
-// to be reaped by others; a zombie holds nothing.
-bool groupHasLiveMembers(pid_t group) {
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return ::killpg(group, 0) == 0;
-    bool live = false;
-    while (const dirent* entry = ::readdir(proc)) {
-        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
-            continue;
-        char path[300];
-        std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
-        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        char text[512];
-        const ssize_t n = ::read(fd, text, sizeof text - 1);
-        ::close(fd);
-        if (n <= 0)
-            continue;
-        text[n] = 0;
-        // "pid (name) state ppid pgrp ..."; the name may hold anything.
-        const char* close = std::strrchr(text, ')');
-        char state = 0;
-        int parent = 0;
-        int pgrp = 0;
-        if (close && std::sscanf(close + 1, " %c %d %d", &state, &parent, &pgrp) == 3 &&
-            pgrp == group && state != 'Z' && state != 'X') {
-            live = true;
-            break;
-        }
-    }
-    ::closedir(proc);
-    return live;
-}
 
 } // namespace
 
@@ -216,6 +180,9 @@ void SofficeProcess::kill() {
 void SofficeProcess::reapLocked() {
     if (m_reaped)
         return;
+    // The sandboxed office runs in a session of its own, below the
+    // sandbox's process: it goes with its sandbox, and is waited for too.
+    const QList<ProcessGroupMemory::Process> members = ProcessGroupMemory::processesOf(m_pid);
     ::killpg(m_pid, SIGKILL);
     int status = 0;
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
@@ -227,7 +194,13 @@ void SofficeProcess::reapLocked() {
     // A killed process takes a moment to go: wait until the office itself,
     // not only its launcher, has ended.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (groupHasLiveMembers(m_pid) && std::chrono::steady_clock::now() < deadline) {
+    const auto left = [&] {
+        for (const ProcessGroupMemory::Process& member : members)
+            if (ProcessGroupMemory::alive(member))
+                return true;
+        return !ProcessGroupMemory::processesOf(m_pid).isEmpty();
+    };
+    while (left() && std::chrono::steady_clock::now() < deadline) {
         ::killpg(m_pid, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

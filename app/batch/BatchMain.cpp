@@ -170,11 +170,12 @@ int main(int argc, char** argv) {
     writeLine(stderr,
               QStringLiteral("Done: %1 with %2 (%3 replaced when worn); waiting "
                              "for LibreOffice %4 s, of which loading and storing decks "
-                             "%5 s")
+                             "%5 s; publishing the pages %6 s")
                   .arg(summary)
                   .arg(offices == 1 ? QStringLiteral("1 office")
                                     : QStringLiteral("%1 offices").arg(offices))
                   .arg(run.pool()->serversReplaced())
-                  .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime())));
+                  .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime()),
+                       seconds(run.pool()->publishTime())));
     return status;
 }

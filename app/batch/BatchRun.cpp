@@ -89,7 +89,7 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error
     if (kind != FolderListing::Kind::File)
         m_pool->submitLine(
             ConversionEngine::printable(path + ConversionEngine::refusalFor(kind, error)), false);
-    else if (m_options.update && OutputLayout::isUpToDate(path, page)) {
+    else if (m_options.update && layout.isUpToDate(path)) {
         // Of runs sharing the tree, the one that claims the deck says so.
         if (m_claims && m_claims->claim(layout.relativePath(path)) != DeckClaims::Outcome::Mine) {
             --m_found;
@@ -140,7 +140,15 @@ void BatchRun::submitDeck(const QString& path, const QString& folder, const QStr
 }
 
 void BatchRun::emitLines(std::chrono::milliseconds wait) {
-    for (const ReorderBuffer::Line& line : m_pool->takeReady(wait)) {
+    const QList<ReorderBuffer::Line> lines = m_pool->takeReady(wait);
+    QStringList notes;
+    {
+        const std::lock_guard lock(m_publishedMutex);
+        notes.swap(m_notes);
+    }
+    for (const QString& note : std::as_const(notes))
+        m_sinks.error(note);
+    for (const ReorderBuffer::Line& line : lines) {
         // A deck another run converted: its line is in that run's log.
         if (line.text.isEmpty()) {
             --m_found;
@@ -198,6 +206,8 @@ int BatchRun::run() {
     ConversionPool::Settings settings;
     settings.workers = m_options.jobs > 0 ? m_options.jobs : 1;
     settings.successText = m_successText;
+    settings.outputRoot = m_options.outputFolder;
+    settings.walkedFolder = m_options.folder;
     if (!m_options.claimRun.isEmpty()) {
         try {
             m_claims = std::make_unique<DeckClaims>(
@@ -217,6 +227,10 @@ int BatchRun::run() {
             m_claims->finish(layout.relativePath(source), converted);
         };
     }
+    settings.onNote = [this](const QString& note) {
+        const std::lock_guard lock(m_publishedMutex);
+        m_notes.append(note);
+    };
     settings.onConverted = [this](const QString& page) {
         const std::lock_guard lock(m_publishedMutex);
         m_published.append(page.mid(m_options.outputFolder.size() + 1));

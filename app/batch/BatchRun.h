@@ -83,6 +83,7 @@ private:
     int m_found = 0;
     std::mutex m_publishedMutex;
     QStringList m_published; // pages below the output folder, as converted
+    QStringList m_notes;     // for standard error, before the next lines
     QHash<QByteArray, QString> m_pageOfContent;
     QHash<QString, QByteArray> m_contentOfPage;
 };

@@ -3,10 +3,10 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/PageSanitizer.h"
 #include "app/conversion/FolderListing.h"
+#include "platform/AnchoredFolder.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
 #include "platform/LocalPath.h"
-#include "platform/PosixFiles.h"
 #include "platform/StagingName.h"
 
 #include <QRegularExpression>
@@ -24,30 +24,12 @@ namespace {
 
 // The page's head is at its start; reading more only costs time on large
 // archives.
-QByteArray readHead(const QString& path, qint64 limit) {
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+QByteArray readHead(const AnchoredFolder& folder, const QString& name, qint64 limit) {
+    try {
+        return folder.read(name, limit);
+    } catch (const FileError&) {
         return {};
-    QByteArray bytes(limit, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < limit) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(limit - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += n;
     }
-    ::close(fd);
-    bytes.truncate(got);
-    return bytes;
-}
-
-QDateTime modified(const QString& path) {
-    struct stat info {};
-    if (::stat(LocalPath::toNative(path).constData(), &info) != 0)
-        return {};
-    return QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
 }
 
 bool isSlidePage(const QString& name) {
@@ -55,79 +37,112 @@ bool isSlidePage(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
-void scanFolder(const QString& root, const QString& relative, QList<ArchiveIndex::Page>* pages,
-                QSet<QPair<dev_t, ino_t>>* visited) {
-    const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
+bool isKind(const AnchoredFolder& folder, const QString& name, mode_t kind) {
+    struct stat info {};
+    return folder.status(name, &info) && (info.st_mode & S_IFMT) == kind;
+}
+
+// The page named name in folder, at relativePath below the output folder.
+bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString& relativePath,
+                ArchiveIndex::Page* page) {
+    const QString companion = HtmlPublisher::companionFolderName(name);
+    QStringList files;
+    try {
+        files = folder.folder(companion).names();
+    } catch (const FileError&) {
+        return false;
+    }
+    page->relativePath = relativePath;
+    page->title = ArchiveIndex::titleOf(readHead(folder, name, 4096));
+    if (page->title.isEmpty())
+        page->title = name.left(name.size() - 4);
+    page->slides = 0;
+    page->thumbnail = false;
+    for (const QString& file : files) {
+        if (isSlidePage(file))
+            ++page->slides;
+        else if (file == QLatin1String("thumb0.jpg"))
+            page->thumbnail = true;
+    }
+    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(folder, name);
+    // Notes of earlier versions name the deck by a path of the converting
+    // machine, which is not shown; its file name is.
+    page->source =
+        note.source.startsWith(QLatin1Char('/')) ? LocalPath::fileName(note.source) : note.source;
+    struct stat info {};
+    if (!note.source.isEmpty())
+        page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
+    else if (folder.status(name, &info))
+        page->date = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
+    else
+        page->date = QDateTime();
+    return true;
+}
+
+// The folder's pages, then its subfolders'. Nothing is reached through a
+// link: a link in the output folder may lead anywhere, and what it leads
+// to is no page of the archive's.
+void scanFolder(const AnchoredFolder& root, const QString& relative,
+                QList<ArchiveIndex::Page>* pages) {
+    std::optional<AnchoredFolder> folder;
+    try {
+        folder.emplace(root.folder(relative));
+    } catch (const FileError&) {
+        return; // gone, or swapped for a link since it was listed
+    }
     std::optional<FileLock> lock;
-    lock.emplace(folder + QLatin1Char('/') + QLatin1String(HtmlPublisher::kLockFile),
-                 FileLock::Mode::Shared);
-    FolderListing listing;
-    if (!listing.read(folder) || visited->contains({listing.device(), listing.inode()}))
+    lock.emplace(*folder, QLatin1String(HtmlPublisher::kLockFile), FileLock::Mode::Shared);
+    QStringList names;
+    try {
+        names = folder->names();
+    } catch (const FileError&) {
         return;
-    visited->insert({listing.device(), listing.inode()});
+    }
     QSet<QString> folders;
-    for (const FolderListing::Entry& entry : listing.entries())
-        if (entry.kind == FolderListing::Kind::Folder)
-            folders.insert(entry.name);
+    for (const QString& name : std::as_const(names))
+        if (isKind(*folder, name, S_IFDIR))
+            folders.insert(name);
     const QString prefix = relative.isEmpty() ? QString() : relative + QLatin1Char('/');
     QSet<QString> companions;
-    for (const FolderListing::Entry& entry : listing.entries()) {
-        if (entry.kind != FolderListing::Kind::File || !entry.name.endsWith(QLatin1String(".htm")))
+    for (const QString& name : std::as_const(names)) {
+        if (!name.endsWith(QLatin1String(".htm")) || !isKind(*folder, name, S_IFREG))
             continue;
-        const QString companion = HtmlPublisher::companionFolderName(entry.name);
+        const QString companion = HtmlPublisher::companionFolderName(name);
         // Only pages the converter made: they come with their companion
         // folder. The index itself and other files are left out.
         if (!folders.contains(companion))
             continue;
         companions.insert(companion);
         ArchiveIndex::Page page;
-        if (ArchiveIndex::readPage(root, prefix + entry.name, &page))
+        if (readPageIn(*folder, name, prefix + name, &page))
             pages->append(page);
     }
     lock.reset();
-    for (const FolderListing::Entry& entry : listing.entries()) {
-        if (entry.kind == FolderListing::Kind::Folder && !FolderListing::isHidden(entry.name) &&
-            !companions.contains(entry.name) &&
-            !(relative.isEmpty() && entry.name == QLatin1String(ArchiveIndex::kDataFolder)))
-            scanFolder(root, prefix + entry.name, pages, visited);
+    folder.reset();
+    for (const QString& name : std::as_const(names)) {
+        if (folders.contains(name) && !FolderListing::isHidden(name) &&
+            !companions.contains(name) &&
+            !(relative.isEmpty() && name == QLatin1String(ArchiveIndex::kDataFolder)))
+            scanFolder(root, prefix + name, pages);
     }
 }
 
 } // namespace
 
 bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relativePath, Page* page) {
-    const QString pagePath = outputFolder + QLatin1Char('/') + relativePath;
-    const QString name = LocalPath::fileName(relativePath);
-    const QString companionPath =
-        pagePath.left(pagePath.size() - name.size()) + HtmlPublisher::companionFolderName(name);
-    FolderListing files;
-    if (!files.read(companionPath))
+    const qsizetype slash = relativePath.lastIndexOf(QLatin1Char('/'));
+    try {
+        const AnchoredFolder folder =
+            AnchoredFolder(outputFolder).folder(slash < 0 ? QString() : relativePath.left(slash));
+        return readPageIn(folder, relativePath.mid(slash + 1), relativePath, page);
+    } catch (const FileError&) {
         return false;
-    page->relativePath = relativePath;
-    page->title = titleOf(readHead(pagePath, 4096));
-    if (page->title.isEmpty())
-        page->title = name.left(name.size() - 4);
-    page->slides = 0;
-    page->thumbnail = false;
-    for (const FolderListing::Entry& file : files.entries()) {
-        if (isSlidePage(file.name))
-            ++page->slides;
-        else if (file.name == QLatin1String("thumb0.jpg"))
-            page->thumbnail = true;
     }
-    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
-    page->source = note.source;
-    if (!note.source.isEmpty())
-        page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
-    else
-        page->date = modified(pagePath);
-    return true;
 }
 
 QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
     QList<Page> pages;
-    QSet<QPair<dev_t, ino_t>> visited;
-    scanFolder(outputFolder, QString(), &pages, &visited);
+    scanFolder(AnchoredFolder(outputFolder), QString(), &pages);
     std::sort(pages.begin(), pages.end(),
               [](const Page& a, const Page& b) { return a.relativePath < b.relativePath; });
     return pages;
@@ -213,39 +228,32 @@ int ArchiveIndex::writeWith(const QString& outputFolder, const Renderer& rendere
 }
 
 void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
-    const FileLock lock(outputFolder + QLatin1Char('/') + QLatin1String(kLockFile),
-                        FileLock::Mode::Exclusive);
+    const AnchoredFolder root(outputFolder);
+    const FileLock lock(root, QLatin1String(kLockFile), FileLock::Mode::Exclusive);
     // Writers stage only while they hold the lock: what is staged now was
     // left by one that was killed. Without a lock only this host's dead
     // writers are known for sure.
-    for (const QString& name : PosixFiles::names(outputFolder)) {
+    for (const QString& name : root.names()) {
         if (isStagingName(name) && (lock.locked() || StagingName::ownerGone(name.toLatin1())))
-            PosixFiles::removeTree(outputFolder + QLatin1Char('/') + name);
+            root.removeTree(name);
     }
     thread_local std::mt19937_64 random{std::random_device{}()};
     const auto publish = [&](const File& file) {
         // Written beside the old file and renamed over it, so a reader never
         // sees half an index.
         QString staged;
-        int fd = -1;
         do {
-            staged = outputFolder + QStringLiteral("/.deckvane-index-") +
+            staged = QStringLiteral(".deckvane-index-") +
                      QString::fromLatin1(StagingName::owner()) +
                      QStringLiteral("-%1.part").arg(quint64(random()), 16, 16, QLatin1Char('0'));
-            fd = ::open(LocalPath::toNative(staged).constData(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        } while (fd < 0 && errno == EEXIST);
-        if (fd < 0)
-            throw FileError(
-                QStringLiteral("Cannot write '%1': %2").arg(staged, PosixFiles::errorText(errno)));
-        ::close(fd);
+        } while (!root.create(staged, file.content));
         try {
-            PosixFiles::writeAll(staged, file.content);
-            const QString target = outputFolder + QLatin1Char('/') + file.name;
-            PosixFiles::makePath(target.left(target.lastIndexOf(QLatin1Char('/'))));
-            PosixFiles::rename(staged, target);
+            const qsizetype slash = file.name.lastIndexOf(QLatin1Char('/'));
+            if (slash > 0)
+                root.folder(file.name.left(slash), true);
+            root.rename(staged, file.name);
         } catch (const FileError&) {
-            PosixFiles::removeTree(staged);
+            root.removeTree(staged);
             throw;
         }
     };
@@ -255,19 +263,17 @@ void ArchiveIndex::writeLocked(const QString& outputFolder, const Maker& make) {
     // The index of an earlier version, never a page (pages come with their
     // companions): checked and replaced under the lock a page's swap holds,
     // so a deck called "index" published meanwhile is never overwritten.
-    const FileLock folderLock(outputFolder + QLatin1Char('/') +
-                                  QLatin1String(HtmlPublisher::kLockFile),
+    const FileLock folderLock(root, QLatin1String(HtmlPublisher::kLockFile),
                               FileLock::Mode::Exclusive);
-    const QString earlier = outputFolder + QLatin1Char('/') + QLatin1String(kEarlierFileName);
-    if (!PosixFiles::exists(outputFolder + QLatin1Char('/') +
-                            HtmlPublisher::companionFolderName(earlier)) &&
-        titleOf(readHead(earlier, 4096)) == QLatin1String("Index"))
-        publish({QLatin1String(kEarlierFileName),
-                 "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-                 "<html>\n<head>\n  <meta HTTP-EQUIV=REFRESH CONTENT=\"0; URL=" +
-                     link(QLatin1String(kFileName)) +
-                     "\">\n  <title>Index moved</title>\n</head>\n<body><a href=\"" +
-                     link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
+    const QString earlier = QLatin1String(kEarlierFileName);
+    if (!root.exists(HtmlPublisher::companionFolderName(earlier)) &&
+        isKind(root, earlier, S_IFREG) &&
+        titleOf(readHead(root, earlier, 4096)) == QLatin1String("Index"))
+        publish({earlier, "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+                          "<html>\n<head>\n  <meta HTTP-EQUIV=REFRESH CONTENT=\"0; URL=" +
+                              link(QLatin1String(kFileName)) +
+                              "\">\n  <title>Index moved</title>\n</head>\n<body><a href=\"" +
+                              link(QLatin1String(kFileName)) + "\">Index</a></body>\n</html>\n"});
 }
 
 int ArchiveIndex::write(const QString& outputFolder) {

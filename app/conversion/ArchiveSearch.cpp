@@ -3,9 +3,9 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveAssets.h"
 #include "app/conversion/SearchTerms.h"
+#include "platform/AnchoredFolder.h"
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
-#include "platform/PosixFiles.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -16,6 +16,7 @@
 #include <QSet>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -27,6 +28,11 @@ constexpr qsizetype kTextChunkBytes = 48 * 1024;
 // A slide's text beyond this is not shown in context and not searched;
 // slides with more are pasted documents.
 constexpr qsizetype kMaxSlideText = 8000;
+// A text page is read no further than this.
+constexpr qint64 kLargestTextPage = qint64(16) << 20;
+// Beside the manifest: every segment the index has made and not yet
+// removed. Only segments named here are ever removed.
+constexpr char kSegmentRecord[] = "segments";
 
 QString decodeEntities(const QString& text) {
     static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-z]+);"));
@@ -144,13 +150,20 @@ ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
                                             const ArchiveIndex::Page& page) {
     Deck deck;
     deck.page = page;
-    const QString companion = outputFolder + QLatin1Char('/') +
-                              page.relativePath.left(page.relativePath.size() - 4) +
-                              QLatin1String("_files/");
+    // Reached from the output folder without links: a link there may lead
+    // to pages nobody meant to publish.
+    std::optional<AnchoredFolder> companion;
+    try {
+        companion.emplace(AnchoredFolder(outputFolder)
+                              .folder(page.relativePath.left(page.relativePath.size() - 4) +
+                                      QLatin1String("_files")));
+    } catch (const FileError&) {
+    }
     for (int slide = 0; slide < page.slides; ++slide) {
         QByteArray html;
         try {
-            html = PosixFiles::readAll(companion + QStringLiteral("text%1.html").arg(slide));
+            if (companion)
+                html = companion->read(QStringLiteral("text%1.html").arg(slide), kLargestTextPage);
         } catch (const FileError&) {
             // A deck exported without text pages is still found by its title.
         }
@@ -291,9 +304,13 @@ QString ArchiveSearch::newSegmentId() {
 QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
                                                       QList<Segment> segments,
                                                       const QList<Deck>& decks) {
-    removeUnnamedSegments(outputFolder, segments);
     const QString id = newSegmentId();
-    QList<File> files = renderSegment(id, decks);
+    QStringList record = removeUnnamedSegments(outputFolder, segments);
+    record.append(id);
+    // First: the record names the segment before any of its files exist, so
+    // a writer killed midway leaves nothing the next one does not know of.
+    QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
+    files += renderSegment(id, decks);
     files += frontPage();
     segments.append({id, int(decks.size())});
     // Last: the rename that makes the new segment part of the index.
@@ -301,21 +318,49 @@ QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolde
     return files;
 }
 
-void ArchiveSearch::removeUnnamedSegments(const QString& outputFolder, const QList<Segment>& kept) {
+QString ArchiveSearch::recordName() {
+    return QLatin1String(ArchiveIndex::kDataFolder) + QLatin1Char('/') +
+           QLatin1String(kSegmentRecord);
+}
+
+QStringList ArchiveSearch::removeUnnamedSegments(const QString& outputFolder,
+                                                 const QList<Segment>& kept) {
+    // Segments the index made: those its record names and those its last
+    // manifest named (an index of an earlier version keeps no record). A
+    // folder that only looks like a segment is someone else's.
+    QStringList made;
+    try {
+        for (const QByteArray& line :
+             AnchoredFolder(outputFolder).read(recordName(), 1 << 20).split('\n'))
+            if (isSegmentId(QString::fromLatin1(line)))
+                made.append(QString::fromLatin1(line));
+    } catch (const FileError&) {
+    }
+    // Those the manifest names now stay until the next writer: readers may
+    // have been given their names.
     QSet<QString> named;
-    for (const Segment& segment : readManifest(outputFolder))
+    for (const Segment& segment : readManifest(outputFolder)) {
+        made.append(segment.id);
         named.insert(segment.id);
+    }
     for (const Segment& segment : kept)
         named.insert(segment.id);
-    const QString data = outputFolder + QLatin1Char('/') + QLatin1String(ArchiveIndex::kDataFolder);
-    for (const QString& name : PosixFiles::exists(data) ? PosixFiles::names(data) : QStringList())
-        if (isSegmentId(name) && !named.contains(name))
-            PosixFiles::removeTree(data + QLatin1Char('/') + name);
+    QStringList left;
+    const AnchoredFolder root(outputFolder);
+    for (const QString& id : std::as_const(made)) {
+        if (named.contains(id)) {
+            if (!left.contains(id))
+                left.append(id);
+        } else {
+            root.removeTree(segmentFolder(id));
+        }
+    }
+    return left;
 }
 
 QList<ArchiveSearch::Segment> ArchiveSearch::readManifest(const QString& outputFolder) {
     try {
-        return parseManifest(PosixFiles::readAll(outputFolder + QLatin1Char('/') + manifestName()));
+        return parseManifest(AnchoredFolder(outputFolder).read(manifestName(), 1 << 20));
     } catch (const FileError&) {
         return {};
     }
@@ -347,8 +392,8 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
         const qsizetype start = mergeStart(sizes);
         try {
             for (qsizetype i = start; i < segments.size(); ++i) {
-                const QByteArray list = PosixFiles::readAll(outputFolder + QLatin1Char('/') +
-                                                            pagesListName(segments.at(i).id));
+                const QByteArray list =
+                    AnchoredFolder(outputFolder).read(pagesListName(segments.at(i).id), 64 << 20);
                 for (const QByteArray& line : list.split('\n'))
                     if (!line.isEmpty())
                         pages.append(LocalPath::fromNative(line));
@@ -367,8 +412,9 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
         }
         added = int(changedPages.size());
         if (changedPages.isEmpty()) {
-            removeUnnamedSegments(outputFolder, segments);
-            QList<File> files = frontPage();
+            const QStringList record = removeUnnamedSegments(outputFolder, segments);
+            QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
+            files += frontPage();
             files.append({manifestName(), renderManifest(segments)});
             return files;
         }

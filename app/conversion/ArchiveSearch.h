@@ -67,10 +67,14 @@ private:
     static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
                                    const QList<Deck>& decks);
     static QList<Segment> readManifest(const QString& outputFolder);
-    // Segments no manifest names any more (merged into a newer one, or
-    // left by a writer that was killed) go once the next writer comes,
-    // long after any reader was given their names.
-    static void removeUnnamedSegments(const QString& outputFolder, const QList<Segment>& kept);
+    // Segments the index made that no manifest names any more (merged into
+    // a newer one, or left by a writer that was killed) go once the next
+    // writer comes, long after any reader was given their names; returns
+    // the record of the segments left.
+    static QStringList removeUnnamedSegments(const QString& outputFolder,
+                                             const QList<Segment>& kept);
+    // The record of the segments the index made, below the output folder.
+    static QString recordName();
     static bool isSegmentId(const QString& name);
     static QString newSegmentId();
 };

@@ -11,6 +11,7 @@
 #include "platform/PosixFiles.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -49,6 +50,20 @@ QString ConversionEngine::trimBlanks(const QString& text) {
 QString ConversionEngine::baseName(const QString& name) {
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.left(dot);
+}
+
+QString ConversionEngine::leftOutMessage(const QString& sourcePath, const QStringList& names) {
+    return printable(QStringLiteral("%1: not published, as no export makes it for a deck: %2")
+                         .arg(sourcePath, names.join(QStringLiteral(", "))));
+}
+
+QString ConversionEngine::noteName(const QString& sourcePath, const QString& walkedFolder) {
+    const QString inside =
+        walkedFolder.endsWith(kSeparator) ? walkedFolder : walkedFolder + kSeparator;
+    if (!walkedFolder.isEmpty() && sourcePath.startsWith(inside) &&
+        sourcePath.size() > inside.size())
+        return sourcePath.mid(inside.size());
+    return LocalPath::fileName(sourcePath);
 }
 
 QString ConversionEngine::absolutePath(const QString& text, const QString& base) {
@@ -95,6 +110,7 @@ void ConversionEngine::Run(const QString& folder, const RunHooks& hooks) {
     }
     const QString output = outputFolder();
     CreateOutputFolder(output);
+    setRunFolders(start, output);
     HtmlPublisher::removeStaleStaging(output, HtmlPublisher::kStaleStagingAge);
     // An office started for the run sees the decks and the pages only.
     if (m_server)
@@ -323,6 +339,7 @@ void ConversionEngine::convert(const QString& sourcePath) {
                 QStringLiteral("presentation"));
         },
         deadline, m_fileTimeLimit, true);
+    std::shared_ptr<HtmlPublisher> publisher;
     try {
         const QString name = serverCall<QString>(
             [presentation] {
@@ -332,6 +349,12 @@ void ConversionEngine::convert(const QString& sourcePath) {
             deadline, m_fileTimeLimit);
         const QString outputPath =
             outputFolder() + kSeparator + baseName(name) + QStringLiteral(".htm");
+        // The office exports into staging the run holds; the publishing,
+        // the cleaning above all, is Deckvane's own time, not the office's.
+        QString root = m_outputRoot.isEmpty() ? outputFolder() : m_outputRoot;
+        if (!outputPath.startsWith(root + kSeparator))
+            root = outputFolder();
+        publisher = HtmlPublisher::reserve(root, outputPath.mid(root.size() + 1));
         serverCall<bool>(
             [presentation, outputPath] {
                 presentation->call(QStringLiteral("SaveAs"),
@@ -356,6 +379,11 @@ void ConversionEngine::convert(const QString& sourcePath) {
         }
         throw;
     }
+    const Clock::time_point publishing = Clock::now();
+    const auto tally = qScopeGuard([&] { m_publishTime += Clock::now() - publishing; });
+    publisher->commit(sourcePath, noteName(sourcePath, m_walkedFolder));
+    if (!publisher->leftOut().isEmpty())
+        emit filesLeftOut(sourcePath, publisher->leftOut());
 }
 
 void ConversionEngine::replaceDeadServer() {

@@ -60,6 +60,19 @@ public:
     // Follows symbolic links that lead out of the folder being walked; by
     // default the walk stays inside it and reports each such link instead.
     void setFollowLinksOut(bool follow) { m_followLinksOut = follow; }
+    // Where a run's pages go and which folder its decks' notes are named
+    // from: pages below outputRoot are reached from it without links, and
+    // a page's note names its deck relative to walkedFolder. Run() sets
+    // both; a front end that converts files one by one sets them itself.
+    void setRunFolders(QString walkedFolder, QString outputRoot) {
+        m_walkedFolder = std::move(walkedFolder);
+        m_outputRoot = std::move(outputRoot);
+    }
+    // The line that says what filesLeftOut() names.
+    static QString leftOutMessage(const QString& sourcePath, const QStringList& names);
+    // The deck's name in its page's note: its path below the walked
+    // folder, or its file name when it is not below it.
+    static QString noteName(const QString& sourcePath, const QString& walkedFolder);
     // When a server this engine started is replaced by a fresh one.
     void setRecyclePolicy(OfficeRecyclePolicy policy) { m_recyclePolicy = policy; }
     int serversReplaced() const { return m_serversReplaced; }
@@ -68,6 +81,9 @@ public:
     // load and store decks (Open, SaveAs and Close) alone.
     std::chrono::nanoseconds serverTime() const { return m_serverTime; }
     std::chrono::nanoseconds loadStoreTime() const { return m_loadStoreTime; }
+    // Time spent publishing exports (checking, cleaning, moving into place):
+    // Deckvane's own, never counted against the office's time limit.
+    std::chrono::nanoseconds publishTime() const { return m_publishTime; }
 
     // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
     // empty text gives an empty list.
@@ -132,6 +148,9 @@ signals:
     // A symbolic link in the tree leads out of it (to target) and is not
     // followed.
     void linkLeavesTree(const QString& path, const QString& target);
+    // The publish step left files the export wrote for the deck out of its
+    // page: they are not among the files an export makes for every deck.
+    void filesLeftOut(const QString& sourcePath, const QStringList& names);
 
 private:
     void walk(const QString& folder);
@@ -164,6 +183,8 @@ private:
     TextSource m_maskText;
     TextSource m_outputFolder;
     QString m_runBase; // the current folder when the run started
+    QString m_walkedFolder;
+    QString m_outputRoot;
     QString m_successText;
     std::chrono::milliseconds m_fileTimeLimit = kFileTimeLimit;
     bool m_listOnly = false;
@@ -174,6 +195,7 @@ private:
     bool m_stopRequested = false;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
+    std::chrono::nanoseconds m_publishTime{0};
     QSet<QPair<dev_t, ino_t>> m_visited;
     bool m_followLinksOut = false;
     QString m_treeRoot; // the walk's start folder, links resolved

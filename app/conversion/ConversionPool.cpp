@@ -107,6 +107,11 @@ std::chrono::nanoseconds ConversionPool::loadStoreTime() const {
     return m_loadStoreTime;
 }
 
+std::chrono::nanoseconds ConversionPool::publishTime() const {
+    std::lock_guard lock(m_mutex);
+    return m_publishTime;
+}
+
 void ConversionPool::requestStop() {
     std::lock_guard lock(m_mutex);
     m_stop = true;
@@ -199,7 +204,9 @@ bool ConversionPool::copyPage(const Job& job, ReorderBuffer::Line* line) {
             return false;
     }
     try {
-        PageCopy::publish(job.sameAs, job.page, job.source);
+        PageCopy::publish(
+            m_settings.outputRoot.isEmpty() ? job.outputFolder : m_settings.outputRoot, job.sameAs,
+            job.page, job.source, ConversionEngine::noteName(job.source, m_settings.walkedFolder));
     } catch (const ReportableError&) {
         return false;
     }
@@ -217,6 +224,7 @@ void ConversionPool::work(int index) {
     engine.setSuccessText(m_settings.successText);
     engine.setFileTimeLimit(m_settings.fileTimeLimit);
     engine.setRecyclePolicy(m_settings.recyclePolicy);
+    engine.setRunFolders(m_settings.walkedFolder, m_settings.outputRoot);
     QString outputFolder;
     engine.setOutputFolderSource([&outputFolder] { return outputFolder; });
     ReorderBuffer::Line line;
@@ -224,6 +232,11 @@ void ConversionPool::work(int index) {
                      [&line](const QString& text) { line.text = text; });
     QObject::connect(&engine, &ConversionEngine::fileFinished,
                      [&line](bool converted) { line.converted = converted; });
+    QObject::connect(&engine, &ConversionEngine::filesLeftOut,
+                     [this](const QString& source, const QStringList& names) {
+                         if (m_settings.onNote)
+                             m_settings.onNote(ConversionEngine::leftOutMessage(source, names));
+                     });
 
     bool ready = false;
     try {
@@ -247,10 +260,12 @@ void ConversionPool::work(int index) {
                 continue;
             }
         }
+        // The output folder is the user's, made as named; a folder of the
+        // kept tree below it is made by the publish step, never through a
+        // link. When one cannot be made the deck fails and says why.
+        PosixFiles::makePath(m_settings.outputRoot.isEmpty() ? job.outputFolder
+                                                             : m_settings.outputRoot);
         outputFolder = job.outputFolder;
-        // A folder of the kept tree; when it cannot be made the save fails
-        // and says why.
-        PosixFiles::makePath(outputFolder);
         line = {};
         if (!(job.sameAsSequence >= 0 && copyPage(job, &line)))
             engine.ConvertFile(job.source);
@@ -271,6 +286,7 @@ void ConversionPool::work(int index) {
     m_replaced += engine.serversReplaced();
     m_serverTime += engine.serverTime();
     m_loadStoreTime += engine.loadStoreTime();
+    m_publishTime += engine.publishTime();
     --m_workersLeft;
     m_linesChanged.notify_all();
     m_jobsChanged.notify_all();

@@ -35,6 +35,14 @@ public:
         OfficeRecyclePolicy recyclePolicy;
         // How many files past the oldest unfinished one may be started.
         int reorderCapacity = 256;
+        // The output folder the pages go below (reached from it without
+        // links) and the folder walked, which the pages' notes name their
+        // decks from.
+        QString outputRoot;
+        QString walkedFolder;
+        // Called on the worker's thread with what a deck's line alone does
+        // not say (the files its publish step left out).
+        std::function<void(const QString& note)> onNote;
         // Called on the worker's thread with the page of each deck that
         // converted (so an index can be told what changed).
         std::function<void(const QString& page)> onConverted;
@@ -87,6 +95,7 @@ public:
     // Summed over the workers that have ended (see ConversionEngine).
     std::chrono::nanoseconds serverTime() const;
     std::chrono::nanoseconds loadStoreTime() const;
+    std::chrono::nanoseconds publishTime() const;
 
 private:
     struct Job {
@@ -127,6 +136,7 @@ private:
     int m_replaced = 0;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
+    std::chrono::nanoseconds m_publishTime{0};
     QString m_failure;
     std::vector<std::thread> m_threads;
     std::vector<std::shared_ptr<PresentationServer>> m_servers;

@@ -5,6 +5,7 @@
 #include "platform/PosixFiles.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,31 +16,10 @@ namespace {
 
 const QString kClaimsFolder = QStringLiteral(".deckvane-claims");
 
-// O_EXCL: exactly one creator wins, across machines sharing the folder.
-// Any other error than "exists" (a full or read-only disk) counts as won:
-// converting a deck twice costs time, while waiting for a claim that can
-// never be made would never end, and pages are published whole either way.
-// A claim names its holder, host and process, for the people looking.
-bool createExclusive(const QString& path, const QByteArray& content) {
-    const int fd = ::open(LocalPath::toNative(path).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return errno != EEXIST;
-    [[maybe_unused]] const ssize_t written =
-        ::write(fd, content.constData(), size_t(content.size()));
-    ::close(fd);
-    return true;
-}
-
 QByteArray holderName() {
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
     return QByteArray(host) + ' ' + QByteArray::number(qint64(::getpid())) + '\n';
-}
-
-bool exists(const QString& path) {
-    struct stat info;
-    return ::stat(LocalPath::toNative(path).constData(), &info) == 0;
 }
 
 // Words appended to a claim file. The end of a claim is written into the
@@ -50,30 +30,23 @@ bool exists(const QString& path) {
 constexpr char kDone[] = "done\n";
 constexpr char kReleased[] = "released\n";
 
-void append(const QString& path, const char* word) {
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    [[maybe_unused]] const ssize_t written = ::write(fd, word, std::strlen(word));
-    ::close(fd);
-}
-
 struct Look {
-    qint64 stamp = -1; // -1: the file is gone
+    qint64 stamp = -1; // -1: the file is gone (or is no file of ours)
     QByteArray content;
 };
 
-Look lookAt(const QString& path) {
+Look lookAt(const AnchoredFolder& folder, const QString& name) {
     Look look;
-    const int fd = ::open(LocalPath::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = folder.openAt(name, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return look;
     struct stat info;
-    if (::fstat(fd, &info) == 0)
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         look.stamp = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    char buffer[1024];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    look.content = QByteArray(buffer, n > 0 ? int(n) : 0);
+        char buffer[1024];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        look.content = QByteArray(buffer, n > 0 ? int(n) : 0);
+    }
     ::close(fd);
     return look;
 }
@@ -85,26 +58,43 @@ QString keyOf(const QString& relativePath) {
             .toHex());
 }
 
+bool isClaimName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-f]{40}\\.[0-9]+$"));
+    return pattern.match(name).hasMatch();
+}
+
+// The claims of a run long over: only files named as claims are, then the
+// folder if that emptied it. Whatever else someone put there stays.
+void removeOldRun(const AnchoredFolder& root, const QString& run) {
+    try {
+        const AnchoredFolder folder = root.folder(run);
+        for (const QString& name : folder.names()) {
+            struct stat info;
+            if (isClaimName(name) && folder.status(name, &info) && S_ISREG(info.st_mode))
+                ::unlinkat(folder.descriptor(), LocalPath::toNative(name).constData(), 0);
+        }
+    } catch (const FileError&) {
+        return;
+    }
+    ::unlinkat(root.descriptor(), LocalPath::toNative(run).constData(), AT_REMOVEDIR);
+}
+
 } // namespace
 
 DeckClaims::DeckClaims(const QString& outputFolder, const QString& runName,
                        std::chrono::milliseconds expiry)
-    : m_folder(outputFolder + QLatin1Char('/') + kClaimsFolder + QLatin1Char('/') + runName),
-      m_expiry(expiry) {
-    const QString root = outputFolder + QLatin1Char('/') + kClaimsFolder;
-    if (PosixFiles::makePath(root)) {
-        for (const QString& name : PosixFiles::names(root)) {
-            struct stat info;
-            const QString path = root + QLatin1Char('/') + name;
-            if (name != runName && ::stat(LocalPath::toNative(path).constData(), &info) == 0 &&
-                std::chrono::system_clock::now() -
-                        std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) >
-                    kOldRunAge)
-                PosixFiles::removeTree(path);
-        }
+    : m_expiry(expiry) {
+    PosixFiles::makePath(outputFolder);
+    const AnchoredFolder root = AnchoredFolder(outputFolder).folder(kClaimsFolder, true);
+    for (const QString& name : root.names()) {
+        struct stat info;
+        if (name != runName && root.status(name, &info) && S_ISDIR(info.st_mode) &&
+            std::chrono::system_clock::now() -
+                    std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) >
+                kOldRunAge)
+            removeOldRun(root, name);
     }
-    if (!PosixFiles::makePath(m_folder))
-        throw FileError(QStringLiteral("Cannot make the claims folder '%1'").arg(m_folder));
+    m_claims = std::make_unique<AnchoredFolder>(root.folder(runName, true));
     m_heartbeat = std::thread([this] { beat(); });
 }
 
@@ -130,8 +120,20 @@ std::chrono::milliseconds DeckClaims::expiryFrom(const QByteArray& seconds) {
     return std::chrono::milliseconds(qint64(value * 1000));
 }
 
-QString DeckClaims::claimPath(const QString& key, int generation) const {
-    return m_folder + QLatin1Char('/') + key + QLatin1Char('.') + QString::number(generation);
+QString DeckClaims::claimName(const QString& key, int generation) {
+    return key + QLatin1Char('.') + QString::number(generation);
+}
+
+void DeckClaims::append(const QString& name, const char* word) const {
+    // Never through a link: a claim swapped for one is not written.
+    const int fd = m_claims->openAt(name, O_WRONLY | O_APPEND | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        [[maybe_unused]] const ssize_t written = ::write(fd, word, std::strlen(word));
+    }
+    ::close(fd);
 }
 
 DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
@@ -139,11 +141,11 @@ DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
     if (std::lock_guard lock(m_mutex); m_abandoned)
         return Outcome::Elsewhere;
     int generation = 0;
-    while (exists(claimPath(key, generation)))
+    while (m_claims->exists(claimName(key, generation)))
         ++generation;
     // A generation missed here is caught by O_EXCL below.
     if (generation > 0) {
-        const Look look = lookAt(claimPath(key, generation - 1));
+        const Look look = lookAt(*m_claims, claimName(key, generation - 1));
         if (look.content.contains(kDone))
             return Outcome::Elsewhere;
         const auto now = std::chrono::steady_clock::now();
@@ -158,11 +160,20 @@ DeckClaims::Outcome DeckClaims::claim(const QString& relativePath) {
             return Outcome::Held;
         }
     }
-    const QString path = claimPath(key, generation);
-    if (!createExclusive(path, holderName()))
-        return Outcome::Held;
+    // O_EXCL: exactly one creator wins, across machines sharing the folder.
+    // Any other error than "exists" (a full or read-only disk) counts as
+    // won: converting a deck twice costs time, while waiting for a claim
+    // that can never be made would never end, and pages are published whole
+    // either way. A claim names its holder, host and process, for the
+    // people looking.
+    const QString name = claimName(key, generation);
+    try {
+        if (!m_claims->create(name, holderName()))
+            return Outcome::Held;
+    } catch (const FileError&) {
+    }
     std::lock_guard lock(m_mutex);
-    m_held.insert(key, path);
+    m_held.insert(key, name);
     return Outcome::Mine;
 }
 
@@ -212,8 +223,9 @@ void DeckClaims::beat() {
             it = m_failed.erase(it);
         }
         if (now >= nextBeat) {
-            for (const QString& path : std::as_const(m_held))
-                ::utimensat(AT_FDCWD, LocalPath::toNative(path).constData(), nullptr, 0);
+            for (const QString& name : std::as_const(m_held))
+                ::utimensat(m_claims->descriptor(), LocalPath::toNative(name).constData(), nullptr,
+                            AT_SYMLINK_NOFOLLOW);
             nextBeat = now + m_expiry / 4;
         }
     }

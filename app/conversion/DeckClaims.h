@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/AnchoredFolder.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -35,8 +38,10 @@ public:
     static constexpr std::chrono::hours kOldRunAge{24 * 7};
 
     // The claims of the run named runName live in
-    // outputFolder/.deckvane-claims/runName (made here; FileError when it
-    // cannot be). The heartbeat touches held claims every quarter expiry.
+    // outputFolder/.deckvane-claims/runName (made here, and reached, like
+    // every claim in it, without following a link; FileError when it cannot
+    // be, naming a link in the way). The heartbeat touches held claims every
+    // quarter expiry.
     DeckClaims(const QString& outputFolder, const QString& runName,
                std::chrono::milliseconds expiry = kDefaultExpiry);
     ~DeckClaims();
@@ -62,10 +67,11 @@ public:
     // The expiry in seconds from a text (an environment variable); the
     // default when it is missing or not a positive number.
     static std::chrono::milliseconds expiryFrom(const QByteArray& seconds);
-    const QString& folder() const { return m_folder; }
+    const QString& folder() const { return m_claims->path(); }
 
 private:
-    QString claimPath(const QString& key, int generation) const;
+    static QString claimName(const QString& key, int generation);
+    void append(const QString& name, const char* word) const;
     void markDone(const QString& key);
     void beat();
 
@@ -75,14 +81,14 @@ private:
         std::chrono::steady_clock::time_point since;
     };
 
-    QString m_folder;
+    std::unique_ptr<AnchoredFolder> m_claims;
     std::chrono::milliseconds m_expiry;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_stop = false;
     bool m_abandoned = false;
     QHash<QString, Seen> m_seen;    // by key: the last stamp seen of others' claims
-    QHash<QString, QString> m_held; // by key: the claim file this run holds
+    QHash<QString, QString> m_held; // by key: the name of the claim this run holds
     QHash<QString, std::chrono::steady_clock::time_point> m_failed; // by key: when to mark
     std::thread m_heartbeat;
 };

@@ -2,6 +2,8 @@
 
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ConversionEngine.h"
+#include "platform/AnchoredFolder.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 
 #include <QRegularExpression>
@@ -41,18 +43,29 @@ QString OutputLayout::pageFor(const QString& sourcePath) const {
            ConversionEngine::baseName(LocalPath::fileName(sourcePath)) + QStringLiteral(".htm");
 }
 
-bool OutputLayout::isUpToDate(const QString& sourcePath, const QString& pagePath) {
+bool OutputLayout::isUpToDate(const QString& sourcePath) const {
     struct stat source {};
     struct stat page {};
-    if (::stat(LocalPath::toNative(sourcePath).constData(), &source) != 0 ||
-        ::stat(LocalPath::toNative(pagePath).constData(), &page) != 0 || !S_ISREG(page.st_mode) ||
-        !HtmlPublisher::isComplete(pagePath))
+    if (::stat(LocalPath::toNative(sourcePath).constData(), &source) != 0)
         return false;
+    const QString relativePage = pageFor(sourcePath).mid(m_output.size() + 1);
+    const qsizetype slash = relativePage.lastIndexOf(QLatin1Char('/'));
+    const QString pageName = relativePage.mid(slash + 1);
+    HtmlPublisher::SourceNote note;
+    try {
+        const AnchoredFolder folder =
+            AnchoredFolder(m_output).folder(slash < 0 ? QString() : relativePage.left(slash));
+        if (!folder.status(pageName, &page) || !S_ISREG(page.st_mode) ||
+            !HtmlPublisher::isComplete(folder, pageName))
+            return false;
+        note = HtmlPublisher::sourceNoteOf(folder, pageName);
+    } catch (const FileError&) {
+        return false;
+    }
     // A deck dated in the future is never older than its page: its note
     // still says when it was converted last.
-    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(pagePath);
-    if (note.source == sourcePath && note.seconds == source.st_mtim.tv_sec &&
-        note.nanoseconds == source.st_mtim.tv_nsec)
+    if ((note.source == relativePath(sourcePath) || note.source == sourcePath) &&
+        note.seconds == source.st_mtim.tv_sec && note.nanoseconds == source.st_mtim.tv_nsec)
         return true;
     if (page.st_mtim.tv_sec != source.st_mtim.tv_sec)
         return page.st_mtim.tv_sec > source.st_mtim.tv_sec;

@@ -29,12 +29,14 @@ public:
     // folder's or the index's name.
     static QString folderName(const QString& name);
 
-    // True when the page is complete (the test the publish step puts an
-    // export to) and either its note names this deck with the deck's
-    // modification time, or the page was modified after the deck (to the
-    // nanosecond; pages without a note, and decks of the same name in the
-    // flat layout); false when either cannot be read.
-    static bool isUpToDate(const QString& sourcePath, const QString& pagePath);
+    // True when the deck's page is complete (the test the publish step puts
+    // an export to) and either its note names this deck (by its path below
+    // the walked folder, or in notes of earlier versions by its whole path)
+    // with the deck's modification time, or the page was modified after the
+    // deck (to the nanosecond; pages without a note, and decks of the same
+    // name in the flat layout); false when either cannot be read. The page
+    // is reached from the output folder without links.
+    bool isUpToDate(const QString& sourcePath) const;
 
     bool tree() const { return m_tree; }
     const QString& outputFolder() const { return m_output; }

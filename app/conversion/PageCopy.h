@@ -8,8 +8,11 @@
 // step as an export (staging, completeness check, source note, swap).
 class PageCopy {
 public:
-    // Raises ReportableError when the page cannot be made; any earlier page
-    // at outputPath then stays as it was.
-    static void publish(const QString& fromPage, const QString& outputPath,
-                        const QString& sourcePath);
+    // Both pages lie below outputRoot and are reached from it without
+    // links; the new page's note names its deck as noteName. Raises
+    // ReportableError when the page cannot be made; any earlier page at
+    // outputPath then stays as it was.
+    static void publish(const QString& outputRoot, const QString& fromPage,
+                        const QString& outputPath, const QString& sourcePath,
+                        const QString& noteName);
 };

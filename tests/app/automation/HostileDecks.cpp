@@ -37,18 +37,33 @@ const QString kOdf = R"(xmlns:office="urn:oasis:names:tc:opendocument:xmlns:offi
  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.3"
- xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0")";
+ xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:smil="urn:oasis:names:tc:opendocument:xmlns:smil-compatible:1.0"
+ xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"
+ xmlns:dom="http://www.w3.org/2001/xml-events")";
 
-// One slide: the named pictures, the slide's name, text, link and notes.
-QString odpBody(const QString& pictures, const QString& name = HostileDecks::kSlideName) {
-    return QString(R"(<office:body><office:presentation><draw:page draw:name="%1">%2
+// One slide: the named pictures, the slide's name, text, links, a shape
+// with a click action and notes.
+QString odpSlide(const QString& pictures, const QString& name, const QString& style = {}) {
+    return QString(R"(<draw:page draw:name="%1"%5>%2
 <draw:frame svg:x="1cm" svg:y="14cm" svg:width="24cm" svg:height="3cm"><draw:text-box><text:p>
 &lt;script&gt;alert(1)&lt;/script&gt; <text:a xlink:href="%3">click me</text:a></text:p>
-</draw:text-box></draw:frame><presentation:notes><draw:frame presentation:class="notes"
+</draw:text-box></draw:frame>
+<draw:rect svg:x="20cm" svg:y="1cm" svg:width="4cm" svg:height="4cm"><office:event-listeners>
+<presentation:event-listener script:event-name="dom:click" presentation:action="show"
+ xlink:href="%4" xlink:type="simple"/></office:event-listeners></draw:rect>
+<presentation:notes><draw:frame presentation:class="notes"
  svg:width="17cm" svg:height="10cm"><draw:text-box><text:p>&lt;b onmouseover=alert(5)&gt;notes
-</text:p></draw:text-box></draw:frame></presentation:notes></draw:page></office:presentation>
-</office:body>)")
-        .arg(name.toHtmlEscaped(), pictures, HostileDecks::kLinkAddress);
+</text:p></draw:text-box></draw:frame></presentation:notes></draw:page>)")
+        .arg(name.toHtmlEscaped(), pictures, HostileDecks::kLinkAddress,
+             QString(HostileDecks::kClickAddress).toHtmlEscaped(),
+             style.isEmpty() ? QString() : " draw:style-name=\"" + style + "\"");
+}
+
+QString odpBody(const QString& pictures, const QString& name = HostileDecks::kSlideName) {
+    return "<office:body><office:presentation>" + odpSlide(pictures, name) +
+           "</office:presentation></office:body>";
 }
 
 QString linkedPictures(const QStringList& addresses) {
@@ -170,6 +185,23 @@ void HostileDecks::writePptx(const QString& path, const QStringList& pictureAddr
           QString("<p:sld %1>%2</p:sld>").arg(ns, tree.arg(pictures)).toUtf8()},
          {"ppt/slides/_rels/slide1.xml.rels", rels(R"(<Relationship Id="rId1" Type="slideLayout"
  Target="../slideLayouts/slideLayout1.xml"/>)" + links)}});
+}
+
+QByteArray HostileDecks::soundDeck(const QStringList& soundAddresses, const QString& slideName) {
+    QString styles;
+    QString slides;
+    for (qsizetype i = 0; i < soundAddresses.size(); ++i) {
+        styles += QString(R"(<style:style style:family="drawing-page" style:name="dp%1">
+<style:drawing-page-properties presentation:transition-type="automatic" smil:type="fade">
+<presentation:sound xlink:href="%2" xlink:type="simple" xlink:show="new"
+ xlink:actuate="onRequest"/></style:drawing-page-properties></style:style>)")
+                      .arg(i)
+                      .arg(soundAddresses.at(i).toHtmlEscaped());
+        slides += odpSlide({}, slideName, QStringLiteral("dp%1").arg(i));
+    }
+    return flatDocument("<office:automatic-styles>" + styles +
+                        "</office:automatic-styles><office:body><office:presentation>" + slides +
+                        "</office:presentation></office:body>");
 }
 
 QByteArray HostileDecks::memoryBomb() {

@@ -16,6 +16,8 @@ public:
     // What the tests look for in the pages.
     static constexpr char kSlideName[] = "<img src=x onerror=alert(2)>";
     static constexpr char kLinkAddress[] = "javascript:alert(4)";
+    // A click action's address that closes its attribute in the page.
+    static constexpr char kClickAddress[] = "http://x/\" onmouseover=\"alert(7)";
 
     // A picture of one colour.
     static QByteArray solidPng(int width, int height, QRgb colour);
@@ -25,6 +27,10 @@ public:
     // relationships to the addresses.
     static void writeOdp(const QString& path, const QStringList& pictureAddresses);
     static void writePptx(const QString& path, const QStringList& pictureAddresses);
+    // A flat presentation of one slide per address, each with a transition
+    // sound taken from it, the export copying the file beside the pages;
+    // each slide is named slideName.
+    static QByteArray soundDeck(const QStringList& soundAddresses, const QString& slideName);
     // Under 1 KB: a flat presentation with a JPEG picture that claims to
     // be 30,000 × 30,000 pixels, which the office makes room for.
     static QByteArray memoryBomb();

@@ -5,6 +5,7 @@
 #include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
+#include "platform/ReportableError.h"
 #include "platform/StagingName.h"
 
 #include <QFile>
@@ -19,7 +20,9 @@
 
 namespace {
 
+const QByteArray kJpegStart("\xff\xd8\xff", 3);
 const QByteArray kJpegEnd("\xff\xd9", 2);
+const QByteArray kPngStart("\x89PNG\r\n\x1a\n", 8);
 const QByteArray kPngEnd("IEND\xae\x42\x60\x82", 8);
 
 // Writes what the office's export writes: a page linking its companions,
@@ -35,8 +38,8 @@ void fakeExport(const HtmlPublisher& publisher, const QByteArray& marker) {
     PosixFiles::writeAll(folder + "/img0.html",
                          "<a href=\"page.htm\">Overview</a><img src=\"img0.jpg\">" + marker +
                              "</html>");
-    PosixFiles::writeAll(folder + "/img0.jpg", marker + kJpegEnd);
-    PosixFiles::writeAll(folder + "/thumb0.png", marker + kPngEnd);
+    PosixFiles::writeAll(folder + "/img0.jpg", kJpegStart + marker + kJpegEnd);
+    PosixFiles::writeAll(folder + "/thumb0.png", kPngStart + marker + kPngEnd);
 }
 
 class HtmlPublisherTest : public ::testing::Test {
@@ -52,39 +55,83 @@ protected:
     }
 };
 
-TEST_F(HtmlPublisherTest, CommitPutsThePageAndItsCompanionsInPlaceAndRelinksThem) {
+TEST_F(HtmlPublisherTest, CommitPublishesOnlyTheExportsOwnFilesCleanedAndRelinked) {
+    QStringList leftOut;
     {
         HtmlPublisher publisher(out() + "/deck one.htm");
         fakeExport(publisher, "v1");
         PosixFiles::writeAll(out() + "/deck.ppt", "deck");
-        // A slide named with markup, as the export copies it into a page.
+        // A slide named with markup, as the export copies it into a page;
+        // and what a deck can make the export copy beside its pages: a
+        // transition sound naming any file, a dot-file, pages a browser runs
+        // that are not the export's, a "picture" that is a page.
         const QString page = publisher.stagingPage();
-        const QString text = page.left(page.lastIndexOf('/')) + "/text0.html";
-        PosixFiles::writeAll(text, "<html><head></head><img src=x onerror=alert(2)></html>");
-        publisher.commit(out() + "/deck.ppt");
+        const QString folder = page.left(page.lastIndexOf('/'));
+        PosixFiles::writeAll(folder + "/text0.html",
+                             "<html><head></head><img src=x onerror=alert(2)><embed "
+                             "src=\"hostname\"><a href=\"evil.svg#x\">see</a></html>");
+        PosixFiles::writeAll(folder + "/hostname", "machine\n");
+        PosixFiles::writeAll(folder + "/.hidden", "dot-file");
+        PosixFiles::writeAll(folder + "/evil.svg", "<svg onload=alert(1)/>");
+        PosixFiles::writeAll(folder + "/evil.xhtml", "<html><script>alert(1)</script></html>");
+        PosixFiles::writeAll(folder + "/img1.jpg", "<html><script>alert(1)</script></html>");
+        publisher.commit(out() + "/deck.ppt", "sub/deck.ppt");
+        leftOut = publisher.leftOut();
     }
+    EXPECT_EQ(leftOut, QStringList({".hidden", "evil.svg", "evil.xhtml", "hostname", "img1.jpg"}));
+    EXPECT_EQ(PosixFiles::names(out() + "/deck one_files").size(), 5) << "three, a note and text0";
     // Every page is cleaned and carries the policy, in the publish step.
     EXPECT_EQ(PosixFiles::readAll(out() + "/deck one.htm"),
               PageSanitizer::headPrelude() +
                   "<a href=\"deck%20one_files/img0.html\">start</a><img "
                   "src=\"deck%20one_files/thumb0.png\"> <a href=\"http://x/img0.html\">v1</html>");
-    // The note of its deck came with it, and the page passes the test an
-    // export is put to, until a part of it goes.
+    // The note names the deck as the run named it, never by a path of this
+    // machine, and the page passes the test an export is put to, until a
+    // part of it goes.
     const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(out() + "/deck one.htm");
-    EXPECT_EQ(note.source, out() + "/deck.ppt");
+    EXPECT_EQ(note.source, "sub/deck.ppt");
     EXPECT_GE(note.nanoseconds, 0);
     EXPECT_TRUE(HtmlPublisher::isComplete(out() + "/deck one.htm"));
     PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "cut");
     EXPECT_FALSE(HtmlPublisher::isComplete(out() + "/deck one.htm"));
-    PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", "v1" + kPngEnd);
+    PosixFiles::writeAll(out() + "/deck one_files/thumb0.png", kPngStart + "v1" + kPngEnd);
     EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/img0.html"),
               PageSanitizer::headPrelude() +
                   "<a href=\"../deck%20one.htm\">Overview</a><img src=\"img0.jpg\">v1</html>");
-    EXPECT_EQ(PosixFiles::readAll(out() + "/deck one_files/text0.html"),
-              "<html><head>\n" + PageSanitizer::headPrelude() +
-                  "</head>&lt;img src=x onerror=alert(2)></html>");
+    // Links to what was left out lead nowhere, so they are no links.
+    EXPECT_EQ(
+        PosixFiles::readAll(out() + "/deck one_files/text0.html"),
+        "<html><head>\n" + PageSanitizer::headPrelude() +
+            "</head>&lt;img src=x onerror=alert(2)>&lt;embed src=\"hostname\"><a>see</a></html>");
     EXPECT_TRUE(PosixFiles::exists(out() + "/deck one_files/img0.jpg"));
     EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// The output folder may be shared with people who can put links in it: a
+// link where the page or its companion folder belongs is refused by name,
+// and nothing is written, moved or removed through it (the lock's and a
+// kept tree's folders: see the batch run's tests).
+TEST_F(HtmlPublisherTest, ALinkWhereAPublishedNameBelongsIsRefusedAndNeverFollowed) {
+    QTemporaryDir elsewhere;
+    PosixFiles::writeAll(elsewhere.path() + "/keep", "theirs");
+    for (const QString name : {"a.htm", "a_files"}) {
+        const QString link = out() + "/" + name;
+        ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path() + "/" + name).constData(),
+                            QFile::encodeName(link).constData()),
+                  0);
+        HtmlPublisher publisher(out() + "/a.htm");
+        fakeExport(publisher, "new");
+        try {
+            publisher.commit();
+            ADD_FAILURE() << "published through " << name.toStdString();
+        } catch (const ReportableError& error) {
+            EXPECT_EQ(error.message(), "'" + link +
+                                           "' is a symbolic link; links in the output folder are "
+                                           "never followed");
+        }
+        EXPECT_EQ(PosixFiles::names(elsewhere.path()), QStringList{"keep"});
+        ::unlink(QFile::encodeName(link).constData());
+    }
 }
 
 TEST_F(HtmlPublisherTest, AnExportThatIsNotCommittedLeavesTheEarlierOutputUntouched) {
@@ -99,7 +146,7 @@ TEST_F(HtmlPublisherTest, AnExportThatIsNotCommittedLeavesTheEarlierOutputUntouc
         // the export fails here: no commit
     }
     EXPECT_TRUE(PosixFiles::readAll(out() + "/a.htm").endsWith("good</html>"));
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), kJpegStart + "good" + kJpegEnd);
     EXPECT_TRUE(leftovers().isEmpty());
 }
 
@@ -112,8 +159,8 @@ TEST_F(HtmlPublisherTest, SameNameReplacesDifferentNamesKeepTheirOwnCompanions) 
     HtmlPublisher other(out() + "/b.htm");
     fakeExport(other, "other");
     other.commit();
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "second" + kJpegEnd);
-    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), "other" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), kJpegStart + "second" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/b_files/img0.jpg"), kJpegStart + "other" + kJpegEnd);
     EXPECT_EQ(PosixFiles::names(out() + "/a_files").size(), 3);
 }
 
@@ -152,7 +199,9 @@ TEST_F(HtmlPublisherTest, AnIncompleteExportFailsAndTheEarlierOutputStaysByteFor
     // What a full disk leaves: a file cut short, a file never written, an
     // empty page.
     const QList<std::function<void(const QString&)>> damages{
-        [](const QString& folder) { PosixFiles::writeAll(folder + "/img0.jpg", "\xff\xd8half"); },
+        [](const QString& folder) {
+            PosixFiles::writeAll(folder + "/img0.jpg", "\xff\xd8\xffhalf");
+        },
         [](const QString& folder) { PosixFiles::removeTree(folder + "/thumb0.png"); },
         [](const QString& folder) { PosixFiles::writeAll(folder + "/img0.html", ""); },
         [](const QString& folder) { PosixFiles::writeAll(folder + "/page.htm", ""); },
@@ -193,7 +242,7 @@ TEST_F(HtmlPublisherTest, APageThatCannotBeMovedIntoPlacePutsTheOldCompanionsBac
     HtmlPublisher publisher(out() + "/a.htm");
     fakeExport(publisher, "new");
     EXPECT_THROW(publisher.commit(), FileError);
-    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), "good" + kJpegEnd);
+    EXPECT_EQ(PosixFiles::readAll(out() + "/a_files/img0.jpg"), kJpegStart + "good" + kJpegEnd);
 }
 
 TEST_F(HtmlPublisherTest, StagingOfInterruptedRunsIsRemovedByNameOwnerAndAgeOnly) {

@@ -10,6 +10,7 @@
 #include "app/automation/ImpressConnection.h"
 #include "app/automation/OfficeSandbox.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -163,9 +164,19 @@ TEST(ImpressServerTest, OfficesStartedSideBySideAreEachTheirOwn) {
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
+// Whether two namespace links of /proc name the same namespace.
+bool sameNamespace(const QString& a, const QString& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 // The office in its sandbox: no network of the machine's, none of its files
-// but the system's and the folders it is given, its memory limited and
-// links out of documents blocked in its profile; it still converts.
+// but the system's and the folders it is given, no other process in sight,
+// no capability (for a root caller too), its memory limited and links out
+// of documents blocked in its profile; it still converts.
 TEST(ImpressServerTest, AConfinedOfficeSeesOnlyItsFoldersAndConverts) {
     TestOffice office;
     QTemporaryDir temp;
@@ -189,8 +200,21 @@ TEST(ImpressServerTest, AConfinedOfficeSeesOnlyItsFoldersAndConverts) {
             QFileInfo(proc + "/exe").symLinkTarget().section('/', -1) != "soffice.bin")
             continue;
         ++checked;
-        EXPECT_NE(QFileInfo(proc + "/ns/net").symLinkTarget(),
-                  QFileInfo("/proc/self/ns/net").symLinkTarget());
+        for (const char* space : {"net", "pid", "ipc", "mnt"})
+            EXPECT_FALSE(
+                sameNamespace(proc + "/ns/" + space, QStringLiteral("/proc/self/ns/") + space))
+                << space;
+        if (OfficeSandbox::userNamespace()) {
+            EXPECT_FALSE(sameNamespace(proc + "/ns/user", "/proc/self/ns/user"));
+        }
+        QFile status(proc + "/status");
+        ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+        const QString fields = QString::fromLatin1(status.readAll());
+        EXPECT_TRUE(fields.contains(QRegularExpression("CapEff:\\s+0+\n"))) << fields.toStdString();
+        EXPECT_TRUE(fields.contains(QRegularExpression("CapPrm:\\s+0+\n")));
+        // Its /proc holds its own few processes, not this test nor the host's.
+        const QStringList seen = QDir(proc + "/root/proc").entryList({"[0-9]*"}, QDir::Dirs);
+        EXPECT_LT(seen.size(), 10) << seen.join(' ').toStdString();
         EXPECT_TRUE(QFileInfo::exists(proc + "/root" + in + "/deck.ppt"));
         EXPECT_FALSE(QFileInfo::exists(proc + "/root" + temp.path() + "/private"));
         EXPECT_FALSE(QFileInfo::exists(proc + "/root/etc/shadow"));

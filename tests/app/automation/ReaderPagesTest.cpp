@@ -3,6 +3,7 @@
 #include "app/automation/DeckLanguage.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/SlideText.h"
+#include "platform/AnchoredFolder.h"
 #include "platform/PosixFiles.h"
 
 #include <QBuffer>
@@ -66,7 +67,7 @@ TEST(ReaderPagesTest, SlidePagesOverviewAndTextPagesFromTheCleanedExport) {
     PosixFiles::makePath(staging);
     stageExport(staging);
     ReaderPages::setArchive(archive, true);
-    ReaderPages::build(staging, "page.htm", archive + "/talks/talk.htm", {200});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", {200});
     ReaderPages::setArchive(QString(), false);
 
     const QString first = read(staging + "/img0.html");
@@ -118,7 +119,7 @@ TEST(ReaderPagesTest, SlidePagesOverviewAndTextPagesFromTheCleanedExport) {
     for (const QString& page : pages)
         before.append(PosixFiles::readAll(staging + "/" + page));
     ReaderPages::setArchive(archive, true);
-    ReaderPages::build(staging, "page.htm", archive + "/talks/talk.htm", {});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", {});
     ReaderPages::setArchive(QString(), false);
     for (int i = 0; i < pages.size(); ++i)
         EXPECT_EQ(PosixFiles::readAll(staging + "/" + pages[i]), before[i])
@@ -155,7 +156,7 @@ TEST(ReaderPagesTest, TheBarsColoursAreReadableOnAnyDeck) {
     const QString staging = temp.path() + "/s";
     PosixFiles::makePath(staging);
     stageExport(staging);
-    ReaderPages::build(staging, "page.htm", temp.path() + "/talk.htm", {});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", temp.path() + "/talk.htm", {});
     const QString css = read(staging + "/" + ReaderPages::kStyle);
     static const QRegularExpression rule("([^{}]+)\\{([^}]*)\\}");
     static const QRegularExpression colour("(?:^|;)\\s*color:\\s*#([0-9a-f]{6})");

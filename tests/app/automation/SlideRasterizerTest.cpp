@@ -1,6 +1,7 @@
 #include "app/automation/SlideRasterizer.h"
 #include "QStringPrinter.h"
 #include "app/automation/AutomationError.h"
+#include "platform/AnchoredFolder.h"
 #include "platform/PosixFiles.h"
 
 #include <QImage>
@@ -34,7 +35,7 @@ TEST(SlideRasterizerTest, EveryPageGivesThreePicturesOfTheRightSizes) {
         GTEST_SKIP() << "mutool is not installed";
     QTemporaryDir temp;
     const QString pdf = makePdf(temp.path() + "/deck.pdf", 2);
-    EXPECT_EQ(SlideRasterizer::draw(pdf, temp.path(), 2), 2);
+    EXPECT_EQ(SlideRasterizer::draw(pdf, AnchoredFolder(temp.path()), 2), 2);
     for (const auto& [name, width] :
          {std::pair{"hdimg1.jpg", 1600}, {"img1.jpg", 800}, {"thumb1.jpg", 256}}) {
         const QImage picture(temp.path() + "/" + name);
@@ -56,16 +57,19 @@ TEST(SlideRasterizerTest, WhatIsNotTheDecksSlidesWithinTheLimitsFails) {
         GTEST_SKIP() << "mutool is not installed";
     QTemporaryDir temp;
     const QString pdf = makePdf(temp.path() + "/deck.pdf", 3);
-    EXPECT_THROW(SlideRasterizer::draw(pdf, temp.path(), 2), AutomationError);
+    EXPECT_THROW(SlideRasterizer::draw(pdf, AnchoredFolder(temp.path()), 2), AutomationError);
     SlideRasterizer::Limits starved;
     starved.memoryBytes = 4 << 20;
-    EXPECT_THROW(SlideRasterizer::draw(pdf, temp.path(), 3, starved), AutomationError);
+    EXPECT_THROW(SlideRasterizer::draw(pdf, AnchoredFolder(temp.path()), 3, starved),
+                 AutomationError);
     SlideRasterizer::Limits hurried;
     hurried.wallTime = std::chrono::seconds(0);
     hurried.wallTimePerSlide = std::chrono::milliseconds(0);
-    EXPECT_THROW(SlideRasterizer::draw(pdf, temp.path(), 3, hurried), AutomationError);
+    EXPECT_THROW(SlideRasterizer::draw(pdf, AnchoredFolder(temp.path()), 3, hurried),
+                 AutomationError);
     PosixFiles::writeAll(temp.path() + "/not.pdf", "%PDF-1.4\nnothing\n");
-    EXPECT_THROW(SlideRasterizer::draw(temp.path() + "/not.pdf", temp.path(), 3), AutomationError);
+    EXPECT_THROW(SlideRasterizer::draw(temp.path() + "/not.pdf", AnchoredFolder(temp.path()), 3),
+                 AutomationError);
 
     SlideRasterizer::Header header;
     EXPECT_EQ(SlideRasterizer::readHeader("P6\n1600 1200\n255\nxx", 1600, &header), 17 + 5760000);

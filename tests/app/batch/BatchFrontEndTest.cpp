@@ -176,7 +176,12 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
         PosixFiles::readAll(temp.path() + "/o2/index-search/" + segment.captured(1) + "/meta.js");
     for (const char* page : {"a", "sub/b", "sub/c", "z", "sub/same/a"})
         EXPECT_TRUE(meta.contains("\"" + QByteArray(page) + ".htm\"")) << page;
-    EXPECT_TRUE(meta.contains(LocalPath::toNative(in + "/sub/same/a.ppt")));
+    // The decks are named below the folder converted, never by a path of
+    // this machine, in the search data as in the notes.
+    EXPECT_TRUE(meta.contains("\"sub/same/a.ppt\"")) << meta.toStdString();
+    EXPECT_FALSE(meta.contains(LocalPath::toNative(temp.path())));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/same/a_files/.deckvane-source")
+                    .startsWith("sub/same/a.ppt\n"));
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
@@ -417,11 +422,37 @@ double redShare(const QString& path) {
     return double(red) / double(image.width() * image.height());
 }
 
+// Files below the folder whose bytes hold the words.
+QStringList filesHolding(const QString& folder, const QByteArray& words) {
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (PosixFiles::readAll(path).contains(words))
+            found << path;
+    }
+    return found;
+}
+
+// What the browser check finds wrong in the pages below the folder.
+QString browserFindings(const QString& folder) {
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start("/usr/bin/python3",
+                {TestOffice::sourceDir() + "/tests/app/batch/pages_in_browser.py", folder});
+    if (!check.waitForFinished(300000) || check.exitCode() != 0)
+        return QString::fromUtf8(check.readAll()) + check.errorString();
+    return QString();
+}
+
 // Decks written to reach out of themselves, run through deckvane-batch with
-// its defaults: a picture on the disk (outside the tree) and on a loopback
-// server, by a flat ODP under a .ppt name, a packed ODP and a PPTX with
-// External relationships; markup in slide names, text, notes and links; a
-// picture built to exhaust memory; a link out of the tree.
+// its defaults: a picture on the disk (outside the tree, and through
+// /proc/<pid>/root) and on a loopback server, by a flat ODP under a .ppt
+// name, a packed ODP and a PPTX with External relationships; markup in slide
+// names, text, notes, links and click actions; transition sounds naming
+// files of the machine, of the tree and through "../", which the export
+// copies beside the pages; a picture built to exhaust memory; a link out of
+// the tree. As root the sandbox must hold too (it runs as root in CI).
 TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaustMemory) {
     TestOffice office;
     QTemporaryDir temp;
@@ -430,13 +461,33 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
     const QString secret = temp.path() + "/private/secret.png";
     PosixFiles::makePath(temp.path() + "/private");
     PosixFiles::writeAll(secret, HostileDecks::solidPng(64, 64, qRgb(255, 0, 0)));
+    const QByteArray words = "TOP-SECRET-WORDS";
+    PosixFiles::writeAll(temp.path() + "/private/secret.txt", words);
     const QString in = temp.path() + "/in";
     PosixFiles::makePath(in + "/later");
+    // Through another process's root: the test's own, seen from the office.
+    const QString viaProc = QStringLiteral("file:///proc/%1/root").arg(::getpid());
     const auto addresses = [&](const QString& name) {
         return QStringList{
-            "file://" + secret,
+            "file://" + secret, viaProc + secret,
             QStringLiteral("http://127.0.0.1:%1/%2.png").arg(listener.port()).arg(name)};
     };
+    // Files of the tree no mask takes, which a deck names as its sounds.
+    PosixFiles::writeAll(in + "/.hidden", words);
+    PosixFiles::writeAll(in + "/evil.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                           "onload=\"alert(8)\"/>");
+    PosixFiles::writeAll(in + "/evil.xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\">"
+                                             "<script>alert(9)</script></html>");
+    PosixFiles::writeAll(
+        in + "/sounds.ppt",
+        HostileDecks::soundDeck(
+            {"file:///etc/hostname", "file://" + in + "/.hidden", "../private/secret.txt",
+             "file://" + in + "/evil.svg", "file://" + in + "/evil.xhtml",
+             viaProc + temp.path() + "/private/secret.txt"},
+            QStringLiteral("<a href=\"javascript&#x0000000003a;alert(6)\">padded</a><div "
+                           "style=\"background:image-set('http://127.0.0.1:%1/css.png' 1x)\">"
+                           "styled</div>")
+                .arg(listener.port())));
     PosixFiles::writeAll(in + "/flat.ppt", HostileDecks::flatOdp(addresses("flat")));
     HostileDecks::writeOdp(in + "/packed.ppt", addresses("packed"));
     HostileDecks::writePptx(in + "/external.pptx", addresses("pptx"));
@@ -458,9 +509,23 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
     const qint64 seconds = clock.elapsed() / 1000;
 
     EXPECT_EQ(listener.connections(), 0) << "the decks reached the network";
-    ASSERT_EQ(result.lines.size(), 5) << result.lines.join('\n').toStdString();
-    for (const char* deck : {"/flat.ppt", "/packed.ppt", "/external.pptx", "/later/good.ppt"})
+    ASSERT_EQ(result.lines.size(), 6) << result.lines.join('\n').toStdString();
+    for (const char* deck :
+         {"/flat.ppt", "/packed.ppt", "/external.pptx", "/later/good.ppt", "/sounds.ppt"})
         EXPECT_TRUE(result.lines.contains(in + deck + "OK")) << deck;
+    // Only the export's own pages and pictures are published; what else it
+    // copied is left out and said, once.
+    const auto expectOnlyTheExportsOwn = [](const QString& folder) {
+        for (const QString& name : PosixFiles::names(folder))
+            EXPECT_TRUE(name == HtmlPublisher::kSourceNote ||
+                        HtmlPublisher::kindOf(name) != HtmlPublisher::Kind::Other)
+                << folder.toStdString() << ": " << name.toStdString();
+    };
+    expectOnlyTheExportsOwn(out + "/sounds_files");
+    const QString leftOut = in + "/sounds.ppt: not published, as no export makes it for a deck: ";
+    EXPECT_EQ(result.errors.count(leftOut), 1) << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains(leftOut + ".hidden, evil.svg, evil.xhtml"))
+        << result.errors.toStdString();
     // The bomb's office is held to its limit (checked in the server's own
     // tests): it shows its placeholder, or ends and the next deck gets a
     // fresh office.
@@ -484,18 +549,29 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
     // Escaped, not dropped: the reader sees the slide's text on its page.
     const QByteArray slide = PosixFiles::readAll(out + "/flat_files/img0.html");
     EXPECT_TRUE(slide.contains("&lt;script&gt;alert(1)&lt;/script&gt;")) << slide.toStdString();
+    EXPECT_EQ(browserFindings(out), QString());
+    EXPECT_EQ(listener.connections(), 0) << "the pages reached the network";
+    EXPECT_EQ(filesHolding(out, words), QStringList());
     EXPECT_EQ(office.processesLeft(), 0);
 
     // Without the sandbox, as where the system allows none, the office's
     // own blocking stops the flat ODP and the PPTX (this office reads the
     // links of a packed ODP before it asks whether it may).
+    // The export copies what the sounds name from anywhere then; none of it
+    // is published.
     const BatchResult unconfined =
-        runBatch({"--masks", "flat.ppt,*.pptx", "--out", temp.path() + "/plain", in}, office,
-                 {"DECKVANE_OFFICE_SANDBOX=off"});
-    EXPECT_EQ(unconfined.lines, QStringList({in + "/flat.pptOK", in + "/external.pptxOK"}));
+        runBatch({"--masks", "flat.ppt,*.pptx,sounds.ppt", "--out", temp.path() + "/plain", in},
+                 office, {"DECKVANE_OFFICE_SANDBOX=off"});
+    EXPECT_EQ(unconfined.lines,
+              QStringList({in + "/flat.pptOK", in + "/external.pptxOK", in + "/sounds.pptOK"}));
     EXPECT_EQ(listener.connections(), 0) << "the decks reached the network";
     for (const char* page : {"flat", "external"})
         EXPECT_LT(redShare(temp.path() + "/plain/" + page + "_files/img0.jpg"), 0.005) << page;
+    expectOnlyTheExportsOwn(temp.path() + "/plain/sounds_files");
+    EXPECT_TRUE(
+        unconfined.errors.contains(QRegularExpression("sounds.ppt: not published.*hostname")))
+        << unconfined.errors.toStdString();
+    EXPECT_EQ(filesHolding(temp.path() + "/plain", words), QStringList());
 }
 
 // The shared corpus of real-world decks, when the checkout sits beside it:

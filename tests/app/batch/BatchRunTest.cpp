@@ -10,8 +10,10 @@
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,6 +48,8 @@ public:
         const qsizetype dash = name.lastIndexOf('-');
         const int ms = dash < 0 ? 0 : name.mid(dash + 1).section('.', 0, 0).toInt();
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        if (alsoOnOpen)
+            alsoOnOpen(path);
         --concurrent;
     }
 
@@ -59,6 +63,7 @@ public:
     }
 
     bool startable = true;
+    std::function<void(const QString&)> alsoOnOpen;
     std::atomic<int> concurrent{0};
     std::atomic<int> peak{0};
     std::mutex mutex;
@@ -387,6 +392,103 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
         expected << root + "/" + deck + "OK";
     expected.sort();
     EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
+}
+
+// What lies below a folder: every path with its bytes and time stamp.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> state;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info {};
+        ::lstat(LocalPath::toNative(path).constData(), &info);
+        state.insert(path, QByteArray::number(qint64(info.st_mtim.tv_nsec)) +
+                               (S_ISREG(info.st_mode) ? PosixFiles::readAll(path) : ""));
+    }
+    return state;
+}
+
+// Someone who may write into the output folder and nowhere else (a shared
+// web root) puts links where Deckvane's own files and folders belong: none
+// is followed, nothing outside the output folder changes or is read, and
+// the run says what it refused.
+TEST_F(BatchRunTest, LinksInTheOutputFolderAreNeverFollowed) {
+    const QString out = temp.path() + "/out";
+    const QString elsewhere = temp.path() + "/elsewhere";
+    // What lies there: claims of a run long over, folders with hex names,
+    // a private folder of pages, a file.
+    const QString oldClaim = elsewhere + "/claims/old/" + QString(40, 'a') + ".0";
+    PosixFiles::makePath(elsewhere + "/claims/old");
+    PosixFiles::writeAll(oldClaim, "host 1\n");
+    const utimbuf weekAgo{::time(nullptr) - 8 * 86400, ::time(nullptr) - 8 * 86400};
+    for (const QString& path : {oldClaim, elsewhere + "/claims/old"})
+        ::utime(LocalPath::toNative(path).constData(), &weekAgo);
+    for (const char* hex : {"/search/2024", "/search/cafe", "/tree"})
+        PosixFiles::makePath(elsewhere + hex);
+    PosixFiles::makePath(elsewhere + "/private/p_files");
+    PosixFiles::writeAll(elsewhere + "/private/p.htm", "<title>Private</title>");
+    PosixFiles::writeAll(elsewhere + "/private/p_files/img0.html", "<html></html>");
+    PosixFiles::writeAll(elsewhere + "/private/p_files/text0.html", "PRIVATE-WORDS</html>");
+    PosixFiles::writeAll(elsewhere + "/victim", "theirs\n");
+    touch("a.ppt");
+    touch("sub/b.ppt");
+    PosixFiles::makePath(out);
+    const auto link = [&](const QString& target, const QString& name) {
+        ASSERT_EQ(::symlink(LocalPath::toNative(target).constData(),
+                            LocalPath::toNative(out + "/" + name).constData()),
+                  0);
+    };
+    link(elsewhere + "/claims", ".deckvane-claims");
+    link(elsewhere + "/search", "index-search");
+    link(elsewhere + "/lock", ".deckvane.lock");
+    link(elsewhere + "/index-lock", ".deckvane-index.lock");
+    link(elsewhere + "/tree", "sub");
+    link(elsewhere + "/private", "zz");
+    const QMap<QString, QByteArray> before = snapshot(elsewhere);
+    const auto refusal = [&](const QString& name) {
+        return "'" + out + "/" + name +
+               "' is a symbolic link; links in the output folder are never followed";
+    };
+    FakeOffices offices;
+
+    const Outcome claimed = run({"--claim", "r", "--out", out}, offices);
+    EXPECT_EQ(claimed.status, 2);
+    EXPECT_EQ(claimed.errors, QStringList{refusal(".deckvane-claims")});
+    // Every deck fails on a link (the lock, the tree's folder), and so does
+    // the index.
+    const Outcome locked = run({"--tree", "--index", "--out", out}, offices);
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_EQ(locked.lines, QStringList({root + "/a.ppt" + refusal(".deckvane.lock"),
+                                         root + "/sub/b.ppt" + refusal("sub")}));
+    EXPECT_EQ(locked.errors, QStringList{refusal(".deckvane-index.lock")});
+    for (const char* lock : {"/.deckvane.lock", "/.deckvane-index.lock"})
+        PosixFiles::removeTree(out + lock);
+    const Outcome indexed = run({"--tree", "--index", "--out", out}, offices);
+    EXPECT_EQ(indexed.lines.first(), root + "/a.pptOK");
+    EXPECT_EQ(indexed.errors, QStringList{refusal("index-search")});
+    PosixFiles::removeTree(out + "/index-search");
+    run({"--tree", "--index", "--out", out}, offices);
+    EXPECT_EQ(ArchiveIndex::scan(out).size(), 1) << "the pages the link leads to are not listed";
+    QDirIterator data(out + "/index-search", QDir::Files, QDirIterator::Subdirectories);
+    while (data.hasNext())
+        EXPECT_FALSE(PosixFiles::readAll(data.next()).contains("PRIVATE"))
+            << data.filePath().toStdString();
+
+    // A claim swapped for a link while its deck converts is not written
+    // through when the deck is done.
+    PosixFiles::removeTree(out + "/.deckvane-claims");
+    offices.alsoOnOpen = [&](const QString&) {
+        const QString folder = out + "/.deckvane-claims/r";
+        for (const QString& name : PosixFiles::names(folder)) {
+            PosixFiles::rename(folder + "/" + name, folder + "/" + name + ".moved");
+            ::symlink(LocalPath::toNative(elsewhere + "/victim").constData(),
+                      LocalPath::toNative(folder + "/" + name).constData());
+        }
+    };
+    EXPECT_EQ(run({"--claim", "r", "--masks", "a.ppt", "--out", out}, offices).lines,
+              QStringList{root + "/a.pptOK"});
+    EXPECT_TRUE(snapshot(elsewhere) == before) << "something outside the output folder changed";
 }
 
 // No page, companion folder or index takes another's name: a deck in

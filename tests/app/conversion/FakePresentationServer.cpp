@@ -117,17 +117,22 @@ AutomationObjectPtr FakePresentationServer::makeApplication() {
                 throw AutomationError(QStringLiteral("Disk full"));
             if (name.contains(QLatin1String("slowsave")))
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            HtmlPublisher publisher(output);
-            const QString staging = publisher.stagingPage().section('/', 0, -2);
-            PosixFiles::writeAll(publisher.stagingPage(),
+            // As the real server: into the run's reserved staging, if any.
+            std::shared_ptr<HtmlPublisher> publisher = HtmlPublisher::reservedFor(output);
+            const bool reserved = publisher != nullptr;
+            if (!reserved)
+                publisher = std::make_shared<HtmlPublisher>(output);
+            const QString staging = publisher->stagingPage().section('/', 0, -2);
+            PosixFiles::writeAll(publisher->stagingPage(),
                                  "<html><head><title>" + LocalPath::toNative(name) +
                                      "</title></head><body><!--deck " + LocalPath::toNative(path) +
                                      "--><a href=\"img0.html\">"
                                      "<img src=\"img0.jpg\"></a></body></html>\n");
             PosixFiles::writeAll(staging + "/img0.html",
                                  "<html><a href=\"page.htm\">up</a></html>\n");
-            PosixFiles::writeAll(staging + "/img0.jpg", "\xff\xd8 slide \xff\xd9");
-            publisher.commit(path);
+            PosixFiles::writeAll(staging + "/img0.jpg", "\xff\xd8\xff slide \xff\xd9");
+            if (!reserved)
+                publisher->commit(path);
             return AutomationValue();
         });
         presentation->addMember("Close", [this](AutomationObject::CallKind, const AutomationArgs&) {

@@ -37,30 +37,39 @@ TEST(OutputLayoutTest, FlatByDefaultTheDecksFoldersWithTree) {
     EXPECT_EQ(OutputLayout::folderName("a.htm.d"), "a.htm.d");
 }
 
-TEST(OutputLayoutTest, UpToDateOnlyWhenThePageIsStrictlyNewer) {
+TEST(OutputLayoutTest, UpToDateWhenTheNoteNamesTheDeckOrThePageIsStrictlyNewer) {
     QTemporaryDir temp;
-    const QString deck = temp.path() + "/d.ppt";
-    const QString page = temp.path() + "/d.htm";
+    const OutputLayout layout(temp.path() + "/in", temp.path() + "/out", false);
+    const QString deck = temp.path() + "/in/sub/d.ppt";
+    const QString page = temp.path() + "/out/d.htm";
+    PosixFiles::makePath(temp.path() + "/in/sub");
     PosixFiles::writeAll(deck, "deck");
-    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "no page yet";
+    EXPECT_FALSE(layout.isUpToDate(deck)) << "no page yet";
+    PosixFiles::makePath(temp.path() + "/out/d_files");
     PosixFiles::writeAll(page, "<html><img src=\"d_files/img0.jpg\"></html>");
-    PosixFiles::makePath(temp.path() + "/d_files");
-    PosixFiles::writeAll(temp.path() + "/d_files/img0.jpg", "\xff\xd8\xff\xd9");
+    PosixFiles::writeAll(temp.path() + "/out/d_files/img0.jpg", "\xff\xd8\xff\xd9");
     const auto setTime = [](const QString& path, long seconds, long nanoseconds) {
         const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
         ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(path).constData(), times, 0), 0);
     };
     setTime(deck, 1000, 5);
     setTime(page, 1000, 6);
-    EXPECT_TRUE(OutputLayout::isUpToDate(deck, page));
+    EXPECT_TRUE(layout.isUpToDate(deck));
     setTime(page, 1000, 5);
-    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "the same time is not newer";
+    EXPECT_FALSE(layout.isUpToDate(deck)) << "the same time is not newer";
     setTime(page, 999, 999999999);
-    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page));
-    EXPECT_FALSE(OutputLayout::isUpToDate(temp.path() + "/gone.ppt", page));
+    EXPECT_FALSE(layout.isUpToDate(deck));
+    // The note names the deck below the walked folder, or (earlier
+    // versions) by its whole path; naming another deck it says nothing.
+    const QString note = temp.path() + "/out/d_files/.deckvane-source";
+    for (const QString& named : {QString("sub/d.ppt"), deck, QString("d.ppt")}) {
+        PosixFiles::writeAll(note, LocalPath::toNative(named) + "\n1000\n5\n");
+        EXPECT_EQ(layout.isUpToDate(deck), named != "d.ppt") << named.toStdString();
+    }
+    EXPECT_FALSE(layout.isUpToDate(temp.path() + "/in/gone.ppt"));
     setTime(page, 1000, 6);
-    PosixFiles::writeAll(temp.path() + "/d_files/img0.jpg", "\xff\xd8 cut short");
-    EXPECT_FALSE(OutputLayout::isUpToDate(deck, page)) << "a picture of the page is cut short";
+    PosixFiles::writeAll(temp.path() + "/out/d_files/img0.jpg", "\xff\xd8 cut short");
+    EXPECT_FALSE(layout.isUpToDate(deck)) << "a picture of the page is cut short";
 }
 
 } // namespace
