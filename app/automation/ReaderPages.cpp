@@ -76,7 +76,10 @@ QString bar(const Deck& deck, const QString& up, const QString& label, const QSt
         QStringLiteral("<header class=\"dv-bar\" lang=\"en\"><nav aria-label=\"%1\">").arg(label);
     if (!deck.home.isEmpty())
         out += QStringLiteral("<a class=\"dv-home\" rel=\"home\" href=\"%1\">All decks</a> ")
-                   .arg(esc(up + deck.home));
+                   .arg(esc(up.isEmpty()
+                                ? deck.home
+                                : up + deck.home.mid(
+                                           deck.home.startsWith(QLatin1String("./")) ? 2 : 0)));
     return out + body + QStringLiteral("</nav></header>\n");
 }
 
