@@ -10,18 +10,25 @@ here -- indexes it with `deckvane-batch --index`, and measures in Chromium
   - each keystroke's time until its results are drawn, typing queries
     letter by letter;
   - how much of the search data the browser loaded.
-The reference is the same browser opening a page of one line from the same
-folder, in the same run; the targets are 1 s and 100 ms.
+The references, in the same run: the same browser opening a page of one
+line from the same folder, and the search as it was before it ranked (the
+deckvane-batch of git revision REV, default the last one before, built from
+the history into the work folder, or one already built given with
+--reference-build), whose index of the same pages is searched in turn with
+the same keystrokes. The targets are 1 s for the page, and for a keystroke
+a median under 50 ms and a 90th percentile under 100 ms.
 
 Then the incremental index: one deck (tests/data/two-slides.fodp) is
 converted with `--update --index` into the archive and into one a tenth of
 its size, and the files the run opened below the output folder are counted
 (strace): the count must not grow with the archive.
 
-    bench/archive.py [--decks N] [--slides N] [--keep DIR]
+    bench/archive.py [--decks N] [--slides N] [--rounds N] [--keep DIR]
+                     [--reference REV | --reference-build DIR]
 """
 
 import argparse
+import base64
 import os
 import random
 import shutil
@@ -53,6 +60,21 @@ TEXT_PAGE = """<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">
 </html>"""
 
 
+# A plain 256 x 192 picture stands in for every slide's thumbnail, so the
+# browser loads and draws them as it would real ones.
+THUMBNAIL = base64.b64decode(
+    "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAYEBQYFBAYGBQYHBwYIChAKCgkJChQODwwQFxQYGBcUFhYaHSUfGhsj"
+    "HBYWICwgIyYnKSopGR8tMC0oMCUoKSj/2wBDAQcHBwoIChMKChMoGhYaKCgoKCgoKCgoKCgoKCgoKCgoKCgoKCgo"
+    "KCgoKCgoKCgoKCgoKCgoKCgoKCgoKCgoKCj/wAARCADAAQADASIAAhEBAxEB/8QAFQABAQAAAAAAAAAAAAAAAAAA"
+    "AAj/xAAUEAEAAAAAAAAAAAAAAAAAAAAA/8QAFgEBAQEAAAAAAAAAAAAAAAAAAAME/8QAFBEBAAAAAAAAAAAAAAAA"
+    "AAAAAP/aAAwDAQACEQMRAD8AoQBoSAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAf/9k="
+)
+
+
 def vocabulary(rng, count):
     syllables = ["ka", "lo", "mi", "ter", "on", "ex", "ra", "ven", "qui", "sta", "pro", "dul",
                  "ne", "ar", "tis", "co", "mer", "al", "ge", "fu", "zor", "in", "pa", "le"]
@@ -74,7 +96,7 @@ def make_archive(folder, decks, slides, rng):
     with open(img, "w") as out:
         out.write("<html><body><img src=\"img0.jpg\"></body></html>")
     with open(thumb, "wb") as out:
-        out.write(b"\xff\xd8\xff\xd9")
+        out.write(THUMBNAIL)
     for d in range(decks):
         if d % 1000 == 999:
             # A file system allows only so many links to one file.
@@ -88,9 +110,9 @@ def make_archive(folder, decks, slides, rng):
         title = " ".join(rng.choices(words[:2000], cum_weights=weights[:2000], k=4)).capitalize()
         with open(os.path.join(sub, name + ".htm"), "w") as out:
             out.write(f"<html><head><title>{title}</title></head><body></body></html>")
-        os.link(thumb, os.path.join(files, "thumb0.jpg"))
         for s in range(slides):
             os.link(img, os.path.join(files, f"img{s}.html"))
+            os.link(thumb, os.path.join(files, f"thumb{s}.jpg"))
             text = " ".join(rng.choices(words, cum_weights=weights, k=18))
             notes = " ".join(rng.choices(words, cum_weights=weights, k=10))
             if rng.random() < 0.05:
@@ -122,7 +144,7 @@ MEASURE_KEYSTROKE = """
     await new Promise(r => setTimeout(r, 0));
   await new Promise(r => requestAnimationFrame(() => r()));
   return [performance.now() - start,
-          document.querySelectorAll('#results li:not(.more-holder)').length];
+          document.querySelectorAll('#results > li:not(.more-holder), #results li.hit').length];
 })(%s)
 """
 
@@ -135,38 +157,102 @@ def requested(browser):
     return names
 
 
-def browser_figures(archive, queries, rounds):
+class Figures:
+    def __init__(self):
+        self.loads, self.keystrokes, self.startup, self.data_files = [], [], set(), set()
+
+
+def search_round(browser, archive, queries, figures):
     import json
-    index = "file://" + os.path.join(archive, "index.html")
-    reference = "file://" + os.path.join(archive, "reference.html")
-    with open(os.path.join(archive, "reference.html"), "w") as out:
+    browser.open("about:blank")
+    browser.open("file://" + os.path.join(archive, "index.html"))
+    browser.wait_for("performance.getEntriesByName('deckvane-ready').length > 0", 30)
+    figures.loads.append(browser.evaluate(
+        "performance.getEntriesByName('deckvane-ready')[0].startTime"))
+    figures.startup = requested(browser)
+    for query in queries:
+        typed = ""
+        for char in query:
+            typed += char
+            elapsed, shown = browser.evaluate(MEASURE_KEYSTROKE % json.dumps(typed))
+            figures.keystrokes.append((elapsed, typed, shown))
+    figures.data_files |= requested(browser)
+
+
+def browser_figures(archives, queries, rounds):
+    """Rounds of the one-line page and of each archive in turn."""
+    one_line = "file://" + os.path.join(archives[0], "reference.html")
+    with open(os.path.join(archives[0], "reference.html"), "w") as out:
         out.write("<!DOCTYPE html><title>reference</title><p>One line.</p>")
-    loads, floors, keystrokes = [], [], []
-    data_files = set()
+    floors, figures = [], [Figures() for _ in archives]
     with Chromium() as browser:
         browser.call("Network.enable")
         for _ in range(rounds):
             browser.open("about:blank")
-            browser.open(reference)
+            browser.open(one_line)
             floors.append(browser.evaluate(
                 "performance.getEntriesByType('navigation')[0].loadEventEnd"))
-            browser.open("about:blank")
-            browser.open(index)
-            browser.wait_for("performance.getEntriesByName('deckvane-ready').length > 0", 30)
-            loads.append(browser.evaluate(
-                "performance.getEntriesByName('deckvane-ready')[0].startTime"))
-            startup = requested(browser)
-            for query in queries:
-                typed = ""
-                for char in query:
-                    typed += char
-                    elapsed, shown = browser.evaluate(MEASURE_KEYSTROKE % json.dumps(typed))
-                    keystrokes.append((elapsed, typed, shown))
-            data_files |= requested(browser)
-    prefix = "file://" + archive + "/"
-    size = lambda names: sum(os.path.getsize(os.path.join(archive, n[len(prefix):].split("?")[0]))
-                             for n in names if n.startswith(prefix))
-    return loads, floors, keystrokes, startup, data_files, size
+            for archive, into in zip(archives, figures):
+                search_round(browser, archive, queries, into)
+    return floors, figures
+
+
+def data_size(archive, names):
+    prefix = "file://" + archive + "/index-search/"
+    return sum(os.path.getsize(os.path.join(archive, "index-search", n[len(prefix):].split("?")[0]))
+               for n in names if n.startswith(prefix))
+
+
+# The search as it was before it ranked: its front page and index of the
+# same pages are the reference the ranked search is measured against.
+REFERENCE_REVISION = "98a0dc4"
+
+
+def reference_batch(options, work):
+    """A deckvane-batch of the reference revision, built from the git
+    history once into the work folder (or the one given)."""
+    if options.reference_build:
+        batch = os.path.join(options.reference_build, "bin", "deckvane-batch")
+        if not os.path.exists(batch):
+            sys.exit(f"no deckvane-batch in {options.reference_build}/bin")
+        return batch
+    source = os.path.join(work, "reference-" + options.reference)
+    build = os.path.join(source, "build")
+    batch = os.path.join(build, "bin", "deckvane-batch")
+    if os.path.exists(batch):
+        return batch
+    os.makedirs(source, exist_ok=True)
+    try:
+        tar = subprocess.run(["git", "-C", root, "archive", options.reference],
+                             check=True, capture_output=True).stdout
+    except subprocess.CalledProcessError as error:
+        sys.exit(f"cannot read revision {options.reference} from git ({error.stderr.decode()}); "
+                 "give a build of it with --reference-build")
+    subprocess.run(["tar", "-x", "-C", source], input=tar, check=True)
+    start = time.monotonic()
+    launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"] \
+        if shutil.which("ccache") else []
+    run("cmake", "-S", source, "-B", build, "-G", "Ninja", *launcher)
+    run("cmake", "--build", build, "--target", "deckvane-batch")
+    print(f"built the reference deckvane-batch of {options.reference} in "
+          f"{time.monotonic() - start:.0f} s")
+    return batch
+
+
+def reference_index(batch, archive, reference, empty):
+    """The reference's index of the archive's pages, in a folder of its own
+    that shows the same pages (through links to the archive's folders)."""
+    if os.path.exists(os.path.join(reference, "index-search")):
+        return
+    os.makedirs(reference, exist_ok=True)
+    start = time.monotonic()
+    run(batch, "--index", "--out", archive, empty)
+    print(f"reference index of {archive.split('/')[-1]}: {time.monotonic() - start:.1f} s")
+    for name in ("index.html", "index.js", "index.css", "index-search"):
+        os.replace(os.path.join(archive, name), os.path.join(reference, name))
+    for name in os.listdir(archive):
+        if not name.startswith(".") and not os.path.exists(os.path.join(reference, name)):
+            os.symlink(os.path.join(archive, name), os.path.join(reference, name))
 
 
 def count_opened(strace_log, folder):
@@ -195,12 +281,24 @@ def incremental(batch, archive, label):
     return len(opened), len(pages), seconds
 
 
+def keystroke_figures(name, figures):
+    times = [k[0] for k in figures.keystrokes]
+    median, p90 = statistics.median(times), statistics.quantiles(times, n=10)[-1]
+    slowest = max(figures.keystrokes)
+    print(f"  {name}: {median_range(times)}; 90th percentile {p90:.0f} ms; slowest "
+          f"{slowest[0]:.0f} ms for {slowest[1]!r} ({slowest[2]} results shown)")
+    return median, p90
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--decks", type=int, default=10000)
     parser.add_argument("--slides", type=int, default=30)
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--keep", help="make the archive here and keep it")
+    parser.add_argument("--reference", default=REFERENCE_REVISION,
+                        help="git revision of the search measured against")
+    parser.add_argument("--reference-build", help="a build folder of the reference revision")
     options = parser.parse_args()
     build = os.environ.get("DECKVANE_BUILD_DIR", os.path.join(root, "build"))
     batch = os.path.join(build, "bin", "deckvane-batch")
@@ -208,56 +306,65 @@ def main():
         sys.exit(f"build first: {batch} missing")
     work = options.keep or tempfile.mkdtemp(prefix="deckvane-bench-archive-")
     try:
+        old_batch = reference_batch(options, work)
         rng = random.Random(21)
         archive = os.path.join(work, "big")
+        reference = os.path.join(work, "big-reference")
         small = os.path.join(work, "small")
         start = time.monotonic()
         if options.keep and os.path.exists(archive):
-            # Made by an earlier run with --keep: only the front page's
-            # files are brought up to date.
+            # Made by an earlier run with --keep: the pages are reused.
             words = vocabulary(rng, 30000)
             shutil.rmtree(small)
             make_archive(small, max(1, options.decks // 10), options.slides, random.Random(22))
-            for name in ("index.js", "index.css", "index.html"):
-                shutil.copy(os.path.join(root, "app", "conversion", "archive", name), archive)
-            index_folders = [small]
         else:
             words = make_archive(archive, options.decks, options.slides, rng)
             make_archive(small, max(1, options.decks // 10), options.slides, random.Random(22))
-            index_folders = [archive, small]
         print(f"made {options.decks} decks x {options.slides} slides "
               f"({options.decks * options.slides} slides) and one a tenth of it in "
               f"{time.monotonic() - start:.0f} s; {os.cpu_count()} cores, load "
               f"{os.getloadavg()[0]:.1f}")
         empty = os.path.join(work, "empty")
         os.makedirs(empty, exist_ok=True)
-        for folder in index_folders:
+        reference_index(old_batch, archive, reference, empty)
+        for folder in (archive, small):
             start = time.monotonic()
             run(batch, "--index", "--out", folder, empty)
             print(f"full index of {folder.split('/')[-1]}: {time.monotonic() - start:.1f} s")
-        data = os.path.join(archive, "index-search")
-        total = sum(os.path.getsize(os.path.join(d, f)) for d, _, fs in os.walk(data) for f in fs)
-        count = sum(len(fs) for _, _, fs in os.walk(data))
-        print(f"search data: {count} files, {total / 1e6:.1f} MB")
+        sizes = []
+        for folder in (reference, archive):
+            # The segments the manifest names: an earlier index's stay a
+            # while for readers that still use them.
+            data = os.path.join(folder, "index-search")
+            with open(os.path.join(data, "manifest.js")) as manifest:
+                named = manifest.read()
+            files = [os.path.join(d, f) for d, _, fs in os.walk(data) for f in fs
+                     if d == data or os.path.basename(d) in named]
+            sizes.append((len(files), sum(os.path.getsize(f) for f in files)))
+        print(f"search data: {sizes[1][0]} files, {sizes[1][1] / 1e6:.1f} MB "
+              f"(the reference's: {sizes[0][0]} files, {sizes[0][1] / 1e6:.1f} MB)")
 
         common, middle, rare = words[0], words[len(words) // 50], words[-1]
         queries = [f"{common} {middle}", rare, "全文検索", "zzqx"]
-        loads, floors, keystrokes, startup, data_files, size = browser_figures(
-            archive, queries, options.rounds)
-        print(f"front page usable: {median_range(loads)}; target 1000 ms, "
-              f"ratio {statistics.median(loads) / 1000:.2f} of the target; "
-              f"a one-line page from the same folder: {median_range(floors)} "
-              f"(ratio {statistics.median(loads) / max(statistics.median(floors), 1):.1f})")
-        print(f"  loaded at start: {len(startup)} files, {size(startup) / 1e6:.2f} MB")
-        times = [k[0] for k in keystrokes]
-        print(f"keystroke to results drawn ({len(times)} keystrokes, queries {queries}): "
-              f"{median_range(times)}; 90th percentile "
-              f"{statistics.quantiles(times, n=10)[-1]:.0f} ms; target 100 ms, ratio of the "
-              f"slowest {max(times) / 100:.2f}")
-        slowest = max(keystrokes)
-        print(f"  slowest: {slowest[0]:.0f} ms for {slowest[1]!r} ({slowest[2]} results shown)")
-        print(f"  search data loaded by all the searches: {len(data_files)} files, "
-              f"{size(data_files) / 1e6:.2f} MB of {total / 1e6:.1f} MB")
+        floors, (old, new) = browser_figures([reference, archive], queries, options.rounds)
+        print(f"a one-line page from the same folder: {median_range(floors)}")
+        for name, figures in (("reference", old), ("ranked", new)):
+            print(f"front page usable ({name}): {median_range(figures.loads)}; target 1000 ms, "
+                  f"ratio {statistics.median(figures.loads) / 1000:.2f} of the target; loaded "
+                  f"at start: {len(figures.startup)} files, "
+                  f"{data_size(reference if figures is old else archive, figures.startup) / 1e6:.2f} MB")
+        print(f"keystroke to results drawn ({len(new.keystrokes)} keystrokes each, "
+              f"queries {queries}):")
+        old_median, old_p90 = keystroke_figures("reference", old)
+        new_median, new_p90 = keystroke_figures("ranked", new)
+        print(f"  ranked against the reference: median {new_median / old_median:.2f}, 90th "
+              f"percentile {new_p90 / old_p90:.2f}; against the targets (50 ms, 100 ms): "
+              f"{new_median / 50:.2f} and {new_p90 / 100:.2f}")
+        for name, figures, folder, size in (("reference", old, reference, sizes[0][1]),
+                                            ("ranked", new, archive, sizes[1][1])):
+            print(f"  search data loaded by all the searches ({name}): "
+                  f"{len(figures.data_files)} files, "
+                  f"{data_size(folder, figures.data_files) / 1e6:.2f} MB of {size / 1e6:.1f} MB")
 
         big_all, big_pages, big_s = incremental(batch, archive, "big")
         small_all, small_pages, small_s = incremental(batch, small, "small")

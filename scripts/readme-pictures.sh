@@ -4,7 +4,7 @@
 #   docs/overview.png  a converted deck's overview page in a headless browser
 #   docs/slide.png, docs/slide-phone.png  a slide page opened from a search,
 #                      on a desktop and on a phone of twice the density
-#   docs/archive-search.png  a search in the index of the converted corpus
+#   docs/archive-search.png  a ranked search in the index of the converted corpus
 # Converts a deck of the shared corpus (../shared/corpus) when it is there,
 # else the small test deck. Installs Debian's chromium on first use.
 set -euo pipefail
@@ -75,7 +75,7 @@ convert "$work/slide-phone.png" -resize 50% -bordercolor '#d0d0d0' -border 1 +re
 corpus="$root/../shared/corpus"
 [[ -d $corpus ]] || corpus="$work/decks"
 DECKVANE_OFFICE_PIPE="deckvane-pictures-$$" DECKVANE_OFFICE_PROFILE="$work/profile" \
-    "$build/bin/deckvane-batch" --masks '*.ppt,*.pps,*.fodp' --tree --index \
+    "$build/bin/deckvane-batch" --masks '*.ppt,*.pps,*.fodp' --tree --index --title 'Talks archive' \
     --out "$work/archive" "$corpus" >/dev/null 2>&1 || true
 TESTS_DIR="$root/tests/app/conversion" /usr/bin/python3 - "$work/archive/index.html" \
     "$work/archive-search.png" <<'PY'
@@ -83,9 +83,12 @@ import os, sys, urllib.parse
 sys.path.insert(0, os.environ["TESTS_DIR"])
 from chromium import Chromium
 with Chromium(1000, 700) as browser:
-    browser.open("file://" + urllib.parse.quote(sys.argv[1]) + "#q=" + urllib.parse.quote("notes"))
+    browser.open("file://" + urllib.parse.quote(sys.argv[1]) + "#q=" + urllib.parse.quote("maintenance"))
     browser.wait_for("document.body.dataset.state === 'ready'")
-    browser.wait_for("document.querySelectorAll('#results .context').length >= 3")
+    browser.wait_for("document.querySelectorAll('#results .context').length >= 5")
+    browser.wait_for("Array.from(document.images)"
+                     ".filter(i => i.getClientRects().length && i.getBoundingClientRect().top < innerHeight)"
+                     ".every(i => i.complete)")
     browser.screenshot(sys.argv[2])
 PY
 convert "$work/archive-search.png" -bordercolor '#d0d0d0' -border 1 +repage -depth 8 \

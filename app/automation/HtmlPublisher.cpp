@@ -529,7 +529,8 @@ void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName) {
         // Deckvane's own pages, made from the cleaned ones, with the files
         // they load.
         if (m_made)
-            ReaderPages::build(*m_staging, kStagedPage, m_outputPath, *m_made);
+            ReaderPages::build(*m_staging, kStagedPage, m_outputPath,
+                               LocalPath::fileName(sourcePath), *m_made);
         for (const QString& name : m_staging->names())
             if ((kindOf(name) != Kind::Other && !leftOut.contains(name)) ||
                 (m_made && ReaderPages::isOwnFile(name)))

@@ -1,6 +1,7 @@
 #include "app/automation/ReaderPages.h"
 
 #include "app/automation/DeckLanguage.h"
+#include "app/automation/DeckTitle.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/PageSanitizer.h"
 #include "app/automation/ReaderAssets.h"
@@ -353,14 +354,6 @@ QByteArray textPage(const Deck& deck, const QByteArray& page, int slide) {
     return out;
 }
 
-QString titleOf(const QByteArray& page) {
-    static const QRegularExpression title(QStringLiteral("<title>(.*?)</title"),
-                                          QRegularExpression::CaseInsensitiveOption |
-                                              QRegularExpression::DotMatchesEverythingOption);
-    return SlideText::decode(title.match(QString::fromUtf8(page.left(8192))).captured(1))
-        .simplified();
-}
-
 } // namespace
 
 void ReaderPages::setArchive(const QString& root, bool indexed) {
@@ -479,7 +472,8 @@ bool ReaderPages::isOwnFile(const QString& name) {
 }
 
 void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage,
-                        const QString& outputPath, const Export& made) {
+                        const QString& outputPath, const QString& deckFileName,
+                        const Export& made) {
     const auto read = [&](const QString& name) { return staging.read(name, kLargestFile); };
     Deck deck;
     deck.name = LocalPath::fileName(outputPath);
@@ -496,10 +490,12 @@ void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage
     for (const SlideText& slide : std::as_const(deck.text))
         words += slide.plain() + QLatin1Char(' ');
     deck.language = DeckLanguage::guess(words);
-    // The title the export gave the deck (kept by an overview made here).
-    deck.title = titleOf(read(stagedPage));
-    if (deck.title.isEmpty())
-        deck.title = deck.name.left(deck.name.size() - 4);
+    // The deck's name as the title the export gave it says, which the text
+    // pages keep (an overview made here has the name, which may be another
+    // deck's file name when this page is a copy's).
+    const QString firstText = QStringLiteral("text0.html");
+    deck.title = DeckTitle::of(read(staging.exists(firstText) ? firstText : stagedPage).left(8192),
+                               deckFileName.isEmpty() ? deck.name : deckFileName);
 
     const qsizetype slash = outputPath.lastIndexOf(QLatin1Char('/'));
     const QString pageFolder = slash > 0 ? outputPath.left(slash) : QStringLiteral("/");

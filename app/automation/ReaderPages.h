@@ -38,8 +38,10 @@ public:
     // companions beside it) into the reader's pages for outputPath, and
     // adds the script and the style. Raises FileError when a file cannot be
     // written.
+    // The deck is named as its title says, else by deckFileName.
     static void build(const AnchoredFolder& staging, const QString& stagedPage,
-                      const QString& outputPath, const Export& made);
+                      const QString& outputPath, const QString& deckFileName,
+                      const Export& made);
     // The files build() adds beside the pages and answers for (the PDF it
     // checks, the script and style it writes).
     static bool isOwnFile(const QString& name);

@@ -30,6 +30,8 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
                 result.error = QStringLiteral("--jobs wants a number from 1 to %1, not \"%2\"")
                                    .arg(kMaxJobs)
                                    .arg(value);
+        } else if (name == QLatin1String("--title")) {
+            result.title = value;
         } else if (name == QLatin1String("--claim")) {
             result.claimRun = value;
             if (!DeckClaims::isValidRunName(value))
@@ -40,8 +42,8 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
         }
     };
     const QStringList valueOptions = {QStringLiteral("--masks"), QStringLiteral("--out"),
-                                      QStringLiteral("--jobs"), QStringLiteral("--shard"),
-                                      QStringLiteral("--claim")};
+                                      QStringLiteral("--jobs"),  QStringLiteral("--shard"),
+                                      QStringLiteral("--claim"), QStringLiteral("--title")};
     const QStringList flags = {QStringLiteral("--list"),   QStringLiteral("--update"),
                                QStringLiteral("-u"),       QStringLiteral("--tree"),
                                QStringLiteral("--index"),  QStringLiteral("--follow-links"),
@@ -101,6 +103,8 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
         result.error = QStringLiteral("--masks names no mask: \"%1\"").arg(result.masks);
     else if (result.index && result.listOnly)
         result.error = QStringLiteral("--index writes nothing with --list");
+    else if (result.title && !result.index)
+        result.error = QStringLiteral("--title names the index: give --index too");
     return result;
 }
 
@@ -129,6 +133,7 @@ QString BatchCommandLine::usage() {
         "  -u, --update  skip decks whose page is newer than the deck\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
         "  --index       write DIR/index.html listing every page in DIR\n"
+        "  --title TEXT  the archive's name on DIR/index.html (kept by later runs)\n"
         "  --follow-links  also follow symbolic links that lead out of FOLDER\n"
         "  --attach      convert with the LibreOffice the user runs, when there is one\n"
         "                (with the user's settings), instead of a locked office of its own\n"

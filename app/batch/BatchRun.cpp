@@ -279,9 +279,9 @@ int BatchRun::run() {
             if (m_indexRenderer)
                 ArchiveIndex::writeWith(m_options.outputFolder, m_indexRenderer);
             else if (m_options.update)
-                ArchiveSearch::update(m_options.outputFolder, m_published);
+                ArchiveSearch::update(m_options.outputFolder, m_published, m_options.title);
             else
-                ArchiveSearch::rebuild(m_options.outputFolder);
+                ArchiveSearch::rebuild(m_options.outputFolder, m_options.title);
         } catch (const ReportableError& error) {
             m_sinks.error(error.message());
             status = std::max(status, 1);

@@ -1,5 +1,6 @@
 #include "app/conversion/ArchiveIndex.h"
 
+#include "app/automation/DeckTitle.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/PageSanitizer.h"
 #include "app/conversion/FolderListing.h"
@@ -53,9 +54,6 @@ bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString
         return false;
     }
     page->relativePath = relativePath;
-    page->title = ArchiveIndex::titleOf(readHead(folder, name, 4096));
-    if (page->title.isEmpty())
-        page->title = name.left(name.size() - 4);
     page->slides = 0;
     page->thumbnail = false;
     for (const QString& file : files) {
@@ -69,6 +67,8 @@ bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString
     // machine, which is not shown; its file name is.
     page->source =
         note.source.startsWith(QLatin1Char('/')) ? LocalPath::fileName(note.source) : note.source;
+    page->title = DeckTitle::of(readHead(folder, name, 4096),
+                                note.source.isEmpty() ? name : LocalPath::fileName(note.source));
     struct stat info {};
     if (!note.source.isEmpty())
         page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
@@ -149,21 +149,7 @@ QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
 }
 
 QString ArchiveIndex::titleOf(const QByteArray& html) {
-    const qsizetype open = html.indexOf("<title>");
-    if (open < 0)
-        return {};
-    const qsizetype close = html.indexOf("</title>", open);
-    if (close < 0)
-        return {};
-    const QString raw = QString::fromUtf8(html.mid(open + 7, close - open - 7)).simplified();
-    // The export escapes the title; the index escapes it again itself.
-    QString text = raw;
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-        .replace(QLatin1String("&gt;"), QLatin1String(">"))
-        .replace(QLatin1String("&quot;"), QLatin1String("\""))
-        .replace(QLatin1String("&#39;"), QLatin1String("'"))
-        .replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
+    return DeckTitle::titleElement(html);
 }
 
 QByteArray ArchiveIndex::escape(const QString& text) {

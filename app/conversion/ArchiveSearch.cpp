@@ -1,5 +1,7 @@
 #include "app/conversion/ArchiveSearch.h"
 
+#include "app/automation/DeckTitle.h"
+#include "app/automation/HtmlEntities.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/conversion/ArchiveAssets.h"
 #include "app/conversion/SearchTerms.h"
@@ -25,6 +27,16 @@ namespace {
 // static server; smaller chunks mean more files for a common word.
 constexpr qsizetype kTermChunkBytes = 24 * 1024;
 constexpr qsizetype kTextChunkBytes = 48 * 1024;
+// The weights of a word in a unit beyond being there (1): on a slide, in
+// its title (plus how often it is there, up to 4 times); in a deck's name,
+// in its file's name or its title. One base-36 digit each.
+constexpr int kInTitle = 5;
+constexpr int kInFileName = 10;
+constexpr int kInDeckTitle = 11;
+// A common word's weights beyond being there are kept while they take no
+// more than this (or a sixteenth of its bitmap): first all of them, else
+// those in slides' titles and decks' names, else decks' names only.
+constexpr qsizetype kMaxWeightsBytes = 2048;
 // A slide's text beyond this is not shown in context and not searched;
 // slides with more are pasted documents.
 constexpr qsizetype kMaxSlideText = 8000;
@@ -34,65 +46,92 @@ constexpr qint64 kLargestTextPage = qint64(16) << 20;
 // removed. Only segments named here are ever removed.
 constexpr char kSegmentRecord[] = "segments";
 
-QString decodeEntities(const QString& text) {
-    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-z]+);"));
-    QString out;
-    qsizetype last = 0;
-    auto it = entity.globalMatch(text);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        last = match.capturedEnd();
-        const QString name = match.captured(1);
-        char32_t c = 0;
-        if (name.startsWith(QLatin1String("#x")) || name.startsWith(QLatin1String("#X")))
-            c = name.mid(2).toUInt(nullptr, 16);
-        else if (name.startsWith(QLatin1Char('#')))
-            c = name.mid(1).toUInt();
-        else if (name == QLatin1String("amp"))
-            c = '&';
-        else if (name == QLatin1String("lt"))
-            c = '<';
-        else if (name == QLatin1String("gt"))
-            c = '>';
-        else if (name == QLatin1String("quot"))
-            c = '"';
-        else if (name == QLatin1String("apos"))
-            c = '\'';
-        else if (name == QLatin1String("nbsp"))
-            c = ' ';
-        if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-            out += match.captured();
-        else
-            out += QString::fromUcs4(&c, 1);
-    }
-    out += QStringView(text).mid(last);
-    return out;
-}
-
-// A word's slides: the gaps between them in base 36, or for a word on
-// more than one slide in 16, a bitmap (base64 after a "!"), a tenth of the
-// size and far quicker for the browser to read.
-QByteArray postingsText(const std::vector<int>& slides, int totalSlides) {
-    if (qint64(slides.size()) * 16 > totalSlides) {
-        QByteArray bits((totalSlides + 7) / 8, '\0');
-        for (const int slide : slides)
-            bits[slide / 8] = char(bits.at(slide / 8) | (1 << (slide % 8)));
-        return '!' + bits.toBase64();
-    }
+// A word's places: the units it is in (a deck's name, then its slides,
+// numbered deck after deck) with a weight where it is more than 1, as the
+// gaps between them in base 36, each weight after a "."; a word in more
+// than one unit in 16 as a bitmap (base64 after a "!", a tenth of the
+// size and far quicker for the browser to read), then after a "|" the
+// units where it weighs more than 1, as far as that list stays short: in
+// a large archive, how often so common a word is on each slide, or in
+// which titles, says little and would make the list longer than the
+// bitmap.
+QByteArray gapsText(const std::vector<std::pair<int, int>>& places, int least) {
     QByteArray out;
     int last = 0;
-    for (const int slide : slides) {
+    for (const auto& [unit, weight] : places) {
+        if (weight < least)
+            continue;
         if (!out.isEmpty())
             out += ',';
-        out += QByteArray::number(slide - last, 36);
-        last = slide;
+        out += QByteArray::number(unit - last, 36);
+        if (weight > 1)
+            out += '.' + QByteArray::number(weight, 36);
+        last = unit;
     }
     return out;
 }
 
+QByteArray postingsText(const std::vector<std::pair<int, int>>& places, int totalUnits) {
+    if (qint64(places.size()) * 16 <= totalUnits)
+        return gapsText(places, 0);
+    QByteArray bits((totalUnits + 7) / 8, '\0');
+    for (const auto& place : places)
+        bits[place.first / 8] = char(bits.at(place.first / 8) | (1 << (place.first % 8)));
+    const qsizetype most = std::max<qsizetype>(kMaxWeightsBytes, bits.size() / 16);
+    QByteArray heavy;
+    for (const int least : {2, kInTitle, kInFileName}) {
+        heavy = gapsText(places, least);
+        if (heavy.size() <= most)
+            break;
+    }
+    return '!' + bits.toBase64() + (heavy.isEmpty() ? QByteArray() : '|' + heavy);
+}
+
+// The words that name a deck, each with its weight: in its title, in its
+// file's name, or (as a word on a slide, 1) in a folder's.
+QHash<QString, int> nameWords(const ArchiveIndex::Page& page) {
+    QHash<QString, int> words;
+    const auto add = [&](const QString& text, int weight) {
+        for (const QString& word : SearchTerms::terms(text))
+            words[word] = std::max(words.value(word), weight);
+    };
+    QStringList folders = page.relativePath.split(QLatin1Char('/'));
+    const QString fileName = folders.takeLast();
+    // A note written by this version names the deck below the converted
+    // folder; one with a whole path only gives the file's name.
+    QStringList sourceFolders = page.source.split(QLatin1Char('/'));
+    const QString sourceName = sourceFolders.takeLast();
+    if (!page.source.startsWith(QLatin1Char('/')))
+        folders += sourceFolders;
+    add(folders.join(QLatin1Char(' ')), 1);
+    add(DeckTitle::fromFileName(page.source.isEmpty() ? fileName : sourceName), kInFileName);
+    add(page.title, kInDeckTitle);
+    return words;
+}
+
+// A word's weight on a slide: how often it is there (up to 4), and
+// kInTitle more when the slide's title has it.
+QHash<QString, int> slideWords(const QString& text, const QString& title) {
+    QHash<QString, int> words;
+    for (const QString& word : SearchTerms::terms(text))
+        ++words[word];
+    const QStringList titleWords = SearchTerms::terms(title);
+    for (auto it = words.begin(); it != words.end(); ++it) {
+        const bool inTitle = titleWords.contains(it.key());
+        it.value() = std::min(it.value() - (inTitle ? 1 : 0), 4) + (inTitle ? kInTitle : 0);
+    }
+    return words;
+}
+
+// The data as JSON text in a script string: a browser reads that about
+// twice as fast as the same object written as script.
+constexpr char kParseOpen[] = "JSON.parse('";
+constexpr char kParseClose[] = "')";
+
 QByteArray dataScript(const QString& key, const QJsonDocument& data) {
-    return "deckvaneData(\"" + key.toUtf8() + "\"," + data.toJson(QJsonDocument::Compact) + ");\n";
+    QByteArray json = data.toJson(QJsonDocument::Compact);
+    json.replace('\\', "\\\\").replace('\'', "\\'");
+    return "deckvaneData(\"" + key.toUtf8() + "\"," + kParseOpen + json + kParseClose + ");\n";
 }
 
 QString segmentFolder(const QString& id) {
@@ -143,7 +182,17 @@ QString ArchiveSearch::slideText(const QByteArray& html) {
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     text.replace(heading, QStringLiteral(" "));
     text.replace(tag, QStringLiteral(" "));
-    return decodeEntities(text).simplified().left(kMaxSlideText);
+    return HtmlEntities::decode(text).simplified().left(kMaxSlideText);
+}
+
+QString ArchiveSearch::slideTitle(const QByteArray& html) {
+    static const QRegularExpression heading(QStringLiteral("<h1[^>]*>(.*?)</h1>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString title = heading.match(QString::fromUtf8(html)).captured(1);
+    title.replace(tag, QStringLiteral(" "));
+    return HtmlEntities::decode(title).simplified().left(kMaxSlideText);
 }
 
 ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
@@ -168,6 +217,7 @@ ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
             // A deck exported without text pages is still found by its title.
         }
         deck.slideTexts.append(slideText(html));
+        deck.slideTitles.append(slideTitle(html));
     }
     return deck;
 }
@@ -176,21 +226,22 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
                                                         const QList<Deck>& decks) {
     QList<File> files;
     const QString folder = segmentFolder(id);
-    // Every slide of the segment has a number, deck after deck; the title
-    // is found on the first slide.
-    std::map<QString, std::vector<int>> postings;
+    // Every deck has its name's unit and then one per slide, numbered deck
+    // after deck through the segment.
+    std::map<QString, std::vector<std::pair<int, int>>> postings;
     int ordinal = 0;
     QJsonArray deckRows;
     QByteArray pagesList;
+    const auto addUnit = [&](const QHash<QString, int>& words) {
+        for (auto it = words.begin(); it != words.end(); ++it)
+            postings[it.key()].emplace_back(ordinal, it.value());
+        ++ordinal;
+    };
     for (const Deck& deck : decks) {
         const ArchiveIndex::Page& page = deck.page;
-        for (int slide = 0; slide < deck.slideTexts.size(); ++slide, ++ordinal) {
-            QStringList words = SearchTerms::terms(deck.slideTexts.at(slide));
-            if (slide == 0)
-                words += SearchTerms::terms(page.title);
-            for (const QString& word : QSet<QString>(words.begin(), words.end()))
-                postings[word].push_back(ordinal);
-        }
+        addUnit(nameWords(page));
+        for (qsizetype slide = 0; slide < deck.slideTexts.size(); ++slide)
+            addUnit(slideWords(deck.slideTexts.at(slide), deck.slideTitles.value(slide)));
         deckRows.append(QJsonArray{QString::fromLatin1(ArchiveIndex::link(page.relativePath)),
                                    page.relativePath, page.title, int(deck.slideTexts.size()),
                                    page.thumbnail ? 1 : 0, page.source,
@@ -208,9 +259,9 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
         chunk = QJsonObject();
         chunkBytes = 0;
     };
-    for (auto& [word, slides] : postings) {
-        // Slides were numbered in order, each once per word: already sorted.
-        const QByteArray encoded = postingsText(slides, ordinal);
+    for (auto& [word, places] : postings) {
+        // Units were numbered in order, each once per word: already sorted.
+        const QByteArray encoded = postingsText(places, ordinal);
         if (chunk.isEmpty())
             termChunks.append(word);
         chunk.insert(word, QString::fromLatin1(encoded));
@@ -252,23 +303,46 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
     return files;
 }
 
-QByteArray ArchiveSearch::renderManifest(const QList<Segment>& segments) {
+QByteArray ArchiveSearch::renderManifest(const QList<Segment>& segments, const QString& title) {
     QJsonArray list;
     for (const Segment& segment : segments)
         list.append(QJsonObject{{QStringLiteral("id"), segment.id},
                                 {QStringLiteral("decks"), segment.decks}});
     return dataScript(QStringLiteral("manifest"),
-                      QJsonDocument(QJsonObject{{QStringLiteral("segments"), list}}));
+                      QJsonDocument(QJsonObject{{QStringLiteral("format"), kFormat},
+                                                {QStringLiteral("title"), title},
+                                                {QStringLiteral("segments"), list}}));
+}
+
+namespace {
+
+QJsonObject manifestObject(const QByteArray& script) {
+    const qsizetype open = script.indexOf(kParseOpen);
+    const qsizetype close = script.lastIndexOf(kParseClose);
+    if (open < 0 || close < open)
+        return {};
+    QByteArray json = script.mid(open + qsizetype(sizeof kParseOpen) - 1,
+                                 close - open - qsizetype(sizeof kParseOpen) + 1);
+    QByteArray text;
+    for (qsizetype i = 0; i < json.size(); ++i)
+        text += json.at(i) == '\\' && i + 1 < json.size() ? json.at(++i) : json.at(i);
+    return QJsonDocument::fromJson(text).object();
+}
+
+} // namespace
+
+QString ArchiveSearch::parseTitle(const QByteArray& script) {
+    return manifestObject(script).value(QStringLiteral("title")).toString();
 }
 
 QList<ArchiveSearch::Segment> ArchiveSearch::parseManifest(const QByteArray& script) {
-    const qsizetype open = script.indexOf('{');
-    const qsizetype close = script.lastIndexOf('}');
+    const QJsonObject manifest = manifestObject(script);
     QList<Segment> segments;
-    if (open < 0 || close < open)
+    // Segments of an earlier format are no part of this index: the next
+    // update builds a whole one.
+    if (manifest.value(QStringLiteral("format")).toInt() != kFormat)
         return segments;
-    const QJsonDocument doc = QJsonDocument::fromJson(script.mid(open, close - open + 1));
-    for (const QJsonValue& value : doc.object().value(QStringLiteral("segments")).toArray()) {
+    for (const QJsonValue& value : manifest.value(QStringLiteral("segments")).toArray()) {
         const QJsonObject object = value.toObject();
         const QString id = object.value(QStringLiteral("id")).toString();
         // The id names a folder that is removed once unused: nothing but a
@@ -291,8 +365,13 @@ qsizetype ArchiveSearch::mergeStart(const QList<int>& decks) {
     return start;
 }
 
-QList<ArchiveSearch::File> ArchiveSearch::frontPage() {
-    return {{QLatin1String(ArchiveIndex::kFileName), QByteArray(ArchiveAssets::kPage)},
+QList<ArchiveSearch::File> ArchiveSearch::frontPage(const QString& title) {
+    const QByteArray name =
+        ArchiveIndex::escape(title.isEmpty() ? QStringLiteral("Archive") : title);
+    QByteArray page(ArchiveAssets::kPage);
+    page.replace("<title>Archive</title>", "<title>" + name + "</title>")
+        .replace("<h1>Archive</h1>", "<h1>" + name + "</h1>");
+    return {{QLatin1String(ArchiveIndex::kFileName), page},
             {QLatin1String(kScript), QByteArray(ArchiveAssets::kScript)},
             {QLatin1String(kStyle), QByteArray(ArchiveAssets::kStyle)}};
 }
@@ -303,7 +382,8 @@ QString ArchiveSearch::newSegmentId() {
 
 QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
                                                       QList<Segment> segments,
-                                                      const QList<Deck>& decks) {
+                                                      const QList<Deck>& decks,
+                                                      const QString& title) {
     const QString id = newSegmentId();
     QStringList record = removeUnnamedSegments(outputFolder, segments);
     record.append(id);
@@ -311,11 +391,21 @@ QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolde
     // a writer killed midway leaves nothing the next one does not know of.
     QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
     files += renderSegment(id, decks);
-    files += frontPage();
+    files += frontPage(title);
     segments.append({id, int(decks.size())});
     // Last: the rename that makes the new segment part of the index.
-    files.append({manifestName(), renderManifest(segments)});
+    files.append({manifestName(), renderManifest(segments, title)});
     return files;
+}
+
+QString ArchiveSearch::titleOr(const QString& outputFolder, const std::optional<QString>& title) {
+    if (title)
+        return *title;
+    try {
+        return parseTitle(AnchoredFolder(outputFolder).read(manifestName(), 1 << 20));
+    } catch (const FileError&) {
+        return {};
+    }
 }
 
 QString ArchiveSearch::recordName() {
@@ -371,18 +461,20 @@ bool ArchiveSearch::isSegmentId(const QString& name) {
     return plainId.match(name).hasMatch();
 }
 
-int ArchiveSearch::rebuild(const QString& outputFolder) {
+int ArchiveSearch::rebuild(const QString& outputFolder, const std::optional<QString>& title) {
     return ArchiveIndex::writeWith(outputFolder, [&](const QList<ArchiveIndex::Page>& pages) {
         QList<Deck> decks;
         for (const ArchiveIndex::Page& page : pages)
             decks.append(readDeck(outputFolder, page));
-        return withSegment(outputFolder, {}, decks);
+        return withSegment(outputFolder, {}, decks, titleOr(outputFolder, title));
     });
 }
 
-int ArchiveSearch::update(const QString& outputFolder, const QStringList& changedPages) {
+int ArchiveSearch::update(const QString& outputFolder, const QStringList& changedPages,
+                          const std::optional<QString>& title) {
     int added = 0;
     ArchiveIndex::writeLocked(outputFolder, [&] {
+        const QString name = titleOr(outputFolder, title);
         QList<Segment> segments = readManifest(outputFolder);
         QStringList pages = changedPages;
         QList<int> sizes;
@@ -408,18 +500,18 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
             for (const ArchiveIndex::Page& page : ArchiveIndex::scan(outputFolder))
                 decks.append(readDeck(outputFolder, page));
             added = int(decks.size());
-            return withSegment(outputFolder, {}, decks);
+            return withSegment(outputFolder, {}, decks, name);
         }
         added = int(changedPages.size());
         if (changedPages.isEmpty()) {
             const QStringList record = removeUnnamedSegments(outputFolder, segments);
             QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
-            files += frontPage();
-            files.append({manifestName(), renderManifest(segments)});
+            files += frontPage(name);
+            files.append({manifestName(), renderManifest(segments, name)});
             return files;
         }
         segments.erase(segments.begin() + start, segments.end());
-        return withSegment(outputFolder, segments, readDecks(outputFolder, pages));
+        return withSegment(outputFolder, segments, readDecks(outputFolder, pages), name);
     });
     return added;
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The archive's front page and the data its search reads. The page and
 // its script never change with the archive; the data is split so that a
@@ -30,10 +31,13 @@ public:
     static constexpr char kScript[] = "index.js";
     static constexpr char kStyle[] = "index.css";
     static constexpr char kManifest[] = "manifest.js";
+    // Changes when the data's shape does; data of another one is rebuilt.
+    static constexpr int kFormat = 2;
 
     struct Deck {
         ArchiveIndex::Page page;
-        QStringList slideTexts; // one per slide, title and notes included
+        QStringList slideTexts;  // one per slide, title and notes included
+        QStringList slideTitles; // one per slide, "" for one without a title
     };
     struct Segment {
         QString id;
@@ -43,29 +47,39 @@ public:
 
     // The readable text of a slide's text page: its words and its notes.
     static QString slideText(const QByteArray& html);
+    // The title of the slide on its text page, "" when it has none.
+    static QString slideTitle(const QByteArray& html);
     // A page's deck with the text of each of its slides.
     static Deck readDeck(const QString& outputFolder, const ArchiveIndex::Page& page);
 
     static QList<File> renderSegment(const QString& id, const QList<Deck>& decks);
-    static QByteArray renderManifest(const QList<Segment>& segments);
+    // The manifest also keeps the archive's name (--title) for later runs.
+    static QByteArray renderManifest(const QList<Segment>& segments, const QString& title = {});
     static QList<Segment> parseManifest(const QByteArray& script);
+    static QString parseTitle(const QByteArray& script);
     // Given the decks in each segment, oldest first, the first of the
     // newest segments that are to be rebuilt as one.
     static qsizetype mergeStart(const QList<int>& decks);
-    // The page, script and style, the same for every archive.
-    static QList<File> frontPage();
+    // The page, script and style: the same for every archive but for the
+    // archive's name ("Archive" when it has none).
+    static QList<File> frontPage(const QString& title);
 
-    // The whole index from every page in the folder; returns the pages.
-    static int rebuild(const QString& outputFolder);
+    // The whole index from every page in the folder; returns the pages. An
+    // archive keeps its name unless a title is given.
+    static int rebuild(const QString& outputFolder,
+                       const std::optional<QString>& title = std::nullopt);
     // Adds the pages a run published (paths below the output folder); a
     // folder without an index gets a whole one. Returns the pages added.
-    static int update(const QString& outputFolder, const QStringList& changedPages);
+    static int update(const QString& outputFolder, const QStringList& changedPages,
+                      const std::optional<QString>& title = std::nullopt);
 
 private:
     // The files of a new segment of the decks, written after the segments
     // kept, and the manifest naming them all.
     static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
-                                   const QList<Deck>& decks);
+                                   const QList<Deck>& decks, const QString& title);
+    // The title given, else the one the archive has.
+    static QString titleOr(const QString& outputFolder, const std::optional<QString>& title);
     static QList<Segment> readManifest(const QString& outputFolder);
     // Segments the index made that no manifest names any more (merged into
     // a newer one, or left by a writer that was killed) go once the next

@@ -2,7 +2,11 @@
 
 namespace {
 
-bool isMark(char32_t c) {
+// Marks go with accents; a soft hyphen or a zero-width space may sit
+// inside a word ("Instand&shy;haltung") without splitting it.
+bool isDropped(char32_t c) {
+    if (c == 0xAD || (c >= 0x200B && c <= 0x200D) || c == 0x2060 || c == 0xFEFF)
+        return true;
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
@@ -50,7 +54,7 @@ QString SearchTerms::fold(const QString& text) {
     QString out;
     out.reserve(decomposed.size());
     for (char32_t c : decomposed.toUcs4())
-        if (!isMark(c))
+        if (!isDropped(c))
             appendCodePoint(&out, c);
     // Script lower-cases a word's last sigma to the final form; one form
     // for both keeps a typed word equal to the indexed one.

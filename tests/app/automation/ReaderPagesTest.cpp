@@ -67,7 +67,8 @@ TEST(ReaderPagesTest, SlidePagesOverviewAndTextPagesFromTheCleanedExport) {
     PosixFiles::makePath(staging);
     stageExport(staging);
     ReaderPages::setArchive(archive, true);
-    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", {200});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", "talk.ppt",
+                       {200});
     ReaderPages::setArchive(QString(), false);
 
     const QString first = read(staging + "/img0.html");
@@ -119,7 +120,8 @@ TEST(ReaderPagesTest, SlidePagesOverviewAndTextPagesFromTheCleanedExport) {
     for (const QString& page : pages)
         before.append(PosixFiles::readAll(staging + "/" + page));
     ReaderPages::setArchive(archive, true);
-    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", {});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", archive + "/talks/talk.htm", "talk.ppt",
+                       {});
     ReaderPages::setArchive(QString(), false);
     for (int i = 0; i < pages.size(); ++i)
         EXPECT_EQ(PosixFiles::readAll(staging + "/" + pages[i]), before[i])
@@ -156,7 +158,8 @@ TEST(ReaderPagesTest, TheBarsColoursAreReadableOnAnyDeck) {
     const QString staging = temp.path() + "/s";
     PosixFiles::makePath(staging);
     stageExport(staging);
-    ReaderPages::build(AnchoredFolder(staging), "page.htm", temp.path() + "/talk.htm", {});
+    ReaderPages::build(AnchoredFolder(staging), "page.htm", temp.path() + "/talk.htm", "talk.ppt",
+                       {});
     const QString css = read(staging + "/" + ReaderPages::kStyle);
     static const QRegularExpression rule("([^{}]+)\\{([^}]*)\\}");
     static const QRegularExpression colour("(?:^|;)\\s*color:\\s*#([0-9a-f]{6})");

@@ -39,15 +39,17 @@ TEST(BatchCommandLineTest, BadUsageIsReported) {
                                                      {"--masks=,", "a"},
                                                      {"--masks", " ", "a"},
                                                      {"--masks", "--list", "a"},
-                                                     {"--index", "--list", "a"}})
+                                                     {"--index", "--list", "a"},
+                                                     {"--title", "Talks", "a"}})
         EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
             << bad.join(' ').toStdString();
     EXPECT_TRUE(BatchCommandLine::parse({"-h"}, "/h").help);
 }
 
 TEST(BatchCommandLineTest, ScaleOptions) {
-    auto options = BatchCommandLine::parse(
-        {"--jobs", "3", "--shard=2/5", "-u", "--tree", "--index", "--claim=slurm-7", "in"}, "/h");
+    auto options = BatchCommandLine::parse({"--jobs", "3", "--shard=2/5", "-u", "--tree", "--index",
+                                            "--claim=slurm-7", "--title", "Talks 2024", "in"},
+                                           "/h");
     ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
     EXPECT_EQ(options.jobs, 3);
     EXPECT_EQ(options.shard.index(), 2);
@@ -59,7 +61,9 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     EXPECT_TRUE(most.error.isEmpty()) << most.error.toStdString();
     EXPECT_EQ(most.jobs, 64);
     EXPECT_EQ(options.claimRun, "slurm-7");
+    EXPECT_EQ(options.title, "Talks 2024");
     options = BatchCommandLine::parse({"in"}, "/h");
+    EXPECT_FALSE(options.title) << "the archive keeps the name it has";
     EXPECT_EQ(options.jobs, 0) << "left to the machine";
     EXPECT_TRUE(options.shard.isWhole());
     EXPECT_FALSE(options.update || options.tree || options.index);

@@ -1,4 +1,5 @@
 #include "app/automation/HtmlPublisher.h"
+#include "app/automation/ReaderPages.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 #include "tests/app/automation/HostileDecks.h"
@@ -513,11 +514,12 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
     for (const char* deck :
          {"/flat.ppt", "/packed.ppt", "/external.pptx", "/later/good.ppt", "/sounds.ppt"})
         EXPECT_TRUE(result.lines.contains(in + deck + "OK")) << deck;
-    // Only the export's own pages and pictures are published; what else it
-    // copied is left out and said, once.
+    // Only the export's own pages and pictures are published, with the
+    // reader's script, style and checked PDF; what else it copied is left
+    // out and said, once.
     const auto expectOnlyTheExportsOwn = [](const QString& folder) {
         for (const QString& name : PosixFiles::names(folder))
-            EXPECT_TRUE(name == HtmlPublisher::kSourceNote ||
+            EXPECT_TRUE(name == HtmlPublisher::kSourceNote || ReaderPages::isOwnFile(name) ||
                         HtmlPublisher::kindOf(name) != HtmlPublisher::Kind::Other)
                 << folder.toStdString() << ": " << name.toStdString();
     };

@@ -174,7 +174,7 @@ TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) 
                   "<html><head><title>Slide 3</title></head><body><center><a href=\"a\">First "
                   "page</a> Back</center><br>\n<h1>Caf&eacute; &amp; T&#233;a</h1>\n<p>Line\none"
                   "</p><br><h3>Notes:</h3>\n<p>Say &lt;hi&gt;&#x4E00;</p></body></html>"),
-              "Caf&eacute; & Téa Line one Say <hi>一")
+              "Café & Téa Line one Say <hi>一")
         << "the navigation, the notes heading and the markup go; entities are decoded";
 }
 
@@ -210,6 +210,17 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
     EXPECT_EQ(left.size(), 5) << "the next writer leaves the one segment in use";
     for (const char* kept : {"2024", "cafe", "manifest.js", "segments"})
         EXPECT_TRUE(left.contains(kept)) << kept;
+    const QString title = "Talks' \\ best')";
+    EXPECT_EQ(ArchiveSearch::parseTitle(ArchiveSearch::renderManifest({}, title)), title);
+    // Data an earlier version wrote has another shape: the next update
+    // reads the whole folder again instead of adding to it.
+    QStringList data = left;
+    for (const char* other : {"2024", "cafe", "manifest.js", "segments"})
+        data.removeAll(other);
+    PosixFiles::writeAll(temp.path() + "/index-search/manifest.js",
+                         "deckvaneData(\"manifest\",JSON.parse('{\"segments\":[{\"id\":\"" +
+                             data.value(0).toUtf8() + "\",\"decks\":12}]}'));");
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 12);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 10, 1}), 3);
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));

@@ -11,7 +11,9 @@ namespace {
 TEST(SearchTermsTest, CaseAndAccentsFoldAwayAndWordsSplitAtAnythingElse) {
     EXPECT_EQ(SearchTerms::terms("Café, CAFE-Übersicht (2024)"),
               QStringList({"cafe", "cafe", "ubersicht", "2024"}));
-    EXPECT_EQ(SearchTerms::fold("ﬁnal ΟΔΟΣ"), "final οδοσ") << "ligature and final sigma";
+    EXPECT_EQ(SearchTerms::fold("ﬁnal ΟΔΟΣ Instand\u00adhal\u200btung"),
+              "final οδοσ instandhaltung")
+        << "ligature, final sigma, and a soft hyphen or zero-width space inside a word";
     EXPECT_EQ(SearchTerms::terms(QString(50, 'x')).first().size(), SearchTerms::kMaxWordLength);
     EXPECT_TRUE(SearchTerms::terms(" , ;").isEmpty());
 }
