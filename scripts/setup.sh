@@ -13,7 +13,7 @@ packages=(
     fonts-urw-base35 mupdf-tools python3-pil python3-numpy
     clang libclang-rt-14-dev
     xdotool openbox x11-utils weston qt6-wayland
-    chromium python3-websocket
+    chromium python3-websocket qemu-user
     desktop-file-utils appstream lintian dpkg-dev
     slurm-wlm munge mmdebstrap podman runc
 )

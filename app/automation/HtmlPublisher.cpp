@@ -476,7 +476,7 @@ QByteArray HtmlPublisher::relink(const QByteArray& html,
     return out.toLatin1();
 }
 
-void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName) {
+void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName, Staged staged) {
     m_leftOut.clear();
     if (!m_staging->exists(kStagedPage))
         throw AutomationError(QStringLiteral("LibreOffice wrote no page"));
@@ -519,12 +519,13 @@ void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName) {
                  << encoded(folderName) + '/' + encoded(name);
         // Whatever the deck's author put in names, text and links leaves the
         // pages as text before any reader can see them.
-        m_staging->write(kStagedPage,
-                         PageSanitizer::clean(relink(m_staging->read(kStagedPage), down), dead));
+        const auto clean = [&](const QByteArray& html) {
+            return staged == Staged::Export ? PageSanitizer::clean(html, dead) : html;
+        };
+        m_staging->write(kStagedPage, clean(relink(m_staging->read(kStagedPage), down)));
         for (const QString& name : std::as_const(companions)) {
             if (kindOf(name) == Kind::Page)
-                m_staging->write(name,
-                                 PageSanitizer::clean(relink(m_staging->read(name), up), dead));
+                m_staging->write(name, clean(relink(m_staging->read(name), up)));
         }
         // Deckvane's own pages, made from the cleaned ones, with the files
         // they load.

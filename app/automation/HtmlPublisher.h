@@ -63,8 +63,13 @@ public:
     // With a source, its note goes into the companion folder before the
     // swap, so a page never carries the note of another run's deck; the
     // note names the deck as noteName (by default its file name), never by
-    // a path of this machine.
-    void commit(const QString& sourcePath = QString(), const QString& noteName = QString());
+    // a path of this machine. An export's pages are cleaned on the way;
+    // pages this program published before (a copy made from another deck's
+    // page) are clean already and go as they are, so a copy is byte for
+    // byte what converting its deck publishes.
+    enum class Staged { Export, Published };
+    void commit(const QString& sourcePath = QString(), const QString& noteName = QString(),
+                Staged staged = Staged::Export);
     // Once told what the export was asked for, commit() makes the reader's
     // pages from the cleaned export (see ReaderPages) and publishes the files
     // they load; without, it publishes the cleaned export as it is.

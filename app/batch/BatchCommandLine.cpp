@@ -25,7 +25,7 @@ BatchCommandLine BatchCommandLine::parse(const QStringList& arguments, const QSt
             result.outputFolder = value;
         } else if (name == QLatin1String("--jobs")) {
             bool ok = false;
-            result.jobs = value.toInt(&ok);
+            result.jobs = ShardSelector::isNumber(value) ? value.toInt(&ok) : 0;
             if (!ok || result.jobs < 1 || result.jobs > kMaxJobs)
                 result.error = QStringLiteral("--jobs wants a number from 1 to %1, not \"%2\"")
                                    .arg(kMaxJobs)
@@ -130,7 +130,7 @@ QString BatchCommandLine::usage() {
         "                each file's path below FOLDER)\n"
         "  --claim RUN   take decks as they go, claiming each in DIR, with every\n"
         "                other run of the same RUN name over FOLDER and DIR\n"
-        "  -u, --update  skip decks whose page is newer than the deck\n"
+        "  -u, --update  skip decks whose page is whole and made from the deck as it is\n"
         "  --tree        put each page under the deck's folder below FOLDER\n"
         "  --index       write DIR/index.html listing every page in DIR\n"
         "  --title TEXT  the archive's name on DIR/index.html (kept by later runs)\n"
@@ -138,5 +138,5 @@ QString BatchCommandLine::usage() {
         "  --attach      convert with the LibreOffice the user runs, when there is one\n"
         "                (with the user's settings), instead of a locked office of its own\n"
         "Exit status: 0 all converted, 1 some failed (or the log could not be written),\n"
-        "2 bad usage, an output folder that cannot be made, or no LibreOffice.\n");
+        "2 bad usage, an output or claims folder that cannot be made, or no LibreOffice.\n");
 }

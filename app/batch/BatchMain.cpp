@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
         writeLine(stderr, QStringLiteral("Done: ") + summary);
         return status;
     }
-    const int offices = run.officeStarted() ? options.jobs : 0;
+    const int offices = run.officesStarted();
     const auto seconds = [](std::chrono::nanoseconds time) {
         return QString::number(std::chrono::duration<double>(time).count(), 'f', 2);
     };
@@ -172,8 +172,9 @@ int main(int argc, char** argv) {
                              "for LibreOffice %4 s, of which loading and storing decks "
                              "%5 s; publishing the pages %6 s")
                   .arg(summary)
-                  .arg(offices == 1 ? QStringLiteral("1 office")
-                                    : QStringLiteral("%1 offices").arg(offices))
+                  .arg(offices == 0   ? QStringLiteral("no office")
+                       : offices == 1 ? QStringLiteral("1 office")
+                                      : QStringLiteral("%1 offices").arg(offices))
                   .arg(run.pool()->serversReplaced())
                   .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime()),
                        seconds(run.pool()->publishTime())));

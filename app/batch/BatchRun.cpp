@@ -53,8 +53,8 @@ std::chrono::milliseconds BatchRun::elapsed() const {
                                                                  m_started);
 }
 
-bool BatchRun::officeStarted() const {
-    return m_pool && m_pool->started();
+int BatchRun::officesStarted() const {
+    return m_pool ? m_pool->officesStarted() : 0;
 }
 
 void BatchRun::killOffices() {
@@ -80,6 +80,8 @@ void BatchRun::listFile(const QString& path, FolderListing::Kind kind, int error
 }
 
 void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error) {
+    if (!m_fatal.isEmpty())
+        return;
     const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
     // Files of other shards belong to other machines: not even a line here.
     if (!m_options.shard.contains(layout.relativePath(path)))
@@ -91,7 +93,15 @@ void BatchRun::takeFile(const QString& path, FolderListing::Kind kind, int error
             ConversionEngine::printable(path + ConversionEngine::refusalFor(kind, error)), false);
     else if (m_options.update && layout.isUpToDate(path)) {
         // Of runs sharing the tree, the one that claims the deck says so.
-        if (m_claims && m_claims->claim(layout.relativePath(path)) != DeckClaims::Outcome::Mine) {
+        DeckClaims::Outcome outcome = DeckClaims::Outcome::Mine;
+        try {
+            if (m_claims)
+                outcome = m_claims->claim({layout.relativePath(path), path, page});
+        } catch (const ReportableError& error) {
+            m_fatal = error.message();
+            m_walker->requestStop();
+        }
+        if (outcome != DeckClaims::Outcome::Mine || !m_fatal.isEmpty()) {
             --m_found;
             return;
         }
@@ -169,6 +179,7 @@ int BatchRun::run() {
     m_options.folder = ConversionEngine::absolutePath(m_options.folder, base);
     m_options.outputFolder = ConversionEngine::absolutePath(m_options.outputFolder, base);
     ConversionEngine walker(nullptr);
+    m_walker = &walker;
     walker.setMaskTextSource([this] { return m_options.masks; });
     QObject::connect(&walker, &ConversionEngine::statusChanged,
                      [this](const QString& text) { m_sinks.status(text); });
@@ -221,7 +232,7 @@ int BatchRun::run() {
     if (m_claims) {
         const OutputLayout layout(m_options.folder, m_options.outputFolder, m_options.tree);
         settings.claim = [this, layout](const QString& source) {
-            return m_claims->claim(layout.relativePath(source));
+            return m_claims->claim({layout.relativePath(source), source, layout.pageFor(source)});
         };
         settings.claimDone = [this, layout](const QString& source, bool converted) {
             m_claims->finish(layout.relativePath(source), converted);
@@ -252,12 +263,17 @@ int BatchRun::run() {
         takeFile(path, kind, error);
     });
     walker.WalkFolders(m_options.folder);
+    m_walker = nullptr;
     m_total = m_found;
     m_pool->close();
     m_sinks.progress(progressText());
 
     int status = 0;
-    while (!m_pool->finished()) {
+    if (!m_fatal.isEmpty()) {
+        m_sinks.error(m_fatal);
+        status = 2;
+    }
+    while (status == 0 && !m_pool->finished()) {
         if (m_pool->failed()) {
             m_sinks.error(m_pool->failure());
             status = 2;

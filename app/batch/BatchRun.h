@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 
+class ConversionEngine;
+
 // One run of deckvane-batch after its arguments are checked: the walk (on
 // this thread), the offices converting what it finds (a pool of workers),
 // the log lines in walk order, the progress and the archive index. The
@@ -54,7 +56,8 @@ public:
     int done() const { return m_done; }
     int failed() const { return m_failed; }
     int total() const { return m_total; }
-    bool officeStarted() const;
+    // Offices that started (none when every one failed to).
+    int officesStarted() const;
     const ConversionPool* pool() const { return m_pool.get(); }
     std::chrono::milliseconds elapsed() const;
 
@@ -74,6 +77,8 @@ private:
     ConversionPool::ServerFactory m_factory;
     Sinks m_sinks;
     std::unique_ptr<DeckClaims> m_claims; // before the pool: its workers use it
+    ConversionEngine* m_walker = nullptr; // the walk of run(), while it lasts
+    QString m_fatal;                      // what ended the walk early
     std::unique_ptr<ConversionPool> m_pool;
     ArchiveIndex::Renderer m_indexRenderer;
     std::chrono::steady_clock::time_point m_started;

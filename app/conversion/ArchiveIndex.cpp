@@ -3,6 +3,7 @@
 #include "app/automation/DeckTitle.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/PageSanitizer.h"
+#include "app/conversion/ArchiveNames.h"
 #include "app/conversion/FolderListing.h"
 #include "platform/AnchoredFolder.h"
 #include "platform/FileError.h"
@@ -43,6 +44,13 @@ bool isKind(const AnchoredFolder& folder, const QString& name, mode_t kind) {
     return folder.status(name, &info) && (info.st_mode & S_IFMT) == kind;
 }
 
+// A page's stamp (ArchiveIndex::Page::stamp) from what the folder says of it.
+QByteArray stampFrom(const struct stat& info) {
+    return QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(info.st_mtim.tv_nsec)) + '-' +
+           QByteArray::number(quint64(info.st_ino));
+}
+
 // The page named name in folder, at relativePath below the output folder.
 bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString& relativePath,
                 ArchiveIndex::Page* page) {
@@ -62,6 +70,8 @@ bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString
         else if (file == QLatin1String("thumb0.jpg"))
             page->thumbnail = true;
     }
+    struct stat info {};
+    page->stamp = folder.status(name, &info) ? stampFrom(info) : QByteArray();
     const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(folder, name);
     // Notes of earlier versions name the deck by a path of the converting
     // machine, which is not shown; its file name is.
@@ -69,7 +79,6 @@ bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString
         note.source.startsWith(QLatin1Char('/')) ? LocalPath::fileName(note.source) : note.source;
     page->title = DeckTitle::of(readHead(folder, name, 4096),
                                 note.source.isEmpty() ? name : LocalPath::fileName(note.source));
-    struct stat info {};
     if (!note.source.isEmpty())
         page->date = QDateTime::fromSecsSinceEpoch(note.seconds);
     else if (folder.status(name, &info))
@@ -79,11 +88,18 @@ bool readPageIn(const AnchoredFolder& folder, const QString& name, const QString
     return true;
 }
 
+// Called with every ".htm" file of a folder, its name, its path below the
+// output folder and whether its companion folder is there.
+using PageFound = std::function<void(const AnchoredFolder& folder, const QString& name,
+                                     const QString& relativePath, bool companion)>;
+
 // The folder's pages, then its subfolders'. Nothing is reached through a
 // link: a link in the output folder may lead anywhere, and what it leads
-// to is no page of the archive's.
-void scanFolder(const AnchoredFolder& root, const QString& relative,
-                QList<ArchiveIndex::Page>* pages) {
+// to is no page of the archive's. With `locked`, each folder is read
+// holding its lock, so a page being swapped is seen before or after, never
+// between its old and new companion folder.
+void scanFolder(const AnchoredFolder& root, const QString& relative, const PageFound& found,
+                bool locked) {
     std::optional<AnchoredFolder> folder;
     try {
         folder.emplace(root.folder(relative));
@@ -91,7 +107,8 @@ void scanFolder(const AnchoredFolder& root, const QString& relative,
         return; // gone, or swapped for a link since it was listed
     }
     std::optional<FileLock> lock;
-    lock.emplace(*folder, QLatin1String(HtmlPublisher::kLockFile), FileLock::Mode::Shared);
+    if (locked)
+        lock.emplace(*folder, QLatin1String(HtmlPublisher::kLockFile), FileLock::Mode::Shared);
     QStringList names;
     try {
         names = folder->names();
@@ -108,22 +125,20 @@ void scanFolder(const AnchoredFolder& root, const QString& relative,
         if (!name.endsWith(QLatin1String(".htm")) || !isKind(*folder, name, S_IFREG))
             continue;
         const QString companion = HtmlPublisher::companionFolderName(name);
-        // Only pages the converter made: they come with their companion
-        // folder. The index itself and other files are left out.
-        if (!folders.contains(companion))
-            continue;
-        companions.insert(companion);
-        ArchiveIndex::Page page;
-        if (readPageIn(*folder, name, prefix + name, &page))
-            pages->append(page);
+        // Only pages the converter made come with their companion folder.
+        // The index itself and other files are left out.
+        const bool page = folders.contains(companion);
+        if (page)
+            companions.insert(companion);
+        found(*folder, name, prefix + name, page);
     }
     lock.reset();
     folder.reset();
     for (const QString& name : std::as_const(names)) {
         if (folders.contains(name) && !FolderListing::isHidden(name) &&
             !companions.contains(name) &&
-            !(relative.isEmpty() && name == QLatin1String(ArchiveIndex::kDataFolder)))
-            scanFolder(root, prefix + name, pages);
+            !(relative.isEmpty() && ArchiveNames::all().contains(name)))
+            scanFolder(root, prefix + name, found, locked);
     }
 }
 
@@ -142,9 +157,33 @@ bool ArchiveIndex::readPage(const QString& outputFolder, const QString& relative
 
 QList<ArchiveIndex::Page> ArchiveIndex::scan(const QString& outputFolder) {
     QList<Page> pages;
-    scanFolder(AnchoredFolder(outputFolder), QString(), &pages);
+    scanFolder(
+        AnchoredFolder(outputFolder), QString(),
+        [&](const AnchoredFolder& folder, const QString& name, const QString& relativePath,
+            bool companion) {
+            Page page;
+            if (companion && readPageIn(folder, name, relativePath, &page))
+                pages.append(page);
+        },
+        true);
     std::sort(pages.begin(), pages.end(),
               [](const Page& a, const Page& b) { return a.relativePath < b.relativePath; });
+    return pages;
+}
+
+QList<ArchiveIndex::Listed> ArchiveIndex::list(const QString& outputFolder) {
+    QList<Listed> pages;
+    // Without the folders' locks: one open a folder, not two. A page caught
+    // between its companion folders shows without a stamp.
+    scanFolder(
+        AnchoredFolder(outputFolder), QString(),
+        [&](const AnchoredFolder& folder, const QString& name, const QString& relativePath,
+            bool companion) {
+            struct stat info {};
+            pages.append({relativePath, companion && folder.status(name, &info) ? stampFrom(info)
+                                                                                : QByteArray()});
+        },
+        false);
     return pages;
 }
 

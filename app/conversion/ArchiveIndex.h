@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/automation/HtmlPublisher.h"
+#include "app/conversion/ArchiveNames.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -20,21 +21,30 @@
 // "index.htm" index of earlier versions is turned into a pointer to it.
 class ArchiveIndex {
 public:
-    static constexpr char kFileName[] = "index.html";
+    static constexpr const char* kFileName = ArchiveNames::kIndexPage;
     static constexpr char kEarlierFileName[] = "index.htm";
     // Held exclusive by an index writer from its scan to its last rename.
-    static constexpr char kLockFile[] = ".deckvane-index.lock";
+    static constexpr const char* kLockFile = ArchiveNames::kIndexLock;
     static constexpr const char* kSourceNote = HtmlPublisher::kSourceNote;
     // Beside the index: the search's data, never scanned for pages.
-    static constexpr char kDataFolder[] = "index-search";
+    static constexpr const char* kDataFolder = ArchiveNames::kSearchData;
 
     struct Page {
         QString relativePath; // of the page, below the output folder
         QString title;
         int slides = 0;
         bool thumbnail = false;
-        QString source; // empty when the page carries no note
-        QDateTime date; // the deck's, else the page's
+        QString source;   // empty when the page carries no note
+        QDateTime date;   // the deck's, else the page's
+        // What tells one publishing of the page from the next without
+        // reading it: the page file's modification time and inode (every
+        // publish renames a new file into place).
+        QByteArray stamp;
+    };
+    // A page found on the disk, not read.
+    struct Listed {
+        QString relativePath;
+        QByteArray stamp;
     };
 
     // The page at the path below the output folder; false when it has no
@@ -43,6 +53,11 @@ public:
     // Every page below the folder, ordered by path; each folder is read
     // under its lock, so a page being swapped is seen before or after.
     static QList<Page> scan(const QString& outputFolder);
+    // The same pages found by folder listings alone, with their stamps: a
+    // folder opened per folder, not a file per page. A ".htm" file without
+    // its companion folder (a page being swapped, or no page at all) comes
+    // with an empty stamp.
+    static QList<Listed> list(const QString& outputFolder);
     static QByteArray render(const QList<Page>& pages);
 
     // A file of the index, named relative to the output folder.

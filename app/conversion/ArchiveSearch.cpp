@@ -147,6 +147,46 @@ QString manifestName() {
            QLatin1String(ArchiveSearch::kManifest);
 }
 
+// A segment's list of pages, one line each: the page's path below the
+// output folder (its bytes, with "%", tabs and other controls
+// percent-encoded so that any name fits on a line and the list stays one a
+// person can grep), a tab and
+// the page's stamp when it was read (ArchiveIndex::Page::stamp). A page the
+// segment takes out of older segments, gone from the disk, has the stamp
+// "-". Lists of earlier versions hold bare paths, with no stamp.
+constexpr char kGone[] = "-";
+
+struct ListEntry {
+    QString path;
+    QByteArray stamp;
+};
+
+QByteArray listLine(const QString& path, const QByteArray& stamp) {
+    QByteArray line;
+    for (const char c : LocalPath::toNative(path)) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '%')
+            line += '%' + QByteArray(1, c).toHex().toUpper();
+        else
+            line += c;
+    }
+    return line + '\t' + stamp + '\n';
+}
+
+QList<ListEntry> parseList(const QByteArray& text) {
+    QList<ListEntry> entries;
+    for (const QByteArray& line : text.split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (line.isEmpty())
+            continue;
+        if (tab < 0)
+            entries.append({LocalPath::fromNative(line), {}});
+        else
+            entries.append({LocalPath::fromNative(QByteArray::fromPercentEncoding(line.left(tab))),
+                            line.mid(tab + 1)});
+    }
+    return entries;
+}
+
 QList<ArchiveSearch::Deck> readDecks(const QString& outputFolder, QStringList relativePaths) {
     std::sort(relativePaths.begin(), relativePaths.end());
     relativePaths.erase(std::unique(relativePaths.begin(), relativePaths.end()),
@@ -222,8 +262,8 @@ ArchiveSearch::Deck ArchiveSearch::readDeck(const QString& outputFolder,
     return deck;
 }
 
-QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
-                                                        const QList<Deck>& decks) {
+QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id, const QList<Deck>& decks,
+                                                        const QStringList& gone) {
     QList<File> files;
     const QString folder = segmentFolder(id);
     // Every deck has its name's unit and then one per slide, numbered deck
@@ -246,8 +286,10 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
                                    page.relativePath, page.title, int(deck.slideTexts.size()),
                                    page.thumbnail ? 1 : 0, page.source,
                                    page.date.isValid() ? page.date.toSecsSinceEpoch() : 0});
-        pagesList += LocalPath::toNative(page.relativePath) + '\n';
+        pagesList += listLine(page.relativePath, page.stamp);
     }
+    for (const QString& path : gone)
+        pagesList += listLine(path, kGone);
 
     QJsonArray termChunks;
     QJsonObject chunk;
@@ -294,11 +336,14 @@ QList<ArchiveSearch::File> ArchiveSearch::renderSegment(const QString& id,
     if (!texts.isEmpty())
         flushTexts();
 
+    QJsonObject meta{{QStringLiteral("decks"), deckRows},
+                     {QStringLiteral("terms"), termChunks},
+                     {QStringLiteral("texts"), textChunks}};
+    // Pages of older segments that are gone: the front page leaves them out.
+    if (!gone.isEmpty())
+        meta.insert(QStringLiteral("gone"), QJsonArray::fromStringList(gone));
     files.append({folder + QStringLiteral("/meta.js"),
-                  dataScript(id + QStringLiteral("/meta"),
-                             QJsonDocument(QJsonObject{{QStringLiteral("decks"), deckRows},
-                                                       {QStringLiteral("terms"), termChunks},
-                                                       {QStringLiteral("texts"), textChunks}}))});
+                  dataScript(id + QStringLiteral("/meta"), QJsonDocument(meta))});
     files.append({pagesListName(id), pagesList});
     return files;
 }
@@ -383,14 +428,15 @@ QString ArchiveSearch::newSegmentId() {
 QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
                                                       QList<Segment> segments,
                                                       const QList<Deck>& decks,
-                                                      const QString& title) {
+                                                      const QString& title,
+                                                      const QStringList& gone) {
     const QString id = newSegmentId();
     QStringList record = removeUnnamedSegments(outputFolder, segments);
     record.append(id);
     // First: the record names the segment before any of its files exist, so
     // a writer killed midway leaves nothing the next one does not know of.
     QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
-    files += renderSegment(id, decks);
+    files += renderSegment(id, decks, gone);
     files += frontPage(title);
     segments.append({id, int(decks.size())});
     // Last: the rename that makes the new segment part of the index.
@@ -476,20 +522,11 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
     ArchiveIndex::writeLocked(outputFolder, [&] {
         const QString name = titleOr(outputFolder, title);
         QList<Segment> segments = readManifest(outputFolder);
-        QStringList pages = changedPages;
-        QList<int> sizes;
-        for (const Segment& segment : segments)
-            sizes.append(segment.decks);
-        sizes.append(int(changedPages.size()));
-        const qsizetype start = mergeStart(sizes);
+        QList<QList<ListEntry>> lists;
         try {
-            for (qsizetype i = start; i < segments.size(); ++i) {
-                const QByteArray list =
-                    AnchoredFolder(outputFolder).read(pagesListName(segments.at(i).id), 64 << 20);
-                for (const QByteArray& line : list.split('\n'))
-                    if (!line.isEmpty())
-                        pages.append(LocalPath::fromNative(line));
-            }
+            const AnchoredFolder folder(outputFolder);
+            for (const Segment& segment : std::as_const(segments))
+                lists.append(parseList(folder.read(pagesListName(segment.id), 64 << 20)));
         } catch (const FileError&) {
             // A segment without its list is rebuilt with everything else.
             segments.clear();
@@ -502,16 +539,69 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
             added = int(decks.size());
             return withSegment(outputFolder, {}, decks, name);
         }
-        added = int(changedPages.size());
-        if (changedPages.isEmpty()) {
+        // The index against the disk, by folder listings and the pages'
+        // stamps: the pages it lacks or holds in an earlier state (published
+        // by a run that was killed, or that wrote no index) are read, and
+        // those gone are taken out. Pages that are as they were are not read.
+        QHash<QString, QByteArray> indexed; // the newest segment's word
+        for (const QList<ListEntry>& list : std::as_const(lists))
+            for (const ListEntry& entry : list)
+                indexed.insert(entry.path, entry.stamp);
+        // A page file seen without its companion folder (caught being
+        // swapped) is neither read nor taken out.
+        QHash<QString, QByteArray> onDisk;
+        QSet<QString> present;
+        for (const ArchiveIndex::Listed& page : ArchiveIndex::list(outputFolder)) {
+            present.insert(page.relativePath);
+            if (!page.stamp.isEmpty())
+                onDisk.insert(page.relativePath, page.stamp);
+        }
+        QSet<QString> read;
+        for (const QString& page : changedPages)
+            if (onDisk.contains(page))
+                read.insert(page);
+        for (auto it = onDisk.cbegin(); it != onDisk.cend(); ++it)
+            if (indexed.value(it.key()) != it.value())
+                read.insert(it.key());
+        QSet<QString> gone;
+        for (auto it = indexed.cbegin(); it != indexed.cend(); ++it)
+            if (it.value() != kGone && !present.contains(it.key()))
+                gone.insert(it.key());
+        added = int(read.size());
+        if (read.isEmpty() && gone.isEmpty()) {
             const QStringList record = removeUnnamedSegments(outputFolder, segments);
             QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
             files += frontPage(name);
             files.append({manifestName(), renderManifest(segments, name)});
             return files;
         }
+        QList<int> sizes;
+        for (const Segment& segment : std::as_const(segments))
+            sizes.append(segment.decks);
+        sizes.append(int(read.size() + gone.size()));
+        const qsizetype start = mergeStart(sizes);
+        // The newest segments are rebuilt with the new one: their pages
+        // still there come along, and a page gone needs taking out only
+        // while an older segment kept as it is still lists it.
+        for (qsizetype i = start; i < lists.size(); ++i)
+            for (const ListEntry& entry : std::as_const(lists.at(i))) {
+                if (onDisk.contains(entry.path))
+                    read.insert(entry.path);
+                else if (!present.contains(entry.path))
+                    gone.insert(entry.path);
+            }
+        QHash<QString, QByteArray> kept;
+        for (qsizetype i = 0; i < start; ++i)
+            for (const ListEntry& entry : std::as_const(lists.at(i)))
+                kept.insert(entry.path, entry.stamp);
+        QStringList tombstones;
+        for (const QString& path : std::as_const(gone))
+            if (kept.contains(path) && kept.value(path) != kGone)
+                tombstones.append(path);
+        tombstones.sort();
         segments.erase(segments.begin() + start, segments.end());
-        return withSegment(outputFolder, segments, readDecks(outputFolder, pages), name);
+        return withSegment(outputFolder, segments, readDecks(outputFolder, read.values()), name,
+                           tombstones);
     });
     return added;
 }

@@ -17,19 +17,19 @@
 // from the disk may load scripts beside it but may not fetch files.
 //
 // The data comes in segments. A full build makes one of every page; an
-// incremental one adds a segment of only the pages a run published, so it
-// reads nothing of the rest of the archive. A newer segment's page wins
-// over an older one's of the same name. When the newest segments together
-// grow to half the one before them they are rebuilt as one (as a binary
-// counter carries), so an archive has a handful of segments, about the
-// logarithm of its size, and each page is re-read only that many times
-// over its life; a full build leaves one segment again. The manifest
+// incremental one adds a segment of only the pages that changed, found by
+// listing the folders, so it reads nothing of the rest of the archive. A
+// newer segment's page wins over an older one's of the same name, and a
+// newer segment may take a page that is gone out of the older ones. When the newest segments
+// together grow to half the one before them they are rebuilt as one (as a binary counter carries),
+// so an archive has a handful of segments, about the logarithm of its size, and each page is
+// re-read only that many times over its life; a full build leaves one segment again. The manifest
 // naming the segments is replaced in one rename, the step that makes a
 // segment part of the index.
 class ArchiveSearch {
 public:
-    static constexpr char kScript[] = "index.js";
-    static constexpr char kStyle[] = "index.css";
+    static constexpr const char* kScript = ArchiveNames::kScript;
+    static constexpr const char* kStyle = ArchiveNames::kStyle;
     static constexpr char kManifest[] = "manifest.js";
     // Changes when the data's shape does; data of another one is rebuilt.
     static constexpr int kFormat = 2;
@@ -52,7 +52,9 @@ public:
     // A page's deck with the text of each of its slides.
     static Deck readDeck(const QString& outputFolder, const ArchiveIndex::Page& page);
 
-    static QList<File> renderSegment(const QString& id, const QList<Deck>& decks);
+    // gone: pages of older segments this one takes out of the index.
+    static QList<File> renderSegment(const QString& id, const QList<Deck>& decks,
+                                     const QStringList& gone = {});
     // The manifest also keeps the archive's name (--title) for later runs.
     static QByteArray renderManifest(const QList<Segment>& segments, const QString& title = {});
     static QList<Segment> parseManifest(const QByteArray& script);
@@ -68,8 +70,12 @@ public:
     // archive keeps its name unless a title is given.
     static int rebuild(const QString& outputFolder,
                        const std::optional<QString>& title = std::nullopt);
-    // Adds the pages a run published (paths below the output folder); a
-    // folder without an index gets a whole one. Returns the pages added.
+    // Brings the index up to the folder without reading it whole: adds the
+    // pages a run published (paths below the output folder) and every page
+    // on the disk that the index lacks or holds in an earlier state, found
+    // by folder listings and the pages' stamps, and takes out the pages
+    // gone. A folder without an index gets a whole one. Returns the pages
+    // read. An archive keeps its name unless a title is given.
     static int update(const QString& outputFolder, const QStringList& changedPages,
                       const std::optional<QString>& title = std::nullopt);
 
@@ -77,7 +83,8 @@ private:
     // The files of a new segment of the decks, written after the segments
     // kept, and the manifest naming them all.
     static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
-                                   const QList<Deck>& decks, const QString& title);
+                                   const QList<Deck>& decks, const QString& title,
+                                   const QStringList& gone = {});
     // The title given, else the one the archive has.
     static QString titleOr(const QString& outputFolder, const std::optional<QString>& title);
     static QList<Segment> readManifest(const QString& outputFolder);

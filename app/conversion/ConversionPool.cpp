@@ -68,7 +68,7 @@ QList<ReorderBuffer::Line> ConversionPool::takeReady(std::chrono::milliseconds w
     std::unique_lock lock(m_mutex);
     m_linesChanged.wait_for(lock, wait, [this] {
         return m_buffer.hasReady() || (m_closed && m_buffer.next() == m_submitted) ||
-               (m_started && m_workersLeft == 0);
+               (m_started && m_workersLeft == 0) || m_fatal;
     });
     const QList<ReorderBuffer::Line> ready = m_buffer.takeReady();
     // Room in the buffer may let a worker take the next file.
@@ -84,12 +84,18 @@ bool ConversionPool::finished() const {
 
 bool ConversionPool::failed() const {
     std::lock_guard lock(m_mutex);
-    return !m_stop && m_started && m_workersLeft == 0 && (!m_queue.empty() || !m_deferred.empty());
+    return m_fatal || (!m_stop && m_started && m_workersLeft == 0 &&
+                       (!m_queue.empty() || !m_deferred.empty()));
 }
 
 QString ConversionPool::failure() const {
     std::lock_guard lock(m_mutex);
     return m_failure;
+}
+
+int ConversionPool::officesStarted() const {
+    std::lock_guard lock(m_mutex);
+    return m_officesStarted;
 }
 
 int ConversionPool::serversReplaced() const {
@@ -243,6 +249,8 @@ void ConversionPool::work(int index) {
         engine.AttachOrStart();
         engine.MakeVisible();
         ready = true;
+        std::lock_guard lock(m_mutex);
+        ++m_officesStarted;
     } catch (const ReportableError& error) {
         std::lock_guard lock(m_mutex);
         m_failure = error.message();
@@ -250,7 +258,19 @@ void ConversionPool::work(int index) {
     Job job;
     while (ready && nextJob(&job)) {
         if (m_settings.claim) {
-            const DeckClaims::Outcome outcome = m_settings.claim(job.source);
+            DeckClaims::Outcome outcome = DeckClaims::Outcome::Held;
+            try {
+                outcome = m_settings.claim(job.source);
+            } catch (const ReportableError& error) {
+                // No deck is converted without its claim: the run ends.
+                std::lock_guard lock(m_mutex);
+                m_failure = error.message();
+                m_fatal = true;
+                m_stop = true;
+                m_jobsChanged.notify_all();
+                m_linesChanged.notify_all();
+                break;
+            }
             if (outcome == DeckClaims::Outcome::Held) {
                 deferJob(std::move(job));
                 continue;

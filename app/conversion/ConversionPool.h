@@ -49,8 +49,9 @@ public:
         // Runs sharing the tree (DeckClaims): asked right before a worker
         // starts a deck. A deck done elsewhere gives an empty line; one held
         // elsewhere is asked about again after claimRetry, and until it is
-        // settled the run does not finish. claimDone follows every deck this
-        // run claimed, converted or not.
+        // settled the run does not finish; one that raises ReportableError
+        // fails the run (failed()). claimDone follows every deck this run
+        // claimed, converted or not.
         std::function<DeckClaims::Outcome(const QString& source)> claim;
         std::function<void(const QString& source, bool converted)> claimDone;
         std::chrono::milliseconds claimRetry{1000};
@@ -79,7 +80,8 @@ public:
     QList<ReorderBuffer::Line> takeReady(std::chrono::milliseconds wait);
     // Closed, every file done and every line taken.
     bool finished() const;
-    // Every worker failed to get an office: the files left are not converted.
+    // Every worker failed to get an office, or a deck's claim could not be
+    // had: the files left are not converted.
     bool failed() const;
     QString failure() const;
 
@@ -91,6 +93,8 @@ public:
     void join();
 
     bool started() const;
+    // Workers that got an office (the others failed to start one).
+    int officesStarted() const;
     int serversReplaced() const;
     // Summed over the workers that have ended (see ConversionEngine).
     std::chrono::nanoseconds serverTime() const;
@@ -131,8 +135,10 @@ private:
     qint64 m_submitted = 0;
     bool m_closed = false;
     bool m_stop = false;
+    bool m_fatal = false; // the run cannot go on (failure() says why)
     bool m_started = false;
     int m_workersLeft = 0;
+    int m_officesStarted = 0;
     int m_replaced = 0;
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};

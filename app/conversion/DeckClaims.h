@@ -22,8 +22,15 @@
 // generation of that deck's claim (again created with O_EXCL, so only one
 // run wins it) takes over. Whether a stamp moves is judged by this machine's
 // steady clock, never by comparing it with the clock that wrote it, so the
-// machines' clocks need not agree. A finished deck's claim says so, and no
-// run of the same name converts it again.
+// machines' clocks need not agree. A finished deck's claim says so and
+// records the deck it finished (its size and modification time): no run of
+// the same name converts that deck again, unless it has changed since or
+// its page is gone or incomplete (a run name used night after night, as a
+// cluster job's name may be), when the next generation of the claim is
+// taken as for a dead run's.
+//
+// A claims folder that cannot be written is an error (FileError), never a
+// claim won: two runs would both convert every deck.
 class DeckClaims {
 public:
     enum class Outcome {
@@ -39,18 +46,26 @@ public:
 
     // The claims of the run named runName live in
     // outputFolder/.deckvane-claims/runName (made here, and reached, like
-    // every claim in it, without following a link; FileError when it cannot
-    // be, naming a link in the way). The heartbeat touches held claims every
-    // quarter expiry.
+    // every claim in it, without following a link; FileError, saying why,
+    // when it cannot be made or written in, naming a link in the way). The
+    // heartbeat touches held claims every quarter expiry.
     DeckClaims(const QString& outputFolder, const QString& runName,
                std::chrono::milliseconds expiry = kDefaultExpiry);
     ~DeckClaims();
     DeckClaims(const DeckClaims&) = delete;
     DeckClaims& operator=(const DeckClaims&) = delete;
 
-    // The deck is named by its path below the walked folder, the same in
-    // every run. Any thread.
-    Outcome claim(const QString& relativePath);
+    // A deck as a run finds it: named by its path below the walked folder,
+    // the same in every run; the deck itself and its page tell whether a
+    // finished claim still holds.
+    struct Deck {
+        QString relativePath;
+        QString sourcePath;
+        QString pagePath;
+    };
+    // Any thread. Raises FileError when the claim can be neither made nor
+    // found taken (the folder cannot be written).
+    Outcome claim(const Deck& deck);
     // The deck is done: its claim tells the other runs, and the heartbeat
     // lets go of it. A deck that failed (it would fail again elsewhere) is
     // marked a moment later, unless the run is abandoned by then: the
@@ -71,9 +86,11 @@ public:
 
 private:
     static QString claimName(const QString& key, int generation);
-    void append(const QString& name, const char* word) const;
-    void markDone(const QString& key);
+    void append(const QString& name, const QByteArray& line) const;
+    void markDone(const QString& key, bool converted);
     void beat();
+    // Whether a finished claim's record still describes the deck as it is.
+    static bool stillDone(const QByteArray& content, const Deck& deck, const QByteArray& version);
 
     struct Seen {
         int generation = -1;
@@ -87,8 +104,12 @@ private:
     std::condition_variable m_changed;
     bool m_stop = false;
     bool m_abandoned = false;
-    QHash<QString, Seen> m_seen;    // by key: the last stamp seen of others' claims
-    QHash<QString, QString> m_held; // by key: the name of the claim this run holds
+    QHash<QString, Seen> m_seen; // by key: the last stamp seen of others' claims
+    struct Held {
+        QString name;       // of the claim file
+        QByteArray version; // the deck's when claimed, recorded when finished
+    };
+    QHash<QString, Held> m_held; // by key: the claim this run holds
     QHash<QString, std::chrono::steady_clock::time_point> m_failed; // by key: when to mark
     std::thread m_heartbeat;
 };

@@ -1,6 +1,7 @@
 #include "app/conversion/OutputLayout.h"
 
 #include "app/automation/HtmlPublisher.h"
+#include "app/conversion/ArchiveNames.h"
 #include "app/conversion/ConversionEngine.h"
 #include "platform/AnchoredFolder.h"
 #include "platform/FileError.h"
@@ -31,11 +32,13 @@ QString OutputLayout::folderFor(const QString& sourcePath) const {
 }
 
 QString OutputLayout::folderName(const QString& name) {
-    // Pages are "<name>.htm", companions "<name>_files", the index
-    // "index.html"; a name of that form, with any "_" after it, takes one
-    // more, so those that had one stay apart from those that had none.
+    // Pages are "<name>.htm", companions "<name>_files", and the archive
+    // has names of its own; a name of that form, with any "_" after it,
+    // takes one more, so those that had one stay apart from those that had
+    // none.
     static const QRegularExpression taken(QStringLiteral("(?:_files|\\.html?)_*$"));
-    return taken.match(name).hasMatch() ? name + QLatin1Char('_') : name;
+    return taken.match(name).hasMatch() || ArchiveNames::isReserved(name) ? name + QLatin1Char('_')
+                                                                          : name;
 }
 
 QString OutputLayout::pageFor(const QString& sourcePath) const {

@@ -6,9 +6,10 @@
 // output folder, so decks of the same name replace each other. Tree: under
 // the same relative folder as the deck, so they stay apart; a page and its
 // "<name>_files/" stay side by side, so the links inside keep working.
-// No page, companion folder or index can take another's name: a folder of
-// the tree whose name one of them could have gets one more "_" (see
-// folderName), and the index's name ends in ".html", which no page has.
+// No page, companion folder or file of the archive's own can take another's
+// name: a folder of the tree whose name one of them could have gets one
+// more "_" (see folderName), and no name of the archive's (ArchiveNames)
+// ends in ".htm" or "_files", as a deck's page and companion folder do.
 class OutputLayout {
 public:
     OutputLayout(QString walkedFolder, QString outputFolder, bool tree)
@@ -24,9 +25,9 @@ public:
     QString pageFor(const QString& sourcePath) const;
 
     // The name a folder of the walked tree has in the output tree: its own,
-    // or with one more "_" when it ends in "_files", ".htm" or ".html" and
-    // any "_" after that; one-to-one, and never a page's, a companion
-    // folder's or the index's name.
+    // or with one more "_" when it ends in "_files", ".htm" or ".html" or is
+    // a name of the archive's, with any "_" after that; one-to-one, and
+    // never a page's, a companion folder's or the archive's name.
     static QString folderName(const QString& name);
 
     // True when the deck's page is complete (the test the publish step puts

@@ -61,5 +61,5 @@ void PageCopy::publish(const QString& outputRoot, const QString& fromPage,
     }
     // The reader's pages again, for this page's name and place.
     publisher.setReaderExport({});
-    publisher.commit(sourcePath, noteName);
+    publisher.commit(sourcePath, noteName, HtmlPublisher::Staged::Published);
 }

@@ -32,7 +32,7 @@ lines=$(podman run --rm --network=none -v "$work/talks:/talks:ro" -v "$work/html
 [[ $lines == $'/talks/basic_test_ppt_file.pptOK\n/talks/misc/slide_master.ppsOK' ]] || fail "log: $lines"
 for page in basic_test_ppt_file misc/slide_master; do
     [[ -s "$work/html/$page.htm" && -s "$work/html/${page}_files/img0.jpg" ]] || fail "no page $page"
-    [[ -s "$work/html/index.html" ]] && grep -rqxF "$page.htm" "$work/html/index-search"/*/pages ||
+    [[ -s "$work/html/index.html" ]] && grep -rqF "$page.htm"$'\t' "$work/html/index-search"/*/pages ||
         fail "the index lacks $page"
 done
 echo "image $image converts a folder"

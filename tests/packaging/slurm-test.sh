@@ -63,7 +63,7 @@ expect_lines() { # ENDING: one line per deck over all tasks, each with ENDING
 index_lists() { # OUT PAGE: a segment the archive's manifest names lists the page
     local segment
     for segment in $(grep -o '"id":"[^"]*"' "$1/index-search/manifest.js" | cut -d'"' -f4); do
-        grep -qxF "$2" "$1/index-search/$segment/pages" && return 0
+        grep -qF "$2"$'\t' "$1/index-search/$segment/pages" && return 0
     done
     return 1
 }

@@ -800,6 +800,8 @@
     }).then(function () {
       segments.forEach(function (s) {
         s.meta.decks.forEach(function (row) { owner.set(row[1], s); });
+        // A page gone from the disk: no older segment shows it.
+        (s.meta.gone || []).forEach(function (path) { owner.set(path, s); });
       });
       segments.forEach(function (s) {
         s.live = new Uint8Array(s.meta.decks.length);

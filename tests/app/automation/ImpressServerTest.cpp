@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -216,6 +217,11 @@ TEST(ImpressServerTest, AConfinedOfficeSeesOnlyItsFoldersAndConverts) {
         const QStringList seen = QDir(proc + "/root/proc").entryList({"[0-9]*"}, QDir::Dirs);
         EXPECT_LT(seen.size(), 10) << seen.join(' ').toStdString();
         EXPECT_TRUE(QFileInfo::exists(proc + "/root" + in + "/deck.ppt"));
+        // The decks are there to be read: no deck can change another.
+        errno = 0;
+        EXPECT_NE(::access(QFile::encodeName(proc + "/root" + in).constData(), W_OK), 0);
+        EXPECT_EQ(errno, EROFS);
+        EXPECT_EQ(::access(QFile::encodeName(proc + "/root" + out).constData(), W_OK), 0);
         EXPECT_FALSE(QFileInfo::exists(proc + "/root" + temp.path() + "/private"));
         EXPECT_FALSE(QFileInfo::exists(proc + "/root/etc/shadow"));
         QFile limits(proc + "/limits");

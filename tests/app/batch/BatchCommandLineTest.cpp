@@ -1,5 +1,10 @@
 #include "app/batch/BatchCommandLine.h"
+#include "app/automation/ImpressServer.h"
+#include "app/conversion/ConversionEngine.h"
+#include "app/conversion/DeckClaims.h"
+#include "platform/PosixFiles.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -71,12 +76,48 @@ TEST(BatchCommandLineTest, ScaleOptions) {
     for (const QStringList& bad : QList<QStringList>{{"--jobs", "0", "in"},
                                                      {"--jobs=65", "in"},
                                                      {"--jobs", "two", "in"},
+                                                     {"--jobs", " 2", "in"},
+                                                     {"--jobs=+3", "in"},
+                                                     {"--shard", "+1/2", "in"},
+                                                     {"--shard", "1/ 2", "in"},
                                                      {"--shard", "3/2", "in"},
                                                      {"--shard", "in"},
                                                      {"--claim", "a/b", "in"},
                                                      {"--claim=", "in"}})
         EXPECT_FALSE(BatchCommandLine::parse(bad, "/h").error.isEmpty())
             << bad.join(' ').toStdString();
+}
+
+// The manual page's figures are the program's own: each is read here from
+// the constant the program uses, so a change to one shows in the other.
+TEST(BatchManualPage, ItsFiguresAndExitStatusesAreTheProgramsOwn) {
+    QString page = QString::fromUtf8(PosixFiles::readAll(
+        qEnvironmentVariable("DECKVANE_SOURCE_DIR") + "/packaging/man/deckvane-batch.1"));
+    page.replace("\\-", "-")
+        .remove(
+            QRegularExpression("\\\\f[BIRP]|^\\.[A-Z]+ ?", QRegularExpression::MultilineOption));
+    page = page.simplified();
+    const auto says = [&](const QString& text) {
+        EXPECT_TRUE(page.contains(text)) << "the manual page does not say: " << text.toStdString();
+    };
+    says(QStringLiteral("offices at once (1 to %1)").arg(BatchCommandLine::kMaxJobs));
+    says(QStringLiteral(
+             "as the free memory holds at %1 GiB each (the memory each office is held to)")
+             .arg(ImpressServer::kMemoryLimit >> 30));
+    EXPECT_EQ(ImpressServer::kMemoryLimit % (1ll << 30), 0);
+    says(QStringLiteral("busy for more than %1 seconds fails")
+             .arg(ConversionEngine::kFileTimeLimit.count()));
+    says(QStringLiteral("no sign of life expires (default %1;")
+             .arg(DeckClaims::kDefaultExpiry.count()));
+    EXPECT_EQ(DeckClaims::kDefaultExpiry, std::chrono::minutes(1)) << "it says a minute";
+    says("expires after a minute without a sign of life");
+    EXPECT_EQ(DeckClaims::kOldRunAge, std::chrono::hours(24 * 7)) << "it says a week";
+    says("claims of runs untouched for a week are removed");
+    // Every reason for each status that the program has.
+    says("1 Some files failed to convert, or the log could not be written to standard output.");
+    says("2 Bad usage, an output folder or a claims folder that cannot be made, or LibreOffice "
+         "could not be reached or started.");
+    says("whose page is complete");
 }
 
 } // namespace

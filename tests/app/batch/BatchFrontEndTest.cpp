@@ -1,11 +1,13 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/ReaderPages.h"
+#include "app/conversion/ArchiveNames.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 #include "tests/app/automation/HostileDecks.h"
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/automation/SilentPipe.h"
 #include "tests/app/automation/TestOffice.h"
+#include "tests/app/conversion/IndexedPages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -76,7 +78,10 @@ BatchResult runBatch(const QStringList& arguments, const TestOffice& office,
 
 // Staging folders left in an output folder.
 QStringList stagingIn(const QString& folder) {
-    return QDir(folder).entryList({".deckvane-*"}, QDir::AllEntries | QDir::Hidden);
+    QStringList names = QDir(folder).entryList({".deckvane-*"}, QDir::AllEntries | QDir::Hidden);
+    for (const QString& own : ArchiveNames::all())
+        names.removeAll(own);
+    return names;
 }
 
 TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
@@ -99,6 +104,7 @@ TEST(BatchFrontEndTest, BadUsageAndAMissingOfficeExitWithTwo) {
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_TRUE(result.errors.contains("LibreOffice is not installed"))
             << result.errors.toStdString();
+        EXPECT_TRUE(result.errors.contains(" with no office ")) << result.errors.toStdString();
         EXPECT_TRUE(result.lines.isEmpty());
     }
     // A log written to a full disk is lost: said, and no success.
@@ -148,28 +154,42 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
         PosixFiles::readAll(temp.path() + "/o2/sub/c.htm").contains("href=\"c_files/img0.html\""));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/text0.html")
                     .contains("href=\"../c.htm\""));
-    // One of a and z was converted, the other copied: the same page but for
-    // the deck's own name (its file's, as the deck has no title).
-    EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/z_files/img1.html")
-                  .replace("z.htm", "a.htm")
-                  .replace("z.pdf", "a.pdf")
-                  .replace(">z<", ">a<")
-                  .replace("\u2013 z<", "\u2013 a<"),
-              PosixFiles::readAll(temp.path() + "/o2/a_files/img1.html"))
-        << "the same page as the deck's own conversion";
+    // A page made from another deck's is byte for byte the page converting
+    // the deck alone publishes, at the same depth below an archive: every
+    // file, the note naming the deck and the PDF (dated by the office) aside.
+    PosixFiles::makePath(temp.path() + "/alone/sub");
+    PosixFiles::writeAll(temp.path() + "/alone/sub/c.pps", deck);
+    ASSERT_EQ(runBatch({"--tree", "--index", "--out", temp.path() + "/o3", temp.path() + "/alone"},
+                       office)
+                  .exitCode,
+              0);
+    QStringList files{"c.htm"};
+    for (const QString& name : PosixFiles::names(temp.path() + "/o3/sub/c_files"))
+        if (name != ".deckvane-source")
+            files << "c_files/" + name;
+    EXPECT_GE(files.size(), 7);
+    for (const QString& file : files)
+        if (!file.endsWith(".pdf")) {
+            EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/" + file),
+                      PosixFiles::readAll(temp.path() + "/o3/sub/" + file))
+                << file.toStdString();
+        }
+    EXPECT_EQ(PosixFiles::names(temp.path() + "/o2/sub/c_files").size(), files.size());
+    EXPECT_TRUE(files.contains("c_files/deck.pdf"));
+    EXPECT_TRUE(files.contains("c_files/hdimg1.jpg"));
     // Sharp pictures drawn from the deck's PDF, which is offered too; without
     // the drawing program the office draws them, and no PDF comes out.
     EXPECT_EQ(QImage(temp.path() + "/o1/z_files/hdimg1.jpg").width(), 1600);
     EXPECT_EQ(QImage(temp.path() + "/o1/z_files/img1.jpg").width(), 800);
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o1/z_files/deck.pdf").startsWith("%PDF-"));
-    const BatchResult plain = runBatch({"--masks", "z.ppt", "--out", temp.path() + "/o3", in},
+    const BatchResult plain = runBatch({"--masks", "z.ppt", "--out", temp.path() + "/o4", in},
                                        office, {"DECKVANE_RASTERIZER=/nonexistent"});
     EXPECT_EQ(plain.lines, QStringList{in + "/z.pptOK"});
-    EXPECT_EQ(QImage(temp.path() + "/o3/z_files/img1.jpg").width(), 800);
-    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o3/z_files/hdimg1.jpg"));
-    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o3/z_files/deck.pdf"));
-    EXPECT_TRUE(HtmlPublisher::isComplete(temp.path() + "/o3/z.htm"));
-    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o3/z_files/img1.html").contains("Slide 2 of"));
+    EXPECT_EQ(QImage(temp.path() + "/o4/z_files/img1.jpg").width(), 800);
+    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o4/z_files/hdimg1.jpg"));
+    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o4/z_files/deck.pdf"));
+    EXPECT_TRUE(HtmlPublisher::isComplete(temp.path() + "/o4/z.htm"));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o4/z_files/img1.html").contains("Slide 2 of"));
     // The index: its page, and one segment of search data with every page.
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
@@ -237,16 +257,25 @@ TEST(BatchFrontEndTest, RelativePathsListingAndASilentPerUserPipe) {
     EXPECT_EQ(office.processesLeft(), 0);
 }
 
+// ... and what it published is in the index after the next --update --index.
 TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
     TestOffice office;
     QTemporaryDir temp;
-    office.makeDeck(temp.path() + "/in/a.ppt");
+    // Decks of their own bytes, each one an office's work.
+    const QByteArray deck =
+        PosixFiles::readAll(TestOffice::sourceDir() + "/tests/data/two-slides.fodp");
+    PosixFiles::makePath(temp.path() + "/in");
     for (int i = 0; i < 30; ++i)
-        PosixFiles::writeAll(temp.path() + QStringLiteral("/in/copy%1.ppt").arg(i),
-                             PosixFiles::readAll(temp.path() + "/in/a.ppt"));
+        PosixFiles::writeAll(temp.path() + QStringLiteral("/in/deck%1.ppt").arg(i),
+                             deck + QStringLiteral("<!-- %1 -->\n").arg(i).toUtf8());
+    const QString out = temp.path() + "/out";
+    ASSERT_EQ(runBatch({"--index", "--out", out, temp.path() + "/empty"}, office).exitCode, 2)
+        << "no such folder";
+    PosixFiles::makePath(temp.path() + "/empty");
+    ASSERT_EQ(runBatch({"--index", "--out", out, temp.path() + "/empty"}, office).exitCode, 0);
     for (const int signal : {SIGTERM, SIGKILL}) {
         QProcess batch;
-        startBatch(batch, {"--out", temp.path() + "/out", temp.path() + "/in"}, office);
+        startBatch(batch, {"--claim", "job", "--out", out, temp.path() + "/in"}, office);
         // Mid-run: the office is up and converting.
         for (int i = 0; i < 1200 && !batch.canReadLine(); ++i)
             batch.waitForReadyRead(100);
@@ -256,7 +285,18 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
         if (signal == SIGTERM) {
             EXPECT_EQ(batch.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(batch.exitCode(), 128 + SIGTERM);
-            EXPECT_EQ(stagingIn(temp.path() + "/out"), QStringList()) << "removed on the signal";
+            EXPECT_EQ(stagingIn(out), QStringList()) << "removed on the signal";
+            // Every claim is finished or given back, none left to expire.
+            const QString claims = out + "/.deckvane-claims/job/";
+            int released = 0;
+            for (const QString& name : PosixFiles::names(claims)) {
+                const QByteArray claim = PosixFiles::readAll(claims + name);
+                EXPECT_TRUE(claim.contains("\ndone ") || claim.contains("\nreleased"))
+                    << name.toStdString() << ": " << claim.constData();
+                released += claim.contains("\nreleased");
+            }
+            EXPECT_GE(released, 1) << "the signal came while a deck was converted";
+            PosixFiles::removeTree(out + "/.deckvane-claims");
         }
         int left = office.processesLeft();
         for (int i = 0; i < 50 && left > 0; ++i) {
@@ -265,6 +305,13 @@ TEST(BatchFrontEndTest, AnInterruptedOrKilledBatchLeavesNoOfficeAndNoStaging) {
         }
         EXPECT_EQ(left, 0) << "after signal " << signal;
     }
+    const BatchResult rest = runBatch({"-u", "--index", "--out", out, temp.path() + "/in"}, office);
+    EXPECT_EQ(rest.exitCode, 0) << rest.errors.toStdString();
+    EXPECT_GE(rest.lines.filter("Up to date").size(), 1) << "pages of the interrupted runs";
+    QStringList pages = QDir(out).entryList({"*.htm"}, QDir::Files);
+    pages.sort();
+    EXPECT_EQ(pages.size(), 30);
+    EXPECT_EQ(IndexedPages(out), pages);
 }
 
 // A file system of 2 MB that the test fills up, where mounting is allowed.

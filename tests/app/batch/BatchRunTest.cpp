@@ -1,5 +1,6 @@
 #include "tests/app/automation/QStringPrinter.h"
 #include "tests/app/conversion/FakePresentationServer.h"
+#include "tests/app/conversion/IndexedPages.h"
 
 #include "app/automation/ImpressServer.h"
 #include "app/batch/BatchRun.h"
@@ -7,12 +8,14 @@
 #include "app/conversion/ArchiveSearch.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/DeckClaims.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <atomic>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -143,6 +146,9 @@ TEST_F(BatchRunTest, TwoJobsPrintExactlyWhatOneJobPrints) {
     for (int worker = 0; worker < 2; ++worker) {
         EXPECT_FALSE(two.server(worker)->alive()) << "no office is left at the end";
         EXPECT_TRUE(two.server(worker)->calls().contains("Quit"));
+        // Each office reads the decks and writes the pages, and nothing else.
+        EXPECT_EQ(two.server(worker)->writable(), QStringList({temp.path() + "/o2"}));
+        EXPECT_TRUE(two.server(worker)->readable().contains(root));
     }
 }
 
@@ -225,6 +231,27 @@ TEST_F(BatchRunTest, ASmallReorderWindowBehindASlowDeckStillFinishes) {
     pool.requestStop();
 }
 
+// A claim that can be neither made nor found taken ends the run: no deck
+// is converted without one.
+TEST_F(BatchRunTest, AClaimThatCannotBeHadEndsThePool) {
+    FakeOffices offices;
+    ConversionPool::Settings settings;
+    settings.claim = [](const QString&) -> DeckClaims::Outcome {
+        throw FileError("Cannot write the claim 'x': Read-only file system");
+    };
+    ConversionPool pool(settings, offices.factory());
+    touch("a.ppt");
+    pool.submit(root + "/a.ppt", temp.path() + "/o", temp.path() + "/o/a.htm");
+    pool.close();
+    for (int i = 0; i < 100 && !pool.failed(); ++i)
+        pool.takeReady(20ms);
+    EXPECT_TRUE(pool.failed());
+    EXPECT_EQ(pool.failure(), "Cannot write the claim 'x': Read-only file system");
+    pool.requestStop();
+    pool.join();
+    EXPECT_FALSE(offices.server(0)->calls().join(' ').contains("Open"));
+}
+
 // What cannot be read fails and says why; a listing with failures, masks
 // that overlap, an output folder that is a file: no silent success.
 TEST_F(BatchRunTest, WhatCannotBeReadOrMadeFailsAndSaysWhy) {
@@ -275,6 +302,12 @@ TEST_F(BatchRunTest, WhatCannotBeReadOrMadeFailsAndSaysWhy) {
     EXPECT_EQ(intoAFile.status, 2);
     EXPECT_EQ(intoAFile.errors, QStringList({"Cannot make the output folder '" + temp.path() +
                                              "/file': a file of that name is in the way"}));
+    PosixFiles::makePath(temp.path() + "/claimed");
+    PosixFiles::writeAll(temp.path() + "/claimed/.deckvane-claims", "");
+    const Outcome noClaims = run({"--claim", "x", "--out", temp.path() + "/claimed"}, offices);
+    EXPECT_EQ(noClaims.status, 2);
+    EXPECT_EQ(noClaims.errors, QStringList({"Cannot make the folder '" + temp.path() +
+                                            "/claimed/.deckvane-claims': Not a directory"}));
     EXPECT_EQ(offices.made(), 0);
 }
 
@@ -315,7 +348,7 @@ TEST_F(BatchRunTest, ShardsOfATreePartitionItsFiles) {
 // page or one without its companion folder is made again, a deck dated in
 // the future is not converted every time.
 TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentState) {
-    for (const char* name : {"fresh", "stale", "emptied", "bare", "future", "noted"})
+    for (const char* name : {"fresh", "stale", "emptied", "bare", "future", "noted", "touched"})
         touch(QStringLiteral("%1.ppt").arg(name));
     const auto setTime = [](const QString& path, time_t time) {
         const struct utimbuf times { time, time };
@@ -324,7 +357,7 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     setTime(root + "/future.ppt", ::time(nullptr) + 365 * 86400);
     const QString out = temp.path() + "/o";
     FakeOffices first;
-    ASSERT_EQ(run({"--out", out}, first).status, 0);
+    ASSERT_EQ(run({"--index", "--out", out}, first).status, 0);
 
     // A page of an earlier version has no note: the page's date decides.
     PosixFiles::removeTree(out + "/fresh_files/" + HtmlPublisher::kSourceNote);
@@ -337,6 +370,15 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     PosixFiles::removeTree(out + "/bare_files");
     // A noted deck is up to date even when its page is older than it.
     setTime(out + "/noted.htm", 1000000);
+    // ... but not once it is touched, even within the same second.
+    struct stat touched {};
+    ASSERT_EQ(::stat(LocalPath::toNative(root + "/touched.ppt").constData(), &touched), 0);
+    const struct timespec nanosecondLater[2] = {
+        touched.st_atim, {touched.st_mtim.tv_sec, touched.st_mtim.tv_nsec ^ 1}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, LocalPath::toNative(root + "/touched.ppt").constData(),
+                          nanosecondLater, 0),
+              0);
+    setTime(out + "/touched.htm", 1000000);
     touch("new.ppt");
 
     FakeOffices offices;
@@ -345,17 +387,20 @@ TEST_F(BatchRunTest, UpdateSkipsExactlyTheDecksWithACompletePageOfTheirPresentSt
     QStringList expected;
     for (const char* name :
          {"bare.pptOK", "emptied.pptOK", "fresh.pptUp to date", "future.pptUp to date", "new.pptOK",
-          "noted.pptUp to date", "stale.pptOK"})
+          "noted.pptUp to date", "stale.pptOK", "touched.pptOK"})
         expected << root + "/" + name;
     outcome.lines.sort();
     EXPECT_EQ(outcome.lines, expected);
 
-    // Nothing changed since: nothing converted, and no office started.
+    // Nothing changed since: nothing converted, and no office started; the
+    // index learns of the pages the run without --index published.
     FakeOffices again;
-    outcome = run({"-u", "--out", out}, again);
+    outcome = run({"-u", "--index", "--out", out}, again);
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 7);
+    EXPECT_EQ(outcome.lines.filter("Up to date").size(), 8);
     EXPECT_EQ(again.made(), 0);
+    EXPECT_EQ(IndexedPages(out), QStringList({"bare.htm", "emptied.htm", "fresh.htm", "future.htm",
+                                              "new.htm", "noted.htm", "stale.htm", "touched.htm"}));
 }
 
 TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
@@ -368,7 +413,9 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
     const QString out = temp.path() + "/o";
     qputenv("DECKVANE_CLAIM_EXPIRY", "0.3");
     // A run that claimed a deck and died: its claim stays, nobody touches it.
-    std::make_unique<DeckClaims>(out, "job", 300ms)->claim("sub/1/small1-20.ppt");
+    std::make_unique<DeckClaims>(out, "job", 300ms)
+        ->claim(
+            {"sub/1/small1-20.ppt", root + "/sub/1/small1-20.ppt", out + "/sub/1/small1-20.htm"});
 
     std::vector<Outcome> outcomes(3);
     std::vector<std::thread> runs;
@@ -392,6 +439,17 @@ TEST_F(BatchRunTest, RunsOfOneClaimNameShareTheDecksAndTakeOverADeadRunsDeck) {
         expected << root + "/" + deck + "OK";
     expected.sort();
     EXPECT_EQ(lines, expected) << "each deck once, the dead run's deck too";
+
+    // The next night, under the same name: only what changed since.
+    touch("sub/mid-200.ppt");
+    PosixFiles::writeAll(root + "/sub/mid-200.ppt", "changed");
+    PosixFiles::removeTree(out + "/sub/0/small0-20_files");
+    FakeOffices offices;
+    Outcome next = run({"--claim", "job", "--tree", "--out", out}, offices);
+    next.lines.sort();
+    EXPECT_EQ(next.lines,
+              QStringList({root + "/sub/0/small0-20.pptOK", root + "/sub/mid-200.pptOK"}));
+    EXPECT_EQ(next.status, 0);
 }
 
 // What lies below a folder: every path with its bytes and time stamp.
@@ -501,15 +559,20 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     touch("talks/a_files/c.ppt");
     touch("index.ppt");
     touch("sub/index.pps");
+    // Folders named as the archive's own files: never its data or its script.
+    touch("index-search/2019/talk.ppt");
+    touch("index.js/deck.ppt");
     const QString out = temp.path() + "/o";
     const QString flat = temp.path() + "/flat";
     for (int round = 0; round < 2; ++round) {
         FakeOffices offices;
         const Outcome kept = run({"--tree", "--index", "-u", "--jobs", "2", "--out", out}, offices);
-        EXPECT_EQ(kept.status, 0);
-        EXPECT_EQ(kept.lines.filter(round == 0 ? "OK" : "Up to date").size(), 7);
+        EXPECT_EQ(kept.status, 0) << kept.errors.join('\n').toStdString();
+        EXPECT_EQ(kept.lines.filter(round == 0 ? "OK" : "Up to date").size(), 9);
         EXPECT_EQ(run({"--index", "--out", flat}, offices).status, 0);
     }
+    EXPECT_EQ(deckOf(out + "/index-search_/2019/talk.htm"), "talk.ppt");
+    EXPECT_EQ(deckOf(out + "/index.js_/deck.htm"), "deck.ppt");
     EXPECT_EQ(deckOf(out + "/north/report.htm"), "report.ppt");
     EXPECT_EQ(deckOf(out + "/south/east/report.htm"), "report.ppt");
     EXPECT_EQ(deckOf(out + "/report.htm"), "report.pps");
@@ -517,15 +580,8 @@ TEST_F(BatchRunTest, TreeKeepsDecksOfTheSameNameApartAndNoNameIsTakenTwice) {
     EXPECT_TRUE(HtmlPublisher::isComplete(out + "/talks/a.htm"));
     EXPECT_EQ(deckOf(out + "/index.htm"), "index.ppt");
     EXPECT_EQ(deckOf(flat + "/index.htm"), "index.pps") << "the later deck, not the index";
-    const auto indexed = [](const QString& folder) {
-        int decks = 0;
-        for (const ArchiveSearch::Segment& segment : ArchiveSearch::parseManifest(
-                 PosixFiles::readAll(folder + "/index-search/manifest.js")))
-            decks += segment.decks;
-        return decks;
-    };
-    EXPECT_EQ(indexed(out), 7);
-    EXPECT_EQ(indexed(flat), 4);
+    EXPECT_EQ(IndexedPages(out).size(), 9);
+    EXPECT_EQ(IndexedPages(flat).size(), 6);
 }
 
 TEST(BatchRunJobsTest, DefaultIsOneOfficePerCoreAsFarAsMemoryHolds) {

@@ -1,4 +1,5 @@
 #include "tests/app/automation/QStringPrinter.h"
+#include "tests/app/conversion/IndexedPages.h"
 
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ArchiveSearch.h"
@@ -7,6 +8,8 @@
 
 #include "platform/FileError.h"
 
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -36,17 +39,22 @@ protected:
         }
     }
 
-    // The pages each segment of the search data holds, oldest first.
     QList<QStringList> segments() {
-        QList<QStringList> result;
-        const QString data = temp.path() + "/index-search/";
-        for (const ArchiveSearch::Segment& segment :
-             ArchiveSearch::parseManifest(PosixFiles::readAll(data + "manifest.js"))) {
-            const QByteArray list = PosixFiles::readAll(data + segment.id + "/pages");
-            result.append(QString::fromUtf8(list).split('\n', Qt::SkipEmptyParts));
-            EXPECT_EQ(result.last().size(), segment.decks);
-        }
+        const QList<QStringList> result = IndexedSegments(temp.path());
+        const QList<ArchiveSearch::Segment> manifest = ArchiveSearch::parseManifest(
+            PosixFiles::readAll(temp.path() + "/index-search/manifest.js"));
+        for (qsizetype i = 0; i < result.size(); ++i)
+            EXPECT_EQ(result[i].filter(QRegularExpression("^[^-]")).size(), manifest[i].decks);
         return result;
+    }
+    QStringList shown() { return IndexedPages(temp.path()); }
+    // Every text file of the search data.
+    QByteArray searchData() {
+        QByteArray all;
+        QDirIterator it(temp.path() + "/index-search", QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all += PosixFiles::readAll(it.next());
+        return all;
     }
 
     QTemporaryDir temp;
@@ -162,11 +170,12 @@ TEST_F(ArchiveIndexTest, NoPageTakesTheIndexNameAndLeftoversGo) {
     EXPECT_TRUE(pointer.contains("URL=index.html")) << pointer.constData();
     EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part"), QStringList());
 
-    page("index.htm", "The index deck", 2);
+    // A deck's page titled "Index" is a page all the same.
+    page("index.htm", "Index", 2);
     EXPECT_EQ(ArchiveIndex::write(temp.path()), 2);
-    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.htm").contains("The index deck"));
+    EXPECT_FALSE(PosixFiles::readAll(temp.path() + "/index.htm").contains("URL=index.html"));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/index.html")
-                    .contains("<a href=\"index.htm\"><b>The index deck</b>"));
+                    .contains("<a href=\"index.htm\"><b>Index</b>"));
 }
 
 TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) {
@@ -178,9 +187,9 @@ TEST_F(ArchiveIndexTest, SlideTextIsTheSlidesWordsAndNotesWithoutTheExportsOwn) 
         << "the navigation, the notes heading and the markup go; entities are decoded";
 }
 
-// An update reads only the pages a run published: a page removed from the
-// disk since the full build stays in the old segment until the newest
-// segments grow large enough to be rebuilt with it.
+// An update adds a segment of what changed, and the newest segments are
+// rebuilt as one as they grow; a page removed from the disk is taken out at
+// once.
 TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) {
     for (int i = 0; i < 8; ++i)
         page(QStringLiteral("d/deck%1.htm").arg(i), "Deck", 2, "kick-off");
@@ -196,10 +205,10 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
     for (int i = 8; i < 13; ++i) {
         page(QStringLiteral("new%1.htm").arg(i), "New", 1, "更新");
         EXPECT_EQ(ArchiveSearch::update(temp.path(), {QStringLiteral("new%1.htm").arg(i)}), 1);
-        const QList<QStringList> now = segments();
-        counts.append(now.size());
-        EXPECT_EQ(now.first().contains("d/deck0.htm"), i < 12) << i;
-        EXPECT_TRUE(now.last().contains(QStringLiteral("new%1.htm").arg(i)));
+        counts.append(segments().size());
+        EXPECT_FALSE(shown().contains("d/deck0.htm")) << i;
+        EXPECT_EQ(shown().size(), i) << i;
+        EXPECT_TRUE(segments().last().contains(QStringLiteral("new%1.htm").arg(i)));
     }
     EXPECT_EQ(counts, QList<qsizetype>({2, 2, 2, 3, 1}))
         << "[8,1] [8,2] [8,3] [8,3,1], then 1+1+3 is over half of 8: all in one, "
@@ -225,6 +234,36 @@ TEST_F(ArchiveIndexTest, UpdatesAddSegmentsOfWhatChangedAndMergeThemAsTheyGrow) 
     EXPECT_EQ(ArchiveSearch::mergeStart({100, 30, 7, 4}), 2);
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/index.js"));
     EXPECT_EQ(PosixFiles::names(temp.path()).filter(".part").size(), 0);
+}
+
+// Pages no index run was told of (a run killed before its index, a run
+// without --index) are found by the next update, and pages replaced or gone
+// since are brought up to date; pages as they were are not read again.
+TEST_F(ArchiveIndexTest, AnUpdateReconcilesTheIndexWithTheDiskReadingOnlyWhatChanged) {
+    for (const char* name : {"kept", "replaced", "removed", "sub/deep"})
+        page(QStringLiteral("%1.htm").arg(name), name, 1, "original");
+    for (int i = 0; i < 10; ++i) // enough that the next segment is no merge
+        page(QStringLiteral("more/%1.htm").arg(i), "More", 1, "original");
+    ArchiveSearch::rebuild(temp.path());
+    page("unannounced.htm", "Unannounced", 1, "wombat");
+    page("sub/unannounced.htm", "Unannounced too", 1, "quokka");
+    PosixFiles::removeTree(temp.path() + "/replaced.htm");
+    page("replaced.htm", "replaced", 1, "platypus");
+    PosixFiles::removeTree(temp.path() + "/removed.htm");
+    PosixFiles::removeTree(temp.path() + "/removed_files");
+    // Changed behind the index's back without a new page: not read again.
+    PosixFiles::writeAll(temp.path() + "/kept_files/text0.html", "<body><p>sneaky</p></body>");
+
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 3);
+    EXPECT_EQ(shown().filter(QRegularExpression("^(?!more/)")),
+              QStringList({"kept.htm", "replaced.htm", "sub/deep.htm", "sub/unannounced.htm",
+                           "unannounced.htm"}));
+    EXPECT_EQ(shown().size(), 15);
+    const QByteArray data = searchData();
+    for (const char* word : {"wombat", "quokka", "platypus"})
+        EXPECT_TRUE(data.contains(word)) << word;
+    EXPECT_FALSE(data.contains("sneaky")) << "a page as it was is not read";
+    EXPECT_EQ(ArchiveSearch::update(temp.path(), {}), 0) << "nothing changed since";
 }
 
 // Shards finishing at the same moment: each adds its pages in turn, none

@@ -371,6 +371,9 @@ TEST_F(ConversionEngineTest, RelativeTextsAreTakenAgainstTheFolderCurrentAtTheSt
     EXPECT_TRUE(server->calls().contains("SaveAs " + temp.path() + "/rel/out/b.htm 12"));
     EXPECT_EQ(order, QStringList({"ready", "line", "line", "walked"}));
     EXPECT_EQ(server->calls().last(), "finish");
+    // The office reads the decks and writes the pages, and nothing else.
+    EXPECT_EQ(server->writable(), QStringList({temp.path() + "/rel/out"}));
+    EXPECT_TRUE(server->readable().contains(root));
 }
 
 TEST(AbsolutePathTest, RelativeTextsJoinTheBaseAbsoluteAndEmptyStay) {

@@ -31,6 +31,20 @@ public:
     void finish() override;
     bool startedHere() const override { return m_alive && !m_attached; }
     qint64 residentBytes() const override { return memory; }
+    void confine(const QStringList& readable, const QStringList& writable) override {
+        std::lock_guard lock(m_mutex);
+        m_readable = readable;
+        m_writable = writable;
+    }
+    // What the last confine() allowed an office to read and to write.
+    QStringList readable() const {
+        std::lock_guard lock(m_mutex);
+        return m_readable;
+    }
+    QStringList writable() const {
+        std::lock_guard lock(m_mutex);
+        return m_writable;
+    }
 
     // What residentBytes() reports.
     std::atomic<qint64> memory{-1};
@@ -49,6 +63,8 @@ private:
 
     mutable std::mutex m_mutex;
     QStringList m_calls;
+    QStringList m_readable;
+    QStringList m_writable;
     std::atomic<bool> m_alive{false};
     std::atomic<bool> m_attached{false};
     std::atomic<int> m_starts{0};

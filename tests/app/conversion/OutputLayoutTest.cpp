@@ -1,5 +1,6 @@
 #include "tests/app/automation/QStringPrinter.h"
 
+#include "app/conversion/ArchiveNames.h"
 #include "app/conversion/OutputLayout.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -33,6 +34,14 @@ TEST(OutputLayoutTest, FlatByDefaultTheDecksFoldersWithTree) {
     EXPECT_EQ(tree.pageFor("/in/a_files/c.ppt"), "/out/a_files_/c.htm");
     EXPECT_EQ(tree.pageFor("/in/a_files_/c.ppt"), "/out/a_files__/c.htm");
     EXPECT_EQ(tree.pageFor("/in/x/c.htm/index.html/d.ppt"), "/out/x/c.htm_/index.html_/d.htm");
+    // Nor a name of the archive's own, which a deck's page and companion
+    // folder can never have.
+    for (const QString& name : ArchiveNames::all()) {
+        EXPECT_EQ(tree.pageFor("/in/" + name + "/d.ppt"), "/out/" + name + "_/d.htm");
+        EXPECT_EQ(OutputLayout::folderName(name + "_"), name + "__");
+        EXPECT_FALSE(name.endsWith(".htm") || name.endsWith("_files")) << name.toStdString();
+    }
+    EXPECT_EQ(OutputLayout::folderName("index-searching"), "index-searching");
     EXPECT_EQ(OutputLayout::folderName("files_"), "files_");
     EXPECT_EQ(OutputLayout::folderName("a.htm.d"), "a.htm.d");
 }

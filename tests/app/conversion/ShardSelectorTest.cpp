@@ -28,9 +28,23 @@ TEST(ShardSelectorTest, ShardsPartitionATreeAndStayTheSameAcrossRuns) {
         for (int size : sizes)
             EXPECT_GT(size, 500 / count / 2) << "shards of " << count << " far from even";
     }
+    // Names that differ in one letter, as chapters do, spread too: without
+    // the mix all twelve fell into one shard of two and into half of eight.
+    QStringList chapters;
+    for (char letter = 'A'; letter <= 'W'; letter += 2)
+        chapters << QStringLiteral("Kapitel %1.ppt").arg(QLatin1Char(letter));
+    for (int count : {2, 8}) {
+        QList<int> sizes(count, 0);
+        for (const QString& chapter : chapters)
+            ++sizes[ShardSelector::shardOf(chapter, count) - 1];
+        EXPECT_LE(sizes.count(0), count / 4) << count << " shards";
+        for (int size : sizes)
+            EXPECT_LE(size, 2 * chapters.size() / count) << "over " << count << " shards";
+    }
     // The hash is fixed: these values hold on every machine, in every run.
     EXPECT_EQ(ShardSelector::hash(""), 14695981039346656037ull);
     EXPECT_EQ(ShardSelector::hash("a"), 0xaf63dc4c8601ec8cull);
+    EXPECT_EQ(ShardSelector::mix(0xaf63dc4c8601ec8cull), 0x82a2a958a9bece5bull);
     EXPECT_EQ(ShardSelector::shardOf("archive/1990s/37625.ppt", 4),
               ShardSelector::shardOf(QString("archive/1990s/37625.ppt"), 4));
 }

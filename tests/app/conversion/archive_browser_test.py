@@ -7,6 +7,8 @@ searched in headless Chromium, typed into as a person would.
 
 import html
 import os
+import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -80,7 +82,23 @@ def write_deck(path, slides):
         out.write(DECK.format(slides=body))
 
 
-class ArchiveInABrowser(unittest.TestCase):
+class ArchiveCase(unittest.TestCase):
+    """An output folder in a temporary folder, searched in one Chromium."""
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        cls.temp.cleanup()
+
+    @staticmethod
+    def batch(*arguments, **environment):
+        done = subprocess.run([BATCH, *arguments], env=dict(os.environ, **environment),
+                              capture_output=True, text=True, timeout=240)
+        if done.returncode != 0:
+            raise AssertionError(f"deckvane-batch failed: {done.stdout}{done.stderr}")
+
+
+class ArchiveInABrowser(ArchiveCase):
     @classmethod
     def setUpClass(cls):
         cls.temp = tempfile.TemporaryDirectory(prefix="deckvane-archive-")
@@ -110,19 +128,10 @@ class ArchiveInABrowser(unittest.TestCase):
         cls.browser = Chromium()
 
     @classmethod
-    def tearDownClass(cls):
-        cls.browser.close()
-        cls.temp.cleanup()
-
-    @classmethod
     def run_batch(cls, *options):
-        env = dict(os.environ, DECKVANE_OFFICE_PIPE=f"deckvane-browser-{os.getpid()}",
-                   DECKVANE_OFFICE_PROFILE=os.path.join(cls.temp.name, "profile"))
-        done = subprocess.run([BATCH, "--masks", "*.fodp", "--tree", "--index", *options,
-                               "--out", cls.out, cls.decks], env=env, capture_output=True,
-                              text=True, timeout=240)
-        if done.returncode != 0:
-            raise AssertionError(f"deckvane-batch failed: {done.stdout}{done.stderr}")
+        cls.batch("--masks", "*.fodp", "--tree", "--index", *options, "--out", cls.out, cls.decks,
+                  DECKVANE_OFFICE_PIPE=f"deckvane-browser-{os.getpid()}",
+                  DECKVANE_OFFICE_PROFILE=os.path.join(cls.temp.name, "profile"))
 
     def open(self, address=""):
         self.browser.open("about:blank")
@@ -308,6 +317,122 @@ class ArchiveInABrowser(unittest.TestCase):
         self.assertEqual(self.browser.evaluate("document.title"), "Talk's & <more> \\",
                          "a later run keeps the archive's name")
 
+
+TEXT_PAGE = ("<html><head><title>Slide {number}</title></head><body><center>"
+             "<a href=\"../{name}.htm\">Overview</a></center><h1>{title}</h1><p>{text}</p>"
+             "<h3>Notes:</h3><p>{notes}</p></body></html>")
+CJK = "全文検索会議資料売上報告新製品計画市場分析技術開発年度予算結果"
+
+
+class ARealSizedArchive(ArchiveCase):
+    """Thousands of slides, written the way the export leaves them (only their
+    text matters here), indexed by deckvane-batch and searched in Chromium:
+    every answer is checked against a plain scan of the slides' texts, for
+    words found on a few slides (listed by number) and on many (a bitmap),
+    prefixes, and Chinese and Japanese runs and single characters."""
+
+    @classmethod
+    def setUpClass(cls):
+        rng = random.Random(29)
+        cls.temp = tempfile.TemporaryDirectory(prefix="deckvane-archive-big-")
+        cls.out = os.path.join(cls.temp.name, "out")
+        cls.empty = os.path.join(cls.temp.name, "decks")
+        os.makedirs(cls.empty)
+        common = [f"word{i}" for i in range(60)]
+        cls.rare = [f"rare{i}x" for i in range(12)]
+        cls.slides = {}  # the link of a slide's page: its text, title included
+        for d in range(240):
+            name = f"deck{d:03d}"
+            folder = os.path.join(cls.out, f"part{d % 6}")
+            files = os.path.join(folder, name + "_files")
+            os.makedirs(files)
+            with open(os.path.join(folder, name + ".htm"), "w") as page:
+                page.write(f"<html><head><title>Deck {d}</title></head><body></body></html>")
+            for n in range(rng.randint(4, 26)):
+                text = rng.choices(common, weights=[1 / (r + 1) for r in range(60)], k=12)
+                if rng.random() < 0.35:
+                    text.append("often")
+                if rng.random() < 0.004 * len(cls.rare):
+                    text.append(rng.choice(cls.rare))
+                if rng.random() < 0.1:
+                    start = rng.randrange(len(CJK) - 5)
+                    text.append(CJK[start:start + rng.randint(2, 5)])
+                text = " ".join(text)
+                with open(os.path.join(files, f"img{n}.html"), "w") as page:
+                    page.write("<html></html>")
+                with open(os.path.join(files, f"text{n}.html"), "w", encoding="utf-8") as page:
+                    page.write(TEXT_PAGE.format(number=n + 1, name=name, title="", text=text,
+                                                notes=""))
+                cls.slides[f"part{d % 6}/{name}_files/img{n}.html"] = \
+                    (f"Deck {d} " if n == 0 else "") + text
+        cls.batch("--index", "--out", cls.out, cls.empty)
+        cls.browser = Chromium()
+
+    def search(self, query):
+        """What the front page finds: the number of decks it says, and for each
+        deck it lists, its page, its "words on K of M slides" and the slides it
+        links to."""
+        self.browser.open("about:blank")
+        self.browser.open("file://" + urllib.parse.quote(os.path.join(self.out, "index.html"))
+                          + "#q=" + urllib.parse.quote(query))
+        self.browser.wait_for("document.body.dataset.state === 'ready'")
+        summary = self.browser.evaluate("document.getElementById('summary').textContent")
+        found = 0 if summary == "Nothing found" else int(summary.split()[0].replace(",", ""))
+        return found, self.browser.evaluate("""
+            Array.from(document.querySelectorAll('#results li.hit')).map(li => ({
+              deck: li.querySelector('a.title').getAttribute('href').split('#')[0],
+              meta: li.querySelector('.meta').textContent,
+              slides: Array.from(li.querySelectorAll('ul.slides a'))
+                .map(a => a.getAttribute('href').split('#')[0])}))""")
+
+    def expect(self, query, *terms):
+        """Checks a search against a scan of the texts: a deck is found when
+        every term holds on one of its slides; the slides it shows each hold a
+        term, and it counts every slide that does."""
+        decks = {}
+        for link, text in self.slides.items():
+            decks.setdefault(link.split("_files/")[0] + ".htm", {})[link] = text
+        expected = {}
+        for deck, slides in decks.items():
+            if all(any(term(text) for text in slides.values()) for term in terms):
+                expected[deck] = {link for link, text in slides.items()
+                                  if any(term(text) for term in terms)}
+        found, listed = self.search(query)
+        self.assertEqual(found, len(expected), query)
+        self.assertEqual(len(listed), min(found, 10), query)
+        for hit in listed:
+            self.assertIn(hit["deck"], expected, query)
+            holding = expected[hit["deck"]]
+            self.assertTrue(hit["meta"].startswith(f"words on {len(holding)} of "),
+                            (query, hit))
+            self.assertTrue(hit["slides"] and set(hit["slides"]) <= holding, (query, hit))
+        if found <= 10:
+            self.assertEqual({hit["deck"] for hit in listed}, set(expected), query)
+        return found
+
+    def test_every_answer_is_what_a_scan_of_the_texts_finds(self):
+        self.assertGreater(len(self.slides), 3000)
+        words = lambda text: set(text.lower().split())
+        has = lambda word: lambda text: word in words(text)
+        for word in self.rare + ["word7", "word31"]:
+            self.assertGreater(self.expect(word + " ", has(word)), 1, word)
+        self.assertGreater(self.expect("often ", has("often")), 100)
+        self.expect("rare1", lambda t: any(w.startswith("rare1") for w in words(t)))
+        self.expect("word3 often ", has("word3"), has("often"))
+        for character in "検画":
+            self.assertGreater(self.expect(character, lambda t, c=character: c in t), 1)
+        self.expect("市場分析", *[lambda t, p=p: p in t for p in ("市場", "場分", "分析")])
+
+    def test_zz_a_page_removed_by_hand_leaves_the_index_at_the_next_update(self):
+        gone = next(link for link, text in self.slides.items() if "rare5x" in text.split())
+        page = os.path.join(self.out, gone.split("_files/")[0])
+        shutil.rmtree(page + "_files")
+        os.remove(page + ".htm")
+        for link in [link for link in self.slides if link.startswith(gone.split("img")[0])]:
+            del self.slides[link]
+        self.batch("--update", "--index", "--out", self.out, self.empty)
+        self.expect("rare5x ", lambda t: "rare5x" in t.split())
+        self.expect("often ", lambda t: "often" in t.split())
 
 if __name__ == "__main__":
     BATCH = sys.argv.pop(1)

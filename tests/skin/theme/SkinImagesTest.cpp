@@ -1,3 +1,5 @@
+#include "tests/skin/DrawnPixels.h"
+
 #include "skin/theme/SkinStyleList.h"
 #include "skin/theme/SkinThemes.h"
 
@@ -162,29 +164,43 @@ TEST(SkinImages, EveryResourceIsPresentWithItsSizeAndFrames) {
 
 // The committed pictures are the generator's output: a drawing changed
 // without re-running skin-image-gen, or a hand-edited picture, shows here.
+// They were drawn on another machine, whose smooth edges and gradients
+// round a unit differently here and there. DECKVANE_SKIN_IMAGES_DRAWN names
+// a folder of pictures the generator drew elsewhere (on an emulated
+// processor) to compare instead of drawing them here.
 TEST(SkinImages, TheCompiledInPicturesAreWhatTheGeneratorDraws) {
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
-    QProcess generator;
-    generator.start(QCoreApplication::applicationDirPath() +
-                        QStringLiteral("/../bin/skin-image-gen"),
-                    {out.path()});
-    ASSERT_TRUE(generator.waitForFinished(60000)) << "skin-image-gen did not finish";
-    ASSERT_EQ(generator.exitStatus(), QProcess::NormalExit);
-    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
-    const QStringList drawn = QDir(out.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+    QString folder = qEnvironmentVariable("DECKVANE_SKIN_IMAGES_DRAWN");
+    if (folder.isEmpty()) {
+        folder = out.path();
+        QProcess generator;
+        generator.start(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/../bin/skin-image-gen"),
+                        {folder});
+        ASSERT_TRUE(generator.waitForFinished(60000)) << "skin-image-gen did not finish";
+        ASSERT_EQ(generator.exitStatus(), QProcess::NormalExit);
+        ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+    }
+    const QStringList drawn = QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files);
     EXPECT_EQ(drawn.size(), qsizetype(std::size(Images)));
     for (const QString& file : drawn) {
         SCOPED_TRACE(file.toStdString());
-        const QImage fresh = QImage(out.filePath(file)).convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = QImage(folder + QLatin1Char('/') + file);
         const QImage built = LoadBuiltinImage(file.chopped(4));
         ASSERT_FALSE(built.isNull()) << "not compiled in";
         ASSERT_EQ(fresh.size(), built.size());
         int differing = 0;
+        int most = 0;
         for (int y = 0; y < fresh.height(); ++y)
-            for (int x = 0; x < fresh.width(); ++x)
-                differing += fresh.pixel(x, y) != built.pixel(x, y);
-        EXPECT_EQ(differing, 0) << "pixels differ; run skin-image-gen resources/skin";
+            for (int x = 0; x < fresh.width(); ++x) {
+                const int difference = channelDifference(fresh.pixel(x, y) | 0xFF000000,
+                                                         built.pixel(x, y) | 0xFF000000);
+                differing += difference > kRoundingTolerance;
+                most = std::max(most, difference);
+            }
+        EXPECT_EQ(differing, 0) << "pixels differ by up to " << most
+                                << "; run skin-image-gen resources/skin";
     }
 }
 
