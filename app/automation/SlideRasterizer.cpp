@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <csignal>
+#include <future>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -37,7 +38,10 @@ void writePictures(const QImage& sharp, const AnchoredFolder& folder, int slide)
     const QString number = QString::number(slide);
     folder.write(QStringLiteral("hdimg") + number + QStringLiteral(".jpg"),
                  jpeg(sharp, kSharpQuality));
-    const QImage normal = sharp.scaledToWidth(SlideRasterizer::kWidth, Qt::SmoothTransformation);
+    const QImage normal =
+        sharp.width() == 2 * SlideRasterizer::kWidth
+            ? SlideRasterizer::halved(sharp)
+            : sharp.scaledToWidth(SlideRasterizer::kWidth, Qt::SmoothTransformation);
     folder.write(QStringLiteral("img") + number + QStringLiteral(".jpg"), jpeg(normal, kQuality));
     folder.write(QStringLiteral("thumb") + number + QStringLiteral(".jpg"),
                  jpeg(normal.scaledToWidth(SlideRasterizer::kThumbWidth, Qt::SmoothTransformation),
@@ -103,6 +107,25 @@ qsizetype SlideRasterizer::readHeader(const QByteArray& stream, int width, Heade
     return header->length + 3 * w * h;
 }
 
+QImage SlideRasterizer::halved(const QImage& picture) {
+    const QImage source = picture.convertToFormat(QImage::Format_RGB888);
+    const int width = source.width() / 2;
+    const int height = std::max(1, (source.height() + 1) / 2);
+    if (width < 1)
+        return source;
+    QImage half(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        const uchar* top = source.constScanLine(std::min(2 * y, source.height() - 1));
+        const uchar* bottom = source.constScanLine(std::min(2 * y + 1, source.height() - 1));
+        uchar* out = half.scanLine(y);
+        for (int x = 0; x < 3 * width; ++x) {
+            const int at = 2 * (x - x % 3) + x % 3;
+            out[x] = uchar((top[at] + top[at + 3] + bottom[at] + bottom[at + 3] + 2) / 4);
+        }
+    }
+    return half;
+}
+
 int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, int slides,
                           const Limits& limits) {
     const QString drawer = program();
@@ -146,6 +169,13 @@ int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, 
     QByteArray stream;
     int drawn = 0;
     QString failure;
+    // A slide's pictures are made while mutool draws the next one, so
+    // neither waits for the other; one slide is in the making at a time.
+    std::future<void> making;
+    const auto finish = [&making] {
+        if (making.valid())
+            making.get();
+    };
     for (;;) {
         Header header;
         const qsizetype length = readHeader(stream, kSharpWidth, &header);
@@ -155,11 +185,21 @@ int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, 
             if (drawn >= slides) {
                 failure = QStringLiteral("the PDF has more pages than the deck has slides");
             } else {
-                const QImage sharp(
-                    reinterpret_cast<const uchar*>(stream.constData()) + header.length,
-                    header.width, header.height, 3 * header.width, QImage::Format_RGB888);
-                writePictures(sharp, folder, drawn++);
+                const QImage sharp =
+                    QImage(reinterpret_cast<const uchar*>(stream.constData()) + header.length,
+                           header.width, header.height, 3 * header.width, QImage::Format_RGB888)
+                        .copy();
                 stream.remove(0, length);
+                try {
+                    finish();
+                } catch (...) {
+                    process.kill();
+                    process.waitForFinished(5000);
+                    throw;
+                }
+                making = std::async(std::launch::async, [sharp, &folder, slide = drawn++] {
+                    writePictures(sharp, folder, slide);
+                });
                 continue;
             }
         }
@@ -179,10 +219,13 @@ int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, 
     if (!failure.isEmpty()) {
         process.kill();
         process.waitForFinished(5000);
+        if (making.valid())
+            making.wait();
         throw AutomationError(
             QStringLiteral("The slide pictures could not be made: %1").arg(failure));
     }
     process.waitForFinished(5000);
+    finish();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
         !stream.isEmpty() || drawn == 0)
         throw AutomationError(

@@ -31,6 +31,17 @@ QString makePdf(const QString& path, int pages) {
 } // namespace
 
 TEST(SlideRasterizerTest, EveryPageGivesThreePicturesOfTheRightSizes) {
+    // Halving takes the mean of each 2x2, channel by channel; an odd last
+    // row stands for itself twice.
+    QImage odd(4, 3, QImage::Format_RGB888);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            odd.setPixel(x, y, qRgb(10 * x, 20 * y, 100 + x + y));
+    const QImage half = SlideRasterizer::halved(odd);
+    EXPECT_EQ(half.size(), QSize(2, 2));
+    EXPECT_EQ(half.pixel(0, 0), qRgb(5, 10, 101));
+    EXPECT_EQ(half.pixel(1, 1), qRgb(25, 40, 105));
+
     if (SlideRasterizer::program().isEmpty())
         GTEST_SKIP() << "mutool is not installed";
     QTemporaryDir temp;
