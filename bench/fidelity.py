@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """How close published slides come to the pictures their authors' program drew.
 
 Each deck in FOLDER (default ../shared/corpus/fidelity) that holds the picture
@@ -124,9 +124,9 @@ def main():
         both = sorted(set(ref) & set(new))
         closer = sum(1 for d in both if new[d] < ref[d] - 0.1)
         further = sum(1 for d in both if new[d] > ref[d] + 0.1)
-        print(f"\nmedian of this build / reference: "
-              f"{statistics.median(new[d] for d in both) / statistics.median(ref[d] for d in both):.2f} "
-              f"(target: median <= 2.1)")
+        median = statistics.median(new[d] for d in both)
+        print(f"\nmedian of this build: {median:.2f} (target <= 2.1); over the reference's: "
+              f"{median / statistics.median(ref[d] for d in both):.2f}")
         print(f"decks closer by more than 0.1: {closer}, further: {further}, of {len(both)}")
         for d in both:
             if new[d] > ref[d] + 0.1:
