@@ -98,6 +98,10 @@ count_pages() { # DIR: decks with a page and their first slide picture
 export DECKVANE_OFFICE_PIPE=deckvane-bench-$$ DECKVANE_OFFICE_PROFILE=$work/profile-deckvane
 warm=$work/warm; mkdir -p "$warm/a" "$warm/b"; cp "${files[0]}" "$warm/a/"; cp "${files[0]}" "$warm/b/"
 "$batch" --jobs 2 --tree --out "$work/warm-out" "$warm" >/dev/null 2>&1 || true
+for o in o1 o2; do
+    [[ -n $other ]] && DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE-$o \
+        "$other" --jobs 2 --tree --out "$work/warm-out-$o" "$warm" >/dev/null 2>&1 || true
+done
 "${unoconv[@]}" --pipe "deckvane-bench-loop-$$" "${export_settings[@]}" -o "$work/warm-out/loop.html" \
     "${files[0]}" >/dev/null 2>&1 || true
 end_loop_office
@@ -121,7 +125,10 @@ $(awk '/VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)" >>"$out"
 run_deckvane() { # JOBS ROUND [PROGRAM NAME]
     local jobs=$1 round=$2 program=${3:-$batch} name=${4:-j$1} out=$work/out-${4:-j$1}-r$2 start pid
     start=$(now)
-    "$program" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
+    # Another build keeps an office profile of its own: settings one build
+    # writes there would otherwise reach the other.
+    DECKVANE_OFFICE_PROFILE=$DECKVANE_OFFICE_PROFILE${4:+-$4} \
+        "$program" --jobs "$jobs" --out "$out" "$folder" >"$out.log" 2>"$out.err" &
     pid=$!
     sample "$pid" "$out.mem" &
     wait "$pid" || true
@@ -131,6 +138,7 @@ run_deckvane() { # JOBS ROUND [PROGRAM NAME]
     sed -n 's/.*waiting for LibreOffice \([0-9.]*\) s, of which loading and storing decks \([0-9.]*\) s.*/\1 \2/p' \
         "$out.err" | sed "s/^/$name $round /" >>"$work/server-times"
     cat "$out.mem" >>"$work/mem-$name"
+    du -sk "$out" | cut -f1 >"$work/bytes-$name"
     rm -rf "$out"
 }
 
@@ -177,7 +185,8 @@ run_loop() { # ROUND
     rm -rf "$out"
 }
 
-: >"$work/times"; : >"$work/server-times"; : >"$work/mem-j1"; : >"$work/mem-j2"
+: >"$work/times"; : >"$work/server-times"
+for c in j1 j2 o1 o2; do : >"$work/mem-$c"; done
 # The unoconv profile is made by one untimed round trip through a listener.
 run_unoconv 0 >/dev/null; : >"$work/times"
 contenders=(j1 j2 unoconv); [[ $with_loop == 1 ]] && contenders+=(loop)
@@ -232,6 +241,14 @@ ratio("j2", "j1", "1.7")
 if "o1" in times:
     ratio("j1", "o1", "1.0, within noise")
     ratio("j2", "o2", "1.0, within noise")
+    # The time this build takes over the other's, and what it writes.
+    print("\ntime of this build / the other build's, per round, median [range]:")
+    for a, b in (("j1", "o1"), ("j2", "o2")):
+        rounds = sorted(set(times[a]) & set(times[b]))
+        rs = [times[a][r] / times[b][r] for r in rounds]
+        kb = [int(open(f"{work}/bytes-{c}").read()) for c in (a, b)]
+        print(f"  {names[a]} / {names[b]:22} {spread(rs)}   (target <= 1.25 against the "
+              f"round's start); output {kb[0] / 1024:.0f} MB / {kb[1] / 1024:.0f} MB")
 if "loop" in times:
     # One office against one office per deck; the default --jobs on this
     # 2-core machine is 2, shown beside it.

@@ -92,7 +92,11 @@ shlibs=$(cd "$work/shlibs" && dpkg-shlibdeps -O --ignore-missing-info -l"$stage/
     "$stage/usr/bin/deckvane" "$stage/usr/bin/deckvane-batch" \
     "$stage/usr/lib/$package/"* 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
 [[ -n "$shlibs" ]] || { echo "make-deb: dpkg-shlibdeps found no libraries" >&2; exit 1; }
-depends="$shlibs, qt6-qpa-plugins, qt6-wayland, libreoffice-impress"
+# The fonts with the widths of common Office fonts lay slides out as their
+# authors saw them; mutool draws the sharp slide pictures from the PDF.
+depends="$shlibs, qt6-qpa-plugins, qt6-wayland, libreoffice-impress, mupdf-tools"
+depends+=", fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-liberation2"
+depends+=", fonts-liberation, fonts-urw-base35"
 
 mkdir -p "$stage/DEBIAN"
 cat >"$stage/DEBIAN/control" <<CONTROL

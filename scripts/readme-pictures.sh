@@ -2,6 +2,8 @@
 # Remakes the README's pictures from real runs of the built programs:
 #   docs/styles.png    the five built-in styles side by side, from the gallery
 #   docs/overview.png  a converted deck's overview page in a headless browser
+#   docs/slide.png, docs/slide-phone.png  a slide page opened from a search,
+#                      on a desktop and on a phone of twice the density
 #   docs/archive-search.png  a ranked search in the index of the converted corpus
 # Converts a deck of the shared corpus (../shared/corpus) when it is there,
 # else the small test deck. Installs Debian's chromium on first use.
@@ -56,6 +58,18 @@ chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-siz
     --screenshot="$work/overview.png" "file://$page" >/dev/null 2>&1
 convert "$work/overview.png" -bordercolor '#d0d0d0' -border 1 +repage -depth 8 "$docs/overview.png"
 
+# --- A slide page, and on a phone as a search result opens it: the words
+# found marked.
+slide="${page%.htm}_files/img1.html"
+chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-size=1100,760 \
+    --screenshot="$work/slide.png" "file://$slide" >/dev/null 2>&1
+convert "$work/slide.png" -bordercolor '#d0d0d0' -border 1 +repage -depth 8 "$docs/slide.png"
+chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-size=390,760 \
+    --force-device-scale-factor=2 --screenshot="$work/slide-phone.png" "file://$slide#q=counter+code" \
+    >/dev/null 2>&1
+convert "$work/slide-phone.png" -resize 50% -bordercolor '#d0d0d0' -border 1 +repage -depth 8 \
+    "$docs/slide-phone.png"
+
 # --- A search in the archive: the corpus (else the test deck) converted with
 # its folders and indexed, the front page photographed with a query typed.
 corpus="$root/../shared/corpus"
@@ -79,4 +93,4 @@ with Chromium(1000, 700) as browser:
 PY
 convert "$work/archive-search.png" -bordercolor '#d0d0d0' -border 1 +repage -depth 8 \
     "$docs/archive-search.png"
-echo "wrote $docs/styles.png, $docs/overview.png and $docs/archive-search.png"
+echo "wrote $docs/styles.png, $docs/overview.png, $docs/slide.png, $docs/slide-phone.png and $docs/archive-search.png"

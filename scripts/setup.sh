@@ -9,6 +9,8 @@ packages=(
     libreoffice-impress libreoffice-dev libreoffice-dev-common
     libgtest-dev libgmock-dev libxml2-dev bubblewrap
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
+    fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-liberation
+    fonts-urw-base35 mupdf-tools python3-pil python3-numpy
     clang libclang-rt-14-dev
     xdotool openbox x11-utils weston qt6-wayland
     chromium python3-websocket qemu-user

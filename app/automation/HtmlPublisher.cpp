@@ -2,6 +2,7 @@
 
 #include "app/automation/AutomationError.h"
 #include "app/automation/PageSanitizer.h"
+#include "app/automation/ReaderPages.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
 #include "platform/LocalPath.h"
@@ -102,6 +103,8 @@ bool endsWhole(const AnchoredFolder& folder, const QString& name, qint64 size) {
                tailOf(folder, name, size, 8).startsWith("IEND");
     if (lower.endsWith(QLatin1String(".gif")))
         return tailOf(folder, name, size, 1) == ";";
+    if (lower.endsWith(QLatin1String(".pdf")))
+        return tailOf(folder, name, size, 32).contains("%%EOF");
     return true;
 }
 
@@ -325,7 +328,7 @@ void HtmlPublisher::removeStaleStaging(const AnchoredFolder& folder, std::chrono
 HtmlPublisher::Kind HtmlPublisher::kindOf(const QString& name) {
     static const QRegularExpression page(QStringLiteral("^(?:img|text)[0-9]+\\.html$"));
     static const QRegularExpression picture(
-        QStringLiteral("^(?:img|thumb)[0-9]+\\.(?:jpg|jpeg|png|gif)$"));
+        QStringLiteral("^(?:img|thumb|hdimg)[0-9]+\\.(?:jpg|jpeg|png|gif)$"));
     if (page.match(name).hasMatch())
         return Kind::Page;
     if (picture.match(name).hasMatch())
@@ -482,7 +485,8 @@ void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName, S
     QStringList companions;
     QSet<QString> leftOut;
     for (const QString& name : m_staging->names()) {
-        if (name == kStagedPage)
+        // The reader's own files are its to check and write (see below).
+        if (name == kStagedPage || (m_made && ReaderPages::isOwnFile(name)))
             continue;
         struct stat info {};
         const Kind kind = kindOf(name);
@@ -523,8 +527,16 @@ void HtmlPublisher::commit(const QString& sourcePath, const QString& noteName, S
         for (const QString& name : std::as_const(companions)) {
             if (kindOf(name) == Kind::Page)
                 m_staging->write(name, clean(relink(m_staging->read(name), up)));
-            m_staging->rename(name, kStagedCompanions + QLatin1Char('/') + name);
         }
+        // Deckvane's own pages, made from the cleaned ones, with the files
+        // they load.
+        if (m_made)
+            ReaderPages::build(*m_staging, kStagedPage, m_outputPath,
+                               LocalPath::fileName(sourcePath), *m_made);
+        for (const QString& name : m_staging->names())
+            if ((kindOf(name) != Kind::Other && !leftOut.contains(name)) ||
+                (m_made && ReaderPages::isOwnFile(name)))
+                m_staging->rename(name, kStagedCompanions + QLatin1Char('/') + name);
         writeSourceNote(sourcePath, noteName);
     } catch (const FileError& error) {
         throw AutomationError(error.message());

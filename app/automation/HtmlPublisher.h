@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/automation/ReaderPages.h"
 #include "platform/AnchoredFolder.h"
 
 #include <QHash>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <sys/statvfs.h>
 
 // Puts one HTML export in place atomically. The export is written into a
@@ -68,6 +70,10 @@ public:
     enum class Staged { Export, Published };
     void commit(const QString& sourcePath = QString(), const QString& noteName = QString(),
                 Staged staged = Staged::Export);
+    // Once told what the export was asked for, commit() makes the reader's
+    // pages from the cleaned export (see ReaderPages) and publishes the files
+    // they load; without, it publishes the cleaned export as it is.
+    void setReaderExport(const ReaderPages::Export& made) { m_made = made; }
     // The staged files the last commit left out, by name.
     const QStringList& leftOut() const { return m_leftOut; }
 
@@ -82,7 +88,8 @@ public:
     static bool isFull(const struct statvfs& disk, bool privileged);
 
     // What a staged companion is by its name: a page or a picture the
-    // export makes for every deck, or something else, which is left out.
+    // export makes for every deck (or the sharp picture drawn beside it),
+    // or something else, which is left out.
     enum class Kind { Page, Picture, Other };
     static Kind kindOf(const QString& name);
     // Whether the first bytes of a picture are those of the kind its name
@@ -141,4 +148,5 @@ private:
     std::unique_ptr<AnchoredFolder> m_staging; // inside it
     QString m_stagingName;
     QStringList m_leftOut;
+    std::optional<ReaderPages::Export> m_made;
 };

@@ -3,11 +3,19 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/ImpressConnection.h"
+#include "app/automation/ReaderPages.h"
+#include "app/automation/SlideRasterizer.h"
+#include "platform/FileError.h"
 #include "platform/LocalPath.h"
+#include "platform/ReportableError.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/drawing/XDrawPages.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <future>
+#include <optional>
 
 using namespace css;
 
@@ -35,41 +43,136 @@ ImpressPresentation::ImpressPresentation(std::shared_ptr<ImpressConnection> conn
     });
 }
 
-void ImpressPresentation::saveAsHtml(const QString& outputPath) {
-    if (!m_document.is())
-        throw AutomationError(QStringLiteral("The presentation is closed"));
-    // Pages with a picture of every slide (JPEG) and a text version with the
-    // notes; the export writes into a private staging folder first.
+namespace {
+
+// The pages with a picture of every slide and a text version with the
+// notes. `contents` adds the overview with its thumbnails, which the reader
+// layer otherwise makes.
+uno::Sequence<beans::PropertyValue> htmlOptions(sal_Int32 width, bool contents) {
     const auto filterData = ImpressConnection::properties({
         ImpressConnection::property("PublishMode", uno::Any(sal_Int32(0))),
         ImpressConnection::property("Format", uno::Any(sal_Int32(1))),
-        ImpressConnection::property("Width", uno::Any(sal_Int32(800))),
+        ImpressConnection::property("Width", uno::Any(width)),
         ImpressConnection::property("IsExportNotes", uno::Any(true)),
-        ImpressConnection::property("IsExportContentsPage", uno::Any(true)),
+        ImpressConnection::property("IsExportContentsPage", uno::Any(contents)),
         ImpressConnection::property("IsUseDocumentColors", uno::Any(true)),
         ImpressConnection::property("HiddenSlides", uno::Any(false)),
     });
-    const auto options = ImpressConnection::properties({
+    return ImpressConnection::properties({
         ImpressConnection::property("FilterName", uno::Any(rtl::OUString("impress_html_Export"))),
         ImpressConnection::property("FilterData", uno::Any(filterData)),
         ImpressConnection::property("Overwrite", uno::Any(true)),
     });
+}
+
+// The deck as a PDF for the pictures and for readers to download: no form
+// fields (which submit) and no comments; hidden slides are left out as in
+// the pages.
+uno::Sequence<beans::PropertyValue> pdfOptions() {
+    const auto filterData = ImpressConnection::properties({
+        ImpressConnection::property("ExportFormFields", uno::Any(false)),
+        ImpressConnection::property("ExportNotes", uno::Any(false)),
+        ImpressConnection::property("ExportNotesPages", uno::Any(false)),
+        ImpressConnection::property("ExportHiddenSlides", uno::Any(false)),
+        ImpressConnection::property("ExportLinksRelativeFsys", uno::Any(false)),
+    });
+    return ImpressConnection::properties({
+        ImpressConnection::property("FilterName", uno::Any(rtl::OUString("impress_pdf_Export"))),
+        ImpressConnection::property("FilterData", uno::Any(filterData)),
+        ImpressConnection::property("Overwrite", uno::Any(true)),
+    });
+}
+
+// The export's link areas are measured on pictures this wide; the
+// pictures themselves are replaced by sharper ones drawn from the PDF.
+constexpr sal_Int32 kDraftWidth = 200;
+const QString kPictures = QStringLiteral("pictures");
+
+int picturesIn(const AnchoredFolder& folder) {
+    int count = 0;
+    while (folder.exists(QStringLiteral("img%1.jpg").arg(count)))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+void ImpressPresentation::store(const QString& path,
+                                const uno::Sequence<beans::PropertyValue>& options,
+                                const HtmlPublisher& publisher) {
+    try {
+        uno::Reference<frame::XStorable>(m_document, uno::UNO_QUERY_THROW)
+            ->storeToURL(ImpressConnection::toOUString(m_connection->fileUrl(path)), options);
+    } catch (const uno::Exception& error) {
+        // The office's words for a full disk are an error number.
+        if (publisher.diskFull())
+            throw AutomationError(QString::fromLatin1(HtmlPublisher::kDiskFullText));
+        ImpressConnection::rethrow(error);
+    }
+}
+
+void ImpressPresentation::saveAsHtml(const QString& outputPath) {
+    if (!m_document.is())
+        throw AutomationError(QStringLiteral("The presentation is closed"));
     // A run reserves the page's publisher and commits the export itself,
     // once this call is over; anyone else gets the page published here.
     std::shared_ptr<HtmlPublisher> publisher = HtmlPublisher::reservedFor(outputPath);
     const bool reserved = publisher != nullptr;
     if (!reserved)
         publisher = std::make_shared<HtmlPublisher>(outputPath);
-    const QString url = m_connection->fileUrl(publisher->stagingPage());
+    const AnchoredFolder& staging = publisher->staging();
+    const QString pdf = staging.pathOf(QLatin1String(ReaderPages::kPdf));
+    ReaderPages::Export made;
+    bool sharp = false;
     try {
-        uno::Reference<frame::XStorable>(m_document, uno::UNO_QUERY_THROW)
-            ->storeToURL(ImpressConnection::toOUString(url), options);
-    } catch (const uno::Exception& error) {
-        // The office's words for a full disk are an error number.
-        if (publisher->diskFull())
-            throw AutomationError(QString::fromLatin1(HtmlPublisher::kDiskFullText));
-        ImpressConnection::rethrow(error);
+        if (!SlideRasterizer::program().isEmpty()) {
+            // The PDF first: its slides are drawn outside the office while
+            // the office writes the pages, whose own pictures are drafts.
+            std::optional<AnchoredFolder> pictures;
+            std::future<int> drawn;
+            try {
+                store(pdf, pdfOptions(), *publisher);
+                const int slides =
+                    uno::Reference<drawing::XDrawPagesSupplier>(m_document, uno::UNO_QUERY_THROW)
+                        ->getDrawPages()
+                        ->getCount();
+                pictures.emplace(staging.folder(kPictures, true));
+                drawn = std::async(std::launch::async, [&pdf, &pictures, slides] {
+                    return SlideRasterizer::draw(pdf, *pictures, slides);
+                });
+            } catch (const ReportableError&) {
+                if (publisher->diskFull())
+                    throw;
+            } catch (const uno::Exception&) {
+            }
+            try {
+                store(publisher->stagingPage(), htmlOptions(kDraftWidth, false), *publisher);
+            } catch (...) {
+                if (drawn.valid())
+                    drawn.wait();
+                throw;
+            }
+            try {
+                sharp = drawn.valid() && drawn.get() == picturesIn(staging);
+            } catch (const ReportableError&) {
+                sharp = false;
+            }
+            if (sharp) {
+                for (const QString& name : pictures->names())
+                    staging.rename(kPictures + QLatin1Char('/') + name, name);
+                made.pictureWidth = kDraftWidth;
+            }
+            staging.removeTree(kPictures);
+        }
+        if (!sharp) {
+            // Without sharp pictures the office draws them, as it always did.
+            staging.removeTree(QLatin1String(ReaderPages::kPdf));
+            store(publisher->stagingPage(), htmlOptions(800, true), *publisher);
+        }
+    } catch (const FileError& error) {
+        throw AutomationError(error.message());
     }
+    publisher->setReaderExport(made);
     if (!reserved)
         publisher->commit(m_path);
 }

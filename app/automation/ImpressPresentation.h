@@ -2,8 +2,10 @@
 
 #include "app/automation/AutomationObject.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
+class HtmlPublisher;
 class ImpressConnection;
 
 // One open presentation: "name", "SaveAs" and "Close".
@@ -17,6 +19,8 @@ public:
 
 private:
     void saveAsHtml(const QString& outputPath);
+    void store(const QString& path, const css::uno::Sequence<css::beans::PropertyValue>& options,
+               const HtmlPublisher& publisher);
     void close();
 
     std::shared_ptr<ImpressConnection> m_connection;

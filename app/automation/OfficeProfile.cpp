@@ -30,6 +30,42 @@ constexpr Setting kSettings[] = {
     {"ExecutePlugins", "false"},
 };
 
+constexpr char kSubstitution[] = "/org.openoffice.Office.Common/Font/Substitution";
+
+// Fonts of common Office families that Debian has no metric-compatible
+// twin of under the same name (fontconfig maps Calibri, Cambria, Arial,
+// Times New Roman and Courier New by itself): each gets the free font with
+// the same widths, so lines break where the author saw them break. Used
+// only where the named font is not installed.
+struct FontPair {
+    const char* replaced;
+    const char* substitute;
+};
+constexpr FontPair kFontPairs[] = {
+    {"Calibri Light", "Carlito"},      {"Century Gothic", "URW Gothic"},
+    {"Book Antiqua", "P052"},          {"Palatino Linotype", "P052"},
+    {"Bookman Old Style", "URW Bookman"}, {"Century Schoolbook", "C059"},
+    {"Arial Narrow", "Liberation Sans Narrow"},
+};
+
+QByteArray fontLines() {
+    QByteArray lines = QByteArray("<item oor:path=\"") + kSubstitution +
+                       "\"><prop oor:name=\"Replacement\" oor:op=\"fuse\"><value>true</value>"
+                       "</prop></item>";
+    int index = 0;
+    for (const FontPair& pair : kFontPairs) {
+        lines += QByteArray("\n<item oor:path=\"") + kSubstitution +
+                 "/FontPairs\"><node oor:name=\"_" + QByteArray::number(index++) +
+                 "\" oor:op=\"replace\"><prop oor:name=\"Always\" oor:op=\"fuse\"><value>false"
+                 "</value></prop><prop oor:name=\"OnScreenOnly\" oor:op=\"fuse\"><value>false"
+                 "</value></prop><prop oor:name=\"ReplaceFont\" oor:op=\"fuse\"><value>" +
+                 pair.replaced +
+                 "</value></prop><prop oor:name=\"SubstituteFont\" oor:op=\"fuse\"><value>" +
+                 pair.substitute + "</value></prop></node></item>";
+    }
+    return lines;
+}
+
 QByteArray itemLine(const Setting& setting) {
     return QByteArray("<item oor:path=\"") + kScripting + "\"><prop oor:name=\"" + setting.name +
            "\" oor:op=\"fuse\">" +
@@ -39,6 +75,8 @@ QByteArray itemLine(const Setting& setting) {
 }
 
 bool isOurs(const QByteArray& line) {
+    if (line.contains(QByteArray("oor:path=\"") + kSubstitution))
+        return true;
     if (!line.contains(QByteArray("oor:path=\"") + kScripting + '"'))
         return false;
     for (const Setting& setting : kSettings) {
@@ -69,6 +107,7 @@ QByteArray OfficeProfile::withSecuritySettings(const QByteArray& existing) {
     }
     for (const Setting& setting : kSettings)
         lines.append(itemLine(setting));
+    lines.append(fontLines());
     lines.append("</oor:items>\n");
     return lines.join('\n');
 }

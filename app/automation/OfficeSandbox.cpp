@@ -70,11 +70,16 @@ QStringList OfficeSandbox::command(const QString& bubblewrap, bool userNamespace
         show(&out, QString::fromLatin1(path), false);
     // A /proc of the office's own namespace: its processes only.
     out << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev")
-        << QStringLiteral("/dev") << QStringLiteral("--bind") << view.privateTmp
-        << QStringLiteral("/tmp");
-    // Also where the program sees it, for the links it makes there to
-    // files whose names the office cannot spell.
-    out << QStringLiteral("--bind") << view.privateTmp << view.privateTmp;
+        << QStringLiteral("/dev");
+    if (view.privateTmp.isEmpty()) {
+        // A helper that keeps nothing gets a /tmp that goes with it.
+        out << QStringLiteral("--tmpfs") << QStringLiteral("/tmp");
+    } else {
+        // Also where the program sees it, for the links it makes there to
+        // files whose names the office cannot spell.
+        out << QStringLiteral("--bind") << view.privateTmp << QStringLiteral("/tmp")
+            << QStringLiteral("--bind") << view.privateTmp << view.privateTmp;
+    }
     // Later mounts go over earlier ones: the decks' and the pages' folders
     // show through wherever they are, the system's parts included.
     for (const QString& folder : view.readable) {

@@ -22,7 +22,7 @@ public:
     struct View {
         QStringList readable;
         QStringList writable;
-        QString privateTmp; // shown to the office as /tmp
+        QString privateTmp; // shown to the office as /tmp; empty: a fresh, empty one
     };
 
     // The options that set the office apart from the host; userNamespace:

@@ -3,6 +3,7 @@
 #include "app/automation/HtmlPublisher.h"
 #include "app/automation/ImpressServer.h"
 #include "app/automation/PresentationServer.h"
+#include "app/automation/ReaderPages.h"
 #include "app/batch/ProgressLine.h"
 #include "app/conversion/ArchiveIndex.h"
 #include "app/conversion/ArchiveSearch.h"
@@ -241,6 +242,8 @@ int BatchRun::open() {
         return 2;
     }
     HtmlPublisher::removeStaleStaging(m_options.outputFolder, HtmlPublisher::kStaleStagingAge);
+    // Pages lead home to the front page this run makes, or one made before.
+    ReaderPages::setArchive(m_options.outputFolder, m_options.index);
     if (!m_options.claimRun.isEmpty()) {
         try {
             m_claims = std::make_unique<DeckClaims>(

@@ -205,11 +205,15 @@ QList<ArchiveSearch::Deck> readDecks(const QString& outputFolder, QStringList re
 
 QString ArchiveSearch::slideText(const QByteArray& html) {
     QString text = QString::fromUtf8(html);
-    // The export puts the slide's navigation before its text and titles the
-    // notes with a word of its own, which is no text of the deck.
+    // The export puts the slide's navigation before its text (the reader's
+    // own navigation takes its place) and titles the notes with a word of
+    // its own, which is no text of the deck.
+    const qsizetype reader = text.indexOf(QLatin1String("<!--/deckvane-reader-->"));
     const qsizetype body = text.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
     const qsizetype navigation =
-        text.indexOf(QLatin1String("</center>"), std::max<qsizetype>(body, 0), Qt::CaseInsensitive);
+        reader >= 0 ? reader + 14
+                    : text.indexOf(QLatin1String("</center>"), std::max<qsizetype>(body, 0),
+                                   Qt::CaseInsensitive);
     if (navigation >= 0)
         text = text.mid(navigation + 9);
     static const QRegularExpression heading(QStringLiteral("<h3>.*?</h3>"),

@@ -59,5 +59,7 @@ void PageCopy::publish(const QString& outputRoot, const QString& fromPage,
             staging.write(name, page ? HtmlPublisher::relink(fromFolder.read(name), up)
                                      : fromFolder.read(name));
     }
+    // The reader's pages again, for this page's name and place.
+    publisher.setReaderExport({});
     publisher.commit(sourcePath, noteName, HtmlPublisher::Staged::Published);
 }

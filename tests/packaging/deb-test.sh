@@ -46,7 +46,8 @@ grep -qE '\.(a|h|o|cmake)$|usr/local|/tests?/' <<<"$files" && fail "build files 
 # package that is only needed to build.
 depends=$(dpkg-deb -f "$deb" Depends)
 needed=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins qt6-wayland libreoffice-impress
-    libuno-cppu3 libuno-sal3)
+    libuno-cppu3 libuno-sal3 mupdf-tools fonts-crosextra-carlito fonts-crosextra-caladea
+    fonts-liberation2)
 if grep -q '^Qt6WebEngineWidgets_DIR:PATH=/' "$build/CMakeCache.txt"; then
     needed+=(libqt6webenginewidgets6)
 fi

@@ -69,7 +69,7 @@ TEST(OfficeProfileTest, EverySettingIsOneTheOfficeKnows) {
         EXPECT_TRUE(known.contains(match.captured(1) + '/' + match.captured(2)))
             << match.captured(2).toStdString();
     }
-    EXPECT_EQ(checked, 6);
+    EXPECT_EQ(checked, 7) << "six security settings and the font replacement table's switch";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/automation/HtmlPublisher.h"
+#include "app/automation/ReaderPages.h"
 #include "app/conversion/ArchiveNames.h"
 #include "platform/LocalPath.h"
 #include "platform/PosixFiles.h"
@@ -154,20 +155,41 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o2/sub/c_files/text0.html")
                     .contains("href=\"../c.htm\""));
     // A page made from another deck's is byte for byte the page converting
-    // the deck alone publishes: every file, the note naming the deck aside.
-    PosixFiles::makePath(temp.path() + "/alone");
-    PosixFiles::writeAll(temp.path() + "/alone/c.pps", deck);
-    ASSERT_EQ(runBatch({"--out", temp.path() + "/o3", temp.path() + "/alone"}, office).exitCode, 0);
+    // the deck alone publishes, at the same depth below an archive: every
+    // file, the note naming the deck and the PDF (dated by the office) aside.
+    PosixFiles::makePath(temp.path() + "/alone/sub");
+    PosixFiles::writeAll(temp.path() + "/alone/sub/c.pps", deck);
+    ASSERT_EQ(runBatch({"--tree", "--index", "--out", temp.path() + "/o3", temp.path() + "/alone"},
+                       office)
+                  .exitCode,
+              0);
     QStringList files{"c.htm"};
-    for (const QString& name : PosixFiles::names(temp.path() + "/o3/c_files"))
+    for (const QString& name : PosixFiles::names(temp.path() + "/o3/sub/c_files"))
         if (name != ".deckvane-source")
             files << "c_files/" + name;
     EXPECT_GE(files.size(), 7);
     for (const QString& file : files)
-        EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/" + file),
-                  PosixFiles::readAll(temp.path() + "/o3/" + file))
-            << file.toStdString();
+        if (!file.endsWith(".pdf")) {
+            EXPECT_EQ(PosixFiles::readAll(temp.path() + "/o2/sub/" + file),
+                      PosixFiles::readAll(temp.path() + "/o3/sub/" + file))
+                << file.toStdString();
+        }
     EXPECT_EQ(PosixFiles::names(temp.path() + "/o2/sub/c_files").size(), files.size());
+    EXPECT_TRUE(files.contains("c_files/deck.pdf"));
+    EXPECT_TRUE(files.contains("c_files/hdimg1.jpg"));
+    // Sharp pictures drawn from the deck's PDF, which is offered too; without
+    // the drawing program the office draws them, and no PDF comes out.
+    EXPECT_EQ(QImage(temp.path() + "/o1/z_files/hdimg1.jpg").width(), 1600);
+    EXPECT_EQ(QImage(temp.path() + "/o1/z_files/img1.jpg").width(), 800);
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o1/z_files/deck.pdf").startsWith("%PDF-"));
+    const BatchResult plain = runBatch({"--masks", "z.ppt", "--out", temp.path() + "/o4", in},
+                                       office, {"DECKVANE_RASTERIZER=/nonexistent"});
+    EXPECT_EQ(plain.lines, QStringList{in + "/z.pptOK"});
+    EXPECT_EQ(QImage(temp.path() + "/o4/z_files/img1.jpg").width(), 800);
+    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o4/z_files/hdimg1.jpg"));
+    EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o4/z_files/deck.pdf"));
+    EXPECT_TRUE(HtmlPublisher::isComplete(temp.path() + "/o4/z.htm"));
+    EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o4/z_files/img1.html").contains("Slide 2 of"));
     // The index: its page, and one segment of search data with every page.
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
@@ -440,7 +462,16 @@ QStringList activeContent(const QByteArray& page) {
             if (node->type != XML_ELEMENT_NODE)
                 continue;
             const QString name = QString::fromUtf8(reinterpret_cast<const char*>(node->name));
-            if (QStringList{"script", "iframe", "frame", "object", "embed", "svg", "base", "form"}
+            // Deckvane's own script file beside the slide pages is the one
+            // script a page may load, and never with a body.
+            xmlChar* source = xmlGetProp(node, reinterpret_cast<const xmlChar*>("src"));
+            const QString src = source ? QString::fromUtf8(reinterpret_cast<char*>(source)) : "";
+            xmlFree(source);
+            const bool reader =
+                name.toLower() == "script" && !node->children &&
+                QRegularExpression("^([^/\\\\:]+_files/)?reader\\.js$").match(src).hasMatch();
+            if (!reader &&
+                QStringList{"script", "iframe", "frame", "object", "embed", "svg", "base", "form"}
                     .contains(name.toLower()))
                 found << name;
             for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
@@ -570,11 +601,12 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
     for (const char* deck :
          {"/flat.ppt", "/packed.ppt", "/external.pptx", "/later/good.ppt", "/sounds.ppt"})
         EXPECT_TRUE(result.lines.contains(in + deck + "OK")) << deck;
-    // Only the export's own pages and pictures are published; what else it
-    // copied is left out and said, once.
+    // Only the export's own pages and pictures are published, with the
+    // reader's script, style and checked PDF; what else it copied is left
+    // out and said, once.
     const auto expectOnlyTheExportsOwn = [](const QString& folder) {
         for (const QString& name : PosixFiles::names(folder))
-            EXPECT_TRUE(name == HtmlPublisher::kSourceNote ||
+            EXPECT_TRUE(name == HtmlPublisher::kSourceNote || ReaderPages::isOwnFile(name) ||
                         HtmlPublisher::kindOf(name) != HtmlPublisher::Kind::Other)
                 << folder.toStdString() << ": " << name.toStdString();
     };
@@ -603,8 +635,9 @@ TEST(BatchFrontEndTest, UntrustedDecksReachNothingPublishNoScriptAndCannotExhaus
         ++checked;
     }
     EXPECT_GE(checked, 12);
-    // Escaped, not dropped: the reader sees the slide's name.
-    EXPECT_TRUE(PosixFiles::readAll(out + "/flat.htm").contains("&lt;img src=x onerror=alert(2)>"));
+    // Escaped, not dropped: the reader sees the slide's text on its page.
+    const QByteArray slide = PosixFiles::readAll(out + "/flat_files/img0.html");
+    EXPECT_TRUE(slide.contains("&lt;script&gt;alert(1)&lt;/script&gt;")) << slide.toStdString();
     EXPECT_EQ(browserFindings(out), QString());
     EXPECT_EQ(listener.connections(), 0) << "the pages reached the network";
     EXPECT_EQ(filesHolding(out, words), QStringList());

@@ -44,15 +44,23 @@ FIND = r"""(() => {
             for (const m of style[p].matchAll(/url\("([^"]*)"\)/g))
                 if (!m[1].startsWith('file:')) found.push(`${e.tagName} ${p} ${m[1]}`);
     }
-    for (const tag of ['script', 'iframe', 'frame', 'object', 'embed', 'svg', 'math', 'base',
-                       'form', 'link'])
+    for (const tag of ['iframe', 'frame', 'object', 'embed', 'svg', 'math', 'base', 'form'])
         if (document.querySelector(tag)) found.push(`a ${tag} element`);
+    // Deckvane's own script and style beside the pages, and links to the
+    // slides before and after, are the only ones a page may have.
+    const own = (value, file) => new RegExp(`^([^/:]+_files/)?${file}$`).test(value || '');
+    for (const s of document.querySelectorAll('script'))
+        if (!own(s.getAttribute('src'), 'reader\\.js') || s.textContent) found.push('a script element');
+    for (const l of document.querySelectorAll('link'))
+        if (!(l.rel === 'stylesheet' && own(l.getAttribute('href'), 'reader\\.css')) &&
+            !(/^(prev|next)$/.test(l.rel) && own(l.getAttribute('href'), '(img|text)[0-9]+\\.html')))
+            found.push(`a link element (${l.rel} ${l.getAttribute('href')})`);
     return {found, links, ran: window.__ran};
 })()"""
 
 PAGE = (".htm", ".html")
 KEPT = PAGE + (".jpg", ".jpeg", ".png", ".gif")
-OWN = (".deckvane-source", ".deckvane.lock")
+OWN = (".deckvane-source", ".deckvane.lock", "reader.js", "reader.css", "deck.pdf")
 
 
 def main(out):

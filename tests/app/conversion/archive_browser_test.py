@@ -188,6 +188,48 @@ class ArchiveInABrowser(ArchiveCase):
         self.assertEqual(len(self.results()), 2, "?q= opens with the search done")
         self.assertEqual(self.browser.console_errors(), [], "nothing refused by the page's policy")
 
+    def key(self, name, code):
+        self.browser.call("Input.dispatchKeyEvent", type="keyDown", key=name, code=name,
+                          windowsVirtualKeyCode=code)
+
+    # A search result opens the slide's page with the words it found marked;
+    # the keys move through the deck; the page leads home; its own script
+    # runs under its policy and nothing else complains.
+    def test_slide_pages(self):
+        page = os.path.join(self.out, "talks", "beta_files", "img0.html")
+        self.browser.open("about:blank")
+        self.browser.open("file://" + urllib.parse.quote(page) + "#q=" + urllib.parse.quote("検索"))
+        self.browser.wait_for("document.querySelector('mark.dv-found') !== null")
+        self.assertEqual(self.browser.evaluate(
+            "Array.from(document.querySelectorAll('mark')).map(m => m.textContent)"), ["検索"])
+        self.assertEqual(self.browser.evaluate("document.documentElement.lang"), "ja")
+        self.assertEqual(self.browser.evaluate("document.querySelector('.dv-pos').textContent"),
+                         "Slide 1 of 2")
+        self.assertIn("hdimg0.jpg 1600w", self.browser.evaluate(
+            "document.querySelector('img.dv-slide').getAttribute('srcset')"))
+        self.assertTrue(self.browser.evaluate(
+            "document.querySelector('a[rel=home]').href.endsWith('/out/index.html')"))
+        self.assertEqual(self.browser.console_errors(), [])
+        self.key("ArrowRight", 39)
+        self.browser.wait_for("location.pathname.endsWith('/img1.html')")
+        self.browser.wait_for("document.readyState === 'complete'")
+        self.key("Home", 36)
+        self.browser.wait_for("location.pathname.endsWith('/img0.html')")
+        self.browser.wait_for("document.readyState === 'complete'")
+        self.key("End", 35)
+        self.browser.wait_for("location.pathname.endsWith('/img1.html')")
+        self.browser.wait_for("document.readyState === 'complete'")
+        self.key("PageUp", 33)
+        self.browser.wait_for("location.pathname.endsWith('/img0.html')")
+
+        self.browser.open("about:blank")
+        page = os.path.join(self.out, "alpha_files", "img1.html")
+        self.browser.open("file://" + urllib.parse.quote(page) + "#q=cafe+nothing")
+        self.browser.wait_for("document.querySelectorAll('mark.dv-found').length === 2")
+        self.assertEqual(self.browser.evaluate(
+            "Array.from(document.querySelectorAll('mark')).map(m => m.textContent)"),
+            ["Café", "Nothing"], "case and accents do not matter, notes are searched")
+
     def test_ranking(self):
         self.open("#q=maintenance")
         self.assertEqual(self.results(), ["fleet/program.htm", "fleet/workshop.htm",
