@@ -67,7 +67,9 @@ uno::Sequence<beans::PropertyValue> htmlOptions(sal_Int32 width, bool contents) 
 
 // The deck as a PDF for the pictures and for readers to download: no form
 // fields (which submit) and no comments; hidden slides are left out as in
-// the pages.
+// the pages. Pictures keep the resolution they have in the deck: scaling
+// each one down took a quarter of the export's time, for a PDF only a
+// tenth smaller.
 uno::Sequence<beans::PropertyValue> pdfOptions() {
     const auto filterData = ImpressConnection::properties({
         ImpressConnection::property("ExportFormFields", uno::Any(false)),
@@ -75,6 +77,7 @@ uno::Sequence<beans::PropertyValue> pdfOptions() {
         ImpressConnection::property("ExportNotesPages", uno::Any(false)),
         ImpressConnection::property("ExportHiddenSlides", uno::Any(false)),
         ImpressConnection::property("ExportLinksRelativeFsys", uno::Any(false)),
+        ImpressConnection::property("ReduceImageResolution", uno::Any(false)),
     });
     return ImpressConnection::properties({
         ImpressConnection::property("FilterName", uno::Any(rtl::OUString("impress_pdf_Export"))),
