@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -68,6 +69,8 @@ struct Deck {
     int slides = 0;
     bool pdf = false;
     QList<SlideText> text;
+    // Each slide's img<N>.jpg, measured once for its page and the overview.
+    QList<QSize> pictures;
 };
 
 // The bar every page starts with, in Deckvane's own colours whatever the
@@ -176,12 +179,12 @@ QString linkAreas(const QByteArray& page, const QString& prefix, double scale, i
                          : QStringLiteral("<map name=\"links%1\">\n%2</map>\n").arg(slide).arg(out);
 }
 
-QString slidePicture(const AnchoredFolder& staging, const QString& folder, int slide,
-                     const QString& alt, bool map) {
+QString slidePicture(const Deck& deck, const AnchoredFolder& staging, const QString& folder,
+                     int slide, const QString& alt, bool map) {
     const QString number = QString::number(slide);
     const QString normal = QStringLiteral("img") + number + QStringLiteral(".jpg");
     const QString sharp = QStringLiteral("hdimg") + number + QStringLiteral(".jpg");
-    const QSize size = pictureSize(staging, normal);
+    const QSize size = deck.pictures.value(slide);
     QString out = QStringLiteral("<img class=\"dv-slide\" src=\"%1%2\"").arg(esc(folder), normal);
     if (staging.exists(sharp))
         out += QStringLiteral(" srcset=\"%1%2 %3w, %1%4 %5w\" sizes=\"(max-width: %3px) 100vw, "
@@ -202,24 +205,31 @@ QString slideTitle(const Deck& deck, int slide) {
     return title.isEmpty() ? slideName(slide) : title;
 }
 
+// The bar's links to the slide before and after, on the pages `pattern`
+// names ("img%1.html", "text%1.html").
+QString moves(const Deck& deck, int slide, const QString& pattern) {
+    QString out;
+    if (slide > 0)
+        out += QStringLiteral(" <a class=\"dv-move\" rel=\"prev\" href=\"%1\">"
+                              "<span aria-hidden=\"true\">\u2190</span> Previous</a>")
+                   .arg(pattern.arg(slide - 1));
+    if (slide + 1 < deck.slides)
+        out += QStringLiteral(" <a class=\"dv-move\" rel=\"next\" href=\"%1\">Next "
+                              "<span aria-hidden=\"true\">\u2192</span></a>")
+                   .arg(pattern.arg(slide + 1));
+    return out;
+}
+
 QByteArray slidePage(const Deck& deck, const AnchoredFolder& staging, int slide,
                      const QString& areas) {
     const QString title = slideTitle(deck, slide);
-    const auto page = [](int n) { return QStringLiteral("img%1.html").arg(n); };
+    const QString pattern = QStringLiteral("img%1.html");
+    const auto page = [&pattern](int n) { return pattern.arg(n); };
     QString links;
-    QString moves;
-    if (slide > 0) {
+    if (slide > 0)
         links += QStringLiteral("<link rel=\"prev\" href=\"%1\">\n").arg(page(slide - 1));
-        moves += QStringLiteral(" <a class=\"dv-move\" rel=\"prev\" href=\"%1\">"
-                                "<span aria-hidden=\"true\">\u2190</span> Previous</a>")
-                     .arg(page(slide - 1));
-    }
-    if (slide + 1 < deck.slides) {
+    if (slide + 1 < deck.slides)
         links += QStringLiteral("<link rel=\"next\" href=\"%1\">\n").arg(page(slide + 1));
-        moves += QStringLiteral(" <a class=\"dv-move\" rel=\"next\" href=\"%1\">Next "
-                                "<span aria-hidden=\"true\">\u2192</span></a>")
-                     .arg(page(slide + 1));
-    }
     const QString overview = QStringLiteral("../") + encoded(deck.name);
     QString out = head(deck, title + QStringLiteral(" \u2013 ") + deck.title, QString(), links);
     out += QStringLiteral("<body class=\"dv-page\" data-first=\"%1\" data-last=\"%2\">\n")
@@ -230,10 +240,10 @@ QByteArray slidePage(const Deck& deck, const AnchoredFolder& staging, int slide,
                    .arg(esc(overview), deck.language, esc(deck.title))
                    .arg(slide + 1)
                    .arg(deck.slides)
-                   .arg(moves, pdfLink(deck, QString())));
+                   .arg(moves(deck, slide, pattern), pdfLink(deck, QString())));
     out += QStringLiteral("<main>\n<h1>%1</h1>\n<p class=\"dv-picture\">%2</p>\n%3")
-               .arg(esc(title), slidePicture(staging, QString(), slide, title, !areas.isEmpty()),
-                    areas);
+               .arg(esc(title),
+                    slidePicture(deck, staging, QString(), slide, title, !areas.isEmpty()), areas);
     const SlideText text = deck.text.value(slide);
     if (!text.text.isEmpty())
         out += QStringLiteral("<section class=\"dv-text\" aria-labelledby=\"dv-text\">\n"
@@ -270,10 +280,10 @@ QByteArray overviewPage(const Deck& deck, const AnchoredFolder& staging) {
         QString thumb = QStringLiteral("thumb") + number + QStringLiteral(".jpg");
         if (!staging.exists(thumb))
             thumb = normal;
-        const QSize size = pictureSize(staging, thumb);
+        const QSize full = deck.pictures.value(slide);
+        const QSize size = thumb == normal ? full : pictureSize(staging, thumb);
         QString picture = QStringLiteral("<img src=\"%1%2\"").arg(esc(folder), thumb);
         // A dense screen shows the slide's own picture in the thumbnail's place.
-        const QSize full = pictureSize(staging, normal);
         if (thumb != normal && size.isValid() && full.isValid())
             picture += QStringLiteral(" srcset=\"%1%2 %3w, %1%4 %5w\" sizes=\"%3px\"")
                            .arg(esc(folder), thumb)
@@ -317,16 +327,6 @@ QByteArray textPage(const Deck& deck, const QByteArray& page, int slide) {
                 to = end + 9;
         }
     }
-    const auto page_ = [](int n) { return QStringLiteral("text%1.html").arg(n); };
-    QString moves;
-    if (slide > 0)
-        moves += QStringLiteral(" <a class=\"dv-move\" rel=\"prev\" href=\"%1\">"
-                                "<span aria-hidden=\"true\">\u2190</span> Previous</a>")
-                     .arg(page_(slide - 1));
-    if (slide + 1 < deck.slides)
-        moves += QStringLiteral(" <a class=\"dv-move\" rel=\"next\" href=\"%1\">Next "
-                                "<span aria-hidden=\"true\">\u2192</span></a>")
-                     .arg(page_(slide + 1));
     QString block = QLatin1String(kReaderStart) +
                     QStringLiteral("<link rel=\"stylesheet\" href=\"%1\">\n")
                         .arg(QLatin1String(ReaderPages::kStyle)) +
@@ -337,7 +337,7 @@ QByteArray textPage(const Deck& deck, const QByteArray& page, int slide) {
                             .arg(esc(encoded(deck.name)), deck.language, esc(deck.title))
                             .arg(slide + 1)
                             .arg(deck.slides)
-                            .arg(moves)
+                            .arg(moves(deck, slide, QStringLiteral("text%1.html")))
                             .arg(slide));
     if (deck.text.value(slide).title.isEmpty())
         block += QStringLiteral("<h1 class=\"dv-title\">%1</h1>\n").arg(slideName(slide));
@@ -482,9 +482,13 @@ void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage
         ++deck.slides;
     if (deck.slides == 0)
         return;
+    // Each text page is read once, for the slide's text and to be rewritten.
+    QList<std::optional<QByteArray>> textPages;
     for (int slide = 0; slide < deck.slides; ++slide) {
         const QString text = QStringLiteral("text%1.html").arg(slide);
-        deck.text.append(staging.exists(text) ? SlideText::read(read(text)) : SlideText());
+        textPages.append(staging.exists(text) ? std::optional(read(text)) : std::nullopt);
+        deck.text.append(textPages.last() ? SlideText::read(*textPages.last()) : SlideText());
+        deck.pictures.append(pictureSize(staging, QStringLiteral("img%1.jpg").arg(slide)));
     }
     QString words;
     for (const SlideText& slide : std::as_const(deck.text))
@@ -493,8 +497,7 @@ void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage
     // The deck's name as the title the export gave it says, which the text
     // pages keep (an overview made here has the name, which may be another
     // deck's file name when this page is a copy's).
-    const QString firstText = QStringLiteral("text0.html");
-    deck.title = DeckTitle::of(read(staging.exists(firstText) ? firstText : stagedPage).left(8192),
+    deck.title = DeckTitle::of((textPages[0] ? *textPages[0] : read(stagedPage)).left(8192),
                                deckFileName.isEmpty() ? deck.name : deckFileName);
 
     const qsizetype slash = outputPath.lastIndexOf(QLatin1Char('/'));
@@ -531,9 +534,8 @@ void ReaderPages::build(const AnchoredFolder& staging, const QString& stagedPage
             exported = read(own ? name : stagedPage);
         const QString areas = linkAreas(exported, own ? QString() : prefix, scale, slide);
         staging.write(name, slidePage(deck, staging, slide, areas));
-        const QString text = QStringLiteral("text%1.html").arg(slide);
-        if (staging.exists(text))
-            staging.write(text, textPage(deck, read(text), slide));
+        if (const auto& page = textPages[slide])
+            staging.write(QStringLiteral("text%1.html").arg(slide), textPage(deck, *page, slide));
     }
     staging.write(stagedPage, overviewPage(deck, staging));
     staging.write(QLatin1String(kScript), QByteArray(ReaderAssets::kScript));
