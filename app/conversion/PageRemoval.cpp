@@ -25,9 +25,7 @@ Place placeOf(const OutputLayout& layout, const QString& deckPath) {
 
 bool namesDeck(const OutputLayout& layout, const AnchoredFolder& folder, const QString& page,
                const QString& deckPath) {
-    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(folder, page);
-    return !note.source.isEmpty() &&
-           (note.source == layout.relativePath(deckPath) || note.source == deckPath);
+    return layout.noteNames(HtmlPublisher::sourceNoteOf(folder, page).source, deckPath);
 }
 
 } // namespace
