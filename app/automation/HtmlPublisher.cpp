@@ -98,9 +98,11 @@ bool endsWhole(const AnchoredFolder& folder, const QString& name, qint64 size) {
         return tailOf(folder, name, size, 64).toLower().contains("</html>");
     if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg")))
         return tailOf(folder, name, size, 16).contains("\xff\xd9");
-    if (lower.endsWith(QLatin1String(".png")))
-        return tailOf(folder, name, size, 12).startsWith("IEND") ||
-               tailOf(folder, name, size, 8).startsWith("IEND");
+    if (lower.endsWith(QLatin1String(".png"))) {
+        // One read serves both places the chunk's name may be found.
+        const QByteArray tail = tailOf(folder, name, size, 12);
+        return tail.startsWith("IEND") || tail.right(8).startsWith("IEND");
+    }
     if (lower.endsWith(QLatin1String(".gif")))
         return tailOf(folder, name, size, 1) == ";";
     if (lower.endsWith(QLatin1String(".pdf")))
@@ -174,6 +176,17 @@ QString missingPart(const AnchoredFolder& pages, const QString& pageName,
             return name;
     }
     return QString();
+}
+
+// The folder of a page given by its whole path, opened (FileError when it
+// cannot be), and the page's name in it.
+AnchoredFolder folderOfPage(const QString& pagePath) {
+    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
+    return AnchoredFolder(slash > 0 ? pagePath.left(slash) : QStringLiteral("/"));
+}
+
+QString nameOfPage(const QString& pagePath) {
+    return pagePath.mid(pagePath.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 AnchoredFolder openFolder(const QString& path) {
@@ -370,10 +383,8 @@ bool HtmlPublisher::isFull(const struct statvfs& disk, bool privileged) {
 }
 
 bool HtmlPublisher::isComplete(const QString& pagePath) {
-    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
     try {
-        return isComplete(AnchoredFolder(slash > 0 ? pagePath.left(slash) : QStringLiteral("/")),
-                          pagePath.mid(slash + 1));
+        return isComplete(folderOfPage(pagePath), nameOfPage(pagePath));
     } catch (const FileError&) {
         return false;
     }
@@ -405,10 +416,8 @@ void HtmlPublisher::writeSourceNote(const QString& sourcePath, const QString& no
 }
 
 HtmlPublisher::SourceNote HtmlPublisher::sourceNoteOf(const QString& pagePath) {
-    const qsizetype slash = pagePath.lastIndexOf(QLatin1Char('/'));
     try {
-        return sourceNoteOf(AnchoredFolder(slash > 0 ? pagePath.left(slash) : QStringLiteral("/")),
-                            pagePath.mid(slash + 1));
+        return sourceNoteOf(folderOfPage(pagePath), nameOfPage(pagePath));
     } catch (const FileError&) {
         return {};
     }

@@ -265,6 +265,13 @@ QByteArray schemeOf(const QByteArray& address) {
     return address.left(colon);
 }
 
+// Whether an address, already decoded, may stay a link (see isSafeAddress).
+bool isSafeDecodedAddress(const QByteArray& decoded) {
+    const QByteArray scheme = schemeOf(schemeView(decoded));
+    return scheme.isEmpty() || scheme == "http" || scheme == "https" || scheme == "ftp" ||
+           scheme == "mailto";
+}
+
 // An address relative to the page: no scheme, and not one that leaves the
 // page's site ("//host", "\\host") or starts at its root.
 bool isRelative(const QByteArray& decoded) {
@@ -397,6 +404,22 @@ QByteArray pathOf(const QByteArray& address) {
     return address.left(end);
 }
 
+// Whether an attribute other than a plain one keeps its value, judged on
+// the value as a browser decodes it; one the export never writes goes.
+bool keepsDecodedValue(const QByteArray& name, const QByteArray& decoded,
+                       const QSet<QByteArray>& deadLinks) {
+    // A link may lead anywhere plain; what the page loads comes from
+    // beside it.
+    if (addressAttributes().contains(name))
+        return (name == "href" ? isSafeDecodedAddress(decoded) : isRelative(decoded)) &&
+               !deadLinks.contains(pathOf(decoded));
+    if (name == "usemap")
+        return decoded.startsWith('#');
+    if (name == "style")
+        return isSafeStyle(decoded);
+    return false;
+}
+
 // The tag as plain markup: the attributes the export writes, each once
 // (the first, as a browser takes it) in double quotes; addresses and styles
 // that are not safe, and links to files that are not published, left out.
@@ -412,27 +435,11 @@ QByteArray writeTag(const Tag& tag, const QSet<QByteArray>& deadLinks) {
             if (plainAttributes().contains(attribute.name)) {
                 value = attribute.value;
                 value.replace('"', "&quot;");
-            } else if (addressAttributes().contains(attribute.name)) {
-                // A link may lead anywhere plain; what the page loads comes
-                // from beside it.
-                const QByteArray decoded = PageSanitizer::decodeReferences(attribute.value);
-                if (!(attribute.name == "href" ? PageSanitizer::isSafeAddress(attribute.value)
-                                               : isRelative(decoded)) ||
-                    deadLinks.contains(pathOf(decoded)))
-                    continue;
-                value = encodeValue(decoded);
-            } else if (attribute.name == "usemap") {
-                const QByteArray decoded = PageSanitizer::decodeReferences(attribute.value);
-                if (!decoded.startsWith('#'))
-                    continue;
-                value = encodeValue(decoded);
-            } else if (attribute.name == "style") {
-                const QByteArray decoded = PageSanitizer::decodeReferences(attribute.value);
-                if (!isSafeStyle(decoded))
-                    continue;
-                value = encodeValue(decoded);
             } else {
-                continue;
+                const QByteArray decoded = PageSanitizer::decodeReferences(attribute.value);
+                if (!keepsDecodedValue(attribute.name, decoded, deadLinks))
+                    continue;
+                value = encodeValue(decoded);
             }
             out += ' ' + attribute.name + "=\"" + value + '"';
         }
@@ -448,6 +455,14 @@ void appendText(QByteArray* out, QByteArrayView text) {
         else
             *out += c;
     }
+}
+
+// Copies text from `from` up to the next `c` into out: where that `c` is,
+// or -1 when there is none and the rest has been copied.
+qsizetype copyUpTo(QByteArray* out, const QByteArray& text, qsizetype from, char c) {
+    const qsizetype at = text.indexOf(c, from);
+    *out += QByteArrayView(text).sliced(from, (at < 0 ? text.size() : at) - from);
+    return at;
 }
 
 // Where a comment opened at `at` ends for a browser, just past its end.
@@ -496,21 +511,16 @@ QByteArray PageSanitizer::decodeReferences(const QByteArray& value) {
     const qsizetype n = value.size();
     qsizetype i = 0;
     while (i < n) {
-        const qsizetype amp = value.indexOf('&', i);
-        if (amp < 0) {
-            out += QByteArrayView(value).sliced(i);
+        const qsizetype amp = copyUpTo(&out, value, i, '&');
+        if (amp < 0)
             break;
-        }
-        out += QByteArrayView(value).sliced(i, amp - i);
         i = decodeReference(value, amp, &out);
     }
     return out;
 }
 
 bool PageSanitizer::isSafeAddress(const QByteArray& value) {
-    const QByteArray scheme = schemeOf(schemeView(decodeReferences(value)));
-    return scheme.isEmpty() || scheme == "http" || scheme == "https" || scheme == "ftp" ||
-           scheme == "mailto";
+    return isSafeDecodedAddress(decodeReferences(value));
 }
 
 QByteArray PageSanitizer::clean(const QByteArray& html, const QSet<QByteArray>& deadLinks) {
@@ -536,12 +546,9 @@ QByteArray PageSanitizer::clean(const QByteArray& html, const QSet<QByteArray>& 
     };
     keepPrelude();
     while (i < n) {
-        const qsizetype open = html.indexOf('<', i);
-        if (open < 0) {
-            out += QByteArrayView(html).sliced(i);
+        const qsizetype open = copyUpTo(&out, html, i, '<');
+        if (open < 0)
             break;
-        }
-        out += QByteArrayView(html).sliced(i, open - i);
         i = open;
         const QByteArrayView rest = QByteArrayView(html).sliced(i);
         if (rest.startsWith("<!--")) {

@@ -9,9 +9,7 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>

@@ -67,10 +67,15 @@ bool OutputLayout::isUpToDate(const QString& sourcePath) const {
     }
     // A deck dated in the future is never older than its page: its note
     // still says when it was converted last.
-    if ((note.source == relativePath(sourcePath) || note.source == sourcePath) &&
-        note.seconds == source.st_mtim.tv_sec && note.nanoseconds == source.st_mtim.tv_nsec)
+    if (noteNames(note.source, sourcePath) && note.seconds == source.st_mtim.tv_sec &&
+        note.nanoseconds == source.st_mtim.tv_nsec)
         return true;
     if (page.st_mtim.tv_sec != source.st_mtim.tv_sec)
         return page.st_mtim.tv_sec > source.st_mtim.tv_sec;
     return page.st_mtim.tv_nsec > source.st_mtim.tv_nsec;
+}
+
+bool OutputLayout::noteNames(const QString& noteSource, const QString& sourcePath) const {
+    return !noteSource.isEmpty() &&
+           (noteSource == relativePath(sourcePath) || noteSource == sourcePath);
 }

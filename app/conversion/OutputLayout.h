@@ -38,6 +38,10 @@ public:
     // name in the flat layout); false when either cannot be read. The page
     // is reached from the output folder without links.
     bool isUpToDate(const QString& sourcePath) const;
+    // Whether a page's note (its source, see HtmlPublisher::SourceNote)
+    // names the deck: by its path below the walked folder, or in notes of
+    // earlier versions by its whole path; never when the note is empty.
+    bool noteNames(const QString& noteSource, const QString& sourcePath) const;
 
     bool tree() const { return m_tree; }
     const QString& outputFolder() const { return m_output; }

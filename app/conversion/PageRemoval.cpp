@@ -25,9 +25,7 @@ Place placeOf(const OutputLayout& layout, const QString& deckPath) {
 
 bool namesDeck(const OutputLayout& layout, const AnchoredFolder& folder, const QString& page,
                const QString& deckPath) {
-    const HtmlPublisher::SourceNote note = HtmlPublisher::sourceNoteOf(folder, page);
-    return !note.source.isEmpty() &&
-           (note.source == layout.relativePath(deckPath) || note.source == deckPath);
+    return layout.noteNames(HtmlPublisher::sourceNoteOf(folder, page).source, deckPath);
 }
 
 } // namespace
@@ -43,10 +41,18 @@ bool PageRemoval::madeFrom(const OutputLayout& layout, const QString& deckPath) 
 }
 
 bool PageRemoval::remove(const OutputLayout& layout, const QString& deckPath) {
-    if (!madeFrom(layout, deckPath))
-        return false;
     const Place place = placeOf(layout, deckPath);
-    const AnchoredFolder folder = AnchoredFolder(layout.outputFolder()).folder(place.folder);
+    // Opened once, for the question and the removal: a page whose folder
+    // cannot be reached was not made from the deck, as madeFrom says.
+    std::optional<AnchoredFolder> reached;
+    try {
+        reached.emplace(AnchoredFolder(layout.outputFolder()).folder(place.folder));
+    } catch (const FileError&) {
+        return false;
+    }
+    const AnchoredFolder& folder = *reached;
+    if (!namesDeck(layout, folder, place.name, deckPath))
+        return false;
     // The page and its companions go into a staging folder beside them,
     // which goes with everything in it, or with the next run into the
     // folder should this one be killed first.
