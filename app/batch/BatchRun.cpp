@@ -182,8 +182,9 @@ void BatchRun::resolveFolders() {
 
 int BatchRun::run() {
     m_started = std::chrono::steady_clock::now();
-    resolveFolders();
     if (m_options.listOnly) {
+        // open() resolves the folders for a run that converts.
+        resolveFolders();
         ConversionEngine walker(nullptr);
         prepareWalker(walker);
         walker.setFileHandler([this](const QString& path, FolderListing::Kind kind, int error) {

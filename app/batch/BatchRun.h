@@ -2,7 +2,6 @@
 
 #include "app/batch/BatchCommandLine.h"
 #include "app/conversion/ArchiveIndex.h"
-#include "app/conversion/ConversionEngine.h"
 #include "app/conversion/ConversionPool.h"
 #include "app/conversion/FolderListing.h"
 

@@ -36,8 +36,7 @@ milliseconds warmTime() {
 
 BatchWatch::BatchWatch(BatchCommandLine options, QString successText,
                        ConversionPool::ServerFactory factory, BatchRun::Sinks sinks)
-    : m_options(std::move(options)), m_sinks(std::move(sinks)),
-      m_settler(fromSeconds(m_options.settleSeconds)), m_warm(warmTime()) {
+    : m_sinks(std::move(sinks)), m_settler(fromSeconds(options.settleSeconds)), m_warm(warmTime()) {
     BatchRun::Sinks runSinks = m_sinks;
     // A deck that fails is remembered as it was when its office took it:
     // changed since, it is tried again.
@@ -50,8 +49,8 @@ BatchWatch::BatchWatch(BatchCommandLine options, QString successText,
         const std::lock_guard lock(m_mutex);
         m_finished.append({source, converted, line});
     };
-    m_run =
-        std::make_unique<BatchRun>(m_options, std::move(successText), std::move(factory), runSinks);
+    m_run = std::make_unique<BatchRun>(std::move(options), std::move(successText),
+                                       std::move(factory), runSinks);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &BatchWatch::step);
 }
@@ -100,7 +99,7 @@ int BatchWatch::exec() {
     m_nextRescan = now + m_rescanEvery;
     // Decks that went while no watcher looked: their pages go too, unless
     // the tree looks empty, as a share that is not mounted does.
-    if (!m_options.keepRemoved) {
+    if (!options.keepRemoved) {
         QStringList gone;
         for (const ArchiveIndex::Page& page : ArchiveIndex::scan(options.outputFolder)) {
             // Notes name decks below the tree they came from; a page this
@@ -217,7 +216,7 @@ void BatchWatch::onEvents() {
     }
     if (!m_saidLimit && m_tree.unwatched() > 0) {
         m_saidLimit = true;
-        if (m_options.rescanSeconds < 0 && m_rescanEvery.count() == 0) {
+        if (m_run->options().rescanSeconds < 0 && m_rescanEvery.count() == 0) {
             m_rescanEvery = kDefaultRescan;
             m_nextRescan = now + m_rescanEvery;
         }
@@ -336,7 +335,8 @@ void BatchWatch::takeSettled(Clock::time_point now) {
 void BatchWatch::gone(const QString& path) {
     m_known.remove(path);
     m_settler.forget(path);
-    if (m_options.keepRemoved || !m_run->options().shard.contains(m_layout->relativePath(path)))
+    if (m_run->options().keepRemoved ||
+        !m_run->options().shard.contains(m_layout->relativePath(path)))
         return;
     {
         // An office may be writing its page right now: it goes after.
@@ -370,7 +370,7 @@ void BatchWatch::removePage(const QString& path) {
 }
 
 void BatchWatch::writeIndex(Clock::time_point now) {
-    if (!m_options.index)
+    if (!m_run->options().index)
         return;
     if (m_run->unindexed() == 0 && m_removedPages.isEmpty() && !m_firstPass) {
         m_unindexedSince.reset();
@@ -422,14 +422,14 @@ void BatchWatch::step() {
         takeSettled(now);
     }
     writeIndex(now);
-    if ((m_run->officesStarted() > 0) && m_run->pending() == 0 && m_settler.waiting() == 0 &&
+    if (m_run->officesStarted() > 0 && m_run->pending() == 0 && m_settler.waiting() == 0 &&
         now - m_lastWork >= m_warm)
         m_run->releaseOffices();
     // What a burst and its index took is given back to the system once the
     // work is done, so an idle watcher's size is what it keeps, not its
     // busiest moment.
     if (m_lastWork != m_trimmed && m_run->pending() == 0 && m_settler.waiting() == 0 &&
-        !m_unindexedSince && !(m_run->officesStarted() > 0)) {
+        !m_unindexedSince && m_run->officesStarted() == 0) {
         ::malloc_trim(0);
         m_trimmed = m_lastWork;
     }
@@ -449,7 +449,7 @@ void BatchWatch::updateStatus(Clock::time_point now, bool force) {
     m_status.queued = m_settler.waiting() + std::max(0, pending - int(m_status.converting.size()));
     m_status.queuedDecks = m_settler.waitingDecks(20);
     std::sort(m_status.queuedDecks.begin(), m_status.queuedDecks.end());
-    m_status.officesRunning = (m_run->officesStarted() > 0);
+    m_status.officesRunning = m_run->officesStarted() > 0;
     if (m_status.state != QLatin1String("stopped"))
         m_status.state = pending > 0               ? QStringLiteral("converting")
                          : m_settler.waiting() > 0 ? QStringLiteral("settling")
@@ -480,7 +480,7 @@ void BatchWatch::schedule(Clock::time_point now) {
     };
     if (m_run->pending() > 0 || !m_goneInWork.isEmpty())
         consider(now + kCollectInterval);
-    else if ((m_run->officesStarted() > 0))
+    else if (m_run->officesStarted() > 0)
         consider(m_lastWork + m_warm);
     if (m_unindexedSince)
         consider(*m_unindexedSince + (*m_unindexedSince > now ? milliseconds(0) : kIndexDelay));
@@ -498,7 +498,7 @@ void BatchWatch::schedule(Clock::time_point now) {
 
 void BatchWatch::stop() {
     m_run->killOffices();
-    if (m_options.index && (m_run->unindexed() > 0 || !m_removedPages.isEmpty()))
+    if (m_run->options().index && (m_run->unindexed() > 0 || !m_removedPages.isEmpty()))
         m_run->writeIndex(false, m_removedPages);
     m_status.state = QStringLiteral("stopped");
     updateStatus(Clock::now(), true);

@@ -87,7 +87,6 @@ private:
         QString line;
     };
 
-    BatchCommandLine m_options;
     BatchRun::Sinks m_sinks;
     std::unique_ptr<BatchRun> m_run;
     std::optional<OutputLayout> m_layout;

@@ -425,13 +425,12 @@ QString ArchiveSearch::newSegmentId() {
     return QString::number(QRandomGenerator::system()->generate64(), 16);
 }
 
-QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolder,
-                                                      QList<Segment> segments,
-                                                      const QList<Deck>& decks,
-                                                      const QString& title,
-                                                      const QStringList& gone) {
+QList<ArchiveSearch::File>
+ArchiveSearch::withSegment(const QString& outputFolder, const QList<Segment>& named,
+                           QList<Segment> segments, const QList<Deck>& decks, const QString& title,
+                           const QStringList& gone) {
     const QString id = newSegmentId();
-    QStringList record = removeUnnamedSegments(outputFolder, segments);
+    QStringList record = removeUnnamedSegments(outputFolder, named, segments);
     record.append(id);
     // First: the record names the segment before any of its files exist, so
     // a writer killed midway leaves nothing the next one does not know of.
@@ -444,22 +443,13 @@ QList<ArchiveSearch::File> ArchiveSearch::withSegment(const QString& outputFolde
     return files;
 }
 
-QString ArchiveSearch::titleOr(const QString& outputFolder, const std::optional<QString>& title) {
-    if (title)
-        return *title;
-    try {
-        return parseTitle(AnchoredFolder(outputFolder).read(manifestName(), 1 << 20));
-    } catch (const FileError&) {
-        return {};
-    }
-}
-
 QString ArchiveSearch::recordName() {
     return QLatin1String(ArchiveIndex::kDataFolder) + QLatin1Char('/') +
            QLatin1String(kSegmentRecord);
 }
 
 QStringList ArchiveSearch::removeUnnamedSegments(const QString& outputFolder,
+                                                 const QList<Segment>& named,
                                                  const QList<Segment>& kept) {
     // Segments the index made: those its record names and those its last
     // manifest named (an index of an earlier version keeps no record). A
@@ -474,17 +464,17 @@ QStringList ArchiveSearch::removeUnnamedSegments(const QString& outputFolder,
     }
     // Those the manifest names now stay until the next writer: readers may
     // have been given their names.
-    QSet<QString> named;
-    for (const Segment& segment : readManifest(outputFolder)) {
+    QSet<QString> staying;
+    for (const Segment& segment : named) {
         made.append(segment.id);
-        named.insert(segment.id);
+        staying.insert(segment.id);
     }
     for (const Segment& segment : kept)
-        named.insert(segment.id);
+        staying.insert(segment.id);
     QStringList left;
     const AnchoredFolder root(outputFolder);
     for (const QString& id : std::as_const(made)) {
-        if (named.contains(id)) {
+        if (staying.contains(id)) {
             if (!left.contains(id))
                 left.append(id);
         } else {
@@ -494,12 +484,14 @@ QStringList ArchiveSearch::removeUnnamedSegments(const QString& outputFolder,
     return left;
 }
 
-QList<ArchiveSearch::Segment> ArchiveSearch::readManifest(const QString& outputFolder) {
+ArchiveSearch::Manifest ArchiveSearch::readManifest(const QString& outputFolder) {
+    QByteArray script;
     try {
-        return parseManifest(AnchoredFolder(outputFolder).read(manifestName(), 1 << 20));
+        script = AnchoredFolder(outputFolder).read(manifestName(), 1 << 20);
     } catch (const FileError&) {
         return {};
     }
+    return {parseManifest(script), parseTitle(script)};
 }
 
 bool ArchiveSearch::isSegmentId(const QString& name) {
@@ -512,7 +504,8 @@ int ArchiveSearch::rebuild(const QString& outputFolder, const std::optional<QStr
         QList<Deck> decks;
         for (const ArchiveIndex::Page& page : pages)
             decks.append(readDeck(outputFolder, page));
-        return withSegment(outputFolder, {}, decks, titleOr(outputFolder, title));
+        const Manifest found = readManifest(outputFolder);
+        return withSegment(outputFolder, found.segments, {}, decks, title.value_or(found.title));
     });
 }
 
@@ -520,8 +513,9 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
                           const std::optional<QString>& title) {
     int added = 0;
     ArchiveIndex::writeLocked(outputFolder, [&] {
-        const QString name = titleOr(outputFolder, title);
-        QList<Segment> segments = readManifest(outputFolder);
+        const Manifest found = readManifest(outputFolder);
+        const QString name = title.value_or(found.title);
+        QList<Segment> segments = found.segments;
         QList<QList<ListEntry>> lists;
         try {
             const AnchoredFolder folder(outputFolder);
@@ -537,7 +531,7 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
             for (const ArchiveIndex::Page& page : ArchiveIndex::scan(outputFolder))
                 decks.append(readDeck(outputFolder, page));
             added = int(decks.size());
-            return withSegment(outputFolder, {}, decks, name);
+            return withSegment(outputFolder, found.segments, {}, decks, name);
         }
         // The index against the disk, by folder listings and the pages'
         // stamps: the pages it lacks or holds in an earlier state (published
@@ -569,7 +563,8 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
                 gone.insert(it.key());
         added = int(read.size());
         if (read.isEmpty() && gone.isEmpty()) {
-            const QStringList record = removeUnnamedSegments(outputFolder, segments);
+            const QStringList record =
+                removeUnnamedSegments(outputFolder, found.segments, segments);
             QList<File> files{{recordName(), record.join(QLatin1Char('\n')).toLatin1() + '\n'}};
             files += frontPage(name);
             files.append({manifestName(), renderManifest(segments, name)});
@@ -600,8 +595,8 @@ int ArchiveSearch::update(const QString& outputFolder, const QStringList& change
                 tombstones.append(path);
         tombstones.sort();
         segments.erase(segments.begin() + start, segments.end());
-        return withSegment(outputFolder, segments, readDecks(outputFolder, read.values()), name,
-                           tombstones);
+        return withSegment(outputFolder, found.segments, segments,
+                           readDecks(outputFolder, read.values()), name, tombstones);
     });
     return added;
 }

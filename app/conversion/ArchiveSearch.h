@@ -82,17 +82,24 @@ public:
 private:
     // The files of a new segment of the decks, written after the segments
     // kept, and the manifest naming them all.
-    static QList<File> withSegment(const QString& outputFolder, QList<Segment> segments,
-                                   const QList<Deck>& decks, const QString& title,
-                                   const QStringList& gone = {});
-    // The title given, else the one the archive has.
-    static QString titleOr(const QString& outputFolder, const std::optional<QString>& title);
-    static QList<Segment> readManifest(const QString& outputFolder);
+    // named: the segments of the manifest the writer found.
+    static QList<File> withSegment(const QString& outputFolder, const QList<Segment>& named,
+                                   QList<Segment> segments, const QList<Deck>& decks,
+                                   const QString& title, const QStringList& gone = {});
+    // The manifest as a writer finds it under the lock, read once: its
+    // segments (none when of another format) and the archive's name.
+    struct Manifest {
+        QList<Segment> segments;
+        QString title;
+    };
+    static Manifest readManifest(const QString& outputFolder);
     // Segments the index made that no manifest names any more (merged into
     // a newer one, or left by a writer that was killed) go once the next
-    // writer comes, long after any reader was given their names; returns
-    // the record of the segments left.
+    // writer comes, long after any reader was given their names; those the
+    // manifest found (named) and those kept stay. Returns the record of the
+    // segments left.
     static QStringList removeUnnamedSegments(const QString& outputFolder,
+                                             const QList<Segment>& named,
                                              const QList<Segment>& kept);
     // The record of the segments the index made, below the output folder.
     static QString recordName();
