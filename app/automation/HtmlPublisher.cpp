@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 const QString kStagedPage = QStringLiteral("page.htm");
@@ -263,6 +264,8 @@ void HtmlPublisher::stage() {
 }
 
 HtmlPublisher::~HtmlPublisher() {
+    // A drawing still going on ends before its folder goes.
+    m_picturesStep = nullptr;
     std::lock_guard lock(liveMutex);
     if (m_staging) {
         m_folder->removeTree(m_stagingName);
@@ -272,6 +275,13 @@ HtmlPublisher::~HtmlPublisher() {
     const auto reserved = reservations().find(m_outputPath);
     if (reserved != reservations().end() && reserved->second.expired())
         reservations().erase(reserved);
+}
+
+bool HtmlPublisher::finishPictures() {
+    if (!m_picturesStep)
+        return true;
+    const std::function<bool()> step = std::exchange(m_picturesStep, nullptr);
+    return step();
 }
 
 std::shared_ptr<HtmlPublisher> HtmlPublisher::reserve(const QString& outputRoot,

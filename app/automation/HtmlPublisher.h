@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sys/statvfs.h>
@@ -74,6 +75,19 @@ public:
     // pages from the cleaned export (see ReaderPages) and publishes the files
     // they load; without, it publishes the cleaned export as it is.
     void setReaderExport(const ReaderPages::Export& made) { m_made = made; }
+    // Whether the exporter may draw the slide pictures outside the office
+    // (it does unless told otherwise).
+    void setDrawPictures(bool draw) { m_drawPictures = draw; }
+    bool drawPictures() const { return m_drawPictures; }
+    // Pictures still being drawn when the office is done with a deck: the
+    // step waits for them, puts them in place and says whether the export
+    // is whole with them; false when the office must export the deck again
+    // with pictures of its own. A run lets the office go on with the next
+    // deck meanwhile, and finishes the step before the commit.
+    void setPicturesStep(std::function<bool()> step) { m_picturesStep = std::move(step); }
+    bool picturesPending() const { return static_cast<bool>(m_picturesStep); }
+    // Runs the step, once; true when there is none.
+    bool finishPictures();
     // The staged files the last commit left out, by name.
     const QStringList& leftOut() const { return m_leftOut; }
 
@@ -149,4 +163,7 @@ private:
     QString m_stagingName;
     QStringList m_leftOut;
     std::optional<ReaderPages::Export> m_made;
+    bool m_drawPictures = true;
+    // Last, so that it goes first: it may still be drawing into the staging.
+    std::function<bool()> m_picturesStep;
 };

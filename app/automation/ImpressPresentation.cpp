@@ -15,7 +15,6 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <future>
-#include <optional>
 
 using namespace css;
 
@@ -114,6 +113,67 @@ void ImpressPresentation::store(const QString& path,
     }
 }
 
+// The PDF first: its slides are drawn outside the office while the office
+// writes the pages, whose own pictures are drafts. Returns the step that
+// waits for the drawing and puts the pictures in place, or none when there
+// is no PDF to draw from.
+std::function<bool()> ImpressPresentation::exportWithDrawnPictures(HtmlPublisher& publisher) {
+    const AnchoredFolder& staging = publisher.staging();
+    const QString pdf = staging.pathOf(QLatin1String(ReaderPages::kPdf));
+    std::shared_ptr<AnchoredFolder> pictures;
+    std::shared_ptr<std::future<int>> drawn;
+    try {
+        store(pdf, pdfOptions(), publisher);
+        const int slides =
+            uno::Reference<drawing::XDrawPagesSupplier>(m_document, uno::UNO_QUERY_THROW)
+                ->getDrawPages()
+                ->getCount();
+        pictures = std::make_shared<AnchoredFolder>(staging.folder(kPictures, true));
+        drawn = std::make_shared<std::future<int>>(
+            std::async(std::launch::async, [pdf, pictures, slides] {
+                return SlideRasterizer::draw(pdf, *pictures, slides);
+            }));
+    } catch (const ReportableError&) {
+        if (publisher.diskFull())
+            throw;
+    } catch (const uno::Exception&) {
+    }
+    try {
+        store(publisher.stagingPage(), htmlOptions(kDraftWidth, false), publisher);
+    } catch (...) {
+        if (drawn)
+            drawn->wait();
+        throw;
+    }
+    if (!drawn)
+        return {};
+    const int drafts = picturesIn(staging);
+    HtmlPublisher* owner = &publisher;
+    return [owner, pictures, drawn, drafts] {
+        const AnchoredFolder& staging = owner->staging();
+        bool sharp = false;
+        try {
+            sharp = drawn->get() == drafts;
+        } catch (const ReportableError&) {
+        }
+        try {
+            if (sharp) {
+                for (const QString& name : pictures->names())
+                    staging.rename(kPictures + QLatin1Char('/') + name, name);
+                ReaderPages::Export made;
+                made.pictureWidth = kDraftWidth;
+                owner->setReaderExport(made);
+            }
+            staging.removeTree(kPictures);
+            if (!sharp)
+                staging.removeTree(QLatin1String(ReaderPages::kPdf));
+        } catch (const FileError& error) {
+            throw AutomationError(error.message());
+        }
+        return sharp;
+    };
+}
+
 void ImpressPresentation::saveAsHtml(const QString& outputPath) {
     if (!m_document.is())
         throw AutomationError(QStringLiteral("The presentation is closed"));
@@ -123,59 +183,24 @@ void ImpressPresentation::saveAsHtml(const QString& outputPath) {
     const bool reserved = publisher != nullptr;
     if (!reserved)
         publisher = std::make_shared<HtmlPublisher>(outputPath);
-    const AnchoredFolder& staging = publisher->staging();
-    const QString pdf = staging.pathOf(QLatin1String(ReaderPages::kPdf));
-    ReaderPages::Export made;
-    bool sharp = false;
+    publisher->setReaderExport(ReaderPages::Export());
     try {
-        if (!SlideRasterizer::program().isEmpty()) {
-            // The PDF first: its slides are drawn outside the office while
-            // the office writes the pages, whose own pictures are drafts.
-            std::optional<AnchoredFolder> pictures;
-            std::future<int> drawn;
-            try {
-                store(pdf, pdfOptions(), *publisher);
-                const int slides =
-                    uno::Reference<drawing::XDrawPagesSupplier>(m_document, uno::UNO_QUERY_THROW)
-                        ->getDrawPages()
-                        ->getCount();
-                pictures.emplace(staging.folder(kPictures, true));
-                drawn = std::async(std::launch::async, [&pdf, &pictures, slides] {
-                    return SlideRasterizer::draw(pdf, *pictures, slides);
-                });
-            } catch (const ReportableError&) {
-                if (publisher->diskFull())
-                    throw;
-            } catch (const uno::Exception&) {
-            }
-            try {
-                store(publisher->stagingPage(), htmlOptions(kDraftWidth, false), *publisher);
-            } catch (...) {
-                if (drawn.valid())
-                    drawn.wait();
-                throw;
-            }
-            try {
-                sharp = drawn.valid() && drawn.get() == picturesIn(staging);
-            } catch (const ReportableError&) {
-                sharp = false;
-            }
-            if (sharp) {
-                for (const QString& name : pictures->names())
-                    staging.rename(kPictures + QLatin1Char('/') + name, name);
-                made.pictureWidth = kDraftWidth;
-            }
-            staging.removeTree(kPictures);
+        std::function<bool()> drawing;
+        if (publisher->drawPictures() && !SlideRasterizer::program().isEmpty())
+            drawing = exportWithDrawnPictures(*publisher);
+        if (drawing && reserved) {
+            // The run finishes the pictures while the office goes on.
+            publisher->setPicturesStep(std::move(drawing));
+            return;
         }
-        if (!sharp) {
+        if (!drawing || !drawing()) {
             // Without sharp pictures the office draws them, as it always did.
-            staging.removeTree(QLatin1String(ReaderPages::kPdf));
+            publisher->staging().removeTree(QLatin1String(ReaderPages::kPdf));
             store(publisher->stagingPage(), htmlOptions(800, true), *publisher);
         }
     } catch (const FileError& error) {
         throw AutomationError(error.message());
     }
-    publisher->setReaderExport(made);
     if (!reserved)
         publisher->commit(m_path);
 }

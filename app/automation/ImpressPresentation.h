@@ -4,6 +4,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <functional>
 
 class HtmlPublisher;
 class ImpressConnection;
@@ -19,6 +20,7 @@ public:
 
 private:
     void saveAsHtml(const QString& outputPath);
+    std::function<bool()> exportWithDrawnPictures(HtmlPublisher& publisher);
     void store(const QString& path, const css::uno::Sequence<css::beans::PropertyValue>& options,
                const HtmlPublisher& publisher);
     void close();

@@ -34,8 +34,8 @@ public:
         QString title;
         int slides = 0;
         bool thumbnail = false;
-        QString source;   // empty when the page carries no note
-        QDateTime date;   // the deck's, else the page's
+        QString source; // empty when the page carries no note
+        QDateTime date; // the deck's, else the page's
         // What tells one publishing of the page from the next without
         // reading it: the page file's modification time and inode (every
         // publish renames a new file into place).

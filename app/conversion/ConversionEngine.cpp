@@ -304,9 +304,14 @@ QString ConversionEngine::refusalFor(FolderListing::Kind kind, int error) {
 }
 
 void ConversionEngine::ConvertFile(const QString& sourcePath) {
+    if (BeginFile(sourcePath))
+        EndFile(true);
+}
+
+bool ConversionEngine::attempt(const QString& sourcePath, const std::function<void()>& work) {
     try {
-        convert(sourcePath);
-        log(sourcePath, m_successText, true);
+        work();
+        return true;
     } catch (const ReportableError& error) {
         log(sourcePath, error.message(), false);
     } catch (const std::exception& error) {
@@ -314,9 +319,49 @@ void ConversionEngine::ConvertFile(const QString& sourcePath) {
     } catch (...) {
         log(sourcePath, QStringLiteral("Unknown error"), false);
     }
+    return false;
 }
 
-void ConversionEngine::convert(const QString& sourcePath) {
+bool ConversionEngine::BeginFile(const QString& sourcePath) {
+    const QString folder = outputFolder();
+    const size_t pendingBefore = m_pending.size();
+    if (!attempt(sourcePath, [&] { convert(sourcePath, folder, true); }))
+        return false;
+    if (m_pending.size() > pendingBefore)
+        return true;
+    log(sourcePath, m_successText, true);
+    return false;
+}
+
+void ConversionEngine::EndFile(bool mayExportAgain) {
+    if (m_pending.empty())
+        return;
+    const Pending pending = std::move(m_pending.front());
+    m_pending.pop_front();
+    const bool published = attempt(pending.source, [&] {
+        std::shared_ptr<HtmlPublisher> publisher = pending.publisher;
+        bool whole = false;
+        {
+            const Clock::time_point waiting = Clock::now();
+            const auto tally = qScopeGuard([&] { m_publishTime += Clock::now() - waiting; });
+            whole = publisher->finishPictures();
+        }
+        if (whole) {
+            publish(pending.source, *publisher);
+            return;
+        }
+        // The pictures could not be drawn: the office exports the deck again
+        // with pictures of its own, into a staging of its own.
+        publisher.reset();
+        if (!mayExportAgain)
+            throw AutomationError(QStringLiteral("The slide pictures could not be made"));
+        convert(pending.source, pending.folder, false);
+    });
+    if (published)
+        log(pending.source, m_successText, true);
+}
+
+void ConversionEngine::convert(const QString& sourcePath, const QString& folder, bool draw) {
     // The office says only that it cannot read a deck it may not open;
     // the system says why.
     const int fd =
@@ -347,14 +392,14 @@ void ConversionEngine::convert(const QString& sourcePath) {
                                                 QStringLiteral("name"));
             },
             deadline, m_fileTimeLimit);
-        const QString outputPath =
-            outputFolder() + kSeparator + baseName(name) + QStringLiteral(".htm");
+        const QString outputPath = folder + kSeparator + baseName(name) + QStringLiteral(".htm");
         // The office exports into staging the run holds; the publishing,
         // the cleaning above all, is Deckvane's own time, not the office's.
-        QString root = m_outputRoot.isEmpty() ? outputFolder() : m_outputRoot;
+        QString root = m_outputRoot.isEmpty() ? folder : m_outputRoot;
         if (!outputPath.startsWith(root + kSeparator))
-            root = outputFolder();
+            root = folder;
         publisher = HtmlPublisher::reserve(root, outputPath.mid(root.size() + 1));
+        publisher->setDrawPictures(draw);
         serverCall<bool>(
             [presentation, outputPath] {
                 presentation->call(QStringLiteral("SaveAs"),
@@ -379,11 +424,19 @@ void ConversionEngine::convert(const QString& sourcePath) {
         }
         throw;
     }
+    if (publisher->picturesPending()) {
+        m_pending.push_back({sourcePath, folder, std::move(publisher)});
+        return;
+    }
+    publish(sourcePath, *publisher);
+}
+
+void ConversionEngine::publish(const QString& sourcePath, HtmlPublisher& publisher) {
     const Clock::time_point publishing = Clock::now();
     const auto tally = qScopeGuard([&] { m_publishTime += Clock::now() - publishing; });
-    publisher->commit(sourcePath, noteName(sourcePath, m_walkedFolder));
-    if (!publisher->leftOut().isEmpty())
-        emit filesLeftOut(sourcePath, publisher->leftOut());
+    publisher.commit(sourcePath, noteName(sourcePath, m_walkedFolder));
+    if (!publisher.leftOut().isEmpty())
+        emit filesLeftOut(sourcePath, publisher.leftOut());
 }
 
 void ConversionEngine::replaceDeadServer() {

@@ -8,9 +8,11 @@
 #include <QSet>
 #include <QStringList>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 
+class HtmlPublisher;
 class PresentationServer;
 
 // The batch conversion: the folder walk and the conversion of one file by
@@ -133,6 +135,16 @@ public:
     void WalkFolders(const QString& folder);
     void ScanFolder(const QString& folder);
     void ConvertFile(const QString& sourcePath);
+    // ConvertFile in two steps, for a front end that lets the office go on
+    // with the next deck while the pictures of this one are still being
+    // drawn. BeginFile does the office's part; when it returns true the
+    // deck is left pending (no log line yet), and EndFile finishes the
+    // oldest deck left pending: waits for its pictures, publishes it and
+    // logs it. When the pictures cannot be drawn, EndFile
+    // has the office export the deck again, unless told it may not (a run
+    // being stopped), and then the deck fails.
+    bool BeginFile(const QString& sourcePath);
+    void EndFile(bool mayExportAgain);
     void Quit();
     // Drops the server reference; a server this program started that is
     // still there is ended, so none outlives the run.
@@ -164,7 +176,10 @@ private:
     QList<FolderListing::Entry> entriesInTree(const QString& folder,
                                               const QList<FolderListing::Entry>& entries);
     void scan(const QString& folder, const QList<FolderListing::Entry>& entries);
-    void convert(const QString& sourcePath);
+    void convert(const QString& sourcePath, const QString& folder, bool draw);
+    void publish(const QString& sourcePath, HtmlPublisher& publisher);
+    // Runs work, logging the deck's failure when it raises; false then.
+    bool attempt(const QString& sourcePath, const std::function<void()>& work);
     void replaceDeadServer();
     void replaceWornServer();
     void quitServer();
@@ -196,6 +211,12 @@ private:
     bool m_listOnly = false;
     FileHandler m_fileHandler;
     OfficeRecyclePolicy m_recyclePolicy;
+    struct Pending {
+        QString source;
+        QString folder;
+        std::shared_ptr<HtmlPublisher> publisher;
+    };
+    std::deque<Pending> m_pending; // oldest first
     int m_filesOnServer = 0;
     int m_serversReplaced = 0;
     bool m_stopRequested = false;

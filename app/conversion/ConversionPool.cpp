@@ -7,6 +7,8 @@
 #include "platform/PosixFiles.h"
 #include "platform/ReportableError.h"
 
+#include <optional>
+
 ConversionPool::ConversionPool(Settings settings, ServerFactory factory)
     : m_settings(std::move(settings)), m_factory(std::move(factory)),
       m_buffer(m_settings.reorderCapacity) {
@@ -149,7 +151,12 @@ void ConversionPool::join() {
     m_stop = true;
 }
 
-bool ConversionPool::nextJob(Job* job) {
+bool ConversionPool::stopping() const {
+    std::lock_guard lock(m_mutex);
+    return m_stop;
+}
+
+bool ConversionPool::nextJob(Job* job, std::function<void()> beforeWaiting) {
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (m_stop || (m_closed && m_queue.empty() && m_deferred.empty()))
@@ -173,6 +180,14 @@ bool ConversionPool::nextJob(Job* job) {
             *job = std::move(m_queue.front());
             m_queue.pop_front();
             break;
+        }
+        // What the worker holds may be what the next job waits for.
+        if (beforeWaiting) {
+            lock.unlock();
+            beforeWaiting();
+            lock.lock();
+            beforeWaiting = nullptr;
+            continue;
         }
         if (m_deferred.empty())
             m_jobsChanged.wait(lock);
@@ -235,11 +250,14 @@ void ConversionPool::work(int index) {
     engine.setRunFolders(m_settings.walkedFolder, m_settings.outputRoot);
     QString outputFolder;
     engine.setOutputFolderSource([&outputFolder] { return outputFolder; });
+    // The engine reports a deck's line into the line of the deck it is
+    // finishing.
     ReorderBuffer::Line line;
+    ReorderBuffer::Line* report = &line;
     QObject::connect(&engine, &ConversionEngine::logLine,
-                     [&line](const QString& text) { line.text = text; });
+                     [&report](const QString& text) { report->text = text; });
     QObject::connect(&engine, &ConversionEngine::fileFinished,
-                     [&line](bool converted) { line.converted = converted; });
+                     [&report](bool converted) { report->converted = converted; });
     QObject::connect(&engine, &ConversionEngine::filesLeftOut,
                      [this](const QString& source, const QStringList& names) {
                          if (m_settings.onNote)
@@ -257,8 +275,30 @@ void ConversionPool::work(int index) {
         std::lock_guard lock(m_mutex);
         m_failure = error.message();
     }
+    const auto done = [this](const Job& finished, ReorderBuffer::Line finishedLine) {
+        if (finishedLine.converted && m_settings.onConverted)
+            m_settings.onConverted(finished.page);
+        if (m_settings.claimDone)
+            m_settings.claimDone(finished.source, finishedLine.converted);
+        finishJob(finished, std::move(finishedLine));
+    };
+    // A deck whose pictures are still being drawn while the office goes on
+    // with the next one; finished once that one is done, or before this
+    // worker waits for work.
+    std::optional<Job> pending;
+    const auto finishPending = [&] {
+        if (!pending)
+            return;
+        ReorderBuffer::Line pendingLine;
+        report = &pendingLine;
+        engine.EndFile(!stopping());
+        report = &line;
+        const Job finished = std::move(*pending);
+        pending.reset();
+        done(finished, std::move(pendingLine));
+    };
     Job job;
-    while (ready && nextJob(&job)) {
+    while (ready && nextJob(&job, finishPending)) {
         if (m_settings.claim) {
             DeckClaims::Outcome outcome = DeckClaims::Outcome::Held;
             try {
@@ -291,14 +331,18 @@ void ConversionPool::work(int index) {
                                                              : m_settings.outputRoot);
         outputFolder = job.outputFolder;
         line = {};
-        if (!(job.sameAsSequence >= 0 && copyPage(job, &line)))
-            engine.ConvertFile(job.source);
-        if (line.converted && m_settings.onConverted)
-            m_settings.onConverted(job.page);
-        if (m_settings.claimDone)
-            m_settings.claimDone(job.source, line.converted);
-        finishJob(job, std::move(line));
+        if (job.sameAsSequence >= 0 && copyPage(job, &line)) {
+            done(job, std::move(line));
+            continue;
+        }
+        const bool left = engine.BeginFile(job.source);
+        finishPending();
+        if (left)
+            pending = std::move(job);
+        else
+            done(job, std::move(line));
     }
+    finishPending();
     if (ready) {
         try {
             engine.Quit();

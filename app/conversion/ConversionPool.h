@@ -118,7 +118,10 @@ private:
 
     void startWorkers();
     void work(int index);
-    bool nextJob(Job* job);
+    // The next job to do, waiting for one while there may be more;
+    // beforeWaiting runs first (without the pool's lock) when it must wait.
+    bool nextJob(Job* job, std::function<void()> beforeWaiting = {});
+    bool stopping() const;
     void deferJob(Job job);
     void finishJob(const Job& job, ReorderBuffer::Line line);
     // The page made from the one with the same bytes; false when that one

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
@@ -190,6 +191,22 @@ TEST(BatchFrontEndTest, TwoOfficesPrintWhatOneOfficePrintsAndLeaveNone) {
     EXPECT_FALSE(PosixFiles::exists(temp.path() + "/o4/z_files/deck.pdf"));
     EXPECT_TRUE(HtmlPublisher::isComplete(temp.path() + "/o4/z.htm"));
     EXPECT_TRUE(PosixFiles::readAll(temp.path() + "/o4/z_files/img1.html").contains("Slide 2 of"));
+    // A drawing that fails is found out once the office has gone on to the
+    // next deck: the office exports the deck again with its own pictures.
+    const QString failing = temp.path() + "/failing-drawer";
+    PosixFiles::writeAll(failing, "#!/bin/sh\nexit 3\n");
+    QFile::setPermissions(failing, QFile::ReadOwner | QFile::ExeOwner);
+    const BatchResult redone =
+        runBatch({"--jobs", "1", "--masks", "z.ppt,b.ppt", "--out", temp.path() + "/o5", in},
+                 office, {"DECKVANE_RASTERIZER=" + failing});
+    EXPECT_EQ(redone.lines, QStringList({in + "/z.pptOK", in + "/sub/b.pptOK"}));
+    for (const char* page : {"z", "b"}) {
+        const QString files = temp.path() + "/o5/" + page + "_files/";
+        EXPECT_TRUE(HtmlPublisher::isComplete(temp.path() + "/o5/" + page + ".htm")) << page;
+        EXPECT_EQ(QImage(files + "img1.jpg").width(), 800) << page;
+        EXPECT_FALSE(PosixFiles::exists(files + "hdimg1.jpg")) << page;
+        EXPECT_FALSE(PosixFiles::exists(files + "deck.pdf")) << page;
+    }
     // The index: its page, and one segment of search data with every page.
     EXPECT_TRUE(PosixFiles::exists(temp.path() + "/o2/index.html"));
     const QString manifest = PosixFiles::readAll(temp.path() + "/o2/index-search/manifest.js");
