@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev libgl-dev libxcb1-dev libfontconfig-dev
     libreoffice-impress libreoffice-dev libreoffice-dev-common
-    libgtest-dev libgmock-dev libxml2-dev bubblewrap
+    libgtest-dev libgmock-dev libxml2-dev libjpeg62-turbo-dev bubblewrap
     xvfb xauth imagemagick fonts-noto-cjk fonts-dejavu-core
     fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-liberation
     fonts-urw-base35 mupdf-tools python3-pil python3-numpy

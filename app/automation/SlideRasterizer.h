@@ -61,8 +61,13 @@ public:
     static qsizetype readHeader(const QByteArray& stream, int width, Header* header);
 
     // The picture at half its width and height, each pixel the mean of the
-    // 2x2 it stands for (a last odd row or column counts twice): as smooth
-    // as a general scaling, at a fraction of its time, for the slide drawn
-    // at twice the width the pages show.
+    // 2x2 it stands for (a last odd row counts twice, a last odd column is
+    // left out): as smooth as a general scaling, at a fraction of its time,
+    // for the slide drawn at twice the width the pages show.
     static QImage halved(const QImage& picture);
+
+    // The picture as a baseline JPEG of the given quality (0-100), encoded
+    // from its RGB rows without a copy when it is Format_RGB888. Raises
+    // AutomationError when the encoder fails.
+    static QByteArray jpeg(const QImage& picture, int quality);
 };

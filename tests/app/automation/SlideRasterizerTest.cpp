@@ -4,10 +4,14 @@
 #include "platform/AnchoredFolder.h"
 #include "platform/PosixFiles.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,15 +36,54 @@ QString makePdf(const QString& path, int pages) {
 
 TEST(SlideRasterizerTest, EveryPageGivesThreePicturesOfTheRightSizes) {
     // Halving takes the mean of each 2x2, channel by channel; an odd last
-    // row stands for itself twice.
-    QImage odd(4, 3, QImage::Format_RGB888);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            odd.setPixel(x, y, qRgb(10 * x, 20 * y, 100 + x + y));
-    const QImage half = SlideRasterizer::halved(odd);
-    EXPECT_EQ(half.size(), QSize(2, 2));
-    EXPECT_EQ(half.pixel(0, 0), qRgb(5, 10, 101));
-    EXPECT_EQ(half.pixel(1, 1), qRgb(25, 40, 105));
+    // row stands for itself twice, an odd last column is left out. Rows of
+    // 9 pixels are padded in memory, so a wrong row step shows too.
+    for (const int rows : {5, 6}) {
+        QImage odd(9, rows, QImage::Format_RGB888);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < odd.width(); ++x)
+                odd.setPixel(x, y,
+                             qRgb((37 * x + 11 * y) % 256, (53 * x * y + 7) % 256, 100 + x + y));
+        const QImage half = SlideRasterizer::halved(odd);
+        ASSERT_EQ(half.size(), QSize(4, 3));
+        for (int y = 0; y < half.height(); ++y)
+            for (int x = 0; x < half.width(); ++x) {
+                const int below = std::min(2 * y + 1, rows - 1);
+                const QRgb a = odd.pixel(2 * x, 2 * y), b = odd.pixel(2 * x + 1, 2 * y);
+                const QRgb c = odd.pixel(2 * x, below), d = odd.pixel(2 * x + 1, below);
+                const auto mean = [&](int (*channel)(QRgb)) {
+                    return (channel(a) + channel(b) + channel(c) + channel(d) + 2) / 4;
+                };
+                EXPECT_EQ(half.pixel(x, y), qRgb(mean(qRed), mean(qGreen), mean(qBlue)))
+                    << x << "," << y << " of " << rows << " rows";
+            }
+    }
+
+    // The encoder gives what Qt's own JPEG writer gives at the same quality,
+    // within a level, for a detailed picture with padded rows.
+    QImage detailed(203, 61, QImage::Format_RGB888);
+    for (int y = 0; y < detailed.height(); ++y)
+        for (int x = 0; x < detailed.width(); ++x)
+            detailed.setPixel(x, y, qRgb((x * x + y) % 256, (x * y) % 256, (x ^ y) * 4 % 256));
+    for (const int quality : {75, 85}) {
+        QByteArray expected;
+        QBuffer buffer(&expected);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(quality);
+        ASSERT_TRUE(writer.write(detailed));
+        const QImage mine = QImage::fromData(SlideRasterizer::jpeg(detailed, quality), "JPEG")
+                                .convertToFormat(QImage::Format_RGB888);
+        const QImage theirs =
+            QImage::fromData(expected, "JPEG").convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(mine.size(), detailed.size());
+        int worst = 0;
+        for (int y = 0; y < mine.height(); ++y)
+            for (int x = 0; x < 3 * mine.width(); ++x)
+                worst = std::max(worst,
+                                 std::abs(mine.constScanLine(y)[x] - theirs.constScanLine(y)[x]));
+        EXPECT_LE(worst, 1) << quality;
+    }
 
     if (SlideRasterizer::program().isEmpty())
         GTEST_SKIP() << "mutool is not installed";
