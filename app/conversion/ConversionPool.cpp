@@ -7,7 +7,7 @@
 #include "platform/PosixFiles.h"
 #include "platform/ReportableError.h"
 
-#include <optional>
+#include <deque>
 
 ConversionPool::ConversionPool(Settings settings, ServerFactory factory)
     : m_settings(std::move(settings)), m_factory(std::move(factory)),
@@ -282,23 +282,26 @@ void ConversionPool::work(int index) {
             m_settings.claimDone(finished.source, finishedLine.converted);
         finishJob(finished, std::move(finishedLine));
     };
-    // A deck whose pictures are still being drawn while the office goes on
-    // with the next one; finished once that one is done, or before this
-    // worker waits for work.
-    std::optional<Job> pending;
-    const auto finishPending = [&] {
-        if (!pending)
-            return;
-        ReorderBuffer::Line pendingLine;
-        report = &pendingLine;
-        engine.EndFile(!stopping());
-        report = &line;
-        const Job finished = std::move(*pending);
-        pending.reset();
-        done(finished, std::move(pendingLine));
+    // Decks whose pictures are still being drawn while the office goes on
+    // with the next ones, oldest first: one deck with many slides takes
+    // longer to draw than the next deck takes the office, two rarely do.
+    // Finished as newer ones come, and all before this worker waits for
+    // work.
+    constexpr size_t kPendingDecks = 2;
+    std::deque<Job> pending;
+    const auto finishPending = [&](size_t keep) {
+        while (pending.size() > keep) {
+            ReorderBuffer::Line pendingLine;
+            report = &pendingLine;
+            engine.EndFile(!stopping());
+            report = &line;
+            const Job finished = std::move(pending.front());
+            pending.pop_front();
+            done(finished, std::move(pendingLine));
+        }
     };
     Job job;
-    while (ready && nextJob(&job, finishPending)) {
+    while (ready && nextJob(&job, [&] { finishPending(0); })) {
         if (m_settings.claim) {
             DeckClaims::Outcome outcome = DeckClaims::Outcome::Held;
             try {
@@ -335,14 +338,14 @@ void ConversionPool::work(int index) {
             done(job, std::move(line));
             continue;
         }
-        const bool left = engine.BeginFile(job.source);
-        finishPending();
-        if (left)
-            pending = std::move(job);
-        else
+        if (engine.BeginFile(job.source)) {
+            pending.push_back(std::move(job));
+            finishPending(kPendingDecks);
+        } else {
             done(job, std::move(line));
+        }
     }
-    finishPending();
+    finishPending(0);
     if (ready) {
         try {
             engine.Quit();
