@@ -182,13 +182,14 @@ int main(int argc, char** argv) {
     writeLine(stderr,
               QStringLiteral("Done: %1 with %2 (%3 replaced when worn); waiting "
                              "for LibreOffice %4 s, of which loading and storing decks "
-                             "%5 s; publishing the pages %6 s")
+                             "%5 s; publishing the pages %6 s; waiting for the slide pictures "
+                             "%7 s")
                   .arg(summary)
                   .arg(offices == 0   ? QStringLiteral("no office")
                        : offices == 1 ? QStringLiteral("1 office")
                                       : QStringLiteral("%1 offices").arg(offices))
                   .arg(run.pool()->serversReplaced())
                   .arg(seconds(run.pool()->serverTime()), seconds(run.pool()->loadStoreTime()),
-                       seconds(run.pool()->publishTime())));
+                       seconds(run.pool()->publishTime()), seconds(run.pool()->drawWaitTime())));
     return status;
 }

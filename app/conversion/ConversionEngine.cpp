@@ -343,7 +343,7 @@ void ConversionEngine::EndFile(bool mayExportAgain) {
         bool whole = false;
         {
             const Clock::time_point waiting = Clock::now();
-            const auto tally = qScopeGuard([&] { m_publishTime += Clock::now() - waiting; });
+            const auto tally = qScopeGuard([&] { m_drawWaitTime += Clock::now() - waiting; });
             whole = publisher->finishPictures();
         }
         if (whole) {

@@ -91,6 +91,9 @@ public:
     // Time spent publishing exports (checking, cleaning, moving into place):
     // Deckvane's own, never counted against the office's time limit.
     std::chrono::nanoseconds publishTime() const { return m_publishTime; }
+    // Time spent waiting for slide pictures still being drawn once the
+    // office was done with their deck.
+    std::chrono::nanoseconds drawWaitTime() const { return m_drawWaitTime; }
 
     // Cuts text at every separator; empty pieces stay, nothing is trimmed, an
     // empty text gives an empty list.
@@ -223,6 +226,7 @@ private:
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
     std::chrono::nanoseconds m_publishTime{0};
+    std::chrono::nanoseconds m_drawWaitTime{0};
     QSet<QPair<dev_t, ino_t>> m_visited;
     bool m_followLinksOut = false;
     QString m_treeRoot; // the walk's start folder, links resolved

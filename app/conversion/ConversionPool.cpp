@@ -120,6 +120,11 @@ std::chrono::nanoseconds ConversionPool::publishTime() const {
     return m_publishTime;
 }
 
+std::chrono::nanoseconds ConversionPool::drawWaitTime() const {
+    std::lock_guard lock(m_mutex);
+    return m_drawWaitTime;
+}
+
 void ConversionPool::requestStop() {
     std::lock_guard lock(m_mutex);
     m_stop = true;
@@ -358,6 +363,7 @@ void ConversionPool::work(int index) {
     m_serverTime += engine.serverTime();
     m_loadStoreTime += engine.loadStoreTime();
     m_publishTime += engine.publishTime();
+    m_drawWaitTime += engine.drawWaitTime();
     --m_workersLeft;
     m_linesChanged.notify_all();
     m_jobsChanged.notify_all();

@@ -104,6 +104,7 @@ public:
     std::chrono::nanoseconds serverTime() const;
     std::chrono::nanoseconds loadStoreTime() const;
     std::chrono::nanoseconds publishTime() const;
+    std::chrono::nanoseconds drawWaitTime() const;
 
 private:
     struct Job {
@@ -150,6 +151,7 @@ private:
     std::chrono::nanoseconds m_serverTime{0};
     std::chrono::nanoseconds m_loadStoreTime{0};
     std::chrono::nanoseconds m_publishTime{0};
+    std::chrono::nanoseconds m_drawWaitTime{0};
     QString m_failure;
     std::vector<std::thread> m_threads;
     std::vector<std::shared_ptr<PresentationServer>> m_servers;
