@@ -5,6 +5,7 @@
 #include "platform/PosixFiles.h"
 
 #include <QByteArrayList>
+#include <fontconfig/fontconfig.h>
 
 namespace {
 
@@ -37,15 +38,28 @@ constexpr char kSubstitution[] = "/org.openoffice.Office.Common/Font/Substitutio
 // Times New Roman and Courier New by itself): each gets the free font with
 // the same widths, so lines break where the author saw them break. Used
 // only where the named font is not installed.
+//
+// Some the office believes it has, as fontconfig answers for them with
+// another font, and so never replaces: Impact comes out in dingbats (a
+// deck's titles become rows of symbols) and Gill Sans in a much wider sans.
+// These are replaced `always`, which is written only where no font of
+// that very family is installed.
 struct FontPair {
     const char* replaced;
     const char* substitute;
+    bool always = false;
 };
 constexpr FontPair kFontPairs[] = {
-    {"Calibri Light", "Carlito"},      {"Century Gothic", "URW Gothic"},
-    {"Book Antiqua", "P052"},          {"Palatino Linotype", "P052"},
-    {"Bookman Old Style", "URW Bookman"}, {"Century Schoolbook", "C059"},
+    {"Calibri Light", "Carlito"},
+    {"Century Gothic", "URW Gothic"},
+    {"Book Antiqua", "P052"},
+    {"Palatino Linotype", "P052"},
+    {"Bookman Old Style", "URW Bookman"},
+    {"Century Schoolbook", "C059"},
     {"Arial Narrow", "Liberation Sans Narrow"},
+    {"Impact", "Liberation Sans Narrow", true},
+    {"Gill Sans", "Carlito", true},
+    {"Gill Sans MT", "Carlito", true},
 };
 
 QByteArray fontLines() {
@@ -54,9 +68,12 @@ QByteArray fontLines() {
                        "</prop></item>";
     int index = 0;
     for (const FontPair& pair : kFontPairs) {
+        if (pair.always && OfficeProfile::installed(pair.replaced))
+            continue;
         lines += QByteArray("\n<item oor:path=\"") + kSubstitution +
                  "/FontPairs\"><node oor:name=\"_" + QByteArray::number(index++) +
-                 "\" oor:op=\"replace\"><prop oor:name=\"Always\" oor:op=\"fuse\"><value>false"
+                 "\" oor:op=\"replace\"><prop oor:name=\"Always\" oor:op=\"fuse\"><value>" +
+                 (pair.always ? "true" : "false") +
                  "</value></prop><prop oor:name=\"OnScreenOnly\" oor:op=\"fuse\"><value>false"
                  "</value></prop><prop oor:name=\"ReplaceFont\" oor:op=\"fuse\"><value>" +
                  pair.replaced +
@@ -110,6 +127,19 @@ QByteArray OfficeProfile::withSecuritySettings(const QByteArray& existing) {
     lines.append(fontLines());
     lines.append("</oor:items>\n");
     return lines.join('\n');
+}
+
+bool OfficeProfile::installed(const char* family) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcObjectSet* properties = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, properties);
+    const bool found = fonts && fonts->nfont > 0;
+    if (fonts)
+        FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(properties);
+    FcPatternDestroy(pattern);
+    return found;
 }
 
 void OfficeProfile::prepare(const QString& profileDir) {

@@ -17,4 +17,7 @@ public:
     // Writes them into the profile folder before the office starts; raises
     // AutomationError when they cannot be written.
     static void prepare(const QString& profileDir);
+    // Whether a font of this very family is installed, not one fontconfig
+    // would put in its place.
+    static bool installed(const char* family);
 };

@@ -23,6 +23,17 @@ TEST(OfficeProfileTest, TheSettingsGoInOnceAndTheOfficesOwnStay) {
     EXPECT_TRUE(merged.contains("<item oor:path=\"/org.openoffice.Setup/Office\"/>"));
     EXPECT_EQ(merged.count("BlockUntrustedRefererLinks"), 1);
     EXPECT_TRUE(merged.contains("\"BlockUntrustedRefererLinks\" oor:op=\"fuse\"><value>true<"));
+    // A font fontconfig answers for with another is replaced always, unless
+    // that very family is installed.
+    EXPECT_TRUE(OfficeProfile::installed("DejaVu Sans"));
+    EXPECT_FALSE(OfficeProfile::installed("Impact Of No Foundry"));
+    EXPECT_EQ(fresh.contains("<value>true</value></prop><prop oor:name=\"OnScreenOnly\" "
+                             "oor:op=\"fuse\"><value>false</value></prop><prop "
+                             "oor:name=\"ReplaceFont\" oor:op=\"fuse\"><value>Impact<"),
+              !OfficeProfile::installed("Impact"));
+    EXPECT_TRUE(fresh.contains("<value>false</value></prop><prop oor:name=\"OnScreenOnly\" "
+                               "oor:op=\"fuse\"><value>false</value></prop><prop "
+                               "oor:name=\"ReplaceFont\" oor:op=\"fuse\"><value>Arial Narrow<"));
 }
 
 // The settings of the office's configuration schema (the registry data it
