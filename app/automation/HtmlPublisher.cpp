@@ -3,6 +3,7 @@
 #include "app/automation/AutomationError.h"
 #include "app/automation/PageSanitizer.h"
 #include "app/automation/ReaderPages.h"
+#include "app/automation/SlideRasterizer.h"
 #include "platform/FileError.h"
 #include "platform/FileLock.h"
 #include "platform/LocalPath.h"
@@ -299,10 +300,15 @@ std::shared_ptr<HtmlPublisher> HtmlPublisher::reservedFor(const QString& outputP
 }
 
 void HtmlPublisher::discardAllStaging() {
+    // Drawings write into staging folders on threads of their own: they
+    // end first.
+    SlideRasterizer::stopAll();
     std::lock_guard lock(liveMutex);
     stagingClosed = true;
-    // Workers may still be adding files (a copied page needs no office):
-    // moved aside first, a folder takes no new names while it is removed.
+    // Workers may still be adding files (a copied page needs no office, a
+    // drawing may be writing its last picture): moved aside first, a folder
+    // takes no new names while it is removed, and is removed again while a
+    // late name keeps it.
     for (HtmlPublisher* publisher : std::as_const(livePublishers())) {
         if (!publisher->m_staging)
             continue;
@@ -310,7 +316,14 @@ void HtmlPublisher::discardAllStaging() {
         const QByteArray name = LocalPath::toNative(publisher->m_stagingName);
         const QByteArray doomed = name + ".gone";
         const bool moved = ::renameat(folder, name.constData(), folder, doomed.constData()) == 0;
-        AnchoredFolder::removeEntry(folder, moved ? doomed.constData() : name.constData());
+        const char* const entry = moved ? doomed.constData() : name.constData();
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            AnchoredFolder::removeEntry(folder, entry);
+            struct stat info {};
+            if (::fstatat(folder, entry, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                break;
+            ::usleep(10000);
+        }
     }
 }
 

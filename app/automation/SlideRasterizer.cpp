@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
@@ -141,11 +142,20 @@ struct Frame {
     int height = 0;
 };
 
+std::atomic<bool> stopped{false};
+
+// A staging folder that is being removed must take no new names.
+void writePicture(const AnchoredFolder& folder, const QString& name, const QByteArray& bytes) {
+    if (stopped)
+        throw AutomationError(QStringLiteral("The slide pictures could not be made: the run ends"));
+    folder.write(name, bytes);
+}
+
 void writePictures(Frame* frame, const AnchoredFolder& folder, int slide) {
     const QString number = QString::number(slide);
     const QImage sharp(frame->pixels.data(), frame->width, frame->height, 3 * frame->width,
                        QImage::Format_RGB888);
-    folder.write(QStringLiteral("hdimg") + number + QStringLiteral(".jpg"),
+    writePicture(folder, QStringLiteral("hdimg") + number + QStringLiteral(".jpg"),
                  SlideRasterizer::jpeg(sharp, kSharpQuality));
     QImage normal;
     if (frame->width == 2 * SlideRasterizer::kWidth) {
@@ -158,9 +168,9 @@ void writePictures(Frame* frame, const AnchoredFolder& folder, int slide) {
     } else {
         normal = sharp.scaledToWidth(SlideRasterizer::kWidth, Qt::SmoothTransformation);
     }
-    folder.write(QStringLiteral("img") + number + QStringLiteral(".jpg"),
+    writePicture(folder, QStringLiteral("img") + number + QStringLiteral(".jpg"),
                  SlideRasterizer::jpeg(normal, kQuality));
-    folder.write(QStringLiteral("thumb") + number + QStringLiteral(".jpg"),
+    writePicture(folder, QStringLiteral("thumb") + number + QStringLiteral(".jpg"),
                  SlideRasterizer::jpeg(
                      normal.scaledToWidth(SlideRasterizer::kThumbWidth, Qt::SmoothTransformation),
                      kQuality));
@@ -199,6 +209,10 @@ bool readNumber(const QByteArray& stream, qsizetype* at, qint64* value, bool* ba
 }
 
 } // namespace
+
+void SlideRasterizer::stopAll() {
+    stopped = true;
+}
 
 QString SlideRasterizer::program() {
     const QByteArray chosen = qgetenv("DECKVANE_RASTERIZER");
@@ -370,6 +384,10 @@ int SlideRasterizer::draw(const QString& pdfPath, const AnchoredFolder& folder, 
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             failure = QStringLiteral("drawing the slides took too long");
+            break;
+        }
+        if (stopped) {
+            failure = QStringLiteral("the run ends");
             break;
         }
         pollfd ready{reading.fd, POLLIN, 0};

@@ -43,6 +43,10 @@ public:
 
     // The drawing program's path, empty when it is not installed.
     static QString program();
+    // Ends every drawing of this process, for a program ending on a signal:
+    // a drawing under way fails, and writes no picture once this returns
+    // but the one it may be writing.
+    static void stopAll();
 
     // The drawing program's arguments: every page of pdfPath at `width`
     // pixels, as concatenated binary PPM pictures on standard output.
