@@ -336,23 +336,23 @@ bool ConversionEngine::BeginFile(const QString& sourcePath) {
 void ConversionEngine::EndFile(bool mayExportAgain) {
     if (m_pending.empty())
         return;
-    const Pending pending = std::move(m_pending.front());
+    Pending pending = std::move(m_pending.front());
     m_pending.pop_front();
     const bool published = attempt(pending.source, [&] {
-        std::shared_ptr<HtmlPublisher> publisher = pending.publisher;
         bool whole = false;
         {
             const Clock::time_point waiting = Clock::now();
             const auto tally = qScopeGuard([&] { m_drawWaitTime += Clock::now() - waiting; });
-            whole = publisher->finishPictures();
+            whole = pending.publisher->finishPictures();
         }
         if (whole) {
-            publish(pending.source, *publisher);
+            publish(pending.source, *pending.publisher);
             return;
         }
         // The pictures could not be drawn: the office exports the deck again
-        // with pictures of its own, into a staging of its own.
-        publisher.reset();
+        // with pictures of its own, once this export's staging and
+        // reservation are given up.
+        pending.publisher.reset();
         if (!mayExportAgain)
             throw AutomationError(QStringLiteral("The slide pictures could not be made"));
         convert(pending.source, pending.folder, false);

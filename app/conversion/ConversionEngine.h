@@ -143,9 +143,9 @@ public:
     // drawn. BeginFile does the office's part; when it returns true the
     // deck is left pending (no log line yet), and EndFile finishes the
     // oldest deck left pending: waits for its pictures, publishes it and
-    // logs it. When the pictures cannot be drawn, EndFile
-    // has the office export the deck again, unless told it may not (a run
-    // being stopped), and then the deck fails.
+    // logs it. When the pictures cannot be drawn, EndFile has the office
+    // export the deck again, unless told it may not (a run being stopped),
+    // and then the deck fails.
     bool BeginFile(const QString& sourcePath);
     void EndFile(bool mayExportAgain);
     void Quit();
